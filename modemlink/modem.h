@@ -1,0 +1,81 @@
+#pragma once
+// The AT command channel over one serial port. A command sends one line and collects the modem's
+// answer until "OK" or "ERROR" decides it or 500 ms pass without new text. While no command
+// waits, a chunk that holds "RING" (with the number of its "+CLIP" line) or "NO CARRIER" becomes
+// an event for the owner.
+//
+// Thread contract: Start, SendLine, WaitResult, ResetResponse, the program commands and the
+// destructor run on one command thread (the window's); OnSerialData runs on the serial reader
+// thread, and so does every event. m_responseLock guards m_response and m_collecting and is held
+// only for one look or one change, never across a wait or an event. A waiter resets the response
+// event inside the same critical section in which it found the answer incomplete, so a chunk that
+// lands after the look always sets the event again and is examined before the wait can time out.
+// An event handler must not wait for a command's answer: no data is read while it runs.
+//
+// A channel whose start-up failed has no port: every command then writes nothing, waits for
+// nothing, shows nothing and reports 0 at once, so a window that polls stays responsive.
+
+#include <atomic>
+#include <cstdint>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <vector>
+
+#include "modemlink/result_codes.h"
+#include "modemlink/serial_port.h"
+#include "platform/core/handles.h"
+
+inline constexpr std::int32_t EVT_RING = 1;        // text: the caller's number, or empty
+inline constexpr std::int32_t EVT_NO_CARRIER = 2;  // text: empty
+
+// Called on the reader thread; the handler owns its copy of the text.
+using ModemEventCallback = void (*)(void* owner, std::int32_t code, std::u16string text);
+
+// The commands a program runs once the line speed is agreed, each followed by WaitResult whose
+// result is ignored. Each program brings its own list (quillet/, dorrin/).
+using SetupCommands = std::vector<std::u16string>;
+
+class CModem {
+public:
+    explicit CModem(SetupCommands setupCommands);
+    virtual ~CModem();
+    CModem(const CModem&) = delete;
+    CModem& operator=(const CModem&) = delete;
+
+    // 1 when the modem answered "OK" to "AT+IPR=115200" (in one of two attempts), else 0. The
+    // port's own message has been shown when the device could not be opened.
+    std::int32_t Start(const std::u16string& portName, std::uint32_t baudRate, void* owner);
+
+    // Turns collecting on and writes the line with CR LF. 1, also when the port only showed that
+    // it is not open; 0 on a channel without a port.
+    std::int32_t SendLine(std::u16string text);
+    // 1 on "OK\r\n", 0 on "ERROR\r\n" or after 500 ms without new text. Ends in ResetResponse.
+    std::int32_t WaitResult();
+    void ResetResponse();
+
+    static void OnSerialData(void* channel, const std::uint8_t* bytes, std::int32_t count);
+    static std::u16string ParseCallerId(std::u16string text);
+
+    bool IsCollecting() const;
+    std::u16string Response() const;
+
+    // Installed by the owner after Start; no event is delivered while it is empty.
+    std::atomic<ModemEventCallback> m_pfnEvent{nullptr};
+
+private:
+    std::int32_t RunCommand(const std::u16string& line);
+    bool WaitForText(std::uint32_t timeoutMs) const;
+    // Decides the response under the lock; when it holds no final code yet, re-arms the response
+    // event in the same critical section (see the thread contract above).
+    FinalResult ExamineFinalResult();
+    void DropPort();
+
+    std::unique_ptr<CSerialPort> m_pPort;
+    void* m_pOwner = nullptr;
+    platform::EventHandle m_hResponseEvent;
+    mutable std::mutex m_responseLock;
+    std::u16string m_response;
+    std::int32_t m_collecting = 0;
+    const SetupCommands m_setupCommands;
+};

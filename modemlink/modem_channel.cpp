@@ -1,0 +1,126 @@
+#include <utility>
+
+#include "modemlink/modem.h"
+#include "platform/core/backend.h"
+#include "platform/core/codepage.h"
+
+namespace {
+
+// Each new chunk restarts this wait, so a long answer that keeps coming is never cut off.
+constexpr std::uint32_t kSilenceMs = 500;
+
+}  // namespace
+
+CModem::CModem(SetupCommands setupCommands) : m_setupCommands(std::move(setupCommands)) {}
+
+CModem::~CModem() {
+    if (m_pPort && m_pPort->IsOpen()) {
+        m_pPort->Close();
+    }
+    DropPort();
+}
+
+void CModem::DropPort() {
+    // The port's destructor waits for the reader thread, so no chunk can touch the event after.
+    m_pPort.reset();
+    if (m_hResponseEvent) {
+        platform::System().CloseEvent(m_hResponseEvent);
+        m_hResponseEvent = platform::EventHandle{};
+    }
+}
+
+std::int32_t CModem::SendLine(std::u16string text) {
+    if (!m_pPort) {
+        return 0;
+    }
+    {
+        // Before anything is written, so no part of the answer can be missed.
+        std::lock_guard<std::mutex> lock(m_responseLock);
+        m_collecting = 1;
+    }
+    const std::vector<std::uint8_t> line = EncodeLine(text, "\r\n");
+    m_pPort->Write(line.data(), static_cast<std::int32_t>(line.size()));
+    return 1;
+}
+
+bool CModem::WaitForText(std::uint32_t timeoutMs) const {
+    return platform::System().WaitForEvent(m_hResponseEvent, timeoutMs) ==
+           platform::WaitStatus::kSignaled;
+}
+
+FinalResult CModem::ExamineFinalResult() {
+    std::lock_guard<std::mutex> lock(m_responseLock);
+    const FinalResult result = DecideFinalResult(m_response);
+    if (result == FinalResult::kNone) {
+        platform::System().ResetEvent(m_hResponseEvent);
+    }
+    return result;
+}
+
+std::int32_t CModem::WaitResult() {
+    FinalResult result = FinalResult::kNone;
+    if (m_pPort) {
+        bool textArrived = WaitForText(kSilenceMs);
+        while (textArrived && result == FinalResult::kNone) {
+            result = ExamineFinalResult();
+            if (result == FinalResult::kNone) {
+                textArrived = WaitForText(kSilenceMs);
+            }
+        }
+    }
+    ResetResponse();
+    return result == FinalResult::kOk ? 1 : 0;
+}
+
+void CModem::ResetResponse() {
+    std::lock_guard<std::mutex> lock(m_responseLock);
+    m_collecting = 0;
+    m_response.clear();
+    if (m_hResponseEvent) {
+        platform::System().ResetEvent(m_hResponseEvent);
+    }
+}
+
+void CModem::OnSerialData(void* channel, const std::uint8_t* bytes, std::int32_t count) {
+    auto* self = static_cast<CModem*>(channel);
+    if (self == nullptr || bytes == nullptr || count <= 0) {
+        return;
+    }
+    const std::u16string text = platform::AnsiToUtf16(bytes, static_cast<std::size_t>(count));
+    {
+        std::lock_guard<std::mutex> lock(self->m_responseLock);
+        if (self->m_collecting == 1) {
+            self->m_response += text;
+            platform::System().SetEvent(self->m_hResponseEvent);
+            return;
+        }
+        // Back to a clean idle state now, not after the handlers: a command that the window
+        // starts while a handler runs must keep its collecting flag.
+        self->m_collecting = 0;
+        self->m_response.clear();
+        platform::System().ResetEvent(self->m_hResponseEvent);
+    }
+    const UnsolicitedCodes codes = ScanUnsolicited(text);
+    const ModemEventCallback handler = self->m_pfnEvent.load();
+    if (handler == nullptr) {
+        return;
+    }
+    if (codes.ring) {
+        handler(self->m_pOwner, EVT_RING, ParseCallerId(text));
+    }
+    if (codes.noCarrier) {
+        handler(self->m_pOwner, EVT_NO_CARRIER, std::u16string());
+    }
+}
+
+std::u16string CModem::ParseCallerId(std::u16string text) { return CallerNumber(text); }
+
+bool CModem::IsCollecting() const {
+    std::lock_guard<std::mutex> lock(m_responseLock);
+    return m_collecting == 1;
+}
+
+std::u16string CModem::Response() const {
+    std::lock_guard<std::mutex> lock(m_responseLock);
+    return m_response;
+}

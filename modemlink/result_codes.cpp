@@ -1,0 +1,62 @@
+#include "modemlink/result_codes.h"
+
+namespace {
+
+struct FinalCode {
+    const char16_t* text;
+    FinalResult result;
+};
+
+// Examined in this order: an error anywhere in the answer beats an OK.
+constexpr FinalCode kFinalCodes[] = {
+    {u"ERROR\r\n", FinalResult::kError},
+    {u"error\r\n", FinalResult::kError},
+    {u"OK\r\n", FinalResult::kOk},
+    {u"ok\r\n", FinalResult::kOk},
+};
+
+bool Contains(const std::u16string& text, const char16_t* code) {
+    return text.find(code) != std::u16string::npos;
+}
+
+}  // namespace
+
+FinalResult DecideFinalResult(const std::u16string& response) {
+    for (const FinalCode& code : kFinalCodes) {
+        if (Contains(response, code.text)) {
+            return code.result;
+        }
+    }
+    return FinalResult::kNone;
+}
+
+UnsolicitedCodes ScanUnsolicited(const std::u16string& chunk) {
+    UnsolicitedCodes codes;
+    codes.ring = Contains(chunk, u"RING") || Contains(chunk, u"ring");
+    codes.noCarrier = Contains(chunk, u"NO CARRIER") || Contains(chunk, u"no carrier");
+    return codes;
+}
+
+std::u16string CallerNumber(const std::u16string& text) {
+    static const std::u16string kClip = u"+CLIP: \"";
+    const std::size_t start = text.find(kClip);
+    if (start == std::u16string::npos) {
+        return {};
+    }
+    const std::size_t numberStart = start + kClip.size();
+    const std::size_t end = text.find(u'"', numberStart);
+    if (end == std::u16string::npos) {
+        return {};
+    }
+    return text.substr(numberStart, end - numberStart);
+}
+
+std::vector<std::uint8_t> EncodeLine(const std::u16string& text, const std::string& terminator) {
+    std::vector<std::uint8_t> bytes;
+    bytes.reserve(text.size() + terminator.size());
+    for (char16_t unit : text) {
+        bytes.push_back(static_cast<std::uint8_t>(unit & 0xFF));
+    }
+    bytes.insert(bytes.end(), terminator.begin(), terminator.end());
+    return bytes;
+}

@@ -1,0 +1,28 @@
+#pragma once
+// Pure decisions over modem text: final result codes of a command's answer, the unsolicited codes
+// of an idle chunk, the caller's number of a ring, and the bytes of a command line.
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+enum class FinalResult { kNone, kOk, kError };
+
+// "ERROR\r\n" wins over "OK\r\n" wherever both stand; only all-capital or all-small codes with
+// their CR LF count. "OK" without a line end, or "Ok\r\n", is no result yet.
+FinalResult DecideFinalResult(const std::u16string& response);
+
+struct UnsolicitedCodes {
+    bool ring = false;       // "RING" or "ring" anywhere in the chunk
+    bool noCarrier = false;  // "NO CARRIER" or "no carrier"
+};
+UnsolicitedCodes ScanUnsolicited(const std::u16string& chunk);
+
+// The number between the quotes of a caller-identification line, searched from the start of the
+// text:  \r\nRING\r\n\r\n+CLIP: "+393351391306",145,,,,0\r\n  ->  +393351391306
+// Empty when there is no such line or its closing quote is missing.
+std::u16string CallerNumber(const std::u16string& text);
+
+// The low 8 bits of each UTF-16 unit (no code-page conversion: U+4E2D goes out as 0x2D), then
+// the terminator bytes.
+std::vector<std::uint8_t> EncodeLine(const std::u16string& text, const std::string& terminator);

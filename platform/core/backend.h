@@ -1,0 +1,69 @@
+#pragma once
+// The operating-system roles the modem link needs, behind one interface: serial devices,
+// manual-reset events, threads and sleeping. The real backend runs on POSIX; tests install a
+// backend with fault injection and a call log. All calls are safe from any thread.
+
+#include <cstdint>
+#include <string>
+
+#include "platform/core/handles.h"
+#include "platform/core/serial_settings.h"
+
+namespace platform {
+
+class Backend {
+public:
+    virtual ~Backend() = default;
+
+    // Serial devices. Open gives kInvalidDevice when the device is missing, unusable or held by
+    // anyone else (this process included).
+    virtual DeviceHandle OpenDevice(const std::u16string& name) = 0;
+    virtual bool GetLineSettings(DeviceHandle device, LineSettings& settings) = 0;
+    virtual bool SetLineSettings(DeviceHandle device, const LineSettings& settings) = 0;
+    virtual bool SetEventMask(DeviceHandle device, std::uint32_t mask) = 0;
+    virtual bool SetQueueSizes(DeviceHandle device, std::uint32_t input, std::uint32_t output) = 0;
+    virtual bool GetTimeouts(DeviceHandle device, Timeouts& timeouts) = 0;
+    virtual bool SetTimeouts(DeviceHandle device, const Timeouts& timeouts) = 0;
+    // Discards what waits in both directions.
+    virtual bool Purge(DeviceHandle device) = 0;
+    // Blocks within the device's read time-outs. A read in progress when the device is closed
+    // returns at once with what it has.
+    virtual bool Read(DeviceHandle device, std::uint8_t* buffer, std::uint32_t size,
+                      std::uint32_t& received) = 0;
+    virtual bool Write(DeviceHandle device, const std::uint8_t* bytes, std::uint32_t size,
+                       std::uint32_t& written) = 0;
+    virtual void CloseDevice(DeviceHandle device) = 0;
+
+    // Manual-reset events, created not set.
+    virtual EventHandle CreateManualResetEvent() = 0;
+    virtual bool SetEvent(EventHandle event) = 0;
+    virtual bool ResetEvent(EventHandle event) = 0;
+    // timeoutMs 0 only tests the state; kWaitForever waits without limit.
+    virtual WaitStatus WaitForEvent(EventHandle event, std::uint32_t timeoutMs) = 0;
+    virtual void CloseEvent(EventHandle event) = 0;
+
+    // Threads start at once with the default stack. Closing a handle does not end the thread.
+    virtual ThreadHandle StartThread(ThreadProc proc, void* arg) = 0;
+    virtual WaitStatus WaitForThread(ThreadHandle thread, std::uint32_t timeoutMs) = 0;
+    virtual void CloseThread(ThreadHandle thread) = 0;
+
+    virtual void Sleep(std::uint32_t ms) = 0;
+};
+
+// The backend in use: the POSIX one unless a test has installed another.
+Backend& System();
+
+// Installs a backend for the lifetime of this object (tests only; not thread-safe against calls
+// in flight, so install before any port is created).
+class ScopedBackend {
+public:
+    explicit ScopedBackend(Backend& backend);
+    ~ScopedBackend();
+    ScopedBackend(const ScopedBackend&) = delete;
+    ScopedBackend& operator=(const ScopedBackend&) = delete;
+
+private:
+    Backend* m_previous;
+};
+
+}  // namespace platform

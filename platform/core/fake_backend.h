@@ -1,0 +1,95 @@
+#pragma once
+// A backend for tests: an in-memory serial device with fault injection, real events and threads,
+// and a log of the calls in the order they were made. Reads, event waits and tests are not logged
+// (the reader thread makes them in a loop); everything that changes state is.
+//
+// Thread contract: every member may be called from any thread.
+
+#include <condition_variable>
+#include <cstdint>
+#include <functional>
+#include <mutex>
+#include <string>
+#include <vector>
+
+#include "platform/core/backend.h"
+#include "platform/core/message_box.h"
+#include "platform/core/posix_backend.h"
+
+namespace platform {
+
+struct InjectedFaults {
+    bool openFails = false;
+    bool lineSettingsRejected = false;
+    bool timeoutsRejected = false;
+    bool threadStartFails = false;
+};
+
+class FakeBackend final : public Backend {
+public:
+    explicit FakeBackend(InjectedFaults faults = {}) : m_faults(faults) {}
+
+    // What the test sees.
+    std::vector<std::string> Calls() const;
+    void ClearCalls();
+    std::string Written() const;
+    int OpenCount() const;
+    bool DeviceIsOpen() const;
+    LineSettings AppliedLineSettings() const;
+    Timeouts AppliedTimeouts() const;
+    // A sink for ShowMessage that logs "Message(<text>)" in the call order.
+    MessageSink RecordingSink();
+    std::vector<std::u16string> Messages() const;
+
+    // What the device receives: a read returns it, in pieces of at most the read's size.
+    void PushInput(const std::string& bytes);
+    // Called with each written block, on the writing thread, after it is logged.
+    void OnWrite(std::function<void(const std::string&)> hook);
+
+    DeviceHandle OpenDevice(const std::u16string& name) override;
+    bool GetLineSettings(DeviceHandle device, LineSettings& settings) override;
+    bool SetLineSettings(DeviceHandle device, const LineSettings& settings) override;
+    bool SetEventMask(DeviceHandle device, std::uint32_t mask) override;
+    bool SetQueueSizes(DeviceHandle device, std::uint32_t input, std::uint32_t output) override;
+    bool GetTimeouts(DeviceHandle device, Timeouts& timeouts) override;
+    bool SetTimeouts(DeviceHandle device, const Timeouts& timeouts) override;
+    bool Purge(DeviceHandle device) override;
+    bool Read(DeviceHandle device, std::uint8_t* buffer, std::uint32_t size,
+              std::uint32_t& received) override;
+    bool Write(DeviceHandle device, const std::uint8_t* bytes, std::uint32_t size,
+               std::uint32_t& written) override;
+    void CloseDevice(DeviceHandle device) override;
+
+    EventHandle CreateManualResetEvent() override;
+    bool SetEvent(EventHandle event) override;
+    bool ResetEvent(EventHandle event) override;
+    WaitStatus WaitForEvent(EventHandle event, std::uint32_t timeoutMs) override;
+    void CloseEvent(EventHandle event) override;
+
+    ThreadHandle StartThread(ThreadProc proc, void* arg) override;
+    WaitStatus WaitForThread(ThreadHandle thread, std::uint32_t timeoutMs) override;
+    void CloseThread(ThreadHandle thread) override;
+
+    void Sleep(std::uint32_t ms) override;
+
+private:
+    void Log(std::string call);
+    bool IsCurrent(DeviceHandle device) const;  // caller holds m_lock
+
+    const InjectedFaults m_faults;
+    PosixBackend m_real;  // events and threads are the real ones
+    mutable std::mutex m_lock;
+    std::condition_variable m_inputArrived;
+    std::vector<std::string> m_calls;
+    std::vector<std::u16string> m_messages;
+    std::function<void(const std::string&)> m_writeHook;
+    DeviceHandle m_device;  // the one open device, or invalid
+    std::intptr_t m_nextDevice = 1000;
+    int m_openCount = 0;
+    std::string m_input;
+    std::string m_written;
+    LineSettings m_lineSettings;
+    Timeouts m_timeouts;
+};
+
+}  // namespace platform

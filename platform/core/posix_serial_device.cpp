@@ -1,0 +1,168 @@
+#include "platform/core/posix_serial_device.h"
+
+#include <fcntl.h>
+#include <poll.h>
+#include <sys/eventfd.h>
+#include <sys/file.h>
+#include <sys/ioctl.h>
+#include <termios.h>
+#include <unistd.h>
+
+#include <cerrno>
+
+#include "platform/core/read_timer.h"
+#include "platform/core/termios_mapping.h"
+
+namespace platform {
+namespace {
+
+void SetModemLines(int fd, ModemLines lines) {
+    int dtr = TIOCM_DTR;
+    int rts = TIOCM_RTS;
+    // Pseudo-terminals have no modem-control lines; the ioctl fails there and that is fine.
+    (void)ioctl(fd, lines.dtr ? TIOCMBIS : TIOCMBIC, &dtr);
+    (void)ioctl(fd, lines.rts ? TIOCMBIS : TIOCMBIC, &rts);
+}
+
+}  // namespace
+
+std::shared_ptr<PosixSerialDevice> PosixSerialDevice::Open(const std::string& path) {
+    // O_NONBLOCK so the open does not wait for a carrier; reads are paced by poll() anyway.
+    const int fd = ::open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) {
+        return nullptr;
+    }
+    if (::flock(fd, LOCK_EX | LOCK_NB) != 0 || ::ioctl(fd, TIOCEXCL) != 0) {
+        ::close(fd);
+        return nullptr;
+    }
+    const int wakeFd = ::eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK);
+    if (wakeFd < 0) {
+        ::ioctl(fd, TIOCNXCL);
+        ::close(fd);
+        return nullptr;
+    }
+    return std::shared_ptr<PosixSerialDevice>(new PosixSerialDevice(fd, wakeFd));
+}
+
+PosixSerialDevice::~PosixSerialDevice() {
+    // Give the tty back to other openers: TIOCEXCL would outlive us while anyone else (a
+    // simulator, a terminal) still holds the device.
+    ::ioctl(m_fd, TIOCNXCL);
+    ::close(m_fd);
+    ::close(m_wakeFd);
+}
+
+bool PosixSerialDevice::GetLineSettings(LineSettings& settings) const {
+    termios attributes{};
+    if (::tcgetattr(m_fd, &attributes) != 0) {
+        return false;
+    }
+    int lines = 0;
+    if (::ioctl(m_fd, TIOCMGET, &lines) != 0) {
+        lines = TIOCM_DTR | TIOCM_RTS;
+    }
+    settings = LineSettingsFromTermios(
+        attributes, ModemLines{(lines & TIOCM_DTR) != 0, (lines & TIOCM_RTS) != 0});
+    return true;
+}
+
+bool PosixSerialDevice::SetLineSettings(const LineSettings& settings) {
+    termios current{};
+    if (::tcgetattr(m_fd, &current) != 0) {
+        return false;
+    }
+    const std::optional<termios> wanted = TermiosFromLineSettings(settings, current);
+    if (!wanted || ::tcsetattr(m_fd, TCSANOW, &*wanted) != 0) {
+        return false;
+    }
+    // tcsetattr succeeds when any part was applied: check the parts the line format rests on.
+    termios applied{};
+    if (::tcgetattr(m_fd, &applied) != 0 || cfgetospeed(&applied) != cfgetospeed(&*wanted) ||
+        (applied.c_cflag & CSIZE) != (wanted->c_cflag & CSIZE)) {
+        return false;
+    }
+    SetModemLines(m_fd, ModemLinesFor(settings));
+    return true;
+}
+
+Timeouts PosixSerialDevice::GetTimeouts() const {
+    std::lock_guard<std::mutex> lock(m_timeoutsLock);
+    return m_timeouts;
+}
+
+void PosixSerialDevice::SetTimeouts(const Timeouts& timeouts) {
+    std::lock_guard<std::mutex> lock(m_timeoutsLock);
+    m_timeouts = timeouts;
+}
+
+bool PosixSerialDevice::Purge() { return ::tcflush(m_fd, TCIOFLUSH) == 0; }
+
+int PosixSerialDevice::WaitReady(short events, int timeoutMs) const {
+    pollfd fds[2] = {{m_fd, events, 0}, {m_wakeFd, POLLIN, 0}};
+    int rc;
+    do {
+        rc = ::poll(fds, 2, timeoutMs);
+    } while (rc < 0 && errno == EINTR);
+    if (rc < 0 || fds[1].revents != 0 || m_interrupted.load()) {
+        return -1;
+    }
+    return rc == 0 ? 0 : fds[0].revents;
+}
+
+bool PosixSerialDevice::Read(std::uint8_t* buffer, std::uint32_t size, std::uint32_t& received) {
+    received = 0;
+    ReadTimer timer(GetTimeouts(), size, ReadTimer::Clock::now());
+    while (received < size) {
+        const std::optional<std::uint32_t> left = timer.RemainingMs(ReadTimer::Clock::now());
+        const int timeoutMs = left ? static_cast<int>(*left) : -1;
+        const int ready = WaitReady(POLLIN, timeoutMs);
+        if (ready < 0) {
+            return received > 0;
+        }
+        if (ready == 0) {
+            if (timeoutMs == 0 || timer.RemainingMs(ReadTimer::Clock::now()) == 0u) {
+                break;
+            }
+            continue;  // poll() woke a little early
+        }
+        const ssize_t n = ::read(m_fd, buffer + received, size - received);
+        if (n > 0) {
+            received += static_cast<std::uint32_t>(n);
+            timer.OnBytes(ReadTimer::Clock::now());
+        } else if (n < 0 && (errno == EAGAIN || errno == EINTR)) {
+            continue;
+        } else {
+            // End of file or an error (a USB adapter pulled out, the pty's other side gone):
+            // report what came before it, or a failed read.
+            return received > 0;
+        }
+    }
+    return true;
+}
+
+bool PosixSerialDevice::Write(const std::uint8_t* bytes, std::uint32_t size,
+                              std::uint32_t& written) {
+    written = 0;
+    while (written < size) {
+        const ssize_t n = ::write(m_fd, bytes + written, size - written);
+        if (n > 0) {
+            written += static_cast<std::uint32_t>(n);
+        } else if (n < 0 && (errno == EAGAIN || errno == EINTR)) {
+            if (WaitReady(POLLOUT, -1) < 0) {
+                return false;
+            }
+        } else {
+            return false;
+        }
+    }
+    return true;
+}
+
+void PosixSerialDevice::Interrupt() {
+    m_interrupted.store(true);
+    const std::uint64_t one = 1;
+    (void)!::write(m_wakeFd, &one, sizeof one);
+}
+
+}  // namespace platform

@@ -1,0 +1,50 @@
+#pragma once
+// One open tty. Exclusive: TIOCEXCL keeps other unprivileged openers out, and an flock() on the
+// open file catches everyone else, root and this very process included (TIOCEXCL does not stop
+// root). Reads follow the device's time-outs with poll(); Interrupt() wakes a blocked read or
+// write for good, so a close never waits for a read to run out.
+//
+// Thread contract: one thread may read while another writes, configures or interrupts; the
+// descriptor itself is closed only by the destructor, after the last user let go.
+
+#include <atomic>
+#include <cstdint>
+#include <memory>
+#include <mutex>
+#include <string>
+
+#include "platform/core/serial_settings.h"
+
+namespace platform {
+
+class PosixSerialDevice {
+public:
+    // Nothing when the path does not exist, is no tty-like file we can open, or is held.
+    static std::shared_ptr<PosixSerialDevice> Open(const std::string& path);
+    ~PosixSerialDevice();
+    PosixSerialDevice(const PosixSerialDevice&) = delete;
+    PosixSerialDevice& operator=(const PosixSerialDevice&) = delete;
+
+    bool GetLineSettings(LineSettings& settings) const;
+    bool SetLineSettings(const LineSettings& settings);
+    Timeouts GetTimeouts() const;
+    void SetTimeouts(const Timeouts& timeouts);
+    bool Purge();
+    bool Read(std::uint8_t* buffer, std::uint32_t size, std::uint32_t& received);
+    bool Write(const std::uint8_t* bytes, std::uint32_t size, std::uint32_t& written);
+    void Interrupt();
+
+private:
+    PosixSerialDevice(int fd, int wakeFd) : m_fd(fd), m_wakeFd(wakeFd) {}
+    // Waits for `events` on the device or a wake-up. Returns the device's revents, or -1 on a
+    // wake-up or a poll failure; 0 when the time ran out.
+    int WaitReady(short events, int timeoutMs) const;
+
+    const int m_fd;
+    const int m_wakeFd;
+    std::atomic<bool> m_interrupted{false};
+    mutable std::mutex m_timeoutsLock;
+    Timeouts m_timeouts;
+};
+
+}  // namespace platform
