@@ -32,6 +32,11 @@ int FakeBackend::OpenCount() const {
     return m_openCount;
 }
 
+int FakeBackend::ReadCount() const {
+    std::lock_guard<std::mutex> lock(m_lock);
+    return m_readCount;
+}
+
 bool FakeBackend::DeviceIsOpen() const {
     std::lock_guard<std::mutex> lock(m_lock);
     return m_device.IsValid();
@@ -156,6 +161,10 @@ bool FakeBackend::Read(DeviceHandle device, std::uint8_t* buffer, std::uint32_t 
                        std::uint32_t& received) {
     received = 0;
     std::unique_lock<std::mutex> lock(m_lock);
+    ++m_readCount;
+    if (m_faults.readsFail) {
+        return false;
+    }
     const auto wait = std::chrono::milliseconds(std::max<std::uint32_t>(m_timeouts.readInterval, 1));
     m_inputArrived.wait_for(lock, wait, [&] { return !IsCurrent(device) || !m_input.empty(); });
     if (!IsCurrent(device)) {

@@ -23,6 +23,7 @@ struct InjectedFaults {
     bool lineSettingsRejected = false;
     bool timeoutsRejected = false;
     bool threadStartFails = false;
+    bool readsFail = false;  // every read fails at once, like a pulled USB adapter
 };
 
 class FakeBackend final : public Backend {
@@ -34,6 +35,7 @@ public:
     void ClearCalls();
     std::string Written() const;
     int OpenCount() const;
+    int ReadCount() const;
     bool DeviceIsOpen() const;
     LineSettings AppliedLineSettings() const;
     Timeouts AppliedTimeouts() const;
@@ -86,6 +88,7 @@ private:
     DeviceHandle m_device;  // the one open device, or invalid
     std::intptr_t m_nextDevice = 1000;
     int m_openCount = 0;
+    int m_readCount = 0;
     std::string m_input;
     std::string m_written;
     LineSettings m_lineSettings;

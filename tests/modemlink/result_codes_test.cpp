@@ -1,0 +1,95 @@
+// Pure decisions over modem text, byte by byte and all at once.
+
+#include "modemlink/result_codes.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+TEST(FinalResult, DecidesFromTheWholeAnswer) {
+    const struct {
+        std::u16string response;
+        FinalResult result;
+    } rows[] = {
+        {u"AT\r\r\nOK\r\n", FinalResult::kOk},
+        {u"\r\nERROR\r\n", FinalResult::kError},
+        {u"\r\nok\r\n", FinalResult::kOk},
+        {u"\r\nerror\r\n", FinalResult::kError},
+        {u"\r\nOK\r\n\r\nERROR\r\n", FinalResult::kError},  // an error anywhere wins
+        {u"\r\nERROR\r\n\r\nOK\r\n", FinalResult::kError},
+        {u"\r\nOk\r\n", FinalResult::kNone},  // mixed case is no code
+        {u"\r\nErRoR\r\n", FinalResult::kNone},
+        {u"\r\nOK", FinalResult::kNone},  // not complete without its line end
+        {u"\r\nOK\r", FinalResult::kNone},
+        {u"\r\nOK\n", FinalResult::kNone},
+        {u"\r\n+CME ERROR: 10\r\n", FinalResult::kNone},  // numbered errors are not ERROR\r\n
+        {u"\r\n+CMS ERROR: 321\r\n", FinalResult::kNone},
+        {u"BOOK\r\n", FinalResult::kOk},  // a line that merely ends in OK counts
+        {u"", FinalResult::kNone},
+    };
+    for (const auto& row : rows) {
+        EXPECT_EQ(DecideFinalResult(row.response), row.result);
+    }
+}
+
+TEST(FinalResult, CodeSplitAtEveryPointIsFoundOnceComplete) {
+    const std::u16string answer = u"AT+CREG=1\r\r\nOK\r\n";
+    for (std::size_t cut = 0; cut < answer.size(); ++cut) {
+        EXPECT_EQ(DecideFinalResult(answer.substr(0, cut)), FinalResult::kNone) << cut;
+    }
+    EXPECT_EQ(DecideFinalResult(answer), FinalResult::kOk);
+}
+
+TEST(Unsolicited, FindsRingAndNoCarrierInExactCase) {
+    const struct {
+        std::u16string chunk;
+        bool ring;
+        bool noCarrier;
+    } rows[] = {
+        {u"\r\nRING\r\n", true, false},
+        {u"\r\nring\r\n", true, false},
+        {u"\r\nRing\r\n", false, false},
+        {u"\r\nNO CARRIER\r\n", false, true},
+        {u"\r\nno carrier\r\n", false, true},
+        {u"\r\nNo Carrier\r\n", false, false},
+        {u"\r\nRING\r\n\r\nNO CARRIER\r\n", true, true},
+        {u"NO CARR", false, false},
+        {u"+CRING: VOICE", true, false},  // the extended ring holds the word too
+        {u"", false, false},
+    };
+    for (const auto& row : rows) {
+        const UnsolicitedCodes codes = ScanUnsolicited(row.chunk);
+        EXPECT_EQ(codes.ring, row.ring);
+        EXPECT_EQ(codes.noCarrier, row.noCarrier);
+    }
+}
+
+TEST(CallerNumber, TakesTheQuotedFieldOfTheClipLine) {
+    const struct {
+        std::u16string text;
+        std::u16string number;
+    } rows[] = {
+        {u"\r\nRING\r\n\r\n+CLIP: \"+393351391306\",145,,,,0\r\n", u"+393351391306"},
+        {u"\r\n+CLIP: \"13800138000\",129\r\n\r\nRING\r\n", u"13800138000"},  // before RING
+        {u"\r\nRING\r\n\r\n+CLIP: \"\",128,,,,1\r\n", u""},                 // withheld
+        {u"\r\nRING\r\n\r\n+CLIP: \"12345", u""},                           // no closing quote
+        {u"\r\nRING\r\n", u""},
+        {u"+CLIP:\"123\"", u""},                                            // no blank: no line
+        {u"+clip: \"123\"", u""},
+        {u"+CLIP: \"1\"\r\n+CLIP: \"2\"", u"1"},                            // the first line
+        {u"+CLIP: \"ab\x4E2D\"", u"ab\x4E2D"},                             // not examined further
+    };
+    for (const auto& row : rows) {
+        EXPECT_EQ(CallerNumber(row.text), row.number);
+    }
+}
+
+TEST(EncodeLine, SendsTheLowByteOfEachUnitThenTheTerminator) {
+    EXPECT_EQ(EncodeLine(u"AT", "\r\n"), (std::vector<std::uint8_t>{'A', 'T', 13, 10}));
+    EXPECT_EQ(EncodeLine(u"A\x4E2D\x00E9", "\r\n"),
+              (std::vector<std::uint8_t>{'A', 0x2D, 0xE9, 13, 10}));
+    EXPECT_EQ(EncodeLine(u"", "\r\n"), (std::vector<std::uint8_t>{13, 10}));
+    EXPECT_EQ(EncodeLine(u"x", "\r\n\x1A"), (std::vector<std::uint8_t>{'x', 13, 10, 26}));
+}
+
+}  // namespace

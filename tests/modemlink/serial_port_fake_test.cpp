@@ -1,0 +1,213 @@
+// The serial port against the test backend: configuration, failures, shutdown order.
+
+#include <gtest/gtest.h>
+
+#include <ctime>
+#include <thread>
+
+#include "fake_system.h"
+#include "modemlink/serial_port.h"
+#include "stopwatch.h"
+
+namespace {
+
+using platform::InjectedFaults;
+using Calls = std::vector<std::string>;
+
+const std::u16string kCannotOpen = u"无法打开端口或端口已打开!请检查是否已被占用.";
+const std::u16string kCannotConfigure = u"无法按当前参数配置端口，请检查参数!";
+const std::u16string kCannotSetTimeouts = u"无法设置超时参数!";
+const std::u16string kThreadFailed = u"创建接收线程失败!";
+const std::u16string kNotOpen = u"串口未打开!";
+
+std::int32_t OpenModemPort(CSerialPort& port, void* owner = nullptr) {
+    return port.Open(u"COM1:", 115200, 8, 0, 0, 1, 1, owner);
+}
+
+TEST(SerialPortFailures, EachFailureShowsItsMessageAndLeavesNoThread) {
+    const struct {
+        const char* name;
+        InjectedFaults faults;
+        std::u16string message;
+        bool deviceWasOpened;
+    } rows[] = {
+        {"device missing", {true, false, false, false, false}, kCannotOpen, false},
+        {"line settings rejected", {false, true, false, false, false}, kCannotConfigure, true},
+        {"time-outs rejected", {false, false, true, false, false}, kCannotSetTimeouts, true},
+        {"thread start fails", {false, false, false, true, false}, kThreadFailed, true},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        FakeSystem system(row.faults);
+        {
+            CSerialPort port;
+            EXPECT_EQ(OpenModemPort(port), 0);
+            EXPECT_EQ(port.IsOpen(), 0);
+            EXPECT_FALSE(system.backend.DeviceIsOpen());
+            EXPECT_EQ(system.backend.Messages(), std::vector<std::u16string>{row.message});
+            system.backend.ClearCalls();
+        }
+        const Calls open = system.backend.Calls();
+        EXPECT_TRUE(open.empty()) << "destroying a port without a thread calls nothing";
+    }
+}
+
+TEST(SerialPortFailures, ConfigurationFailureClosesTheDeviceAfterTheMessage) {
+    FakeSystem system(InjectedFaults{false, true, false, false, false});
+    CSerialPort port;
+    OpenModemPort(port);
+    const Calls calls = system.backend.Calls();
+    EXPECT_LT(IndexOf(calls, "Message("), IndexOf(calls, "CloseDevice"));
+    EXPECT_EQ(IndexOf(calls, "StartThread"), -1);
+    EXPECT_EQ(IndexOf(calls, "SetTimeouts"), -1);
+}
+
+TEST(SerialPortFailures, ThreadFailureClosesFirstThenTellsAndReleasesTheStopEvent) {
+    FakeSystem system(InjectedFaults{false, false, false, true, false});
+    CSerialPort port;
+    OpenModemPort(port);
+    const Calls calls = system.backend.Calls();
+    const int close = IndexOf(calls, "CloseDevice");
+    ASSERT_GE(close, 0);
+    EXPECT_LT(close, IndexOf(calls, "Message(创建接收线程失败!)"));
+    EXPECT_EQ(CountOf(calls, "CreateEvent"), CountOf(calls, "CloseEvent"));
+}
+
+TEST(SerialPortOpen, ConfiguresTheLineInOrder) {
+    FakeSystem system;
+    CSerialPort port;
+    ASSERT_EQ(OpenModemPort(port), 1);
+    Calls calls = system.backend.Calls();
+    ASSERT_GE(calls.size(), 10u);
+    calls.resize(10);
+    calls[8] = calls[8].substr(0, calls[8].find('('));  // the event's number varies
+    EXPECT_EQ(calls, (Calls{"OpenDevice(COM1:)", "GetLineSettings", "SetEventMask(1)",
+                            "SetQueueSizes(16384,16384)", "SetLineSettings", "GetTimeouts",
+                            "SetTimeouts(100,1,100,0,0)", "Purge", "CreateEvent", "StartThread"}));
+    const platform::LineSettings line = system.backend.AppliedLineSettings();
+    EXPECT_EQ(line.baudRate, 115200u);
+    EXPECT_EQ(line.byteSize, 8);
+    EXPECT_EQ(line.parity, platform::kNoParity);
+    EXPECT_EQ(line.stopBits, platform::kOneStopBit);
+    EXPECT_TRUE(line.binary);
+    EXPECT_FALSE(line.parityCheck);
+    EXPECT_EQ(line.dtrControl, platform::LineControl::kHandshake);
+    EXPECT_EQ(line.rtsControl, platform::LineControl::kHandshake);
+    EXPECT_FALSE(line.xonXoffIn || line.xonXoffOut || line.txContinueOnXoff);
+    EXPECT_EQ(port.IsOpen(), 1);
+    EXPECT_TRUE(system.backend.Messages().empty());
+}
+
+TEST(SerialPortOpen, SecondOpenOfTheSameObjectIsRefused) {
+    FakeSystem system;
+    CSerialPort port;
+    ASSERT_EQ(OpenModemPort(port), 1);
+    EXPECT_EQ(OpenModemPort(port), 0);
+    EXPECT_EQ(system.backend.OpenCount(), 1);
+    EXPECT_EQ(system.backend.Messages(), std::vector<std::u16string>{kCannotOpen});
+}
+
+TEST(SerialPortLifetime, NeverOpenedObjectDiesQuietlyAndAtOnce) {
+    FakeSystem system;
+    Stopwatch watch;
+    {
+        CSerialPort port;
+    }
+    EXPECT_LT(watch.ElapsedMs(), 50);
+    EXPECT_TRUE(system.backend.Calls().empty());
+}
+
+TEST(SerialPortLifetime, CloseTwiceAndWriteAfterClose) {
+    FakeSystem system;
+    CSerialPort port;
+    ASSERT_EQ(OpenModemPort(port), 1);
+    EXPECT_EQ(port.Close(), 1);
+    EXPECT_EQ(port.IsOpen(), 0);
+    system.backend.ClearCalls();
+    EXPECT_EQ(port.Close(), 0);
+    EXPECT_TRUE(system.backend.Calls().empty());
+    const std::uint8_t bytes[] = {'A', 'T', '\r', '\n'};
+    port.Write(bytes, 4);
+    EXPECT_EQ(system.backend.Calls(), Calls{"Message(串口未打开!)"});
+    EXPECT_EQ(system.backend.Written(), "");
+}
+
+TEST(SerialPortLifetime, DestroyClosesThenStopsThenWaitsForTheReader) {
+    FakeSystem system;
+    Stopwatch watch;
+    {
+        CSerialPort port;
+        ASSERT_EQ(OpenModemPort(port), 1);
+        system.backend.ClearCalls();
+        watch = Stopwatch();
+    }
+    const long long elapsed = watch.ElapsedMs();
+    Calls calls = system.backend.Calls();
+    for (std::string& call : calls) {
+        call = call.substr(0, call.find('('));
+    }
+    EXPECT_EQ(calls, (Calls{"SetEventMask", "Purge", "CloseDevice", "SetEvent", "Sleep",
+                            "WaitForThread", "CloseThread", "CloseEvent"}));
+    EXPECT_GE(elapsed, 195);
+    EXPECT_LT(elapsed, 600);
+}
+
+TEST(SerialPortReader, ChunksBeforeTheCallbackIsInstalledAreDropped) {
+    FakeSystem system;
+    struct Seen {
+        std::mutex lock;
+        std::string bytes;
+        void* user = nullptr;
+    } seen;
+    CSerialPort port;
+    ASSERT_EQ(OpenModemPort(port, &seen), 1);
+    system.backend.PushInput("early");
+    while (system.backend.ReadCount() < 3) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
+    port.m_pfnData = [](void* user, const std::uint8_t* bytes, std::int32_t count) {
+        auto* s = static_cast<Seen*>(user);
+        std::lock_guard<std::mutex> lock(s->lock);
+        s->user = user;
+        s->bytes.append(reinterpret_cast<const char*>(bytes), static_cast<std::size_t>(count));
+    };
+    system.backend.PushInput("late");
+    for (int i = 0; i < 200; ++i) {
+        std::lock_guard<std::mutex> lock(seen.lock);
+        if (seen.bytes.size() >= 4) {
+            break;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
+    std::lock_guard<std::mutex> lock(seen.lock);
+    EXPECT_EQ(seen.bytes, "late");
+    EXPECT_EQ(seen.user, &seen);
+}
+
+// Process CPU time over a stretch of wall time: a spinning reader would use all of it.
+double CpuShareOver(int wallMs) {
+    const std::clock_t before = std::clock();
+    std::this_thread::sleep_for(std::chrono::milliseconds(wallMs));
+    return static_cast<double>(std::clock() - before) / CLOCKS_PER_SEC * 1000.0 / wallMs;
+}
+
+TEST(SerialPortReader, FailingReadsDoNotSpin) {
+    FakeSystem system(InjectedFaults{false, false, false, false, true});
+    CSerialPort port;
+    ASSERT_EQ(OpenModemPort(port), 1);
+    const int before = system.backend.ReadCount();
+    std::this_thread::sleep_for(std::chrono::milliseconds(500));
+    const int reads = system.backend.ReadCount() - before;
+    EXPECT_GE(reads, 3);
+    EXPECT_LE(reads, 8);  // about one per 100 ms
+}
+
+TEST(SerialPortReader, ClosedDeviceDoesNotSpinWhileTheThreadLives) {
+    FakeSystem system;
+    CSerialPort port;
+    ASSERT_EQ(OpenModemPort(port), 1);
+    port.Close();
+    EXPECT_LT(CpuShareOver(400), 0.2);
+}
+
+}  // namespace
