@@ -23,7 +23,9 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
-double Ms(Clock::duration d) { return std::chrono::duration<double, std::milli>(d).count(); }
+double Ms(Clock::duration d) {
+    return std::chrono::duration<double, std::milli>(d).count();
+}
 
 // Answers every line with OK at once and notes when the answer's last byte went out.
 class InstantPeer {
@@ -76,9 +78,10 @@ void ReplyLatency() {
     }
     std::sort(samples.begin(), samples.end());
     const double median = samples[samples.size() / 2];
-    std::printf("reply latency, %zu commands: median %.1f ms = 100 ms read interval + %.1f ms "
-                "(min %.1f, max %.1f)\n",
-                samples.size(), median, median - 100.0, samples.front(), samples.back());
+    std::printf(
+        "reply latency, %zu commands: median %.1f ms = 100 ms read interval + %.1f ms "
+        "(min %.1f, max %.1f)\n",
+        samples.size(), median, median - 100.0, samples.front(), samples.back());
 }
 
 struct Sink {

@@ -113,7 +113,9 @@ void CModem::OnSerialData(void* channel, const std::uint8_t* bytes, std::int32_t
     }
 }
 
-std::u16string CModem::ParseCallerId(std::u16string text) { return CallerNumber(text); }
+std::u16string CModem::ParseCallerId(std::u16string text) {
+    return CallerNumber(text);
+}
 
 bool CModem::IsCollecting() const {
     std::lock_guard<std::mutex> lock(m_responseLock);

@@ -107,7 +107,9 @@ void CSerialPort::Fail(const char16_t* message) {
     Close();
 }
 
-std::int32_t CSerialPort::IsOpen() const { return m_hPort.load().IsValid() ? 1 : 0; }
+std::int32_t CSerialPort::IsOpen() const {
+    return m_hPort.load().IsValid() ? 1 : 0;
+}
 
 std::int32_t CSerialPort::Close() {
     const platform::DeviceHandle device = m_hPort.exchange(platform::kInvalidDevice);

@@ -40,7 +40,9 @@ CodePageConverter::~CodePageConverter() {
     }
 }
 
-bool CodePageConverter::IsValid() const { return m_state->cd != kNoConverter; }
+bool CodePageConverter::IsValid() const {
+    return m_state->cd != kNoConverter;
+}
 
 std::u16string CodePageConverter::ToUtf16(const std::uint8_t* bytes, std::size_t count) {
     const void* nul = std::memchr(bytes, 0, count);

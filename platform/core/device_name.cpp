@@ -7,7 +7,9 @@
 namespace platform {
 namespace {
 
-bool IsDigit(char c) { return c >= '0' && c <= '9'; }
+bool IsDigit(char c) {
+    return c >= '0' && c <= '9';
+}
 
 // The port number of "COMn" or "COMn:", or 0 when the name is something else.
 unsigned long ComPortNumber(const std::string& name) {

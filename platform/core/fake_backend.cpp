@@ -8,7 +8,9 @@
 namespace platform {
 namespace {
 
-std::string Number(std::intptr_t value) { return std::to_string(value); }
+std::string Number(std::intptr_t value) {
+    return std::to_string(value);
+}
 
 }  // namespace
 
@@ -136,9 +138,8 @@ bool FakeBackend::GetTimeouts(DeviceHandle device, Timeouts& timeouts) {
 bool FakeBackend::SetTimeouts(DeviceHandle device, const Timeouts& timeouts) {
     std::lock_guard<std::mutex> lock(m_lock);
     m_calls.push_back("SetTimeouts(" + Number(timeouts.readInterval) + "," +
-                      Number(timeouts.readTotalPerByte) + "," +
-                      Number(timeouts.readTotalConstant) + "," +
-                      Number(timeouts.writeTotalPerByte) + "," +
+                      Number(timeouts.readTotalPerByte) + "," + Number(timeouts.readTotalConstant) +
+                      "," + Number(timeouts.writeTotalPerByte) + "," +
                       Number(timeouts.writeTotalConstant) + ")");
     if (m_faults.timeoutsRejected || !IsCurrent(device)) {
         return false;
@@ -165,7 +166,8 @@ bool FakeBackend::Read(DeviceHandle device, std::uint8_t* buffer, std::uint32_t 
     if (m_faults.readsFail) {
         return false;
     }
-    const auto wait = std::chrono::milliseconds(std::max<std::uint32_t>(m_timeouts.readInterval, 1));
+    const auto wait =
+        std::chrono::milliseconds(std::max<std::uint32_t>(m_timeouts.readInterval, 1));
     m_inputArrived.wait_for(lock, wait, [&] { return !IsCurrent(device) || !m_input.empty(); });
     if (!IsCurrent(device)) {
         return false;

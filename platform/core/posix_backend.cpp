@@ -129,7 +129,9 @@ WaitStatus PosixBackend::WaitForEvent(EventHandle event, std::uint32_t timeoutMs
     return found->Wait(timeoutMs) ? WaitStatus::kSignaled : WaitStatus::kTimeout;
 }
 
-void PosixBackend::CloseEvent(EventHandle event) { m_events.Remove(event.value); }
+void PosixBackend::CloseEvent(EventHandle event) {
+    m_events.Remove(event.value);
+}
 
 ThreadHandle PosixBackend::StartThread(ThreadProc proc, void* arg) {
     auto record = std::make_shared<ThreadRecord>();
@@ -191,6 +193,8 @@ Backend& System() {
 
 ScopedBackend::ScopedBackend(Backend& backend) : m_previous(g_installed.exchange(&backend)) {}
 
-ScopedBackend::~ScopedBackend() { g_installed.store(m_previous); }
+ScopedBackend::~ScopedBackend() {
+    g_installed.store(m_previous);
+}
 
 }  // namespace platform

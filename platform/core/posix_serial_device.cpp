@@ -96,7 +96,9 @@ void PosixSerialDevice::SetTimeouts(const Timeouts& timeouts) {
     m_timeouts = timeouts;
 }
 
-bool PosixSerialDevice::Purge() { return ::tcflush(m_fd, TCIOFLUSH) == 0; }
+bool PosixSerialDevice::Purge() {
+    return ::tcflush(m_fd, TCIOFLUSH) == 0;
+}
 
 int PosixSerialDevice::WaitReady(short events, int timeoutMs) const {
     pollfd fds[2] = {{m_fd, events, 0}, {m_wakeFd, POLLIN, 0}};

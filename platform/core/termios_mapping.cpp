@@ -23,7 +23,9 @@ constexpr SpeedEntry kSpeeds[] = {
 
 constexpr tcflag_t kSizeFlags[] = {CS5, CS6, CS7, CS8};
 
-bool Has(tcflag_t flags, tcflag_t bit) { return (flags & bit) == bit; }
+bool Has(tcflag_t flags, tcflag_t bit) {
+    return (flags & bit) == bit;
+}
 
 void SetFlag(tcflag_t& flags, tcflag_t bit, bool on) {
     if (on) {

@@ -18,9 +18,7 @@ using namespace std::chrono_literals;
 struct Event {
     std::int32_t code;
     std::u16string text;
-    bool operator==(const Event& other) const {
-        return code == other.code && text == other.text;
-    }
+    bool operator==(const Event& other) const { return code == other.code && text == other.text; }
 };
 
 struct EventLog {
@@ -41,9 +39,8 @@ struct EventLog {
 class Channel : public ::testing::Test {
 protected:
     void SetUp() override {
-        m_system.backend.OnWrite([this](const std::string&) {
-            m_system.backend.PushInput("\r\nOK\r\n");
-        });
+        m_system.backend.OnWrite(
+            [this](const std::string&) { m_system.backend.PushInput("\r\nOK\r\n"); });
         ASSERT_EQ(m_modem.Start(u"COM1:", 115200, &m_events), 1);
         m_system.backend.OnWrite(nullptr);
         m_system.backend.ClearCalls();
@@ -82,7 +79,10 @@ TEST_F(Channel, WaitResultDecidesOnCompleteCodesOrSilence) {
         {"OK without line end", {{0, "\r\nOK"}}, 0, 450, 800},
         {"silence", {}, 0, 450, 800},
         {"each chunk restarts the wait",
-         {{300, "+CSQ: 20,0\r\n"}, {300, "\r\n"}, {300, "\r\n"}, {300, "OK\r\n"}}, 1, 1150, 1500},
+         {{300, "+CSQ: 20,0\r\n"}, {300, "\r\n"}, {300, "\r\n"}, {300, "OK\r\n"}},
+         1,
+         1150,
+         1500},
         {"a gap over 500 ms ends it", {{650, "\r\nOK\r\n"}}, 0, 450, 800},
         {"NUL cuts the chunk", {{0, std::string("\r\nO\0K\r\n", 7)}}, 0, 450, 800},
         {"text after a NUL is dropped", {{0, std::string("\r\nOK\r\n\0x", 8)}}, 1, 0, 100},
@@ -191,7 +191,8 @@ TEST_F(Channel, ChunkArrivingDuringTheLookIsNeverMissed) {
         }
         std::thread feeder([&] {
             for (int i = 0; i < pieces; ++i) {
-                std::this_thread::sleep_for(std::chrono::microseconds(pausesUs[static_cast<std::size_t>(i)]));
+                std::this_thread::sleep_for(
+                    std::chrono::microseconds(pausesUs[static_cast<std::size_t>(i)]));
                 Feed(i + 1 < pieces ? "+X\r\n" : "\r\nOK\r\n");
             }
         });

@@ -19,7 +19,8 @@ const std::u16string kCannotOpen = u"无法打开端口或端口已打开!请检
 class StartUp : public ::testing::Test {
 protected:
     std::vector<std::u16string> m_messages;
-    platform::ScopedMessageSink m_sink{[this](const std::u16string& t) { m_messages.push_back(t); }};
+    platform::ScopedMessageSink m_sink{
+        [this](const std::u16string& t) { m_messages.push_back(t); }};
 };
 
 std::vector<std::string> Lines(std::initializer_list<const char*> lines) {
@@ -63,9 +64,8 @@ TEST_F(StartUp, SucceedsInTheSecondAttempt) {
 }
 
 TEST_F(StartUp, OnlyTheLineSpeedAnswerDecides) {
-    ScriptedModem modem([](const std::string& line, int) {
-        return line == "AT+IPR=115200" ? kOk : kError;
-    });
+    ScriptedModem modem(
+        [](const std::string& line, int) { return line == "AT+IPR=115200" ? kOk : kError; });
     CModem channel{QuilletSetupCommands()};
     EXPECT_EQ(channel.Start(modem.DeviceName(), 115200, this), 1);
     EXPECT_EQ(modem.Lines(), Lines({"AT", "AT", "AT+IPR=115200", "AT+CREG=1", "AT+CLIP=1",
@@ -118,11 +118,11 @@ TEST(StartUpBookkeeping, FailedAttemptLeavesNoPortThreadOrEventBehind) {
         EXPECT_EQ(system.backend.OpenCount(), 2);
         EXPECT_EQ(CountOf(calls, "StartThread"), 2);
         // The first attempt's port is gone (device closed, thread ended) before the second opens.
-        const int secondOpen = static_cast<int>(calls.size()) -
-                               static_cast<int>(std::find(calls.rbegin(), calls.rend(),
-                                                          "OpenDevice(COM1:)") -
-                                                calls.rbegin()) -
-                               1;
+        const int secondOpen =
+            static_cast<int>(calls.size()) -
+            static_cast<int>(std::find(calls.rbegin(), calls.rend(), "OpenDevice(COM1:)") -
+                             calls.rbegin()) -
+            1;
         int closedBefore = 0;
         for (int i = 0; i < secondOpen; ++i) {
             closedBefore += calls[static_cast<std::size_t>(i)] == "CloseThread" ? 1 : 0;

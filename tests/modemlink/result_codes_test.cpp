@@ -71,13 +71,13 @@ TEST(CallerNumber, TakesTheQuotedFieldOfTheClipLine) {
     } rows[] = {
         {u"\r\nRING\r\n\r\n+CLIP: \"+393351391306\",145,,,,0\r\n", u"+393351391306"},
         {u"\r\n+CLIP: \"13800138000\",129\r\n\r\nRING\r\n", u"13800138000"},  // before RING
-        {u"\r\nRING\r\n\r\n+CLIP: \"\",128,,,,1\r\n", u""},                 // withheld
-        {u"\r\nRING\r\n\r\n+CLIP: \"12345", u""},                           // no closing quote
+        {u"\r\nRING\r\n\r\n+CLIP: \"\",128,,,,1\r\n", u""},                   // withheld
+        {u"\r\nRING\r\n\r\n+CLIP: \"12345", u""},                             // no closing quote
         {u"\r\nRING\r\n", u""},
-        {u"+CLIP:\"123\"", u""},                                            // no blank: no line
+        {u"+CLIP:\"123\"", u""},  // no blank: no line
         {u"+clip: \"123\"", u""},
-        {u"+CLIP: \"1\"\r\n+CLIP: \"2\"", u"1"},                            // the first line
-        {u"+CLIP: \"ab\x4E2D\"", u"ab\x4E2D"},                             // not examined further
+        {u"+CLIP: \"1\"\r\n+CLIP: \"2\"", u"1"},  // the first line
+        {u"+CLIP: \"ab\x4E2D\"", u"ab\x4E2D"},    // not examined further
     };
     for (const auto& row : rows) {
         EXPECT_EQ(CallerNumber(row.text), row.number);

@@ -110,9 +110,7 @@ TEST(SerialPortOpen, SecondOpenOfTheSameObjectIsRefused) {
 TEST(SerialPortLifetime, NeverOpenedObjectDiesQuietlyAndAtOnce) {
     FakeSystem system;
     Stopwatch watch;
-    {
-        CSerialPort port;
-    }
+    { CSerialPort port; }
     EXPECT_LT(watch.ElapsedMs(), 50);
     EXPECT_TRUE(system.backend.Calls().empty());
 }

@@ -51,7 +51,8 @@ protected:
     }
 
     std::vector<std::u16string> m_messages;
-    platform::ScopedMessageSink m_sink{[this](const std::u16string& t) { m_messages.push_back(t); }};
+    platform::ScopedMessageSink m_sink{
+        [this](const std::u16string& t) { m_messages.push_back(t); }};
     ScriptedModem m_modem{AnswerEverything("")};
     Collector m_collector;
     std::unique_ptr<CSerialPort> m_port = std::make_unique<CSerialPort>();
@@ -92,9 +93,9 @@ TEST_F(PortOnPty, ChunkIsHandedOverAboutOneIntervalAfterItsLastByte) {
         ASSERT_TRUE(m_modem.Send("\r\nOK\r\n"));
         ASSERT_TRUE(m_collector.WaitForBytes(6u * static_cast<std::size_t>(round + 1), 2s));
         std::lock_guard<std::mutex> guard(m_collector.lock);
-        delays.push_back(std::chrono::duration_cast<std::chrono::milliseconds>(
-                             m_collector.times.back() - sent)
-                             .count());
+        delays.push_back(
+            std::chrono::duration_cast<std::chrono::milliseconds>(m_collector.times.back() - sent)
+                .count());
     }
     for (long long delay : delays) {
         EXPECT_GE(delay, 95);
@@ -118,7 +119,8 @@ TEST_F(PortOnPty, SecondPortOnTheSameDeviceCannotOpen) {
     Stopwatch watch;
     EXPECT_EQ(second.Open(m_modem.DeviceName(), 115200, 8, 0, 0, 1, 1, nullptr), 0);
     EXPECT_EQ(second.IsOpen(), 0);
-    EXPECT_EQ(m_messages, std::vector<std::u16string>{u"无法打开端口或端口已打开!请检查是否已被占用."});
+    EXPECT_EQ(m_messages,
+              std::vector<std::u16string>{u"无法打开端口或端口已打开!请检查是否已被占用."});
     EXPECT_EQ(m_port->IsOpen(), 1);
     EXPECT_LT(watch.ElapsedMs(), 100);  // no thread to stop: no pause
 }

@@ -21,7 +21,9 @@ ScriptedModem::~ScriptedModem() {
     m_thread.join();
 }
 
-std::u16string ScriptedModem::DeviceName() const { return platform::Utf8ToUtf16(DevicePath()); }
+std::u16string ScriptedModem::DeviceName() const {
+    return platform::Utf8ToUtf16(DevicePath());
+}
 
 std::string ScriptedModem::Received() const {
     std::lock_guard<std::mutex> lock(m_lock);

@@ -25,7 +25,10 @@ TEST(CodePage, ConvertsWithTheGivenCharacterSet) {
         {"ANSI_X3.4-1968", "\x80\x81", u"\uFFFD\uFFFD"},
         {"ISO-8859-1", "caf\xE9", u"caf\u00E9"},
         {"UTF-8", "\xE4\xB8\xAD\xE6\x96\x87", u"\u4E2D\u6587"},
-        {"UTF-8", "a\xFF" "b", u"a\uFFFDb"},
+        {"UTF-8",
+         "a\xFF"
+         "b",
+         u"a\uFFFDb"},
         {"UTF-8", "ok\xE4\xB8", u"ok\uFFFD"},  // cut off at the end of the chunk
         {"UTF-8", "\xF0\x9F\x93\xB1", u"\U0001F4F1"},
         {"GB18030", "\xD6\xD0\xCE\xC4", u"\u4E2D\u6587"},
@@ -62,7 +65,8 @@ TEST(CodePage, UnknownCharacterSetStillGivesAsciiAndReplacements) {
 }
 
 TEST(CodePage, Utf8RoundTrip) {
-    const std::u16string texts[] = {u"", u"串口未打开!", u"\U0001F4F1 x", std::u16string(u"a\0b", 3)};
+    const std::u16string texts[] = {u"", u"串口未打开!", u"\U0001F4F1 x",
+                                    std::u16string(u"a\0b", 3)};
     for (const auto& text : texts) {
         EXPECT_EQ(platform::Utf8ToUtf16(platform::Utf16ToUtf8(text)), text);
     }

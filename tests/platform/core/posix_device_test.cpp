@@ -191,7 +191,8 @@ TEST(PosixThreads, WaitForThreadTimesOutThenJoins) {
     ASSERT_TRUE(thread);
     EXPECT_EQ(backend.WaitForThread(thread, 30), platform::WaitStatus::kTimeout);
     backend.SetEvent(go);
-    EXPECT_EQ(backend.WaitForThread(thread, platform::kWaitForever), platform::WaitStatus::kSignaled);
+    EXPECT_EQ(backend.WaitForThread(thread, platform::kWaitForever),
+              platform::WaitStatus::kSignaled);
     backend.CloseThread(thread);
     EXPECT_EQ(backend.WaitForThread(thread, 0), platform::WaitStatus::kFailed);
     backend.CloseEvent(go);
