@@ -1,0 +1,44 @@
+#pragma once
+// A program started with this process's environment plus a few variables of its own, sharing
+// this process's standard streams. SIGINT and SIGTERM start out with their default actions and
+// unblocked in the child, whatever this process has done with them.
+//
+// Thread contract: one thread may Wait while another calls Terminate. The child is reaped only
+// under a lock that Terminate also takes, so a signal never reaches a recycled process id.
+
+#include <memory>
+#include <mutex>
+#include <string>
+#include <utility>
+#include <vector>
+
+namespace platform {
+
+class ChildProcess {
+public:
+    using Variables = std::vector<std::pair<std::string, std::string>>;
+
+    // argv[0] is looked up on PATH. Nothing, with the reason in error, when it cannot start.
+    static std::unique_ptr<ChildProcess> Start(const std::vector<std::string>& argv,
+                                               const Variables& extraEnvironment,
+                                               std::string& error);
+    // Ends and reaps a child still running, so no zombie outlives this object.
+    ~ChildProcess();
+    ChildProcess(const ChildProcess&) = delete;
+    ChildProcess& operator=(const ChildProcess&) = delete;
+
+    // Blocks until the child ends: its exit status, or 128 + the signal that ended it.
+    int Wait();
+    // Asks a child still running to end (SIGTERM).
+    void Terminate();
+
+private:
+    explicit ChildProcess(int pid) : m_pid(pid) {}
+
+    const int m_pid;
+    std::mutex m_lock;
+    bool m_reaped = false;
+    int m_status = 0;
+};
+
+}  // namespace platform
