@@ -1,0 +1,137 @@
+#include "modemsim/at_command.h"
+
+#include <cctype>
+
+namespace modemsim {
+namespace {
+
+char Upper(char c) {
+    return static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+}
+bool IsAlpha(char c) {
+    return std::isalpha(static_cast<unsigned char>(c)) != 0;
+}
+bool IsDigit(char c) {
+    return std::isdigit(static_cast<unsigned char>(c)) != 0;
+}
+
+bool IsNameChar(char c) {
+    return IsAlpha(c) || IsDigit(c) || c == '!' || c == '%' || c == '-' || c == '.' || c == '/' ||
+           c == ':' || c == '_';
+}
+
+// The line after "AT" without the spaces that stand outside quotes.
+std::string Compact(std::string_view body) {
+    std::string compact;
+    bool quoted = false;
+    for (char c : body) {
+        quoted = quoted != (c == '"');
+        if (quoted || c != ' ') {
+            compact.push_back(c);
+        }
+    }
+    return compact;
+}
+
+// The arguments of a set command: up to a ';' outside quotes, or the end.
+std::string TakeArguments(const std::string& body, std::size_t& pos) {
+    const std::size_t start = pos;
+    bool quoted = false;
+    while (pos < body.size() && (quoted || body[pos] != ';')) {
+        quoted = quoted != (body[pos] == '"');
+        ++pos;
+    }
+    return body.substr(start, pos - start);
+}
+
+std::optional<AtCommand> ParseExtended(const std::string& body, std::size_t& pos) {
+    AtCommand command;
+    command.name = "+";
+    for (++pos; pos < body.size() && IsNameChar(body[pos]); ++pos) {
+        command.name.push_back(Upper(body[pos]));
+    }
+    if (command.name.size() == 1) {
+        return std::nullopt;
+    }
+    const std::string_view rest = std::string_view(body).substr(pos);
+    if (rest.rfind("=?", 0) == 0) {
+        command.form = CommandForm::kTest;
+        pos += 2;
+    } else if (rest.rfind('?', 0) == 0) {
+        command.form = CommandForm::kRead;
+        pos += 1;
+    } else if (rest.rfind('=', 0) == 0) {
+        command.form = CommandForm::kSet;
+        pos += 1;
+        command.args = TakeArguments(body, pos);
+    }
+    if (pos < body.size() && body[pos] != ';') {
+        return std::nullopt;
+    }
+    return command;
+}
+
+std::optional<AtCommand> ParseBasic(const std::string& body, std::size_t& pos) {
+    AtCommand command;
+    if (body[pos] == '&') {
+        command.name.push_back('&');
+        ++pos;
+    }
+    if (pos >= body.size() || !IsAlpha(body[pos])) {
+        return std::nullopt;
+    }
+    command.name.push_back(Upper(body[pos++]));
+    if (command.name == "D") {
+        command.args = body.substr(pos);
+        pos = body.size();
+        return command;
+    }
+    while (pos < body.size() && IsDigit(body[pos])) {
+        command.args.push_back(body[pos++]);
+    }
+    return command;
+}
+
+}  // namespace
+
+bool HasAtPrefix(std::string_view line) {
+    return line.size() >= 2 && Upper(line[0]) == 'A' && Upper(line[1]) == 'T';
+}
+
+std::optional<std::vector<AtCommand>> ParseCommandLine(std::string_view line) {
+    if (!HasAtPrefix(line)) {
+        return std::nullopt;
+    }
+    const std::string body = Compact(line.substr(2));
+    std::vector<AtCommand> commands;
+    std::size_t pos = 0;
+    while (pos < body.size()) {
+        if (body[pos] == ';') {
+            ++pos;
+            continue;
+        }
+        std::optional<AtCommand> command =
+            body[pos] == '+' ? ParseExtended(body, pos) : ParseBasic(body, pos);
+        if (!command) {
+            return std::nullopt;
+        }
+        commands.push_back(std::move(*command));
+    }
+    return commands;
+}
+
+std::string NormaliseCommandName(std::string_view name) {
+    std::string upper;
+    for (char c : name) {
+        upper.push_back(Upper(c));
+    }
+    if (upper.size() > 2 && upper.rfind("AT", 0) == 0) {
+        upper.erase(0, 2);
+    }
+    if (upper.size() > 1 && upper[0] != '+' && upper[0] != '&' && upper != "AT") {
+        upper.insert(0, "+");
+    }
+    return upper;
+}
+
+}  // namespace modemsim

@@ -1,0 +1,31 @@
+#pragma once
+// The simulator's console: one line of text per verb, the same verbs as the controller API, for a
+// person at a terminal (or a script piped in). Text arguments take the escapes of byte_escapes.h,
+// so "inject AT\0\r\n" writes a NUL. Bad input is answered with a message and changes nothing.
+//
+// Thread contract: one thread executes lines; the simulator's own threads are not involved.
+
+#include <string>
+#include <string_view>
+
+#include "modemsim/simulator.h"
+
+namespace modemsim {
+
+class Console {
+public:
+    explicit Console(Simulator& simulator) : m_simulator(simulator) {}
+
+    // The reply to show; empty only for an empty line, which does nothing.
+    std::string Execute(std::string_view line);
+    bool QuitRequested() const { return m_quit; }
+
+    // The verbs with their arguments and what they do, one per line.
+    static std::string Help();
+
+private:
+    Simulator& m_simulator;
+    bool m_quit = false;
+};
+
+}  // namespace modemsim

@@ -1,0 +1,27 @@
+#pragma once
+// The command line of the modemsim program:
+//   modemsim [--link PATH] [--ring-period MS] [--network-delay MS] [--no-trace]
+//            [run PROGRAM ARGS...]
+// Everything after "run" belongs to the program.
+
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace modemsim {
+
+struct ProgramOptions {
+    std::optional<std::string> linkPath;
+    std::vector<std::string> runCommand;  // empty: the console alone
+    int ringPeriodMs = 3000;
+    int networkDelayMs = 1000;
+    bool trace = true;
+    bool help = false;
+};
+
+// Nothing, with the reason in error, for a command line that makes no sense.
+std::optional<ProgramOptions> ParseProgramOptions(const std::vector<std::string>& args,
+                                                  std::string& error);
+std::string ProgramUsage();
+
+}  // namespace modemsim

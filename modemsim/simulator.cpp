@@ -1,0 +1,273 @@
+#include "modemsim/simulator.h"
+
+#include <utility>
+
+#include "modemsim/at_command.h"
+#include "modemsim/sms_timestamp.h"
+#include "modemsim/unsolicited.h"
+#include "platform/core/codepage.h"
+#include "platform/core/pseudo_terminal.h"
+
+namespace modemsim {
+namespace {
+
+constexpr int kMaxDelayMs = 60000;
+
+VerbResult Done(std::string message) {
+    return {true, std::move(message)};
+}
+VerbResult Refused(std::string message) {
+    return {false, std::move(message)};
+}
+
+Shaping SplitOnly(const Faults& faults) {
+    Shaping shaping;
+    shaping.pieceBytes = faults.splitBytes;
+    shaping.gapMs = faults.splitGapMs;
+    return shaping;
+}
+
+bool IsSender(const std::string& sender) {
+    if (sender.empty() || sender.size() > 32) {
+        return false;
+    }
+    for (char c : sender) {
+        if (static_cast<unsigned char>(c) < 0x20 || c == '"' || c == '\x7F') {
+            return false;
+        }
+    }
+    return true;
+}
+
+std::optional<std::string> CheckDelivery(const SmsDelivery& delivery) {
+    if (!IsSender(delivery.sender)) {
+        return "the sender must be 1 to 32 printable characters without '\"'";
+    }
+    if (platform::Utf8ToUtf16(delivery.text).size() > kMaxSmsChars) {
+        return "the text is longer than " + std::to_string(kMaxSmsChars) + " characters";
+    }
+    if (delivery.slot && !SmsStorage::IsValidIndex(*delivery.slot)) {
+        return "slot " + std::to_string(*delivery.slot) + " is not in 1.." +
+               std::to_string(kSlotCount);
+    }
+    return std::nullopt;
+}
+
+}  // namespace
+
+std::unique_ptr<Simulator> Simulator::Create(SimulatorOptions options) {
+    std::unique_ptr<platform::PseudoTerminal> pty = platform::PseudoTerminal::Create();
+    if (!pty) {
+        return nullptr;
+    }
+    return std::unique_ptr<Simulator>(new Simulator(std::move(pty), std::move(options)));
+}
+
+Simulator::Simulator(std::unique_ptr<platform::PseudoTerminal> pty, SimulatorOptions options)
+    : m_options(std::move(options)),
+      m_pty(std::move(pty)),
+      m_trace(m_options.traceSink),
+      m_transmitter(*m_pty, m_timers, m_trace),
+      m_reader([this] { ReadLoop(); }) {
+    m_model.With([&](ModemState& state) { state.emptyReadError = m_options.emptyReadError; });
+}
+
+Simulator::~Simulator() {
+    m_pty->Interrupt();
+    m_reader.join();
+    // Before the transmitter goes: queued writes refer to it.
+    m_timers.Stop();
+}
+
+const std::string& Simulator::DevicePath() const {
+    return m_pty->SlavePath();
+}
+
+void Simulator::ReadLoop() {
+    for (;;) {
+        // Empty only once interrupted (or on a broken pair): either way the modem is done.
+        const std::string bytes = m_pty->Read(-1);
+        if (bytes.empty()) {
+            return;
+        }
+        m_trace.Record('<', bytes);
+        m_model.With([&](ModemState& state) { Transmit(state, m_session.Feed(state, bytes)); });
+    }
+}
+
+void Simulator::Transmit(const ModemState& state, const std::vector<Output>& outputs) {
+    for (const Output& output : outputs) {
+        Shaping shaping = SplitOnly(state.faults);
+        switch (output.kind) {
+            case OutputKind::kEcho:
+                shaping = Shaping{};
+                break;
+            case OutputKind::kAnswer:
+                shaping.delayMs = state.faults.answerDelayMs;
+                break;
+            case OutputKind::kNetworkAnswer:
+                shaping.delayMs = state.faults.answerDelayMs + m_options.networkDelayMs;
+                break;
+        }
+        m_transmitter.Send(output.bytes, shaping);
+    }
+}
+
+void Simulator::SendUnsolicited(const ModemState& state, std::string bytes) {
+    if (!state.faults.silent) {
+        m_transmitter.Send(std::move(bytes), SplitOnly(state.faults));
+    }
+}
+
+VerbResult Simulator::DeliverSms(const SmsDelivery& delivery) {
+    if (const std::optional<std::string> problem = CheckDelivery(delivery)) {
+        return Refused(*problem);
+    }
+    return m_model.With([&](ModemState& state) {
+        const std::optional<int> slot = delivery.slot ? delivery.slot : state.storage.FirstFree();
+        if (!slot) {
+            return Refused("the storage is full");
+        }
+        if (!state.storage.IsFree(*slot)) {
+            return Refused("slot " + std::to_string(*slot) + " holds a message");
+        }
+        StoredSms sms;
+        sms.sender = delivery.sender;
+        sms.text = delivery.text;
+        sms.timestamp = delivery.timestamp.value_or(SmsTimestamp(std::chrono::system_clock::now()));
+        state.storage.Put(*slot, std::move(sms));
+        return Done("stored in slot " + std::to_string(*slot));
+    });
+}
+
+VerbResult Simulator::ClearSlot(int slot) {
+    if (!SmsStorage::IsValidIndex(slot)) {
+        return Refused("slot " + std::to_string(slot) + " is not in 1.." +
+                       std::to_string(kSlotCount));
+    }
+    m_model.With([&](ModemState& state) { state.storage.Erase(slot); });
+    return Done("slot " + std::to_string(slot) + " is empty");
+}
+
+VerbResult Simulator::Ring(const std::optional<std::string>& number) {
+    if (number && !IsSender(*number)) {
+        return Refused("the number must be 1 to 32 printable characters without '\"'");
+    }
+    return m_model.With([&](ModemState& state) {
+        if (state.call.phase != CallPhase::kIdle) {
+            return Refused("a call is in progress");
+        }
+        state.call.phase = CallPhase::kRinging;
+        state.call.outgoing = false;
+        state.call.number = number.value_or("");
+        const std::uint64_t generation = ++state.call.generation;
+        m_timers.At(TimerQueue::Clock::now(),
+                    [this, generation] { RingTick(generation, TimerQueue::Clock::now()); });
+        return Done(number ? "ringing from " + *number : "ringing, number withheld");
+    });
+}
+
+void Simulator::RingTick(std::uint64_t generation, TimerQueue::Clock::time_point due) {
+    m_model.With([&](ModemState& state) {
+        if (state.call.phase != CallPhase::kRinging || state.call.generation != generation) {
+            return;
+        }
+        SendUnsolicited(state, RingText(state));
+        // From the planned time, so the cadence does not drift with scheduling delays.
+        const auto next = due + std::chrono::milliseconds(m_options.ringPeriodMs);
+        m_timers.At(next, [this, generation, next] { RingTick(generation, next); });
+    });
+}
+
+VerbResult Simulator::RemoteHangUp() {
+    return m_model.With([&](ModemState& state) {
+        if (state.call.phase == CallPhase::kIdle) {
+            return Refused("there is no call");
+        }
+        EndCall(state.call);
+        SendUnsolicited(state, NoCarrierText());
+        return Done("the other side hung up");
+    });
+}
+
+VerbResult Simulator::SetRegistration(int status) {
+    if (status < 0 || status > 5) {
+        return Refused("the registration status must be 0..5");
+    }
+    return m_model.With([&](ModemState& state) {
+        const bool changed = state.settings.registration != status;
+        state.settings.registration = status;
+        if (changed) {
+            SendUnsolicited(state, RegistrationReport(state.settings));
+        }
+        return Done("registration status " + std::to_string(status));
+    });
+}
+
+void Simulator::SetSilent(bool on) {
+    m_model.With([&](ModemState& state) { state.faults.silent = on; });
+}
+
+void Simulator::SetErrorAll(bool on) {
+    m_model.With([&](ModemState& state) { state.faults.errorAll = on; });
+}
+
+VerbResult Simulator::AddErrorCommand(const std::string& command) {
+    const std::string name = NormaliseCommandName(command);
+    const std::optional<std::vector<AtCommand>> parsed =
+        name == "AT" ? std::vector<AtCommand>{} : ParseCommandLine("AT" + name);
+    if (!parsed || (name != "AT" && (parsed->size() != 1 || parsed->front().name != name))) {
+        return Refused("'" + command + "' is not a command name");
+    }
+    m_model.With([&](ModemState& state) { state.faults.errorCommands.insert(name); });
+    return Done("ERROR to " + name);
+}
+
+void Simulator::ClearErrors() {
+    m_model.With([&](ModemState& state) {
+        state.faults.errorAll = false;
+        state.faults.errorCommands.clear();
+    });
+}
+
+VerbResult Simulator::SetAnswerDelay(int ms) {
+    if (ms < 0 || ms > kMaxDelayMs) {
+        return Refused("the delay must be 0.." + std::to_string(kMaxDelayMs) + " ms");
+    }
+    m_model.With([&](ModemState& state) { state.faults.answerDelayMs = ms; });
+    return Done("answers delayed by " + std::to_string(ms) + " ms");
+}
+
+VerbResult Simulator::SetSplit(std::size_t pieceBytes, int gapMs) {
+    if (pieceBytes > 4096 || gapMs < 0 || gapMs > kMaxDelayMs) {
+        return Refused("pieces must be 0..4096 bytes and gaps 0.." + std::to_string(kMaxDelayMs) +
+                       " ms");
+    }
+    m_model.With([&](ModemState& state) {
+        state.faults.splitBytes = pieceBytes;
+        state.faults.splitGapMs = gapMs;
+    });
+    return Done(pieceBytes == 0 ? "answers whole" : "answers split");
+}
+
+void Simulator::SetSendError(std::optional<int> cmsError) {
+    m_model.With([&](ModemState& state) { state.faults.sendError = cmsError; });
+}
+
+void Simulator::SetEmptyReadError(bool on) {
+    m_model.With([&](ModemState& state) { state.emptyReadError = on; });
+}
+
+void Simulator::InjectRaw(const std::string& bytes) {
+    m_transmitter.Send(bytes);
+}
+
+void Simulator::EnableTrace(bool on) {
+    m_trace.Enable(on);
+}
+
+ModemState Simulator::Snapshot() {
+    return m_model.With([](ModemState& state) { return state; });
+}
+
+}  // namespace modemsim

@@ -1,0 +1,106 @@
+#pragma once
+// A simulated GSM modem on a pseudo-terminal: programs open DevicePath() as their serial device,
+// while tests and the console drive the other end of the call and the network through the
+// controller verbs below. Every verb that is refused says why and changes nothing.
+//
+// Thread contract: all public members may be called from any thread. Inside, a reader thread
+// answers the terminal and a timer thread writes output and rings; both reach the modem state
+// only under ModemModel's lock (modem_model.h). The destructor interrupts the pseudo-terminal,
+// stops the timer thread and joins both threads.
+
+#include <memory>
+#include <optional>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "modemsim/modem_model.h"
+#include "modemsim/modem_session.h"
+#include "modemsim/timer_queue.h"
+#include "modemsim/trace.h"
+#include "modemsim/transmitter.h"
+
+namespace platform {
+class PseudoTerminal;
+}
+
+namespace modemsim {
+
+struct SimulatorOptions {
+    int ringPeriodMs = 3000;
+    int networkDelayMs = 1000;  // from Ctrl-Z to the result of AT+CMGS
+    bool emptyReadError = false;
+    TraceSink traceSink;  // empty: no trace until Trace(true), which then writes to stderr
+};
+
+struct SmsDelivery {
+    std::string sender;
+    std::string text;                      // UTF-8, at most kMaxSmsChars characters
+    std::optional<int> slot;               // the first free slot when left out
+    std::optional<std::string> timestamp;  // "yy/MM/dd,hh:mm:ss+zz"; now (UTC) when left out
+};
+
+inline constexpr std::size_t kMaxSmsChars = 160;
+
+struct VerbResult {
+    bool ok = false;
+    std::string message;  // what was done, or why nothing was
+};
+
+class Simulator {
+public:
+    // Nothing when no pseudo-terminal can be had.
+    static std::unique_ptr<Simulator> Create(SimulatorOptions options = {});
+    ~Simulator();
+    Simulator(const Simulator&) = delete;
+    Simulator& operator=(const Simulator&) = delete;
+
+    const std::string& DevicePath() const;
+
+    // The network and the other party.
+    VerbResult DeliverSms(const SmsDelivery& delivery);
+    VerbResult ClearSlot(int slot);
+    // An incoming call; no number: withheld. RING every ring period until answered or ended.
+    VerbResult Ring(const std::optional<std::string>& number);
+    VerbResult RemoteHangUp();
+    // Registration status 0..5; reported as "+CREG: <stat>" when AT+CREG=1 or 2.
+    VerbResult SetRegistration(int status);
+
+    // Faults.
+    void SetSilent(bool on);
+    void SetErrorAll(bool on);
+    // A command as people write it: "+CMGS", "AT+CMGS", "cmgs", "D"; "AT" means empty lines.
+    VerbResult AddErrorCommand(const std::string& command);
+    void ClearErrors();
+    VerbResult SetAnswerDelay(int ms);
+    // pieceBytes 0 turns splitting off.
+    VerbResult SetSplit(std::size_t pieceBytes, int gapMs);
+    void SetSendError(std::optional<int> cmsError);
+    void SetEmptyReadError(bool on);
+    // Written as they are, in order with the modem's own output, even while silent.
+    void InjectRaw(const std::string& bytes);
+
+    void EnableTrace(bool on);
+
+    // Copies, for looking at; changing them changes nothing.
+    ModemState Snapshot();
+
+private:
+    Simulator(std::unique_ptr<platform::PseudoTerminal> pty, SimulatorOptions options);
+    void ReadLoop();
+    // Under the model's lock: sends what the session produced with the faults' shaping.
+    void Transmit(const ModemState& state, const std::vector<Output>& outputs);
+    void SendUnsolicited(const ModemState& state, std::string bytes);
+    void RingTick(std::uint64_t generation, TimerQueue::Clock::time_point due);
+
+    const SimulatorOptions m_options;
+    std::unique_ptr<platform::PseudoTerminal> m_pty;
+    Trace m_trace;
+    ModemModel m_model;
+    ModemSession m_session;  // reader thread only
+    TimerQueue m_timers;
+    Transmitter m_transmitter;
+    std::thread m_reader;  // last: starts once everything above exists
+};
+
+}  // namespace modemsim

@@ -1,0 +1,137 @@
+// The console verbs: good ones reach the controller, bad ones are explained and change nothing.
+
+#include <gtest/gtest.h>
+
+#include "modemsim/console.h"
+
+namespace {
+
+using modemsim::Console;
+using modemsim::ModemState;
+
+struct ConsoleTest : ::testing::Test {
+    void SetUp() override {
+        simulator = modemsim::Simulator::Create();
+        ASSERT_NE(simulator, nullptr);
+        console = std::make_unique<Console>(*simulator);
+    }
+    std::unique_ptr<modemsim::Simulator> simulator;
+    std::unique_ptr<Console> console;
+};
+
+// What a verb may change, as one comparable text.
+std::string Observable(const ModemState& state) {
+    std::string text;
+    for (const auto& [index, sms] : state.storage.Occupied()) {
+        text += std::to_string(index) + sms.sender + sms.text + ";";
+    }
+    const auto& f = state.faults;
+    text += std::to_string(f.silent) + std::to_string(f.errorAll) +
+            std::to_string(f.errorCommands.size()) + std::to_string(f.answerDelayMs) +
+            std::to_string(f.splitBytes) + std::to_string(f.splitGapMs) +
+            std::to_string(f.sendError.value_or(-1)) + std::to_string(state.emptyReadError) +
+            std::to_string(static_cast<int>(state.call.phase)) +
+            std::to_string(state.settings.registration);
+    return text;
+}
+
+TEST_F(ConsoleTest, BadInputIsExplainedAndChangesNothing) {
+    ASSERT_EQ(console->Execute("sms +39111 kept"), "stored in slot 1");
+    const std::string before = Observable(simulator->Snapshot());
+    const std::vector<std::pair<std::string, std::string>> cases = {
+        {"frobnicate", "unknown verb"},
+        {"SMS +1 upper case", "unknown verb"},
+        {"sms +1", "usage"},
+        {"sms-to 0 +1 text", "usage"},
+        {"sms-to 21 +1 text", "usage"},
+        {"sms-to x +1 text", "usage"},
+        {"sms-to 1 +1 text", "refused: slot 1 holds a message"},
+        {"sms +1 bad\\q escape", "refused: bad escape"},
+        {"sms \"quoted\" text", "refused: the sender"},
+        {"sms +1 " + std::string(161, 'x'), "refused: the text is longer"},
+        {"clear 0", "usage"},
+        {"ring", "usage"},
+        {"ring +1 +2", "usage"},
+        {"hangup", "refused: there is no call"},
+        {"hangup now", "usage"},
+        {"creg 6", "usage"},
+        {"silent maybe", "usage"},
+        {"error", "usage"},
+        {"error +C MGS", "usage"},
+        {"error \"x\"", "refused"},
+        {"delay -1", "usage"},
+        {"delay 60001", "usage"},
+        {"split 0 10", "usage"},
+        {"split 10", "usage"},
+        {"sendfail 512", "usage"},
+        {"emptyread maybe", "usage"},
+        {"inject", "usage"},
+        {"inject \\x4", "usage"},
+        {"garbage 0", "usage"},
+        {"garbage 65537", "usage"},
+        {"longline 99999999999", "usage"},
+        {"trace", "usage"},
+        {std::string("list\0", 5), "unknown verb 'list\\0'"},
+    };
+    for (const auto& [line, expected] : cases) {
+        const std::string reply = console->Execute(line);
+        EXPECT_NE(reply.find(expected), std::string::npos) << line << " -> " << reply;
+    }
+    EXPECT_EQ(Observable(simulator->Snapshot()), before);
+    EXPECT_FALSE(console->QuitRequested());
+}
+
+TEST_F(ConsoleTest, StorageVerbsFillAndEmptySlots) {
+    EXPECT_EQ(console->Execute(""), "");
+    EXPECT_EQ(console->Execute("sms-to 20 Bank two  spaces\\r\\n"), "stored in slot 20");
+    EXPECT_EQ(console->Execute("  sms\t+1 first"), "stored in slot 1");
+    for (int i = 2; i <= 19; ++i) {
+        ASSERT_EQ(console->Execute("sms +1 filler"), "stored in slot " + std::to_string(i));
+    }
+    EXPECT_EQ(console->Execute("sms +1 one too many"), "refused: the storage is full");
+    EXPECT_EQ(console->Execute("clear 2"), "slot 2 is empty");
+    EXPECT_EQ(console->Execute("sms +1 refill"), "stored in slot 2");
+    const ModemState state = simulator->Snapshot();
+    EXPECT_EQ(state.storage.Occupied().back().second.text, "two  spaces\r\n");
+    EXPECT_NE(console->Execute("list").find("20  REC UNREAD  Bank"), std::string::npos);
+}
+
+TEST_F(ConsoleTest, CallAndFaultVerbsReachTheController) {
+    EXPECT_EQ(console->Execute("ring withheld"), "ringing, number withheld");
+    EXPECT_EQ(console->Execute("hangup"), "the other side hung up");
+    console->Execute("silent on");
+    console->Execute("error +cmgs");
+    console->Execute("delay 250");
+    console->Execute("split 7 30");
+    console->Execute("sendfail 42");
+    console->Execute("emptyread error");
+    console->Execute("creg 5");
+    const modemsim::Faults faults = simulator->Snapshot().faults;
+    EXPECT_TRUE(faults.silent);
+    EXPECT_EQ(faults.errorCommands.count("+CMGS"), 1u);
+    EXPECT_EQ(faults.answerDelayMs, 250);
+    EXPECT_EQ(faults.splitBytes, 7u);
+    EXPECT_EQ(faults.sendError, 42);
+    EXPECT_TRUE(simulator->Snapshot().emptyReadError);
+    EXPECT_EQ(simulator->Snapshot().settings.registration, 5);
+    EXPECT_NE(console->Execute("status").find("error +CMGS, delay 250 ms, split 7 bytes/30 ms"),
+              std::string::npos);
+    console->Execute("error off");
+    console->Execute("split off");
+    EXPECT_TRUE(simulator->Snapshot().faults.errorCommands.empty());
+    EXPECT_EQ(simulator->Snapshot().faults.splitBytes, 0u);
+}
+
+TEST_F(ConsoleTest, HelpListsEveryVerbAndQuitIsRemembered) {
+    const std::string help = Console::Help();
+    for (const char* verb :
+         {"sms ",   "sms-to",  "clear",    "ring",  "hangup", "list",     "status",
+          "creg",   "silent",  "error",    "delay", "split",  "sendfail", "emptyread",
+          "inject", "garbage", "longline", "trace", "quit",   "help"}) {
+        EXPECT_NE(help.find(verb), std::string::npos) << verb;
+    }
+    EXPECT_EQ(console->Execute("quit"), "bye");
+    EXPECT_TRUE(console->QuitRequested());
+}
+
+}  // namespace

@@ -1,0 +1,100 @@
+// Fault modes over a real pseudo-terminal: a silent modem, ERROR to everything or to one command,
+// delayed and split answers, raw bytes written into the dialogue.
+
+#include <thread>
+
+#include "simulator_fixture.h"
+
+namespace {
+
+using namespace std::chrono_literals;
+using FaultsTest = SimulatorTest;
+
+TEST_F(FaultsTest, SilentModemHearsAndSaysNothing) {
+    m_simulator->SetSilent(true);
+    m_client->Send("ATE0\r\nAT+CMGF=1\r\n");
+    ASSERT_TRUE(m_simulator->Ring("+1").ok);
+    EXPECT_EQ(m_client->ReadFor(std::chrono::milliseconds(kRingPeriodMs * 2)), "");
+    ASSERT_TRUE(m_simulator->RemoteHangUp().ok);
+    m_simulator->SetSilent(false);
+    // Nothing sent while silent took effect: echo is still on, PDU mode still set.
+    RunSteps({{"AT+CMGF?\r\n", "AT+CMGF?\r\r\n+CMGF: 0\r\n\r\nOK\r\n"}});
+}
+
+TEST_F(FaultsTest, ErrorToEverythingOrToOneCommand) {
+    EchoOff();
+    m_simulator->SetErrorAll(true);
+    RunSteps({{"AT\r\n", "\r\nERROR\r\n"}, {"AT+CMGF=1\r\n", "\r\nERROR\r\n"}, {"hi\r\n", ""}});
+    m_simulator->ClearErrors();
+    ASSERT_TRUE(m_simulator->AddErrorCommand("cmgf").ok);
+    ASSERT_TRUE(m_simulator->AddErrorCommand("ATD").ok);
+    RunSteps({
+        {"AT+CMGF=1\r\n", "\r\nERROR\r\n"},
+        {"AT+CLIP=1;+CMGF=1\r\n", "\r\nERROR\r\n"},
+        {"ATD123;\r\n", "\r\nERROR\r\n"},
+        {"AT+CLIP?\r\n", "\r\n+CLIP: 0,1\r\n\r\nOK\r\n"},  // the refused line changed nothing
+        {"AT\r\n", "\r\nOK\r\n"},
+    });
+    ASSERT_TRUE(m_simulator->AddErrorCommand("AT").ok);
+    RunSteps({{"AT\r\n", "\r\nERROR\r\n"}, {"AT+CMGF?\r\n", "\r\nERROR\r\n"}});
+    m_simulator->ClearErrors();
+    RunSteps({{"AT+CMGF=1\r\n", "\r\nOK\r\n"}});
+    for (const char* bad : {"", "+", "C MGF", "AT+CMGF=1", "\"x\""}) {
+        EXPECT_FALSE(m_simulator->AddErrorCommand(bad).ok) << bad;
+    }
+    EXPECT_TRUE(m_simulator->Snapshot().faults.errorCommands.empty());
+}
+
+TEST_F(FaultsTest, DelayedAnswersKeepOrderAndEchoStaysImmediate) {
+    constexpr int kDelayMs = 200;
+    ASSERT_TRUE(m_simulator->SetAnswerDelay(kDelayMs).ok);
+    const auto sent = ModemClient::Clock::now();
+    m_client->Send("AT\r\n");
+    EXPECT_EQ(m_client->ReadAtLeast(3, 1s), "AT\r");
+    EXPECT_LT(ElapsedMs(sent), kDelayMs - 50);
+    EXPECT_EQ(m_client->ReadAtLeast(6, 1s), "\r\nOK\r\n");
+    EXPECT_GE(ElapsedMs(sent), kDelayMs - 10);
+    EXPECT_LT(ElapsedMs(sent), kDelayMs + 300);
+    EXPECT_FALSE(m_simulator->SetAnswerDelay(-1).ok);
+    EXPECT_FALSE(m_simulator->SetAnswerDelay(60001).ok);
+    EXPECT_EQ(m_simulator->Snapshot().faults.answerDelayMs, kDelayMs);
+}
+
+TEST_F(FaultsTest, SplitAnswersArriveInPiecesWithGaps) {
+    constexpr int kGapMs = 60;
+    EchoOff();
+    ASSERT_TRUE(m_simulator->SetSplit(5, kGapMs).ok);
+    m_client->Send("AT+CMGF?\r\n");  // 18 bytes: pieces of 5, 5, 5, 3
+    const auto chunks = m_client->ReadChunks(std::chrono::milliseconds(kGapMs * 6));
+    std::string joined;
+    for (const auto& chunk : chunks) {
+        joined += chunk.bytes;
+        EXPECT_LE(chunk.bytes.size(), 5u);
+    }
+    EXPECT_EQ(joined, "\r\n+CMGF: 0\r\n\r\nOK\r\n");
+    ASSERT_EQ(chunks.size(), 4u);
+    const long long spread = std::chrono::duration_cast<std::chrono::milliseconds>(
+                                 chunks.back().time - chunks.front().time)
+                                 .count();
+    EXPECT_GT(spread, 3 * kGapMs - 40);
+    EXPECT_LT(spread, 3 * kGapMs + 150);
+    ASSERT_TRUE(m_simulator->SetSplit(0, 0).ok);
+    RunSteps({{"AT\r\n", "\r\nOK\r\n"}});
+    EXPECT_FALSE(m_simulator->SetSplit(5000, 10).ok);
+}
+
+TEST_F(FaultsTest, InjectedBytesArriveVerbatimAndInOrder) {
+    const std::string raw = std::string("\0\xFF\r\nRI", 6) + std::string(2000, 'G') + "\r\n";
+    m_simulator->SetSilent(true);
+    m_simulator->InjectRaw(raw);
+    EXPECT_EQ(m_client->ReadAtLeast(raw.size(), 1s), raw);
+    m_simulator->SetSilent(false);
+    EchoOff();
+    ASSERT_TRUE(m_simulator->SetAnswerDelay(400).ok);
+    m_client->Send("AT\r\n");
+    std::this_thread::sleep_for(150ms);  // the line is in, its answer still held back
+    m_simulator->InjectRaw("X");
+    EXPECT_EQ(m_client->ReadAtLeast(7, 1s), "\r\nOK\r\nX");
+}
+
+}  // namespace
