@@ -8,10 +8,13 @@
 #include <termios.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
+#include <climits>
 
 #include "platform/core/read_timer.h"
 #include "platform/core/termios_mapping.h"
+#include "platform/core/wakeable_fd.h"
 
 namespace platform {
 namespace {
@@ -100,71 +103,47 @@ bool PosixSerialDevice::Purge() {
     return ::tcflush(m_fd, TCIOFLUSH) == 0;
 }
 
-int PosixSerialDevice::WaitReady(short events, int timeoutMs) const {
-    pollfd fds[2] = {{m_fd, events, 0}, {m_wakeFd, POLLIN, 0}};
-    int rc;
-    do {
-        rc = ::poll(fds, 2, timeoutMs);
-    } while (rc < 0 && errno == EINTR);
-    if (rc < 0 || fds[1].revents != 0 || m_interrupted.load()) {
-        return -1;
-    }
-    return rc == 0 ? 0 : fds[0].revents;
-}
-
 bool PosixSerialDevice::Read(std::uint8_t* buffer, std::uint32_t size, std::uint32_t& received) {
     received = 0;
     ReadTimer timer(GetTimeouts(), size, ReadTimer::Clock::now());
-    while (received < size) {
+    while (received < size && !m_interrupted.load()) {
         const std::optional<std::uint32_t> left = timer.RemainingMs(ReadTimer::Clock::now());
-        const int timeoutMs = left ? static_cast<int>(*left) : -1;
-        const int ready = WaitReady(POLLIN, timeoutMs);
-        if (ready < 0) {
-            return received > 0;
-        }
+        const int timeoutMs = left ? static_cast<int>(std::min<std::uint32_t>(*left, INT_MAX)) : -1;
+        const int ready = PollOrWake(m_fd, m_wakeFd, POLLIN, timeoutMs);
         if (ready == 0) {
             if (timeoutMs == 0 || timer.RemainingMs(ReadTimer::Clock::now()) == 0u) {
                 break;
             }
             continue;  // poll() woke a little early
         }
+        // A wake-up, or an error or hang-up without data (a USB adapter pulled out, the pty's
+        // other side gone): report what came before it, or a failed read. Reading on would
+        // only spin until the deadline.
+        if (ready < 0 || (ready & POLLIN) == 0) {
+            return received > 0;
+        }
         const ssize_t n = ::read(m_fd, buffer + received, size - received);
         if (n > 0) {
             received += static_cast<std::uint32_t>(n);
             timer.OnBytes(ReadTimer::Clock::now());
-        } else if (n < 0 && (errno == EAGAIN || errno == EINTR)) {
-            continue;
-        } else {
-            // End of file or an error (a USB adapter pulled out, the pty's other side gone):
-            // report what came before it, or a failed read.
+        } else if (n == 0 || (errno != EAGAIN && errno != EINTR)) {
             return received > 0;
         }
     }
-    return true;
+    return !m_interrupted.load() || received > 0;
 }
 
 bool PosixSerialDevice::Write(const std::uint8_t* bytes, std::uint32_t size,
                               std::uint32_t& written) {
-    written = 0;
-    while (written < size) {
-        const ssize_t n = ::write(m_fd, bytes + written, size - written);
-        if (n > 0) {
-            written += static_cast<std::uint32_t>(n);
-        } else if (n < 0 && (errno == EAGAIN || errno == EINTR)) {
-            if (WaitReady(POLLOUT, -1) < 0) {
-                return false;
-            }
-        } else {
-            return false;
-        }
-    }
-    return true;
+    std::size_t done = 0;
+    const bool ok = WriteAllOrWake(m_fd, m_wakeFd, bytes, size, done);
+    written = static_cast<std::uint32_t>(done);
+    return ok;
 }
 
 void PosixSerialDevice::Interrupt() {
     m_interrupted.store(true);
-    const std::uint64_t one = 1;
-    (void)!::write(m_wakeFd, &one, sizeof one);
+    SignalWake(m_wakeFd);
 }
 
 }  // namespace platform

@@ -36,10 +36,6 @@ public:
 
 private:
     PosixSerialDevice(int fd, int wakeFd) : m_fd(fd), m_wakeFd(wakeFd) {}
-    // Waits for `events` on the device or a wake-up. Returns the device's revents, or -1 on a
-    // wake-up or a poll failure; 0 when the time ran out.
-    int WaitReady(short events, int timeoutMs) const;
-
     const int m_fd;
     const int m_wakeFd;
     std::atomic<bool> m_interrupted{false};

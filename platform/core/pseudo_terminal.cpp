@@ -1,5 +1,7 @@
 #include "platform/core/pseudo_terminal.h"
 
+#include "platform/core/wakeable_fd.h"
+
 #include <fcntl.h>
 #include <poll.h>
 #include <pty.h>
@@ -46,37 +48,13 @@ PseudoTerminal::~PseudoTerminal() {
     ::close(m_wake);
 }
 
-int PseudoTerminal::WaitReady(short events, int timeoutMs) const {
-    pollfd fds[2] = {{m_master, events, 0}, {m_wake, POLLIN, 0}};
-    int rc;
-    do {
-        rc = ::poll(fds, 2, timeoutMs);
-    } while (rc < 0 && errno == EINTR);
-    if (rc < 0 || fds[1].revents != 0) {
-        return -1;
-    }
-    return rc == 0 ? 0 : fds[0].revents;
-}
-
 bool PseudoTerminal::Write(std::string_view bytes) {
-    std::size_t done = 0;
-    while (done < bytes.size()) {
-        const ssize_t n = ::write(m_master, bytes.data() + done, bytes.size() - done);
-        if (n > 0) {
-            done += static_cast<std::size_t>(n);
-        } else if (n < 0 && (errno == EAGAIN || errno == EINTR)) {
-            if (WaitReady(POLLOUT, -1) < 0) {
-                return false;
-            }
-        } else {
-            return false;
-        }
-    }
-    return true;
+    std::size_t written = 0;
+    return WriteAllOrWake(m_master, m_wake, bytes.data(), bytes.size(), written);
 }
 
 std::string PseudoTerminal::Read(int timeoutMs) {
-    const int ready = WaitReady(POLLIN, timeoutMs);
+    const int ready = PollOrWake(m_master, m_wake, POLLIN, timeoutMs);
     if (ready <= 0) {
         return {};
     }
@@ -94,8 +72,7 @@ std::string PseudoTerminal::Read(int timeoutMs) {
 }
 
 void PseudoTerminal::Interrupt() {
-    const std::uint64_t one = 1;
-    (void)!::write(m_wake, &one, sizeof one);
+    SignalWake(m_wake);
 }
 
 }  // namespace platform

@@ -34,7 +34,6 @@ public:
 
 private:
     PseudoTerminal(int master, int slave, int wake, std::string slavePath);
-    int WaitReady(short events, int timeoutMs) const;
 
     const int m_master;
     const int m_slave;

@@ -3,6 +3,12 @@
 #include <algorithm>
 
 namespace platform {
+namespace {
+
+// About 24 days: longer waits are cut to this, which still outlasts any real read.
+constexpr std::uint32_t kLongestWaitMs = 0x7FFFFFFF;
+
+}  // namespace
 
 ReadTimer::ReadTimer(const Timeouts& timeouts, std::uint32_t wanted, Clock::time_point start) {
     if (timeouts.readInterval == kNoWait && timeouts.readTotalPerByte == 0 &&
@@ -10,8 +16,10 @@ ReadTimer::ReadTimer(const Timeouts& timeouts, std::uint32_t wanted, Clock::time
         m_returnAtOnce = true;
         return;
     }
-    const std::uint64_t total =
-        std::uint64_t{timeouts.readTotalPerByte} * wanted + timeouts.readTotalConstant;
+    // At most 2^32 x 2^32 + 2^32: fits in 64 bits, but not as a steady_clock time point.
+    const std::uint64_t total = std::min<std::uint64_t>(
+        std::uint64_t{timeouts.readTotalPerByte} * wanted + timeouts.readTotalConstant,
+        kLongestWaitMs);
     if (total > 0) {
         m_totalDeadline = start + std::chrono::milliseconds(total);
     }
@@ -36,8 +44,8 @@ std::optional<std::uint32_t> ReadTimer::RemainingMs(Clock::time_point now) const
     if (*deadline <= now) {
         return 0u;
     }
-    auto left = std::chrono::ceil<std::chrono::milliseconds>(*deadline - now).count();
-    return static_cast<std::uint32_t>(left);
+    const auto left = std::chrono::ceil<std::chrono::milliseconds>(*deadline - now).count();
+    return static_cast<std::uint32_t>(std::min<long long>(left, kLongestWaitMs));
 }
 
 }  // namespace platform
