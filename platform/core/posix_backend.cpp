@@ -14,6 +14,13 @@ namespace platform {
 // The std::thread lives here; the thread itself only holds the completion event, so whichever
 // side lets go last, no thread ever destroys its own std::thread.
 struct ThreadRecord {
+    // A thread nobody waited for (a port still open when the process ends) must not take the
+    // process down with std::terminate.
+    ~ThreadRecord() {
+        if (thread.joinable()) {
+            thread.detach();
+        }
+    }
     std::mutex joinLock;
     std::thread thread;
     std::shared_ptr<ManualResetEvent> finished = std::make_shared<ManualResetEvent>();
@@ -187,7 +194,9 @@ Backend& System() {
     if (installed != nullptr) {
         return *installed;
     }
-    static PosixBackend real;
+    // Never destroyed: objects with static lifetime (a program's channel, say) may still close
+    // their devices and stop their threads during exit.
+    static PosixBackend& real = *new PosixBackend;
     return real;
 }
 

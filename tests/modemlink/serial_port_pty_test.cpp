@@ -7,7 +7,9 @@
 #include <thread>
 
 #include "modemlink/serial_port.h"
+#include "platform/core/codepage.h"
 #include "platform/core/message_box.h"
+#include "platform/core/pseudo_terminal.h"
 #include "scripted_modem.h"
 #include "stopwatch.h"
 
@@ -158,6 +160,21 @@ TEST_F(PortOnPty, DestroyWhileDataFlowsEndsTheReaderBeforeReturning) {
     EXPECT_EQ(m_collector.chunks.size(), chunksAtDestruction) << "callback after destruction";
     EXPECT_GE(elapsed, 195);
     EXPECT_LT(elapsed, 1500);
+}
+
+// The real backend outlives static objects, and a reader thread nobody waited for does not
+// abort the process at exit.
+TEST(SerialPortAtExit, ProcessWithAnOpenPortEndsCleanly) {
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    EXPECT_EXIT(
+        {
+            static std::unique_ptr<platform::PseudoTerminal> pty =
+                platform::PseudoTerminal::Create();
+            static CSerialPort* port = new CSerialPort;
+            port->Open(platform::Utf8ToUtf16(pty->SlavePath()), 115200, 8, 0, 0, 1, 1, nullptr);
+            std::exit(port->IsOpen() == 1 ? 0 : 3);
+        },
+        ::testing::ExitedWithCode(0), "");
 }
 
 }  // namespace
