@@ -63,25 +63,35 @@ std::u16string CodePageConverter::ToUtf16(const std::uint8_t* bytes, std::size_t
     char* in = const_cast<char*>(reinterpret_cast<const char*>(bytes));
     std::size_t inLeft = count;
     while (inLeft > 0) {
-        char* out = m_state->out.data();
-        std::size_t outLeft = m_state->out.size();
-        std::size_t rc = iconv(m_state->cd, &in, &inLeft, &out, &outLeft);
-        AppendLittleEndianUnits(m_state->out, m_state->out.size() - outLeft, text);
+        const std::size_t rc = Convert(&in, &inLeft, text);
         if (rc != static_cast<std::size_t>(-1)) {
             break;
         }
         if (errno == E2BIG) {
             continue;
         }
+        // What the converter still holds (a base letter waiting for a combining mark) comes
+        // before the bad byte.
+        Convert(nullptr, nullptr, text);
         text.push_back(kReplacement);
         if (errno != EILSEQ) {  // EINVAL: a multibyte sequence cut off at the end of the block
             break;
         }
         ++in;
         --inLeft;
-        iconv(m_state->cd, nullptr, nullptr, nullptr, nullptr);
     }
+    Convert(nullptr, nullptr, text);
     return text;
+}
+
+std::size_t CodePageConverter::Convert(char** in, std::size_t* inLeft, std::u16string& text) {
+    char* out = m_state->out.data();
+    std::size_t outLeft = m_state->out.size();
+    const std::size_t rc = iconv(m_state->cd, in, inLeft, &out, &outLeft);
+    const int saved = errno;
+    AppendLittleEndianUnits(m_state->out, m_state->out.size() - outLeft, text);
+    errno = saved;
+    return rc;
 }
 
 const std::string& SystemCharset() {

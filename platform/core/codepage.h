@@ -23,6 +23,10 @@ public:
     std::u16string ToUtf16(const std::uint8_t* bytes, std::size_t count);
 
 private:
+    // One iconv() pass into the output buffer, appended to text; in == nullptr flushes what the
+    // converter holds. Keeps iconv's result and errno.
+    std::size_t Convert(char** in, std::size_t* inLeft, std::u16string& text);
+
     struct State;
     std::unique_ptr<State> m_state;
 };

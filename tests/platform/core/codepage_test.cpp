@@ -32,6 +32,9 @@ TEST(CodePage, ConvertsWithTheGivenCharacterSet) {
         {"UTF-8", "ok\xE4\xB8", u"ok\uFFFD"},  // cut off at the end of the chunk
         {"UTF-8", "\xF0\x9F\x93\xB1", u"\U0001F4F1"},
         {"GB18030", "\xD6\xD0\xCE\xC4", u"\u4E2D\u6587"},
+        // Converters that hold a letter back for a combining mark must still give it out.
+        {"CP1255", "\xE0\xE1", u"\u05D0\u05D1"},
+        {"CP1255", "\xE0\xFF\xE1", u"\u05D0\uFFFD\u05D1"},
         {"UTF-8", std::string("RI\0NG", 5), u"RI"},  // a NUL ends the chunk's text
         {"UTF-8", std::string("\0OK", 3), u""},
         {"UTF-8", "", u""},
