@@ -50,7 +50,8 @@ public:
     // Turns collecting on and writes the line with CR LF. 1, also when the port only showed that
     // it is not open; 0 on a channel without a port.
     std::int32_t SendLine(std::u16string text);
-    // 1 on "OK\r\n", 0 on "ERROR\r\n" or after 500 ms without new text. Ends in ResetResponse.
+    // 1 on "OK\r\n", 0 on "ERROR\r\n", after 500 ms without new text, or once the answer has
+    // grown past 64 Ki characters without a final code. Ends in ResetResponse.
     std::int32_t WaitResult();
     void ResetResponse();
 

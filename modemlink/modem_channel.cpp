@@ -8,6 +8,10 @@ namespace {
 
 // Each new chunk restarts this wait, so a long answer that keeps coming is never cut off.
 constexpr std::uint32_t kSilenceMs = 500;
+// An AT answer is a few hundred characters. A port that never stops talking (a modem's
+// diagnostic port, a modem stuck in a data call) must neither hold a command forever nor fill
+// memory: past this size the answer counts as a failure.
+constexpr std::size_t kMaxResponseUnits = 64 * 1024;
 
 }  // namespace
 
@@ -51,9 +55,13 @@ bool CModem::WaitForText(std::uint32_t timeoutMs) const {
 FinalResult CModem::ExamineFinalResult() {
     std::lock_guard<std::mutex> lock(m_responseLock);
     const FinalResult result = DecideFinalResult(m_response);
-    if (result == FinalResult::kNone) {
-        platform::System().ResetEvent(m_hResponseEvent);
+    if (result != FinalResult::kNone) {
+        return result;
     }
+    if (m_response.size() > kMaxResponseUnits) {
+        return FinalResult::kError;
+    }
+    platform::System().ResetEvent(m_hResponseEvent);
     return result;
 }
 
@@ -90,7 +98,9 @@ void CModem::OnSerialData(void* channel, const std::uint8_t* bytes, std::int32_t
     {
         std::lock_guard<std::mutex> lock(self->m_responseLock);
         if (self->m_collecting == 1) {
-            self->m_response += text;
+            if (self->m_response.size() <= kMaxResponseUnits) {
+                self->m_response += text;
+            }
             platform::System().SetEvent(self->m_hResponseEvent);
             return;
         }

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <utility>
 
 #include "platform/core/codepage.h"
 
@@ -76,6 +77,11 @@ void FakeBackend::PushInput(const std::string& bytes) {
 void FakeBackend::OnWrite(std::function<void(const std::string&)> hook) {
     std::lock_guard<std::mutex> lock(m_lock);
     m_writeHook = std::move(hook);
+}
+
+void FakeBackend::OnNextReset(std::function<void()> hook) {
+    std::lock_guard<std::mutex> lock(m_lock);
+    m_resetHook = std::move(hook);
 }
 
 void FakeBackend::Log(std::string call) {
@@ -220,7 +226,15 @@ bool FakeBackend::SetEvent(EventHandle event) {
 }
 
 bool FakeBackend::ResetEvent(EventHandle event) {
-    Log("ResetEvent(" + Number(event.value) + ")");
+    std::function<void()> hook;
+    {
+        std::lock_guard<std::mutex> lock(m_lock);
+        m_calls.push_back("ResetEvent(" + Number(event.value) + ")");
+        hook = std::exchange(m_resetHook, nullptr);
+    }
+    if (hook) {
+        hook();
+    }
     return m_real.ResetEvent(event);
 }
 

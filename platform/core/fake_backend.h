@@ -47,6 +47,9 @@ public:
     void PushInput(const std::string& bytes);
     // Called with each written block, on the writing thread, after it is logged.
     void OnWrite(std::function<void(const std::string&)> hook);
+    // Runs once, inside the next ResetEvent call and before the event is reset, on the calling
+    // thread: lets a test land a chunk exactly between a waiter's look and its re-arming.
+    void OnNextReset(std::function<void()> hook);
 
     DeviceHandle OpenDevice(const std::u16string& name) override;
     bool GetLineSettings(DeviceHandle device, LineSettings& settings) override;
@@ -85,6 +88,7 @@ private:
     std::vector<std::string> m_calls;
     std::vector<std::u16string> m_messages;
     std::function<void(const std::string&)> m_writeHook;
+    std::function<void()> m_resetHook;
     DeviceHandle m_device;  // the one open device, or invalid
     std::intptr_t m_nextDevice = 1000;
     int m_openCount = 0;

@@ -3,7 +3,9 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <condition_variable>
+#include <future>
 #include <random>
 #include <thread>
 
@@ -79,11 +81,11 @@ TEST_F(Channel, WaitResultDecidesOnCompleteCodesOrSilence) {
         {"OK without line end", {{0, "\r\nOK"}}, 0, 450, 800},
         {"silence", {}, 0, 450, 800},
         {"each chunk restarts the wait",
-         {{300, "+CSQ: 20,0\r\n"}, {300, "\r\n"}, {300, "\r\n"}, {300, "OK\r\n"}},
+         {{200, "+CSQ: 20,0\r\n"}, {200, "\r\n"}, {200, "\r\n"}, {200, "OK\r\n"}},
          1,
-         1150,
-         1500},
-        {"a gap over 500 ms ends it", {{650, "\r\nOK\r\n"}}, 0, 450, 800},
+         750,
+         1200},
+        {"a gap over 500 ms ends it", {{900, "\r\nOK\r\n"}}, 0, 450, 800},
         {"NUL cuts the chunk", {{0, std::string("\r\nO\0K\r\n", 7)}}, 0, 450, 800},
         {"text after a NUL is dropped", {{0, std::string("\r\nOK\r\n\0x", 8)}}, 1, 0, 100},
     };
@@ -115,6 +117,56 @@ TEST_F(Channel, WaitResultDecidesOnCompleteCodesOrSilence) {
         m_modem.ResetResponse();  // a chunk fed after the decision was taken as unsolicited
     }
     EXPECT_TRUE(m_events.Take().empty());
+}
+
+// A chunk that lands after the waiter found the answer incomplete, but before it re-armed the
+// event, must still end the wait: the re-arming happens under the lock the reader needs.
+TEST_F(Channel, ChunkLandingBetweenTheLookAndTheReArmEndsTheWait) {
+    m_modem.SendLine(u"AT");
+    Feed("AT\r");  // text, but no final code yet: the waiter looks and re-arms
+    std::thread feeder;
+    m_system.backend.OnNextReset([&] {
+        std::promise<void> fed;
+        std::future<void> done = fed.get_future();
+        feeder = std::thread([this, fed = std::move(fed)]() mutable {
+            Feed("\r\nOK\r\n");
+            fed.set_value();
+        });
+        done.wait_for(50ms);  // a correct waiter holds the lock: the chunk cannot get in yet
+    });
+    Stopwatch watch;
+    EXPECT_EQ(m_modem.WaitResult(), 1);
+    EXPECT_LT(watch.ElapsedMs(), 400);
+    feeder.join();
+}
+
+// Collecting is on before the line goes out: an answer that arrives while Write has not yet
+// returned belongs to the command.
+TEST_F(Channel, AnswerArrivingDuringTheWriteIsKept) {
+    m_system.backend.OnWrite([this](const std::string&) { Feed("\r\nOK\r\n"); });
+    Stopwatch watch;
+    m_modem.SendLine(u"AT");
+    EXPECT_EQ(m_modem.WaitResult(), 1);
+    EXPECT_LT(watch.ElapsedMs(), 100);
+    m_system.backend.OnWrite(nullptr);
+}
+
+TEST_F(Channel, EndlessTalkWithoutAFinalCodeFailsInsteadOfHanging) {
+    m_modem.SendLine(u"AT");
+    std::atomic<bool> stop{false};
+    std::thread talker([&] {
+        const std::string line(1000, 'x');
+        while (!stop) {
+            Feed(line + "\r\n");
+            std::this_thread::sleep_for(2ms);
+        }
+    });
+    Stopwatch watch;
+    EXPECT_EQ(m_modem.WaitResult(), 0);
+    EXPECT_LT(watch.ElapsedMs(), 3000);  // 64 Ki characters at 1 kB every 2 ms
+    stop = true;
+    talker.join();
+    EXPECT_TRUE(m_modem.Response().empty());
 }
 
 TEST_F(Channel, SendLineWritesLowBytesWithCrLf) {

@@ -46,7 +46,8 @@ protected:
     }
 
     std::vector<std::u16string> m_messages;
-    platform::ScopedMessageSink m_sink{[this](const std::u16string& t) { m_messages.push_back(t); }};
+    platform::ScopedMessageSink m_sink{
+        [this](const std::u16string& t) { m_messages.push_back(t); }};
     std::unique_ptr<modemsim::Simulator> m_simulator;
 };
 

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <ctime>
 #include <thread>
 
@@ -160,7 +161,9 @@ TEST(SerialPortReader, ChunksBeforeTheCallbackIsInstalledAreDropped) {
     CSerialPort port;
     ASSERT_EQ(OpenModemPort(port, &seen), 1);
     system.backend.PushInput("early");
-    while (system.backend.ReadCount() < 3) {
+    // Two further reads have begun: the one that took "early" has handed it on (or not).
+    const int readsAtPush = system.backend.ReadCount();
+    while (system.backend.ReadCount() < readsAtPush + 2) {
         std::this_thread::sleep_for(std::chrono::milliseconds(5));
     }
     port.m_pfnData = [](void* user, const std::uint8_t* bytes, std::int32_t count) {
@@ -180,6 +183,28 @@ TEST(SerialPortReader, ChunksBeforeTheCallbackIsInstalledAreDropped) {
     std::lock_guard<std::mutex> lock(seen.lock);
     EXPECT_EQ(seen.bytes, "late");
     EXPECT_EQ(seen.user, &seen);
+}
+
+TEST(SerialPortLifetime, DestroyWaitsForACallbackStillRunning) {
+    FakeSystem system;
+    struct Slow {
+        std::atomic<bool> entered{false};
+        std::atomic<bool> finished{false};
+    } slow;
+    auto port = std::make_unique<CSerialPort>();
+    ASSERT_EQ(OpenModemPort(*port, &slow), 1);
+    port->m_pfnData = [](void* user, const std::uint8_t*, std::int32_t) {
+        auto* s = static_cast<Slow*>(user);
+        s->entered = true;
+        std::this_thread::sleep_for(std::chrono::milliseconds(400));  // longer than the grace
+        s->finished = true;
+    };
+    system.backend.PushInput("\r\nRING\r\n");
+    while (!slow.entered) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+    port.reset();
+    EXPECT_TRUE(slow.finished);
 }
 
 // Process CPU time over a stretch of wall time: a spinning reader would use all of it.
