@@ -75,4 +75,8 @@ std::optional<Reply> ExecuteLine(ModemState& state, std::string_view line) {
     return RunCommands(state, *commands);
 }
 
+Reply Supported(ModemState& /*state*/, const AtCommand& /*command*/) {
+    return Reply::Ok();
+}
+
 }  // namespace modemsim

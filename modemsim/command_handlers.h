@@ -21,6 +21,10 @@ struct CommandEntry {
     Handler set;
 };
 
+// The test form of a command that takes no listing of its values: it only says the command
+// exists ("AT+CMGS=?" -> OK).
+Reply Supported(ModemState& state, const AtCommand& command);
+
 // E, Z, &F, A, D, H
 const std::vector<CommandEntry>& BasicCommands();
 // +IPR, +CREG, +CLIP, +CHUP

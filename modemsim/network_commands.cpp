@@ -83,10 +83,6 @@ Reply HangUpCall(ModemState& state, const AtCommand& /*command*/) {
     return Reply::Ok();
 }
 
-Reply Supported(ModemState& /*state*/, const AtCommand& /*command*/) {
-    return Reply::Ok();
-}
-
 }  // namespace
 
 const std::vector<CommandEntry>& NetworkCommands() {

@@ -118,10 +118,6 @@ Reply StartSend(ModemState& state, const AtCommand& command) {
     return Reply::Prompt();
 }
 
-Reply Supported(ModemState& /*state*/, const AtCommand& /*command*/) {
-    return Reply::Ok();
-}
-
 }  // namespace
 
 const std::vector<CommandEntry>& SmsMessageCommands() {

@@ -90,10 +90,6 @@ Reply ReadServiceCentre(ModemState& state, const AtCommand& /*command*/) {
                               "\"," + std::to_string(settings.scaType)));
 }
 
-Reply Supported(ModemState& /*state*/, const AtCommand& /*command*/) {
-    return Reply::Ok();
-}
-
 }  // namespace
 
 const std::vector<CommandEntry>& SmsSettingCommands() {
