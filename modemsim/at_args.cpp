@@ -1,5 +1,7 @@
 #include "modemsim/at_args.h"
 
+#include "modemsim/decimal.h"
+
 namespace modemsim {
 namespace {
 
@@ -50,26 +52,11 @@ std::optional<std::vector<AtArg>> SplitArgs(std::string_view args) {
 }
 
 std::optional<long> ToNumber(const AtArg& arg) {
-    if (arg.quoted || arg.text.empty() || arg.text.size() > 9) {
-        return std::nullopt;
-    }
-    long value = 0;
-    for (char c : arg.text) {
-        if (c < '0' || c > '9') {
-            return std::nullopt;
-        }
-        value = value * 10 + (c - '0');
-    }
-    return value;
+    return arg.quoted ? std::nullopt : ParseDecimal(arg.text);
 }
 
 std::optional<long> BasicNumber(const std::string& digits) {
-    if (digits.empty()) {
-        return 0;
-    }
-    AtArg arg;
-    arg.text = digits;
-    return ToNumber(arg);
+    return digits.empty() ? 0L : ParseDecimal(digits);
 }
 
 }  // namespace modemsim

@@ -1,9 +1,9 @@
 #include "modemsim/byte_escapes.h"
 
+#include "modemsim/hex_digits.h"
+
 namespace modemsim {
 namespace {
-
-constexpr char kHexDigits[] = "0123456789ABCDEF";
 
 const char* NamedEscape(char byte) {
     switch (byte) {
@@ -47,19 +47,6 @@ std::optional<char> NamedByte(char letter) {
     }
 }
 
-int HexValue(char c) {
-    if (c >= '0' && c <= '9') {
-        return c - '0';
-    }
-    if (c >= 'a' && c <= 'f') {
-        return c - 'a' + 10;
-    }
-    if (c >= 'A' && c <= 'F') {
-        return c - 'A' + 10;
-    }
-    return -1;
-}
-
 }  // namespace
 
 std::string EscapeBytes(std::string_view bytes) {
@@ -70,8 +57,8 @@ std::string EscapeBytes(std::string_view bytes) {
             text += named;
         } else if (code < 0x20 || code >= 0x7F) {
             text += "\\x";
-            text.push_back(kHexDigits[code >> 4]);
-            text.push_back(kHexDigits[code & 0xF]);
+            text.push_back(HexDigit(code >> 4U));
+            text.push_back(HexDigit(code));
         } else {
             text.push_back(byte);
         }
@@ -90,10 +77,13 @@ std::optional<std::string> UnescapeBytes(std::string_view text) {
             return std::nullopt;
         }
         if (text[i] == 'x') {
-            if (i + 2 >= text.size() || HexValue(text[i + 1]) < 0 || HexValue(text[i + 2]) < 0) {
+            const std::optional<unsigned> high =
+                i + 2 < text.size() ? HexValue(text[i + 1]) : std::nullopt;
+            const std::optional<unsigned> low = high ? HexValue(text[i + 2]) : std::nullopt;
+            if (!low) {
                 return std::nullopt;
             }
-            bytes.push_back(static_cast<char>(HexValue(text[i + 1]) * 16 + HexValue(text[i + 2])));
+            bytes.push_back(static_cast<char>(*high * 16 + *low));
             i += 2;
             continue;
         }

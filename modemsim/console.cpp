@@ -1,11 +1,12 @@
 #include "modemsim/console.h"
 
-#include <cctype>
+#include <algorithm>
 #include <random>
 #include <vector>
 
 #include "modemsim/byte_escapes.h"
 #include "modemsim/console_report.h"
+#include "modemsim/decimal.h"
 
 namespace modemsim {
 namespace {
@@ -35,17 +36,7 @@ private:
 };
 
 std::optional<long> Number(const std::string& word, long low, long high) {
-    if (word.empty() || word.size() > 9) {
-        return std::nullopt;
-    }
-    long value = 0;
-    for (char c : word) {
-        if (!std::isdigit(static_cast<unsigned char>(c))) {
-            return std::nullopt;
-        }
-        value = value * 10 + (c - '0');
-    }
-    return value >= low && value <= high ? std::optional<long>(value) : std::nullopt;
+    return ParseDecimalIn(word, low, high);
 }
 
 std::optional<bool> OnOff(const std::string& word) {

@@ -1,19 +1,14 @@
 // Reading, deleting and sending messages. The text after AT+CMGS's prompt is finished in
 // sms_sending.cpp.
 
-#include <algorithm>
-
+#include "modemsim/address.h"
 #include "modemsim/at_args.h"
+#include "modemsim/cms_errors.h"
 #include "modemsim/command_handlers.h"
 #include "modemsim/text_codec.h"
 
 namespace modemsim {
 namespace {
-
-constexpr int kOperationNotSupported = 303;
-constexpr int kInvalidPduParameter = 304;
-constexpr int kInvalidTextParameter = 305;
-constexpr int kInvalidIndex = 321;
 
 std::optional<std::vector<AtArg>> ArgsOf(const AtCommand& command, std::size_t most) {
     std::optional<std::vector<AtArg>> args = SplitArgs(command.args);
@@ -84,13 +79,6 @@ Reply TestDelete(ModemState& /*state*/, const AtCommand& /*command*/) {
     return Reply::Ok(InfoLine("+CMGD: (1-" + std::to_string(kSlotCount) + "),(0-4)"));
 }
 
-bool IsDestination(const std::string& number) {
-    return !number.empty() && number.size() <= 20 &&
-           std::all_of(number.begin(), number.end(), [](char c) {
-               return (c >= '0' && c <= '9') || c == '+' || c == '*' || c == '#';
-           });
-}
-
 // Text mode: AT+CMGS="<da>"[,<toda>]. PDU mode: AT+CMGS=<length of the TPDU in octets>.
 Reply StartSend(ModemState& state, const AtCommand& command) {
     const std::optional<std::vector<AtArg>> args = ArgsOf(command, 2);
@@ -109,7 +97,7 @@ Reply StartSend(ModemState& state, const AtCommand& command) {
         const std::optional<std::string> number =
             da.quoted ? FromTerminal(state.settings.charset, da.text) : std::nullopt;
         const bool typeOk = args->size() == 1 || (*args)[1].Omitted() || ToNumber((*args)[1]);
-        if (!number || !IsDestination(*number) || !typeOk) {
+        if (!number || !IsAddress(*number) || !typeOk) {
             return Reply::CmsError(kInvalidTextParameter);
         }
         pending.destination = *number;

@@ -2,13 +2,11 @@
 
 #include <optional>
 
+#include "modemsim/cms_errors.h"
 #include "modemsim/text_codec.h"
 
 namespace modemsim {
 namespace {
-
-constexpr int kInvalidPduParameter = 304;
-constexpr int kInvalidTextParameter = 305;
 
 int InvalidParameter(const PendingSend& pending) {
     return pending.pdu ? kInvalidPduParameter : kInvalidTextParameter;

@@ -1,11 +1,9 @@
 // Message format, character set and service centre.
 
-#include <algorithm>
-
+#include "modemsim/address.h"
 #include "modemsim/at_args.h"
 #include "modemsim/command_handlers.h"
 #include "modemsim/text_codec.h"
-#include "modemsim/unsolicited.h"
 
 namespace modemsim {
 namespace {
@@ -50,13 +48,6 @@ Reply ReadCharset(ModemState& state, const AtCommand& /*command*/) {
 
 Reply TestCharset(ModemState& /*state*/, const AtCommand& /*command*/) {
     return Reply::Ok(InfoLine("+CSCS: (\"GSM\",\"IRA\",\"UCS2\")"));
-}
-
-bool IsAddress(const std::string& number) {
-    return !number.empty() && number.size() <= 20 &&
-           std::all_of(number.begin(), number.end(), [](char c) {
-               return (c >= '0' && c <= '9') || c == '+' || c == '*' || c == '#';
-           });
 }
 
 // AT+CSCA="+8613800200500",145 as well as the number without quotes; a left-out type follows the

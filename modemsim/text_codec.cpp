@@ -3,32 +3,20 @@
 #include <cctype>
 #include <cstdint>
 
+#include "modemsim/hex_digits.h"
 #include "platform/core/codepage.h"
 
 namespace modemsim {
 namespace {
 
-constexpr char kHexDigits[] = "0123456789ABCDEF";
-
 std::string Ucs2Hex(std::string_view utf8) {
     std::string hex;
     for (char16_t unit : platform::Utf8ToUtf16(std::string(utf8))) {
         for (int shift = 12; shift >= 0; shift -= 4) {
-            hex.push_back(kHexDigits[(unit >> shift) & 0xF]);
+            hex.push_back(HexDigit(static_cast<unsigned>(unit) >> shift));
         }
     }
     return hex;
-}
-
-std::optional<unsigned> HexValue(char c) {
-    const auto byte = static_cast<unsigned char>(std::toupper(static_cast<unsigned char>(c)));
-    if (byte >= '0' && byte <= '9') {
-        return static_cast<unsigned>(byte - '0');
-    }
-    if (byte >= 'A' && byte <= 'F') {
-        return static_cast<unsigned>(byte - 'A' + 10);
-    }
-    return std::nullopt;
 }
 
 std::optional<std::string> FromUcs2Hex(std::string_view hex) {

@@ -1,5 +1,6 @@
 #include "modemsim/unsolicited.h"
 
+#include "modemsim/address.h"
 #include "modemsim/reply.h"
 #include "modemsim/text_codec.h"
 
@@ -33,10 +34,6 @@ std::string RegistrationReport(const Settings& settings) {
 
 std::string NoCarrierText() {
     return InfoLine("NO CARRIER");
-}
-
-int NumberType(std::string_view number) {
-    return !number.empty() && number.front() == '+' ? 145 : 129;
 }
 
 }  // namespace modemsim

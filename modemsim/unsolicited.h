@@ -6,7 +6,6 @@
 //   \r\nNO CARRIER\r\n                                    (the other side ended the call)
 
 #include <string>
-#include <string_view>
 
 #include "modemsim/modem_state.h"
 
@@ -19,8 +18,5 @@ std::string NoCarrierText();
 
 // The registration status, with location and cell for mode 2 while registered: `1,"00A1","1B2C"`.
 std::string RegistrationFields(const Settings& settings);
-
-// Type of address: 145 for international numbers ("+..."), else 129.
-int NumberType(std::string_view number);
 
 }  // namespace modemsim

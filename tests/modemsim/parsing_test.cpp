@@ -5,6 +5,7 @@
 #include "modemsim/at_args.h"
 #include "modemsim/at_command.h"
 #include "modemsim/byte_escapes.h"
+#include "modemsim/decimal.h"
 #include "modemsim/program_options.h"
 #include "modemsim/sms_timestamp.h"
 
@@ -63,6 +64,27 @@ TEST(CommandLine, NormalisesNamesPeopleWrite) {
     }
 }
 
+TEST(Decimal, DigitsOnlyAndNoOverflow) {
+    const std::vector<std::pair<std::string, std::optional<long>>> cases = {
+        {"0", 0},
+        {"007", 7},
+        {"999999999", 999999999},
+        {"", std::nullopt},
+        {"-1", std::nullopt},
+        {"+1", std::nullopt},
+        {" 1", std::nullopt},
+        {"1 ", std::nullopt},
+        {"1a", std::nullopt},
+        {"1234567890", std::nullopt},
+    };
+    for (const auto& [text, expected] : cases) {
+        EXPECT_EQ(ParseDecimal(text), expected) << text;
+    }
+    EXPECT_EQ(ParseDecimalIn("20", 1, 20), 20);
+    EXPECT_FALSE(ParseDecimalIn("21", 1, 20));
+    EXPECT_FALSE(ParseDecimalIn("0", 1, 20));
+}
+
 TEST(Arguments, SplitQuotedAndOmitted) {
     const auto args = SplitArgs("\"+1,2\",145,,\"\"");
     ASSERT_TRUE(args);
@@ -85,7 +107,8 @@ TEST(ByteEscapes, RoundTripAndRejectBadEscapes) {
     const std::string all = std::string("A\r\n\t\\\x1A\x1B\x7F\xFF", 9) + std::string(1, '\0');
     EXPECT_EQ(EscapeBytes(all), "A\\r\\n\\t\\\\\\z\\e\\x7F\\xFF\\0");
     EXPECT_EQ(UnescapeBytes(EscapeBytes(all)), all);
-    for (const char* bad : {"\\", "\\q", "\\x4", "\\xZZ"}) {
+    EXPECT_EQ(UnescapeBytes("\\xab\\x0A"), std::string("\xAB\n"));
+    for (const char* bad : {"\\", "\\q", "\\x", "\\x4", "\\x4G", "\\xZZ"}) {
         EXPECT_FALSE(UnescapeBytes(bad)) << bad;
     }
 }
