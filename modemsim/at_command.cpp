@@ -1,5 +1,6 @@
 #include "modemsim/at_command.h"
 
+#include <algorithm>
 #include <cctype>
 
 namespace modemsim {
@@ -92,6 +93,11 @@ std::optional<AtCommand> ParseBasic(const std::string& body, std::size_t& pos) {
     return command;
 }
 
+// A letter with nothing but digits after it, as "E0" or "H": written without its "AT".
+bool IsBasicCommand(const std::string& name) {
+    return IsAlpha(name[0]) && std::all_of(name.begin() + 1, name.end(), IsDigit);
+}
+
 }  // namespace
 
 bool HasAtPrefix(std::string_view line) {
@@ -120,18 +126,30 @@ std::optional<std::vector<AtCommand>> ParseCommandLine(std::string_view line) {
     return commands;
 }
 
-std::string NormaliseCommandName(std::string_view name) {
-    std::string upper;
-    for (char c : name) {
-        upper.push_back(Upper(c));
+std::optional<std::string> NormaliseCommandName(std::string_view written) {
+    std::string name;
+    for (char c : written) {
+        name.push_back(Upper(c));
     }
-    if (upper.size() > 2 && upper.rfind("AT", 0) == 0) {
-        upper.erase(0, 2);
+    if (name == "AT" || name.find_first_of(" \t") != std::string::npos) {
+        return name == "AT" ? std::optional<std::string>(name) : std::nullopt;
     }
-    if (upper.size() > 1 && upper[0] != '+' && upper[0] != '&' && upper != "AT") {
-        upper.insert(0, "+");
+    if (name.size() > 2 && name.rfind("AT", 0) == 0) {
+        name.erase(0, 2);
     }
-    return upper;
+    if (!name.empty() && name[0] != '+' && name[0] != '&' && !IsBasicCommand(name)) {
+        name.insert(0, "+");
+    }
+    const std::optional<std::vector<AtCommand>> commands = ParseCommandLine("AT" + name);
+    if (!commands || commands->size() != 1) {
+        return std::nullopt;
+    }
+    const AtCommand& command = commands->front();
+    const bool digitsOnly = std::all_of(command.args.begin(), command.args.end(), IsDigit);
+    if (command.form != CommandForm::kExec || !digitsOnly) {
+        return std::nullopt;
+    }
+    return command.name;
 }
 
 }  // namespace modemsim

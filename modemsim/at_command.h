@@ -27,8 +27,10 @@ bool HasAtPrefix(std::string_view line);
 // Nothing on a syntax error. An "AT" line without commands gives an empty list.
 std::optional<std::vector<AtCommand>> ParseCommandLine(std::string_view line);
 
-// The name of a command as a person may write it ("cmgs", "AT+CMGS", "atd") in the form that
-// ParseCommandLine gives ("+CMGS", "D"); "AT" alone stays "AT" and stands for empty lines.
-std::string NormaliseCommandName(std::string_view name);
+// The name of one command as a person may write it ("cmgs", "AT+CMGS", "atd", "ATE0") in the form
+// that ParseCommandLine gives ("+CMGS", "D", "E"); "AT" alone stays "AT" and stands for lines
+// without commands. Nothing for anything else: several commands, arguments other than a basic
+// command's digits, spaces. Whether the modem knows the command is not checked here.
+std::optional<std::string> NormaliseCommandName(std::string_view written);
 
 }  // namespace modemsim

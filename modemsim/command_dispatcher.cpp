@@ -75,6 +75,10 @@ std::optional<Reply> ExecuteLine(ModemState& state, std::string_view line) {
     return RunCommands(state, *commands);
 }
 
+bool IsKnownCommand(const std::string& name) {
+    return FindEntry(name) != nullptr;
+}
+
 Reply Supported(ModemState& /*state*/, const AtCommand& /*command*/) {
     return Reply::Ok();
 }

@@ -15,4 +15,7 @@ namespace modemsim {
 // Nothing for a line that does not start with "AT": the modem ignores it.
 std::optional<Reply> ExecuteLine(ModemState& state, std::string_view line);
 
+// Whether the command table has a row for name ("+CMGS", "E").
+bool IsKnownCommand(const std::string& name);
+
 }  // namespace modemsim

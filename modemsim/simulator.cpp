@@ -1,17 +1,26 @@
 #include "modemsim/simulator.h"
 
+#include <algorithm>
 #include <utility>
 
 #include "modemsim/at_command.h"
+#include "modemsim/command_dispatcher.h"
 #include "modemsim/sms_timestamp.h"
 #include "modemsim/unsolicited.h"
+#include "platform/core/bounded_write.h"
 #include "platform/core/codepage.h"
 #include "platform/core/pseudo_terminal.h"
 
 namespace modemsim {
 namespace {
 
-constexpr int kMaxDelayMs = 60000;
+constexpr int kReportWaitMs = 200;
+
+SimulatorOptions InRange(SimulatorOptions options) {
+    options.ringPeriodMs = std::clamp(options.ringPeriodMs, kMinRingPeriodMs, kMaxRingPeriodMs);
+    options.networkDelayMs = std::clamp(options.networkDelayMs, 0, kMaxDelayMs);
+    return options;
+}
 
 VerbResult Done(std::string message) {
     return {true, std::move(message)};
@@ -60,7 +69,7 @@ std::unique_ptr<Simulator> Simulator::Create(SimulatorOptions options) {
     if (!pty) {
         return nullptr;
     }
-    return std::unique_ptr<Simulator>(new Simulator(std::move(pty), std::move(options)));
+    return std::unique_ptr<Simulator>(new Simulator(std::move(pty), InRange(std::move(options))));
 }
 
 Simulator::Simulator(std::unique_ptr<platform::PseudoTerminal> pty, SimulatorOptions options)
@@ -73,6 +82,7 @@ Simulator::Simulator(std::unique_ptr<platform::PseudoTerminal> pty, SimulatorOpt
 }
 
 Simulator::~Simulator() {
+    m_stopping = true;
     m_pty->Interrupt();
     m_reader.join();
     // Before the transmitter goes: queued writes refer to it.
@@ -88,6 +98,12 @@ void Simulator::ReadLoop() {
         // Empty only once interrupted (or on a broken pair): either way the modem is done.
         const std::string bytes = m_pty->Read(-1);
         if (bytes.empty()) {
+            if (!m_stopping) {
+                platform::WriteWithin(
+                    platform::kStandardError,
+                    "modemsim: reading " + DevicePath() + " failed; the modem answers no more\n",
+                    kReportWaitMs);
+            }
             return;
         }
         m_trace.Record('<', bytes);
@@ -213,14 +229,15 @@ void Simulator::SetErrorAll(bool on) {
 }
 
 VerbResult Simulator::AddErrorCommand(const std::string& command) {
-    const std::string name = NormaliseCommandName(command);
-    const std::optional<std::vector<AtCommand>> parsed =
-        name == "AT" ? std::vector<AtCommand>{} : ParseCommandLine("AT" + name);
-    if (!parsed || (name != "AT" && (parsed->size() != 1 || parsed->front().name != name))) {
+    const std::optional<std::string> name = NormaliseCommandName(command);
+    if (!name) {
         return Refused("'" + command + "' is not a command name");
     }
-    m_model.With([&](ModemState& state) { state.faults.errorCommands.insert(name); });
-    return Done("ERROR to " + name);
+    if (*name != "AT" && !IsKnownCommand(*name)) {
+        return Refused(*name + " is not a command this modem knows");
+    }
+    m_model.With([&](ModemState& state) { state.faults.errorCommands.insert(*name); });
+    return Done("ERROR to " + *name);
 }
 
 void Simulator::ClearErrors() {

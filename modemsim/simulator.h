@@ -7,7 +7,10 @@
 // answers the terminal and a timer thread writes output and rings; both reach the modem state
 // only under ModemModel's lock (modem_model.h). The destructor interrupts the pseudo-terminal,
 // stops the timer thread and joins both threads.
+//
+// A read error on the pseudo-terminal ends the modem's answers; it is reported on stderr.
 
+#include <atomic>
 #include <memory>
 #include <optional>
 #include <string>
@@ -26,6 +29,12 @@ class PseudoTerminal;
 
 namespace modemsim {
 
+inline constexpr int kMinRingPeriodMs = 5;
+inline constexpr int kMaxRingPeriodMs = 600000;
+inline constexpr int kMaxDelayMs = 60000;
+
+// Timings out of range are brought into it: a ring period into kMinRingPeriodMs..
+// kMaxRingPeriodMs, so the timer cannot spin, and the network delay into 0..kMaxDelayMs.
 struct SimulatorOptions {
     int ringPeriodMs = 3000;
     int networkDelayMs = 1000;  // from Ctrl-Z to the result of AT+CMGS
@@ -94,6 +103,7 @@ private:
     void RingTick(std::uint64_t generation, TimerQueue::Clock::time_point due);
 
     const SimulatorOptions m_options;
+    std::atomic<bool> m_stopping{false};
     std::unique_ptr<platform::PseudoTerminal> m_pty;
     Trace m_trace;
     ModemModel m_model;

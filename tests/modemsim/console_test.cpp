@@ -59,6 +59,8 @@ TEST_F(ConsoleTest, BadInputIsExplainedAndChangesNothing) {
         {"error", "usage"},
         {"error +C MGS", "usage"},
         {"error \"x\"", "refused"},
+        {"error +CMGX", "refused: +CMGX is not a command this modem knows"},
+        {"error ATV1", "refused: V is not a command this modem knows"},
         {"delay -1", "usage"},
         {"delay 60001", "usage"},
         {"split 0 10", "usage"},
@@ -101,6 +103,7 @@ TEST_F(ConsoleTest, CallAndFaultVerbsReachTheController) {
     EXPECT_EQ(console->Execute("hangup"), "the other side hung up");
     console->Execute("silent on");
     console->Execute("error +cmgs");
+    EXPECT_EQ(console->Execute("error ATE0"), "ERROR to E");
     console->Execute("delay 250");
     console->Execute("split 7 30");
     console->Execute("sendfail 42");
@@ -108,13 +111,13 @@ TEST_F(ConsoleTest, CallAndFaultVerbsReachTheController) {
     console->Execute("creg 5");
     const modemsim::Faults faults = simulator->Snapshot().faults;
     EXPECT_TRUE(faults.silent);
-    EXPECT_EQ(faults.errorCommands.count("+CMGS"), 1u);
+    EXPECT_EQ(faults.errorCommands, (std::set<std::string>{"+CMGS", "E"}));
     EXPECT_EQ(faults.answerDelayMs, 250);
     EXPECT_EQ(faults.splitBytes, 7u);
     EXPECT_EQ(faults.sendError, 42);
     EXPECT_TRUE(simulator->Snapshot().emptyReadError);
     EXPECT_EQ(simulator->Snapshot().settings.registration, 5);
-    EXPECT_NE(console->Execute("status").find("error +CMGS, delay 250 ms, split 7 bytes/30 ms"),
+    EXPECT_NE(console->Execute("status").find("error +CMGS E, delay 250 ms, split 7 bytes/30 ms"),
               std::string::npos);
     console->Execute("error off");
     console->Execute("split off");

@@ -1,6 +1,7 @@
 // Fault modes over a real pseudo-terminal: a silent modem, ERROR to everything or to one command,
 // delayed and split answers, raw bytes written into the dialogue.
 
+#include <limits>
 #include <thread>
 
 #include "simulator_fixture.h"
@@ -39,7 +40,7 @@ TEST_F(FaultsTest, ErrorToEverythingOrToOneCommand) {
     RunSteps({{"AT\r\n", "\r\nERROR\r\n"}, {"AT+CMGF?\r\n", "\r\nERROR\r\n"}});
     m_simulator->ClearErrors();
     RunSteps({{"AT+CMGF=1\r\n", "\r\nOK\r\n"}});
-    for (const char* bad : {"", "+", "C MGF", "AT+CMGF=1", "\"x\""}) {
+    for (const char* bad : {"", "+", "C MGF", "AT+CMGF=1", "\"x\"", "+CMGX", "V", "ATE0H"}) {
         EXPECT_FALSE(m_simulator->AddErrorCommand(bad).ok) << bad;
     }
     EXPECT_TRUE(m_simulator->Snapshot().faults.errorCommands.empty());
@@ -95,6 +96,36 @@ TEST_F(FaultsTest, InjectedBytesArriveVerbatimAndInOrder) {
     std::this_thread::sleep_for(150ms);  // the line is in, its answer still held back
     m_simulator->InjectRaw("X");
     EXPECT_EQ(m_client->ReadAtLeast(7, 1s), "\r\nOK\r\nX");
+}
+
+// The library takes any numbers: out of range they are brought into range, so a ring period of
+// 0 cannot make the timer spin and a negative network delay answers at once.
+TEST_F(FaultsTest, OutOfRangeTimingsAreBroughtIntoRange) {
+    const struct {
+        int ringPeriodMs;
+        int networkDelayMs;
+    } cases[] = {{0, -100}, {-5, std::numeric_limits<int>::min()}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.ringPeriodMs);
+        modemsim::SimulatorOptions options = TestOptions();
+        options.ringPeriodMs = c.ringPeriodMs;
+        options.networkDelayMs = c.networkDelayMs;
+        Start(options);
+        EchoOff();
+        ASSERT_TRUE(m_simulator->Ring(std::nullopt).ok);
+        constexpr int kWindowMs = 300;
+        const std::string rings = m_client->ReadFor(std::chrono::milliseconds(kWindowMs));
+        ASSERT_TRUE(m_simulator->RemoteHangUp().ok);
+        EXPECT_GE(rings.size() / 8, 2u);
+        EXPECT_LE(rings.size() / 8,
+                  static_cast<std::size_t>(kWindowMs / modemsim::kMinRingPeriodMs + 10));
+        m_client->ReadFor(50ms);
+        RunSteps({{"AT+CMGF=1\r\n", "\r\nOK\r\n"}, {"AT+CMGS=\"1\"\r", "\r\n> "}});
+        const auto sent = ModemClient::Clock::now();
+        EXPECT_EQ(m_client->Exchange("x\x1A", "\r\n+CMGS: 1\r\n\r\nOK\r\n"),
+                  "\r\n+CMGS: 1\r\n\r\nOK\r\n");
+        EXPECT_LT(ElapsedMs(sent), 1000);
+    }
 }
 
 }  // namespace

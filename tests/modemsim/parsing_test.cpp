@@ -55,9 +55,29 @@ TEST(CommandLine, SplitsIntoCommands) {
 }
 
 TEST(CommandLine, NormalisesNamesPeopleWrite) {
-    const std::vector<std::pair<const char*, const char*>> cases = {
-        {"+CMGS", "+CMGS"}, {"cmgs", "+CMGS"}, {"AT+cmgs", "+CMGS"}, {"atd", "D"},
-        {"D", "D"},         {"AT", "AT"},      {"&f", "&F"},         {"ATA", "A"},
+    const std::vector<std::pair<const char*, std::optional<std::string>>> cases = {
+        {"+CMGS", "+CMGS"},
+        {"cmgs", "+CMGS"},
+        {"AT+cmgs", "+CMGS"},
+        {"atd", "D"},
+        {"D", "D"},
+        {"AT", "AT"},
+        {"at", "AT"},
+        {"&f", "&F"},
+        {"ATA", "A"},
+        {"ATE0", "E"},
+        {"e1", "E"},
+        {"ATH0", "H"},
+        {"ATD123", "D"},
+        {"&F0", "&F"},
+        {"", std::nullopt},
+        {"+", std::nullopt},
+        {"C MGF", std::nullopt},
+        {"AT+CMGF=1", std::nullopt},
+        {"AT+CMGF?", std::nullopt},
+        {"ATE0H", "+E0H"},
+        {"ATD+39;", std::nullopt},
+        {"\"x\"", std::nullopt},
     };
     for (const auto& [name, expected] : cases) {
         EXPECT_EQ(NormaliseCommandName(name), expected) << name;
