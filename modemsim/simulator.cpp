@@ -87,6 +87,7 @@ Simulator::~Simulator() {
     m_reader.join();
     // Before the transmitter goes: queued writes refer to it.
     m_timers.Stop();
+    m_trace.Stop();
 }
 
 const std::string& Simulator::DevicePath() const {

@@ -5,8 +5,9 @@
 //
 // Thread contract: all public members may be called from any thread. Inside, a reader thread
 // answers the terminal and a timer thread writes output and rings; both reach the modem state
-// only under ModemModel's lock (modem_model.h). The destructor interrupts the pseudo-terminal,
-// stops the timer thread and joins both threads.
+// only under ModemModel's lock (modem_model.h); both hand trace lines to the trace's writer
+// thread without waiting for it. The destructor interrupts the pseudo-terminal, stops the timer
+// thread, joins both threads and stops the trace writer (bounded: trace.h).
 //
 // A read error on the pseudo-terminal ends the modem's answers; it is reported on stderr.
 
@@ -39,7 +40,7 @@ struct SimulatorOptions {
     int ringPeriodMs = 3000;
     int networkDelayMs = 1000;  // from Ctrl-Z to the result of AT+CMGS
     bool emptyReadError = false;
-    TraceSink traceSink;  // empty: no trace until Trace(true), which then writes to stderr
+    TraceSink traceSink;  // empty: no trace until EnableTrace(true), which then writes to stderr
 };
 
 struct SmsDelivery {

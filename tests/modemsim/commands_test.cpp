@@ -3,6 +3,7 @@
 #include <mutex>
 
 #include "simulator_fixture.h"
+#include "trace_recorder.h"
 
 namespace {
 
@@ -118,28 +119,26 @@ TEST_F(CommandsTest, RegistrationChangesAreReportedOnlyWhenAsked) {
 }
 
 TEST_F(CommandsTest, TraceShowsBothDirectionsEscaped) {
-    auto lines = std::make_shared<std::vector<std::string>>();
-    auto lock = std::make_shared<std::mutex>();
+    const TraceRecorder trace;
     modemsim::SimulatorOptions options = TestOptions();
-    options.traceSink = [lines, lock](const std::string& line) {
-        std::lock_guard<std::mutex> guard(*lock);
-        lines->push_back(line);
-    };
+    options.traceSink = trace.Sink();
     Start(options);
     RunSteps({{"AT\r\n", "AT\r\r\nOK\r\n"}});
     m_simulator->InjectRaw(std::string("\x1A\x1B\0", 3));
     EXPECT_EQ(m_client->ReadAtLeast(3, std::chrono::milliseconds(500)).size(), 3u);
-    m_simulator->EnableTrace(false);
-    RunSteps({{"AT\r\n", "AT\r\r\nOK\r\n"}});
-    std::lock_guard<std::mutex> guard(*lock);
     const std::vector<std::string> expected = {"< AT\\r\\n", "> AT\\r", "> \\r\\nOK\\r\\n",
                                                "> \\z\\e\\0"};
-    ASSERT_EQ(lines->size(), expected.size());
+    trace.WaitFor([&](const TraceRecorder::Entries& lines) { return lines.size() >= 4; });
+    m_simulator->EnableTrace(false);
+    RunSteps({{"AT\r\n", "AT\r\r\nOK\r\n"}});
+    m_simulator.reset();  // the writer has handed over everything it ever will
+    const TraceRecorder::Entries lines = trace.Now();
+    ASSERT_EQ(lines.size(), expected.size());
     for (std::size_t i = 0; i < expected.size(); ++i) {
         // "[   0.004] < AT\r\n": seconds with milliseconds, then direction and bytes.
-        EXPECT_EQ((*lines)[i].substr(0, 1), "[");
-        EXPECT_EQ((*lines)[i].substr(9, 2), "] ");
-        EXPECT_EQ((*lines)[i].substr(11), expected[i]);
+        EXPECT_EQ(lines[i].line.substr(0, 1), "[");
+        EXPECT_EQ(lines[i].line.substr(9, 2), "] ");
+        EXPECT_EQ(lines[i].line.substr(11), expected[i]);
     }
 }
 
