@@ -27,7 +27,7 @@ int Fail(const std::string& message) {
 // Until quit, end of input or interrupt. End of input leaves the modem serving: a simulator fed
 // from a script or from nothing runs on until a signal or the program under test ends it.
 void RunConsole(ConsoleInput& input, Console& console, platform::TerminationSignal& signals) {
-    const bool person = ConsoleInput::IsTerminal();
+    const bool person = input.IsTerminal();
     for (;;) {
         if (person) {
             std::cout << "modemsim> " << std::flush;
@@ -51,6 +51,7 @@ void RunConsole(ConsoleInput& input, Console& console, platform::TerminationSign
                 break;
             case ConsoleInput::Status::kEnd:
             case ConsoleInput::Status::kInterrupted:
+            case ConsoleInput::Status::kDetached:
                 return;
         }
     }

@@ -7,6 +7,7 @@
 
 #include <cerrno>
 #include <cstring>
+#include <initializer_list>
 #include <system_error>
 
 extern char** environ;
@@ -55,9 +56,9 @@ void ResetSignals(posix_spawnattr_t& attributes) {
     sigset_t defaults;
     sigemptyset(&none);
     sigemptyset(&defaults);
-    sigaddset(&defaults, SIGINT);
-    sigaddset(&defaults, SIGTERM);
-    sigaddset(&defaults, SIGPIPE);
+    for (const int signalNumber : {SIGINT, SIGTERM, SIGHUP, SIGPIPE, SIGTTIN, SIGTTOU}) {
+        sigaddset(&defaults, signalNumber);
+    }
     posix_spawnattr_setsigmask(&attributes, &none);
     posix_spawnattr_setsigdefault(&attributes, &defaults);
     posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETSIGDEF);
@@ -117,11 +118,27 @@ int ChildProcess::Wait() {
     return m_status;
 }
 
-void ChildProcess::Terminate() {
+bool ChildProcess::HasEnded() {
+    std::lock_guard<std::mutex> lock(m_lock);
+    siginfo_t info{};
+    return m_reaped ||
+           (::waitid(P_PID, static_cast<id_t>(m_pid), &info, WEXITED | WNOHANG | WNOWAIT) == 0 &&
+            info.si_pid == m_pid);
+}
+
+void ChildProcess::Signal(int signalNumber) {
     std::lock_guard<std::mutex> lock(m_lock);
     if (!m_reaped) {
-        ::kill(m_pid, SIGTERM);
+        ::kill(m_pid, signalNumber);
     }
+}
+
+void ChildProcess::Terminate() {
+    Signal(SIGTERM);
+}
+
+void ChildProcess::Kill() {
+    Signal(SIGKILL);
 }
 
 }  // namespace platform

@@ -1,7 +1,8 @@
 #pragma once
 // A program started with this process's environment plus a few variables of its own, sharing
-// this process's standard streams. SIGINT and SIGTERM start out with their default actions and
-// unblocked in the child, whatever this process has done with them.
+// this process's standard streams. SIGINT, SIGTERM, SIGHUP, SIGPIPE, SIGTTIN and SIGTTOU start
+// out with their default actions and unblocked in the child, whatever this process has done with
+// them (termination_signal.h, io_signals.h).
 //
 // Thread contract: one thread may Wait while another calls Terminate. The child is reaped only
 // under a lock that Terminate also takes, so a signal never reaches a recycled process id.
@@ -29,8 +30,14 @@ public:
 
     // Blocks until the child ends: its exit status, or 128 + the signal that ended it.
     int Wait();
+    // Whether the child has ended, without waiting; it is not reaped by asking.
+    bool HasEnded();
+    // Sends signalNumber to a child not yet reaped; nothing once it has been.
+    void Signal(int signalNumber);
     // Asks a child still running to end (SIGTERM).
     void Terminate();
+    // Ends a child that does not listen (SIGKILL).
+    void Kill();
 
 private:
     explicit ChildProcess(int pid) : m_pid(pid) {}

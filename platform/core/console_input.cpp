@@ -5,49 +5,48 @@
 #include <unistd.h>
 
 #include <cerrno>
-#include <cstdint>
+
+#include "platform/core/wakeable_fd.h"
 
 namespace platform {
 
-std::unique_ptr<ConsoleInput> ConsoleInput::Create() {
+std::unique_ptr<ConsoleInput> ConsoleInput::Create(int fd) {
     const int wake = ::eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK);
     if (wake < 0) {
         return nullptr;
     }
-    return std::unique_ptr<ConsoleInput>(new ConsoleInput(wake));
+    return std::unique_ptr<ConsoleInput>(new ConsoleInput(fd, wake));
 }
 
 ConsoleInput::~ConsoleInput() {
     ::close(m_wake);
 }
 
-bool ConsoleInput::IsTerminal() {
-    return ::isatty(STDIN_FILENO) == 1;
+bool ConsoleInput::IsTerminal() const {
+    return ::isatty(m_fd) == 1;
 }
 
 void ConsoleInput::Interrupt() {
-    const std::uint64_t one = 1;
-    (void)!::write(m_wake, &one, sizeof one);
+    SignalWake(m_wake);
 }
 
 bool ConsoleInput::Fill(Status& why) {
-    pollfd fds[2] = {{STDIN_FILENO, POLLIN, 0}, {m_wake, POLLIN, 0}};
-    int rc;
-    do {
-        rc = ::poll(fds, 2, -1);
-    } while (rc < 0 && errno == EINTR);
-    if (rc < 0 || fds[1].revents != 0) {
-        why = rc < 0 ? Status::kEnd : Status::kInterrupted;
+    if (PollOrWake(m_fd, m_wake, POLLIN, -1) < 0) {
+        why = Status::kInterrupted;
         return false;
     }
     char chunk[1024];
     ssize_t n;
     do {
-        n = ::read(STDIN_FILENO, chunk, sizeof chunk);
+        n = ::read(m_fd, chunk, sizeof chunk);
     } while (n < 0 && errno == EINTR);
+    if (n < 0 && errno == EAGAIN) {
+        return true;  // a non-blocking descriptor that polled ready too early: wait again
+    }
     if (n <= 0) {
         m_ended = true;
-        why = Status::kEnd;
+        m_endStatus = n < 0 && errno == EIO ? Status::kDetached : Status::kEnd;
+        why = m_endStatus;
         return false;
     }
     m_pending.append(chunk, static_cast<std::size_t>(n));
@@ -75,12 +74,12 @@ ConsoleInput::Status ConsoleInput::ReadLine(std::string& line) {
             m_pending.clear();
             m_dropping = true;
         }
-        Status why = Status::kEnd;
+        Status why = m_endStatus;
         if (m_ended || !Fill(why)) {
-            if (why != Status::kInterrupted && !m_pending.empty()) {
+            if (why != Status::kInterrupted && (!m_pending.empty() || m_dropping)) {
                 return TakeLine(line);
             }
-            return m_ended ? Status::kEnd : why;
+            return why;
         }
     }
 }

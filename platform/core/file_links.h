@@ -10,11 +10,12 @@ namespace platform {
 
 class SymbolicLink {
 public:
-    // A symbolic link already at path (left behind by an earlier run) is replaced; anything else
-    // there is kept and the link is not made. Nothing, with the reason in error, on failure.
+    // A link at path left behind by an earlier run, one into /dev/pts/ or one whose target is
+    // gone, is replaced. Anything else there (a file, a link someone made to something that
+    // exists) is kept and the link is not made. Nothing, with the reason in error, on failure.
     static std::unique_ptr<SymbolicLink> Create(const std::string& target, const std::string& path,
                                                 std::string& error);
-    // Removes the link unless something else has taken its place meanwhile.
+    // Removes the link only while it still points at target: someone may have taken the path over.
     ~SymbolicLink();
     SymbolicLink(const SymbolicLink&) = delete;
     SymbolicLink& operator=(const SymbolicLink&) = delete;

@@ -6,8 +6,9 @@
 #include <sys/signalfd.h>
 #include <unistd.h>
 
-#include <cerrno>
 #include <cstdint>
+
+#include "platform/core/wakeable_fd.h"
 
 namespace platform {
 namespace {
@@ -17,54 +18,72 @@ sigset_t TerminationSet() {
     sigemptyset(&set);
     sigaddset(&set, SIGINT);
     sigaddset(&set, SIGTERM);
+    sigaddset(&set, SIGHUP);
     return set;
 }
 
-}  // namespace
-
-std::unique_ptr<TerminationSignal> TerminationSignal::Create() {
-    const sigset_t set = TerminationSet();
-    if (::pthread_sigmask(SIG_BLOCK, &set, nullptr) != 0) {
-        return nullptr;
+void CloseIfOpen(int fd) {
+    if (fd >= 0) {
+        ::close(fd);
     }
-    const int signals = ::signalfd(-1, &set, SFD_CLOEXEC);
-    const int wake = ::eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK);
-    if (signals < 0 || wake < 0) {
-        if (signals >= 0) {
-            ::close(signals);
-        }
-        if (wake >= 0) {
-            ::close(wake);
-        }
-        return nullptr;
-    }
-    return std::unique_ptr<TerminationSignal>(new TerminationSignal(signals, wake));
 }
 
-TerminationSignal::~TerminationSignal() {
-    ::close(m_signals);
-    ::close(m_wake);
-}
-
-int TerminationSignal::Wait() {
-    pollfd fds[2] = {{m_signals, POLLIN, 0}, {m_wake, POLLIN, 0}};
-    int rc;
-    do {
-        rc = ::poll(fds, 2, -1);
-    } while (rc < 0 && errno == EINTR);
-    if (rc < 0 || fds[0].revents == 0) {
-        return 0;
-    }
+int TakeSignal(int signals) {
     signalfd_siginfo info{};
-    if (::read(m_signals, &info, sizeof info) != static_cast<ssize_t>(sizeof info)) {
+    if (::read(signals, &info, sizeof info) != static_cast<ssize_t>(sizeof info)) {
         return 0;
     }
     return static_cast<int>(info.ssi_signo);
 }
 
+}  // namespace
+
+struct TerminationSignal::SavedMask {
+    sigset_t mask;
+};
+
+std::unique_ptr<TerminationSignal> TerminationSignal::Create() {
+    const sigset_t set = TerminationSet();
+    auto saved = std::make_unique<SavedMask>();
+    if (::pthread_sigmask(SIG_BLOCK, &set, &saved->mask) != 0) {
+        return nullptr;
+    }
+    const int signals = ::signalfd(-1, &set, SFD_CLOEXEC);
+    const int wake = ::eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK);
+    if (signals < 0 || wake < 0) {
+        CloseIfOpen(signals);
+        CloseIfOpen(wake);
+        ::pthread_sigmask(SIG_SETMASK, &saved->mask, nullptr);
+        return nullptr;
+    }
+    return std::unique_ptr<TerminationSignal>(
+        new TerminationSignal(signals, wake, std::move(saved)));
+}
+
+TerminationSignal::TerminationSignal(int signals, int wake, std::unique_ptr<SavedMask> saved)
+    : m_signals(signals), m_wake(wake), m_saved(std::move(saved)) {}
+
+TerminationSignal::~TerminationSignal() {
+    // A late second Ctrl-C must not kill the process once it has decided how to end.
+    while (PollOrWake(m_signals, -1, POLLIN, 0) > 0 && TakeSignal(m_signals) != 0) {
+    }
+    ::pthread_sigmask(SIG_SETMASK, &m_saved->mask, nullptr);
+    ::close(m_signals);
+    ::close(m_wake);
+}
+
+int TerminationSignal::Wait(int timeoutMs) {
+    const int ready = PollOrWake(m_signals, m_wake, POLLIN, timeoutMs);
+    if (ready < 0) {
+        std::uint64_t count = 0;
+        (void)!::read(m_wake, &count, sizeof count);
+        return 0;
+    }
+    return ready == 0 ? 0 : TakeSignal(m_signals);
+}
+
 void TerminationSignal::Cancel() {
-    const std::uint64_t one = 1;
-    (void)!::write(m_wake, &one, sizeof one);
+    SignalWake(m_wake);
 }
 
 }  // namespace platform
