@@ -1,60 +1,32 @@
 // The modemsim program: a simulated modem with a console on standard input and a trace of the
 // dialogue on stderr, optionally running the program under test against it.
 
-#include <atomic>
 #include <iostream>
-#include <thread>
 
-#include "modemsim/console.h"
+#include "modemsim/child_watch.h"
+#include "modemsim/console_thread.h"
 #include "modemsim/program_options.h"
 #include "modemsim/simulator.h"
+#include "platform/core/bounded_write.h"
 #include "platform/core/child_process.h"
-#include "platform/core/console_input.h"
 #include "platform/core/file_links.h"
+#include "platform/core/io_signals.h"
 #include "platform/core/termination_signal.h"
 
 namespace {
 
-using modemsim::Console;
 using modemsim::ProgramOptions;
-using platform::ConsoleInput;
 
-int Fail(const std::string& message) {
-    std::cerr << "modemsim: " << message << std::endl;
-    return 1;
+// Our own few lines never wait long for a terminal on hold or a full pipe.
+constexpr int kNoteWaitMs = 1000;
+
+void Note(int fd, const std::string& text) {
+    platform::WriteWithin(fd, text + "\n", kNoteWaitMs);
 }
 
-// Until quit, end of input or interrupt. End of input leaves the modem serving: a simulator fed
-// from a script or from nothing runs on until a signal or the program under test ends it.
-void RunConsole(ConsoleInput& input, Console& console, platform::TerminationSignal& signals) {
-    const bool person = input.IsTerminal();
-    for (;;) {
-        if (person) {
-            std::cout << "modemsim> " << std::flush;
-        }
-        std::string line;
-        switch (input.ReadLine(line)) {
-            case ConsoleInput::Status::kLine: {
-                const std::string reply = console.Execute(line);
-                if (!reply.empty()) {
-                    std::cout << reply << std::endl;
-                }
-                if (console.QuitRequested()) {
-                    signals.Cancel();
-                    return;
-                }
-                break;
-            }
-            case ConsoleInput::Status::kTooLong:
-                std::cout << "line longer than " << ConsoleInput::kMaxLine << " characters: ignored"
-                          << std::endl;
-                break;
-            case ConsoleInput::Status::kEnd:
-            case ConsoleInput::Status::kInterrupted:
-            case ConsoleInput::Status::kDetached:
-                return;
-        }
-    }
+int Fail(const std::string& message) {
+    Note(platform::kStandardError, "modemsim: " + message);
+    return 1;
 }
 
 modemsim::SimulatorOptions SimulatorOptionsFor(const ProgramOptions& options) {
@@ -67,7 +39,8 @@ modemsim::SimulatorOptions SimulatorOptionsFor(const ProgramOptions& options) {
     return simulatorOptions;
 }
 
-// What the program holds while the modem serves.
+// What the program holds while the modem serves, released in reverse: the program under test
+// first, the link before the device it names.
 struct Running {
     std::unique_ptr<modemsim::Simulator> simulator;
     std::unique_ptr<platform::SymbolicLink> link;
@@ -89,37 +62,34 @@ std::string StartUp(const ProgramOptions& options, Running& running) {
         }
     }
     if (options.runCommand.empty()) {
-        std::cout << device << std::endl;
+        Note(platform::kStandardOutput, device);
         return {};
     }
     running.child = platform::ChildProcess::Start(options.runCommand, {{"COM1", device}}, error);
     if (running.child) {
-        std::cerr << "modemsim: COM1=" << device << std::endl;
+        Note(platform::kStandardError, "modemsim: COM1=" + device);
     }
     return running.child ? std::string() : error;
 }
 
-// Serves until a signal, quit, or the end of the program under test; that program's exit status
-// is the result in run mode.
-int Serve(Running& running, ConsoleInput& input, platform::TerminationSignal& signals) {
-    Console console(*running.simulator);
-    std::thread consoleThread([&] { RunConsole(input, console, signals); });
-    std::atomic<int> childStatus{0};
-    std::thread childWaiter;
-    if (running.child) {
-        childWaiter = std::thread([&] {
-            childStatus = running.child->Wait();
-            signals.Cancel();
-        });
+// Serves until a termination signal, quit, or the end of the program under test; that
+// program's exit status is the result in run mode.
+int Serve(const ProgramOptions& options, Running& running, platform::TerminationSignal& signals) {
+    std::unique_ptr<modemsim::ConsoleThread> console;
+    if (options.ConsoleOn()) {
+        console = std::make_unique<modemsim::ConsoleThread>(*running.simulator,
+                                                            [&signals] { signals.Cancel(); });
+        if (!console->Start()) {
+            Note(platform::kStandardError, "modemsim: no console; the modem serves without it");
+        }
     }
+    if (!running.child) {
+        signals.Wait();
+        return 0;
+    }
+    modemsim::ChildWatch watch(*running.child, signals);
     signals.Wait();
-    if (running.child) {
-        running.child->Terminate();
-        childWaiter.join();
-    }
-    input.Interrupt();
-    consoleThread.join();
-    return childStatus.load();
+    return watch.End();
 }
 
 }  // namespace
@@ -136,16 +106,18 @@ int main(int argc, char** argv) {
         std::cout << modemsim::ProgramUsage();
         return 0;
     }
-    // First, before any thread exists, so that every thread has the signals blocked.
+    // A background job that touches its terminal is not stopped, and a reader who goes away
+    // does not kill the modem: such reads and writes fail instead, and are handled.
+    platform::IgnoreIoSignals();
+    // Before any thread exists, so that every thread has the signals blocked.
     const auto signals = platform::TerminationSignal::Create();
     if (!signals) {
         return Fail("cannot wait for signals");
     }
-    const auto input = ConsoleInput::Create();
     Running running;
-    const std::string problem = input ? StartUp(*options, running) : "cannot read the console";
+    const std::string problem = StartUp(*options, running);
     if (!problem.empty()) {
         return Fail(problem);
     }
-    return Serve(running, *input, *signals);
+    return Serve(*options, running, *signals);
 }

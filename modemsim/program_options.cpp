@@ -1,15 +1,10 @@
 #include "modemsim/program_options.h"
 
+#include "modemsim/decimal.h"
+#include "modemsim/simulator.h"
+
 namespace modemsim {
 namespace {
-
-std::optional<int> Milliseconds(const std::string& text) {
-    if (text.empty() || text.size() > 6 ||
-        text.find_first_not_of("0123456789") != std::string::npos) {
-        return std::nullopt;
-    }
-    return std::stoi(text);
-}
 
 // Options that take a value; false with error set when the value is missing or bad.
 bool TakeValue(const std::vector<std::string>& args, std::size_t& i, ProgramOptions& options,
@@ -28,12 +23,30 @@ bool TakeValue(const std::vector<std::string>& args, std::size_t& i, ProgramOpti
         options.linkPath = value;
         return true;
     }
-    const std::optional<int> ms = Milliseconds(value);
-    if (!ms || (name == "--ring-period" && *ms == 0)) {
-        error = name + ": '" + value + "' is not a number of milliseconds";
+    const bool ring = name == "--ring-period";
+    const std::optional<long> ms = ring ? ParseDecimalIn(value, kMinRingPeriodMs, kMaxRingPeriodMs)
+                                        : ParseDecimalIn(value, 0, kMaxDelayMs);
+    if (!ms) {
+        error = name + ": '" + value + "' is not a number of milliseconds in " +
+                (ring ? std::to_string(kMinRingPeriodMs) + ".." + std::to_string(kMaxRingPeriodMs)
+                      : "0.." + std::to_string(kMaxDelayMs));
         return false;
     }
-    (name == "--ring-period" ? options.ringPeriodMs : options.networkDelayMs) = *ms;
+    (ring ? options.ringPeriodMs : options.networkDelayMs) = static_cast<int>(*ms);
+    return true;
+}
+
+// Flags without a value; false when arg is none of them.
+bool TakeFlag(const std::string& arg, ProgramOptions& options) {
+    if (arg == "--help" || arg == "-h") {
+        options.help = true;
+    } else if (arg == "--no-trace") {
+        options.trace = false;
+    } else if (arg == "--console" || arg == "--no-console") {
+        options.console = arg == "--console";
+    } else {
+        return false;
+    }
     return true;
 }
 
@@ -52,15 +65,11 @@ std::optional<ProgramOptions> ParseProgramOptions(const std::vector<std::string>
             }
             return options;
         }
-        if (arg == "--help" || arg == "-h") {
-            options.help = true;
-        } else if (arg == "--no-trace") {
-            options.trace = false;
-        } else if (arg == "--link" || arg == "--ring-period" || arg == "--network-delay") {
+        if (arg == "--link" || arg == "--ring-period" || arg == "--network-delay") {
             if (!TakeValue(args, i, options, error)) {
                 return std::nullopt;
             }
-        } else {
+        } else if (!TakeFlag(arg, options)) {
             error = "unknown argument '" + arg + "'";
             return std::nullopt;
         }
@@ -70,11 +79,15 @@ std::optional<ProgramOptions> ParseProgramOptions(const std::vector<std::string>
 
 std::string ProgramUsage() {
     return "usage: modemsim [--link PATH] [--ring-period MS] [--network-delay MS] [--no-trace]\n"
-           "                [run PROGRAM [ARGS...]]\n"
+           "                [--console | --no-console] [run PROGRAM [ARGS...]]\n"
            "  Acts as a GSM modem on a pseudo-terminal. Without run it prints the device path;\n"
            "  with run it starts PROGRAM with COM1 set to the device and ends when it ends.\n"
-           "  --link PATH   also reach the device as PATH (a symbolic link, removed at exit)\n"
-           "  Console verbs on standard input: type help.\n";
+           "  --link PATH     also reach the device as PATH (a symbolic link, removed at exit);\n"
+           "                  a link left at PATH by an earlier run is replaced, nothing else\n"
+           "  --console       read console verbs on standard input (type help); the default\n"
+           "                  without run. With run, standard input is PROGRAM's unless given\n"
+           "  --no-console    leave standard input alone\n"
+           "  --no-trace      do not show the dialogue on stderr\n";
 }
 
 }  // namespace modemsim

@@ -160,15 +160,40 @@ TEST(ProgramOptions, AcceptsTheDocumentedFormsOnly) {
         {"--link"},
         {"--link", ""},
         {"--ring-period", "0"},
+        {"--ring-period", "4"},
+        {"--ring-period", "600001"},
         {"--ring-period", "-5"},
         {"--network-delay", "1s"},
+        {"--network-delay", "60001"},
         {"run"},
         {"--bogus"},
     };
     for (const auto& args : bad) {
         error.clear();
-        EXPECT_FALSE(ParseProgramOptions(args, error)) << args[0];
+        EXPECT_FALSE(ParseProgramOptions(args, error)) << args[0] << " " << args.back();
         EXPECT_FALSE(error.empty());
+    }
+}
+
+// The console reads standard input unless the program under test owns it; either way the
+// command line can say otherwise, the last word counting.
+TEST(ProgramOptions, ConsoleIsOffInRunModeUnlessAskedFor) {
+    const struct {
+        std::vector<std::string> args;
+        bool console;
+    } cases[] = {
+        {{}, true},
+        {{"--no-console"}, false},
+        {{"run", "prog"}, false},
+        {{"--console", "run", "prog"}, true},
+        {{"--console", "--no-console", "run", "prog"}, false},
+        {{"run", "prog", "--console"}, false},  // the program's own argument
+    };
+    for (const auto& c : cases) {
+        std::string error;
+        const auto options = ParseProgramOptions(c.args, error);
+        ASSERT_TRUE(options) << error;
+        EXPECT_EQ(options->ConsoleOn(), c.console) << c.args.size();
     }
 }
 

@@ -1,0 +1,41 @@
+#pragma once
+// The program under test, watched from a thread of its own: when it ends, its status is kept and
+// the main thread, waiting for termination signals, is woken through Cancel.
+//
+// Thread contract: construct, End and destroy on the thread that waits for the signals.
+
+#include <atomic>
+#include <thread>
+
+#include "platform/core/child_process.h"
+#include "platform/core/termination_signal.h"
+
+namespace modemsim {
+
+class ChildWatch {
+public:
+    // How long the program has to end after SIGTERM before it is killed.
+    static constexpr int kGraceMs = 3000;
+
+    ChildWatch(platform::ChildProcess& child, platform::TerminationSignal& signals);
+    // Ends the program (End) if that has not been done.
+    ~ChildWatch();
+    ChildWatch(const ChildWatch&) = delete;
+    ChildWatch& operator=(const ChildWatch&) = delete;
+
+    // Asks a program still running to end (SIGTERM) and gives it kGraceMs; a further
+    // termination signal meanwhile, or the end of that time, kills it (SIGKILL). Its exit status.
+    int End();
+
+private:
+    // False when the grace time ran out or a signal came first.
+    bool AwaitEnd();
+
+    platform::ChildProcess& m_child;
+    platform::TerminationSignal& m_signals;
+    std::atomic<bool> m_ended{false};
+    int m_status = 0;  // written by the watch thread before m_ended
+    std::thread m_thread;
+};
+
+}  // namespace modemsim
