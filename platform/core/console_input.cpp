@@ -1,7 +1,6 @@
 #include "platform/core/console_input.h"
 
 #include <poll.h>
-#include <sys/eventfd.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -11,7 +10,7 @@
 namespace platform {
 
 std::unique_ptr<ConsoleInput> ConsoleInput::Create(int fd) {
-    const int wake = ::eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK);
+    const int wake = CreateWakeFd();
     if (wake < 0) {
         return nullptr;
     }

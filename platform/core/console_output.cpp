@@ -1,6 +1,5 @@
 #include "platform/core/console_output.h"
 
-#include <sys/eventfd.h>
 #include <unistd.h>
 
 #include "platform/core/wakeable_fd.h"
@@ -8,7 +7,7 @@
 namespace platform {
 
 std::unique_ptr<ConsoleOutput> ConsoleOutput::Create(int fd) {
-    const int wake = ::eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK);
+    const int wake = CreateWakeFd();
     if (wake < 0) {
         return nullptr;
     }

@@ -2,7 +2,6 @@
 
 #include <fcntl.h>
 #include <poll.h>
-#include <sys/eventfd.h>
 #include <sys/file.h>
 #include <sys/ioctl.h>
 #include <termios.h>
@@ -39,7 +38,7 @@ std::shared_ptr<PosixSerialDevice> PosixSerialDevice::Open(const std::string& pa
         ::close(fd);
         return nullptr;
     }
-    const int wakeFd = ::eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK);
+    const int wakeFd = CreateWakeFd();
     if (wakeFd < 0) {
         ::ioctl(fd, TIOCNXCL);
         ::close(fd);

@@ -5,7 +5,6 @@
 #include <fcntl.h>
 #include <poll.h>
 #include <pty.h>
-#include <sys/eventfd.h>
 #include <termios.h>
 #include <unistd.h>
 
@@ -26,7 +25,7 @@ std::unique_ptr<PseudoTerminal> PseudoTerminal::Create() {
     if (::openpty(&master, &slave, name, &raw, nullptr) != 0) {
         return nullptr;
     }
-    const int wake = ::eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK);
+    const int wake = CreateWakeFd();
     if (wake < 0 || ::fcntl(master, F_SETFL, O_NONBLOCK) != 0 ||
         ::fcntl(master, F_SETFD, FD_CLOEXEC) != 0 || ::fcntl(slave, F_SETFD, FD_CLOEXEC) != 0) {
         ::close(master);

@@ -2,7 +2,6 @@
 
 #include <poll.h>
 #include <signal.h>
-#include <sys/eventfd.h>
 #include <sys/signalfd.h>
 #include <unistd.h>
 
@@ -49,7 +48,7 @@ std::unique_ptr<TerminationSignal> TerminationSignal::Create() {
         return nullptr;
     }
     const int signals = ::signalfd(-1, &set, SFD_CLOEXEC);
-    const int wake = ::eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK);
+    const int wake = CreateWakeFd();
     if (signals < 0 || wake < 0) {
         CloseIfOpen(signals);
         CloseIfOpen(wake);

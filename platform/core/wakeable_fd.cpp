@@ -1,6 +1,7 @@
 #include "platform/core/wakeable_fd.h"
 
 #include <poll.h>
+#include <sys/eventfd.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -46,6 +47,10 @@ bool WriteAllOrWake(int fd, int wakeFd, const void* bytes, std::size_t size, std
         }
     }
     return true;
+}
+
+int CreateWakeFd() {
+    return ::eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK);
 }
 
 void SignalWake(int wakeFd) {

@@ -15,6 +15,9 @@ int PollOrWake(int fd, int wakeFd, short events, int timeoutMs);
 // tells how much went out.
 bool WriteAllOrWake(int fd, int wakeFd, const void* bytes, std::size_t size, std::size_t& written);
 
+// A fresh wake-up descriptor (an eventfd), or -1.
+int CreateWakeFd();
+
 void SignalWake(int wakeFd);
 
 }  // namespace platform
