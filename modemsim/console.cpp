@@ -49,8 +49,8 @@ std::optional<bool> OnOff(const std::string& word) {
     return std::nullopt;
 }
 
-std::string Usage(const char* usage) {
-    return std::string("usage: ") + usage;
+std::string Usage(const std::string& usage) {
+    return "usage: " + usage;
 }
 std::string Report(const VerbResult& result) {
     return result.ok ? result.message : "refused: " + result.message;
@@ -151,9 +151,10 @@ std::string ErrorVerb(Simulator& simulator, const Words& words) {
 }
 
 std::string DelayVerb(Simulator& simulator, const Words& words) {
-    const std::optional<long> ms = words.Count() == 2 ? Number(words[1], 0, 60000) : std::nullopt;
+    const std::optional<long> ms =
+        words.Count() == 2 ? Number(words[1], 0, kMaxDelayMs) : std::nullopt;
     if (!ms) {
-        return Usage("delay MS(0-60000)");
+        return Usage("delay MS(0-" + std::to_string(kMaxDelayMs) + ")");
     }
     return Report(simulator.SetAnswerDelay(static_cast<int>(*ms)));
 }
@@ -162,10 +163,13 @@ std::string SplitVerb(Simulator& simulator, const Words& words) {
     if (words.Count() == 2 && words[1] == "off") {
         return Report(simulator.SetSplit(0, 0));
     }
-    const std::optional<long> bytes = words.Count() == 3 ? Number(words[1], 1, 4096) : std::nullopt;
-    const std::optional<long> gap = words.Count() == 3 ? Number(words[2], 0, 60000) : std::nullopt;
+    const std::optional<long> bytes =
+        words.Count() == 3 ? Number(words[1], 1, static_cast<long>(kMaxSplitBytes)) : std::nullopt;
+    const std::optional<long> gap =
+        words.Count() == 3 ? Number(words[2], 0, kMaxDelayMs) : std::nullopt;
     if (!bytes || !gap) {
-        return Usage("split BYTES(1-4096) GAP_MS(0-60000) | split off");
+        return Usage("split BYTES(1-" + std::to_string(kMaxSplitBytes) + ") GAP_MS(0-" +
+                     std::to_string(kMaxDelayMs) + ") | split off");
     }
     return Report(simulator.SetSplit(static_cast<std::size_t>(*bytes), static_cast<int>(*gap)));
 }

@@ -257,9 +257,9 @@ VerbResult Simulator::SetAnswerDelay(int ms) {
 }
 
 VerbResult Simulator::SetSplit(std::size_t pieceBytes, int gapMs) {
-    if (pieceBytes > 4096 || gapMs < 0 || gapMs > kMaxDelayMs) {
-        return Refused("pieces must be 0..4096 bytes and gaps 0.." + std::to_string(kMaxDelayMs) +
-                       " ms");
+    if (pieceBytes > kMaxSplitBytes || gapMs < 0 || gapMs > kMaxDelayMs) {
+        return Refused("pieces must be 0.." + std::to_string(kMaxSplitBytes) +
+                       " bytes and gaps 0.." + std::to_string(kMaxDelayMs) + " ms");
     }
     m_model.With([&](ModemState& state) {
         state.faults.splitBytes = pieceBytes;

@@ -33,6 +33,7 @@ namespace modemsim {
 inline constexpr int kMinRingPeriodMs = 5;
 inline constexpr int kMaxRingPeriodMs = 600000;
 inline constexpr int kMaxDelayMs = 60000;
+inline constexpr std::size_t kMaxSplitBytes = 4096;
 
 // Timings out of range are brought into it: a ring period into kMinRingPeriodMs..
 // kMaxRingPeriodMs, so the timer cannot spin, and the network delay into 0..kMaxDelayMs.
