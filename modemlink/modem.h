@@ -61,6 +61,24 @@ public:
     bool IsCollecting() const;
     std::u16string Response() const;
 
+    // SMS commands: defined in quillet/sms_commands.cpp, built only into the message program.
+    // Text mode with the GSM character set is assumed (the message program's set-up list).
+    std::int32_t SendLineCtrlZ(std::u16string text);
+    // 1 with the sender and text of a read message in the slot; 0 leaves both as they were.
+    std::int32_t ReadSms(std::int32_t slot, std::u16string& number, std::u16string& text);
+    // 1 when m_response holds a complete read answer (positions in UTF-16 units), else -1.
+    std::int32_t ParseReadResponse(std::int32_t& numberStart, std::int32_t& numberLength,
+                                   std::int32_t& bodyStart, std::int32_t& bodyLength) const;
+    std::int32_t SendSms(std::u16string number, std::u16string text);
+    std::int32_t DeleteSms(std::int32_t slot);
+    std::int32_t SetSmsCentre(std::u16string text);
+
+    // Call commands: defined in dorrin/call_commands.cpp, built only into the dialer program.
+    std::int32_t Dial(std::u16string number);
+    std::int32_t HangUp();
+    std::int32_t Answer();
+    std::int32_t Reject();
+
     // Installed by the owner after Start; no event is delivered while it is empty.
     std::atomic<ModemEventCallback> m_pfnEvent{nullptr};
 

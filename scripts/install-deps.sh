@@ -3,7 +3,8 @@
 # so a machine that has them all touches neither the network nor apt's lists.
 set -euo pipefail
 
-packages=(g++ make cmake libgtest-dev)
+# qt6-base-dev brings Widgets and Test; the font shows the windows' Chinese texts.
+packages=(g++ make cmake libgtest-dev qt6-base-dev fonts-wqy-microhei)
 
 missing=()
 for package in "${packages[@]}"; do

@@ -1,0 +1,92 @@
+#pragma once
+// A modal dialog built from a template (dialog_template.h) and rendered with Qt.
+//
+// DoModal creates the window and its controls hidden, calls InitDialog once, shows the window
+// and runs until the user closes it (close button, Escape) or EndDialog is called, then destroys
+// the window and returns the result. Clicks and timers go through the message map.
+//
+// Thread contract: DoModal and the handlers run on the window's thread (the thread that called
+// DoModal). The window operations below may be called from any thread. Called from another
+// thread, an operation is carried out by the window's thread and has taken effect when it
+// returns; calls from one thread take effect in their order. While the window's thread is busy
+// (a modem command blocks it) the caller waits; once the window is closing or gone, pending and
+// later calls return at once without touching it (getters then give empty results). So a thread
+// that the window's thread waits for (the serial reader, when the port closes) can never
+// deadlock on the window.
+
+#include <cstdint>
+#include <memory>
+#include <string>
+
+#include "platform/ui/dialog_template.h"
+#include "platform/ui/icon.h"
+#include "platform/ui/message_map.h"
+
+namespace platform::ui {
+class DialogWindow;
+class WindowCallGate;
+}  // namespace platform::ui
+
+// Button states as GetButtonState reports them; a toggle is down when (state & 3) == BST_CHECKED.
+inline constexpr std::uint32_t BST_UNCHECKED = 0;
+inline constexpr std::uint32_t BST_CHECKED = 1;
+inline constexpr std::uint32_t BST_INDETERMINATE = 2;
+
+class CDialog {
+public:
+    CDialog(const platform::ui::DialogTemplate& dialogTemplate, CDialog* parent);
+    virtual ~CDialog();
+    CDialog(const CDialog&) = delete;
+    CDialog& operator=(const CDialog&) = delete;
+
+    // IDOK or IDCANCEL, or the value given to EndDialog; -1 when the window could not be made.
+    std::int32_t DoModal();
+    void EndDialog(std::int32_t result);
+
+    // Window operations (any thread, see above). Control ids are those of the template.
+    void SetDlgItemText(std::int32_t controlId, const std::u16string& text);
+    std::u16string GetDlgItemText(std::int32_t controlId) const;
+    std::uint32_t GetButtonState(std::int32_t controlId) const;
+    void SetButtonCheck(std::int32_t controlId, std::uint32_t state);
+    void SetWindowText(const std::u16string& text);
+    std::u16string GetWindowText() const;
+    void SetIcon(platform::ui::HICON icon, bool bigIcon);
+    void CenterWindow();
+    // Starting a timer again with the same id restarts its period.
+    void SetTimer(std::uintptr_t timerId, std::uint32_t periodMs);
+    void KillTimer(std::uintptr_t timerId);
+    // Modal message box owned by this dialog: the application title, the text, one OK button.
+    // Goes through the platform's message sink, like every user-facing message.
+    std::int32_t MessageBox(const std::u16string& text);
+    // Pauses the calling thread; ends early, on any thread but the window's, when the window
+    // closes, so a handler that pauses never holds up the end of the program.
+    void Pause(std::uint32_t ms);
+
+    bool IsWindowThread() const;
+    // The Qt window while the dialog runs, else nullptr (for the layer and tests).
+    platform::ui::DialogWindow* Window() const { return m_pWindow; }
+
+protected:
+    // The framework's own initialisation; returns 1 (the framework then focuses the first tab
+    // stop). Overrides call it first.
+    virtual std::int32_t InitDialog();
+    virtual const platform::ui::MessageMap& GetMessageMap() const;
+    // What an unhandled (or passed-on) timer message gets: nothing.
+    void DefaultTimer(std::uintptr_t timerId);
+
+private:
+    friend class platform::ui::DialogWindow;
+    void Dispatch(platform::ui::MessageKind kind, std::uintptr_t id);
+    // Run the operation on the window's thread while the window exists (see the contract).
+    template <class Operation>
+    void RunOnWindow(Operation&& operation) const;
+    template <class Result, class Operation>
+    Result QueryWindow(Operation&& operation, Result whenGone) const;
+
+    const platform::ui::DialogTemplate& m_template;
+    CDialog* const m_pParent;
+    platform::ui::DialogWindow* m_pWindow = nullptr;
+    std::unique_ptr<platform::ui::WindowCallGate> m_gate;
+    bool m_endRequested = false;  // EndDialog before the modal loop began (in InitDialog)
+    std::int32_t m_endResult = platform::ui::IDCANCEL;
+};

@@ -1,0 +1,169 @@
+#include "platform/ui/dialog_window.h"
+
+#include <QAbstractButton>
+#include <QCoreApplication>
+#include <QEvent>
+#include <QFontMetrics>
+
+#include "platform/ui/control_widgets.h"
+#include "platform/ui/dialog.h"
+#include "platform/ui/icon_store.h"
+#include "platform/ui/window_call_gate.h"
+
+namespace platform::ui {
+namespace {
+
+QEvent::Type PendingCallsEvent() {
+    static const auto type = static_cast<QEvent::Type>(QEvent::registerEventType());
+    return type;
+}
+
+bool IsTabStop(const QWidget* widget) {
+    return widget->focusPolicy() == Qt::StrongFocus;
+}
+
+}  // namespace
+
+QFont TemplateFont(const DialogTemplate& dialogTemplate) {
+    QFont font(ToQString(dialogTemplate.fontName));
+    if (dialogTemplate.fontPointSize > 0) {
+        font.setPointSize(dialogTemplate.fontPointSize);
+    }
+    return font;
+}
+
+DialogBaseUnits BaseUnitsOf(const QFont& font) {
+    const QFontMetrics metrics(font);
+    DialogBaseUnits base;
+    base.averageCharWidth = AverageCharWidthFromAlphabet(
+        metrics.horizontalAdvance(QStringLiteral("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz")));
+    base.charHeight = metrics.height();
+    return base;
+}
+
+DialogWindow::DialogWindow(CDialog& owner, const DialogTemplate& dialogTemplate,
+                           WindowCallGate& gate, QWidget* parent)
+    : QDialog(parent), m_owner(owner), m_gate(gate) {
+    setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                   Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
+    setModal(true);
+    setFont(TemplateFont(dialogTemplate));
+    m_baseUnits = BaseUnitsOf(font());
+    setWindowTitle(ToQString(dialogTemplate.caption));
+    const PixelRect client = DialogUnitsToPixels(dialogTemplate.rect, m_baseUnits);
+    // A modal frame does not resize; the position is the template's until the window centres.
+    setFixedSize(client.width, client.height);
+    move(client.x, client.y);
+    BuildControls(dialogTemplate);
+    ChainTabOrder();
+}
+
+DialogWindow::~DialogWindow() = default;
+
+void DialogWindow::BuildControls(const DialogTemplate& dialogTemplate) {
+    for (const ControlTemplate& control : dialogTemplate.controls) {
+        QWidget* widget = CreateControlWidget(control, this);
+        const PixelRect rect = DialogUnitsToPixels(control.rect, m_baseUnits);
+        widget->setGeometry(rect.x, rect.y, rect.width, rect.height);
+        widget->setObjectName(QStringLiteral("control%1").arg(m_controls.size()));
+        widget->setProperty("controlId", control.id);
+        // Group boxes are drawn behind the controls they frame, whatever their place in the
+        // template: a later sibling would otherwise paint over earlier ones.
+        if ((control.style & style::kButtonTypeMask) == style::kGroupBox &&
+            control.kind == ControlKind::kButton) {
+            widget->lower();
+        }
+        if (auto* button = qobject_cast<QAbstractButton*>(widget)) {
+            const std::int32_t id = control.id;
+            connect(button, &QAbstractButton::clicked, this, [this, id] {
+                m_owner.Dispatch(MessageKind::kButtonClicked, static_cast<std::uintptr_t>(id));
+            });
+        }
+        m_controls.push_back(widget);
+        m_controlIds.push_back(control.id);
+    }
+}
+
+void DialogWindow::ChainTabOrder() {
+    QWidget* previous = nullptr;
+    for (QWidget* widget : m_controls) {
+        if (!IsTabStop(widget)) {
+            continue;
+        }
+        if (previous != nullptr) {
+            setTabOrder(previous, widget);
+        }
+        previous = widget;
+    }
+}
+
+void DialogWindow::FocusFirstTabStop() {
+    for (QWidget* widget : m_controls) {
+        if (IsTabStop(widget) && widget->isEnabled()) {
+            widget->setFocus(Qt::TabFocusReason);
+            return;
+        }
+    }
+}
+
+QWidget* DialogWindow::Control(std::int32_t controlId) const {
+    for (std::size_t i = 0; i < m_controls.size(); ++i) {
+        if (m_controlIds[i] == controlId) {
+            return m_controls[i];
+        }
+    }
+    return nullptr;
+}
+
+void DialogWindow::StartTimer(std::uintptr_t timerId, std::uint32_t periodMs) {
+    QTimer*& timer = m_timers[timerId];
+    if (timer == nullptr) {
+        timer = new QTimer(this);
+        connect(timer, &QTimer::timeout, this,
+                [this, timerId] { m_owner.Dispatch(MessageKind::kTimer, timerId); });
+    }
+    // start() on a running timer starts its period again.
+    timer->start(static_cast<int>(periodMs));
+}
+
+void DialogWindow::StopTimer(std::uintptr_t timerId) {
+    const auto found = m_timers.find(timerId);
+    if (found != m_timers.end()) {
+        found->second->stop();
+    }
+}
+
+void DialogWindow::StopAllTimers() {
+    for (auto& entry : m_timers) {
+        entry.second->stop();
+    }
+}
+
+void DialogWindow::SetIcon(HICON icon, bool bigIcon) {
+    (bigIcon ? m_bigIcon : m_smallIcon) = icon;
+    // Qt keeps one icon per window with all its sizes: the big one for the task bar and
+    // switcher, the small one for the title bar.
+    QIcon combined;
+    for (HICON part : {m_bigIcon, m_smallIcon}) {
+        if (part == nullptr) {
+            continue;
+        }
+        const QSize size = part == m_bigIcon ? QSize(32, 32) : QSize(16, 16);
+        combined.addPixmap(part->icon.pixmap(size));
+    }
+    setWindowIcon(combined);
+}
+
+void DialogWindow::PostPendingCalls() {
+    QCoreApplication::postEvent(this, new QEvent(PendingCallsEvent()));
+}
+
+bool DialogWindow::event(QEvent* event) {
+    if (event->type() == PendingCallsEvent()) {
+        m_gate.RunPending();
+        return true;
+    }
+    return QDialog::event(event);
+}
+
+}  // namespace platform::ui

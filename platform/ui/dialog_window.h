@@ -1,0 +1,62 @@
+#pragma once
+// The Qt window of a running CDialog: its controls laid out from the template, its timers, and
+// the delivery of cross-thread calls. Created and destroyed by CDialog::DoModal.
+
+#include <QDialog>
+#include <QTimer>
+#include <cstdint>
+#include <map>
+#include <vector>
+
+#include "platform/ui/dialog_template.h"
+#include "platform/ui/dialog_units.h"
+#include "platform/ui/icon.h"
+
+class CDialog;
+
+namespace platform::ui {
+
+class WindowCallGate;
+
+class DialogWindow final : public QDialog {
+public:
+    DialogWindow(CDialog& owner, const DialogTemplate& dialogTemplate, WindowCallGate& gate,
+                 QWidget* parent);
+    ~DialogWindow() override;
+
+    // The first control with the id, or nullptr.
+    QWidget* Control(std::int32_t controlId) const;
+    // Every control in template order (labels and group boxes included).
+    const std::vector<QWidget*>& Controls() const { return m_controls; }
+    DialogBaseUnits BaseUnits() const { return m_baseUnits; }
+
+    void StartTimer(std::uintptr_t timerId, std::uint32_t periodMs);
+    void StopTimer(std::uintptr_t timerId);
+    void StopAllTimers();
+    void FocusFirstTabStop();
+    void SetIcon(HICON icon, bool bigIcon);
+    // Asks the window's thread to run the gate's pending calls.
+    void PostPendingCalls();
+
+protected:
+    bool event(QEvent* event) override;
+
+private:
+    void BuildControls(const DialogTemplate& dialogTemplate);
+    void ChainTabOrder();
+
+    CDialog& m_owner;
+    WindowCallGate& m_gate;
+    DialogBaseUnits m_baseUnits;
+    std::vector<QWidget*> m_controls;
+    std::vector<std::int32_t> m_controlIds;
+    std::map<std::uintptr_t, QTimer*> m_timers;
+    HICON m_bigIcon = nullptr;
+    HICON m_smallIcon = nullptr;
+};
+
+// The font of a template and its dialog base units.
+QFont TemplateFont(const DialogTemplate& dialogTemplate);
+DialogBaseUnits BaseUnitsOf(const QFont& font);
+
+}  // namespace platform::ui
