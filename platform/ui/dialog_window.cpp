@@ -1,6 +1,7 @@
 #include "platform/ui/dialog_window.h"
 
 #include <QAbstractButton>
+#include <QCloseEvent>
 #include <QCoreApplication>
 #include <QEvent>
 #include <QFontMetrics>
@@ -47,6 +48,7 @@ DialogWindow::DialogWindow(CDialog& owner, const DialogTemplate& dialogTemplate,
     setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                    Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
     setModal(true);
+    m_closeMeansOk = (dialogTemplate.exStyle & style::kExCaptionOkButton) != 0;
     setFont(TemplateFont(dialogTemplate));
     m_baseUnits = BaseUnitsOf(font());
     setWindowTitle(ToQString(dialogTemplate.caption));
@@ -156,6 +158,19 @@ void DialogWindow::SetIcon(HICON icon, bool bigIcon) {
 
 void DialogWindow::PostPendingCalls() {
     QCoreApplication::postEvent(this, new QEvent(PendingCallsEvent()));
+}
+
+void DialogWindow::reject() {
+    done(IDCANCEL);
+}
+
+void DialogWindow::closeEvent(QCloseEvent* event) {
+    if (m_closeMeansOk && isVisible()) {
+        done(IDOK);
+        event->accept();
+        return;
+    }
+    QDialog::closeEvent(event);
 }
 
 bool DialogWindow::event(QEvent* event) {

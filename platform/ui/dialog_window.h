@@ -38,8 +38,13 @@ public:
     // Asks the window's thread to run the gate's pending calls.
     void PostPendingCalls();
 
+    // Escape (and a close without the caption-bar OK button) ends with IDCANCEL.
+    void reject() override;
+
 protected:
     bool event(QEvent* event) override;
+    // The caption-bar OK button of the template is the window's close button: IDOK.
+    void closeEvent(QCloseEvent* event) override;
 
 private:
     void BuildControls(const DialogTemplate& dialogTemplate);
@@ -51,6 +56,7 @@ private:
     std::vector<QWidget*> m_controls;
     std::vector<std::int32_t> m_controlIds;
     std::map<std::uintptr_t, QTimer*> m_timers;
+    bool m_closeMeansOk = false;
     HICON m_bigIcon = nullptr;
     HICON m_smallIcon = nullptr;
 };

@@ -1,0 +1,44 @@
+#include "modal_driver.h"
+
+#include <QAbstractButton>
+#include <QElapsedTimer>
+#include <QTest>
+#include <QTimer>
+
+std::int32_t DriveModal(CDialog& dialog, const ModalBody& body) {
+    QTimer poll;
+    poll.setInterval(5);
+    bool ran = false;
+    QObject::connect(&poll, &QTimer::timeout, [&] {
+        platform::ui::DialogWindow* window = dialog.Window();
+        if (ran || window == nullptr || !window->isVisible()) {
+            return;
+        }
+        ran = true;
+        poll.stop();
+        body(*window);
+        if (dialog.Window() != nullptr && dialog.Window()->isVisible()) {
+            dialog.Window()->close();
+        }
+    });
+    poll.start();
+    return dialog.DoModal();
+}
+
+void ClickControl(const platform::ui::DialogWindow& window, std::int32_t controlId) {
+    auto* button = qobject_cast<QAbstractButton*>(window.Control(controlId));
+    QVERIFY2(button != nullptr, "no button with that id");
+    QTest::mouseClick(button, Qt::LeftButton);
+}
+
+bool WaitUntil(const std::function<bool()>& predicate, int timeoutMs) {
+    QElapsedTimer timer;
+    timer.start();
+    while (!predicate()) {
+        if (timer.elapsed() > timeoutMs) {
+            return false;
+        }
+        QTest::qWait(5);
+    }
+    return true;
+}
