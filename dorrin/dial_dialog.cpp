@@ -1,0 +1,127 @@
+#include "dorrin/dial_dialog.h"
+
+#include "dorrin/dial_template.h"
+#include "dorrin/modem_setup.h"
+#include "dorrin/resource_ids.h"
+
+namespace {
+
+constexpr char16_t kPortName[] = u"COM1:";
+constexpr std::uint32_t kBaudRate = 115200;
+constexpr char16_t kDefaultNumber[] = u"13900000000";
+constexpr std::uint32_t kNoticeMs = 2000;
+
+constexpr char16_t kStartFailed[] = u"GPRS初始化失败,请检查是否安装正确.";
+constexpr char16_t kEnterNumber[] = u"请输入拨号号码.";
+constexpr char16_t kHangUpFailed[] = u"挂机失败.";
+constexpr char16_t kAnswerFailed[] = u"接听失败.";
+constexpr char16_t kEndFailed[] = u"挂断失败.";
+constexpr char16_t kOtherPartyHungUp[] = u"对方已挂机.";
+
+constexpr char16_t kDialCaption[] = u"拨号";
+constexpr char16_t kHangUpCaption[] = u"挂机";
+constexpr char16_t kAnswerCaption[] = u"接听";
+constexpr char16_t kEndCaption[] = u"挂断";
+
+}  // namespace
+
+CDialDlg::CDialDlg(CDialog* parent)
+    : CDialog(DialDialogTemplate(), parent),
+      m_hAppIcon(platform::ui::LoadIcon(IDI_APP)),
+      m_modem(DorrinSetupCommands()) {}
+
+CDialDlg::~CDialDlg() = default;
+
+const platform::ui::MessageMap& CDialDlg::GetMessageMap() const {
+    static const platform::ui::MessageMap map = {
+        platform::ui::OnClicked<&CDialDlg::OnDialClicked>(IDC_DIAL),
+        platform::ui::OnClicked<&CDialDlg::OnAnswerClicked>(IDC_ANSWER),
+    };
+    return map;
+}
+
+std::int32_t CDialDlg::InitDialog() {
+    CDialog::InitDialog();
+    SetDlgItemText(IDC_DIAL_NUMBER, kDefaultNumber);
+    SetIcon(m_hAppIcon, true);
+    SetIcon(m_hAppIcon, false);
+    CenterWindow();
+    if (m_modem.Start(kPortName, kBaudRate, this) == 0) {
+        MessageBox(kStartFailed);
+        // No handler: a window without a working modem gets no call events.
+        return 0;
+    }
+    m_modem.m_pfnEvent = &CDialDlg::OnModemEvent;
+    return 1;
+}
+
+bool CDialDlg::IsDown(std::int32_t buttonId) const {
+    return (GetButtonState(buttonId) & 3) == BST_CHECKED;
+}
+
+// The press has already flipped the button; its new state says what the user wants.
+void CDialDlg::OnDialClicked() {
+    const std::u16string number = GetDlgItemText(IDC_DIAL_NUMBER);
+    if (!IsDown(IDC_DIAL)) {
+        if (m_modem.HangUp() == 0) {
+            MessageBox(kHangUpFailed);
+        }
+        SetDlgItemText(IDC_DIAL, kDialCaption);
+        return;
+    }
+    if (number.empty()) {
+        MessageBox(kEnterNumber);
+        SetButtonCheck(IDC_DIAL, BST_UNCHECKED);
+        SetDlgItemText(IDC_DIAL, kDialCaption);
+        return;
+    }
+    if (m_modem.Dial(number) == 1) {
+        SetDlgItemText(IDC_DIAL, kHangUpCaption);
+    } else {
+        SetButtonCheck(IDC_DIAL, BST_UNCHECKED);
+        SetDlgItemText(IDC_DIAL, kDialCaption);
+    }
+}
+
+void CDialDlg::OnAnswerClicked() {
+    if (!IsDown(IDC_ANSWER)) {
+        if (m_modem.Reject() == 0) {
+            MessageBox(kEndFailed);
+        }
+        SetDlgItemText(IDC_ANSWER, kAnswerCaption);
+        return;
+    }
+    if (m_modem.Answer() == 1) {
+        SetDlgItemText(IDC_ANSWER, kEndCaption);
+        return;
+    }
+    // Released before the message, so the user sees the button up while reading it.
+    SetButtonCheck(IDC_ANSWER, BST_UNCHECKED);
+    SetDlgItemText(IDC_ANSWER, kAnswerCaption);
+    MessageBox(kAnswerFailed);
+}
+
+void CDialDlg::OnModemEvent(void* owner, std::int32_t code, std::u16string text) {
+    auto* dialog = static_cast<CDialDlg*>(owner);
+    if (dialog == nullptr) {
+        return;
+    }
+    if (code == EVT_RING) {
+        dialog->SetDlgItemText(IDC_CALLER, text);
+    } else if (code == EVT_NO_CARRIER) {
+        dialog->ShowDroppedLine();
+    }
+}
+
+// Runs on the reader thread: no data is read while the notice stands, so a command given from
+// the window meanwhile gets no answer and fails after the channel's silence time-out.
+void CDialDlg::ShowDroppedLine() {
+    const std::int32_t target = IsDown(IDC_DIAL) ? IDC_DIAL_NUMBER : IDC_CALLER;
+    SetDlgItemText(target, kOtherPartyHungUp);
+    Pause(kNoticeMs);
+    SetDlgItemText(target, u"");
+    SetDlgItemText(IDC_ANSWER, kAnswerCaption);
+    SetDlgItemText(IDC_DIAL, kDialCaption);
+    SetButtonCheck(IDC_ANSWER, BST_UNCHECKED);
+    SetButtonCheck(IDC_DIAL, BST_UNCHECKED);
+}
