@@ -1,0 +1,169 @@
+// Short messages in text mode:
+//   AT+CMGR=<slot>          read one message; "REC READ" messages only
+//   AT+CMGS="<number>"      then, after the modem's "> ", the text ended by Ctrl-Z
+//   AT+CMGD=<slot>          delete one message
+//   AT+CSCA="<number>",145  the service centre (centre_line.h)
+// Each command waits on the window thread until its answer is decided; which text decides is in
+// read_answer.h and send_answer.h.
+
+#include <chrono>
+#include <optional>
+#include <string>
+
+#include "modemlink/modem.h"
+#include "platform/core/backend.h"
+#include "quillet/centre_line.h"
+#include "quillet/read_answer.h"
+#include "quillet/send_answer.h"
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+// A read and the prompt of a send are answered at once by a modem that answers at all.
+constexpr std::uint32_t kReplySilenceMs = 2000;
+// The longest time modem manuals give AT+CMGS for its result: the network must take the message.
+// Silence on the way is normal, so only this overall limit ends the wait.
+constexpr std::chrono::milliseconds kSendLimit{60000};
+// As in WaitResult: a port that never stops talking must not hold the window forever.
+constexpr std::size_t kMaxAnswerUnits = 64 * 1024;
+constexpr char kCtrlZ = '\x1A';
+
+std::u16string Decimal(std::int32_t value) {
+    const std::string digits = std::to_string(value);
+    return std::u16string(digits.begin(), digits.end());
+}
+
+// Decides the answer under the channel's lock and, while it is undecided, re-arms the response
+// event in the same critical section, so that a chunk landing after the look sets it again.
+template <typename Decide>
+FinalResult Examine(std::mutex& lock, const std::u16string& response, platform::EventHandle event,
+                    Decide&& decide) {
+    std::lock_guard<std::mutex> guard(lock);
+    FinalResult result = decide(response);
+    if (result == FinalResult::kNone && response.size() > kMaxAnswerUnits) {
+        result = FinalResult::kError;
+    }
+    if (result == FinalResult::kNone) {
+        platform::System().ResetEvent(event);
+    }
+    return result;
+}
+
+bool TextArrives(platform::EventHandle event, std::uint32_t timeoutMs) {
+    return platform::System().WaitForEvent(event, timeoutMs) == platform::WaitStatus::kSignaled;
+}
+
+// Looks after every arrival of text; undecided after `silenceMs` without any.
+template <typename Look>
+FinalResult AwaitUntilSilence(platform::EventHandle event, std::uint32_t silenceMs, Look&& look) {
+    FinalResult result = FinalResult::kNone;
+    while (result == FinalResult::kNone && TextArrives(event, silenceMs)) {
+        result = look();
+    }
+    return result;
+}
+
+// Looks after every arrival of text; undecided once `limit` has passed, however much came.
+template <typename Look>
+FinalResult AwaitUntilLimit(platform::EventHandle event, std::chrono::milliseconds limit,
+                            Look&& look) {
+    const Clock::time_point deadline = Clock::now() + limit;
+    FinalResult result = FinalResult::kNone;
+    while (result == FinalResult::kNone) {
+        const auto left = std::chrono::ceil<std::chrono::milliseconds>(deadline - Clock::now());
+        if (left.count() <= 0 || !TextArrives(event, static_cast<std::uint32_t>(left.count()))) {
+            break;
+        }
+        result = look();
+    }
+    return result;
+}
+
+}  // namespace
+
+std::int32_t CModem::SendLineCtrlZ(std::u16string text) {
+    if (!m_pPort) {
+        return 0;
+    }
+    const std::vector<std::uint8_t> bytes = EncodeLine(text, std::string("\r\n") + kCtrlZ);
+    m_pPort->Write(bytes.data(), static_cast<std::int32_t>(bytes.size()));
+    return 1;
+}
+
+std::int32_t CModem::ParseReadResponse(std::int32_t& numberStart, std::int32_t& numberLength,
+                                       std::int32_t& bodyStart, std::int32_t& bodyLength) const {
+    std::optional<ReadAnswer> found;
+    {
+        std::lock_guard<std::mutex> lock(m_responseLock);
+        found = LocateReadAnswer(m_response);
+    }
+    if (!found) {
+        return -1;
+    }
+    // The answer is bounded far below the int range (kMaxAnswerUnits).
+    numberStart = static_cast<std::int32_t>(found->numberStart);
+    numberLength = static_cast<std::int32_t>(found->numberLength);
+    bodyStart = static_cast<std::int32_t>(found->bodyStart);
+    bodyLength = static_cast<std::int32_t>(found->bodyLength);
+    return 1;
+}
+
+std::int32_t CModem::ReadSms(std::int32_t slot, std::u16string& number, std::u16string& text) {
+    if (SendLine(u"AT+CMGR=" + Decimal(slot)) == 0) {
+        return 0;
+    }
+    // The sender and text are taken in the same look that finds the answer complete.
+    const auto decide = [&](const std::u16string& answer) {
+        const std::optional<ReadAnswer> found = LocateReadAnswer(answer);
+        if (!found) {
+            return DecideReadAnswer(answer);
+        }
+        number = answer.substr(found->numberStart, found->numberLength);
+        text = answer.substr(found->bodyStart, found->bodyLength);
+        return FinalResult::kOk;
+    };
+    const FinalResult result = AwaitUntilSilence(m_hResponseEvent, kReplySilenceMs, [&] {
+        return Examine(m_responseLock, m_response, m_hResponseEvent, decide);
+    });
+    ResetResponse();
+    return result == FinalResult::kOk ? 1 : 0;
+}
+
+std::int32_t CModem::SendSms(std::u16string number, std::u16string text) {
+    if (SendLine(u"AT+CMGS=\"" + number + u"\"") == 0) {
+        return 0;
+    }
+    const FinalResult prompt = AwaitUntilSilence(m_hResponseEvent, kReplySilenceMs, [&] {
+        return Examine(m_responseLock, m_response, m_hResponseEvent, DecidePromptAnswer);
+    });
+    ResetResponse();
+    if (prompt != FinalResult::kOk) {
+        return 0;
+    }
+    {
+        // Before the text goes out, so no part of its answer can be missed.
+        std::lock_guard<std::mutex> lock(m_responseLock);
+        m_collecting = 1;
+    }
+    SendLineCtrlZ(text);
+    const std::vector<std::uint8_t> sent = EncodeLine(text, "\r\n");
+    const auto decide = [&](const std::u16string& answer) {
+        return DecideResultAnswer(answer, sent);
+    };
+    const FinalResult result = AwaitUntilLimit(m_hResponseEvent, kSendLimit, [&] {
+        return Examine(m_responseLock, m_response, m_hResponseEvent, decide);
+    });
+    ResetResponse();
+    return result == FinalResult::kOk ? 1 : 0;
+}
+
+std::int32_t CModem::DeleteSms(std::int32_t slot) {
+    SendLine(u"AT+CMGD=" + Decimal(slot));
+    return WaitResult();
+}
+
+std::int32_t CModem::SetSmsCentre(std::u16string text) {
+    SendLine(SmsCentreLine(text));
+    return WaitResult();
+}

@@ -1,0 +1,26 @@
+#pragma once
+// Where the modem's echo of a message text ends in the answer that follows the text, so that the
+// text itself, echoed back, is never taken for the modem's own result lines.
+//
+// The echo is the sent bytes as they come back. A modem may put its "> " prompt at each line
+// start inside it (one more line of text may follow), and one with echo off (ATE0) sends none.
+// Bytes above 0x7F come back as whatever the code page makes of them, so a run of them matches
+// any run of non-ASCII units.
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+enum class EchoState {
+    kPartial,   // all of the answer may still be the echo: more is to come
+    kComplete,  // the echo is whole; the modem's own lines begin at `end`
+    kDiverged,  // the answer is no echo from some point on: the modem's lines begin with that line
+};
+
+struct EchoMatch {
+    EchoState state = EchoState::kPartial;
+    std::size_t end = 0;  // a line start, except for kPartial
+};
+
+EchoMatch MatchEcho(const std::u16string& answer, const std::vector<std::uint8_t>& sent);
