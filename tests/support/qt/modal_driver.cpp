@@ -42,3 +42,18 @@ bool WaitUntil(const std::function<bool()>& predicate, int timeoutMs) {
     }
     return true;
 }
+
+#if defined(__SANITIZE_THREAD__)
+// Qt's libraries and the GLib event loop under them are not instrumented. Their own threads
+// (pooled image conversion while painting, the test watchdog) hand memory to each other and to
+// the window's thread through synchronisation the race detector cannot see. Only allocator and
+// memory calls made from inside those libraries are ignored; every access of our code is still
+// checked.
+extern "C" const char* __tsan_default_suppressions() {
+    return "called_from_lib:libQt6Gui.so.6\n"
+           "called_from_lib:libQt6Core.so.6\n"
+           "called_from_lib:libQt6Widgets.so.6\n"
+           "called_from_lib:libQt6Test.so.6\n"
+           "called_from_lib:libglib-2.0.so.0\n";
+}
+#endif

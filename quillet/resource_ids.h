@@ -1,0 +1,17 @@
+#pragma once
+// Resource and control ids of the message program.
+
+#include <cstdint>
+
+inline constexpr std::int32_t IDD_SMS = 102;
+inline constexpr std::int32_t IDI_APP = 128;
+
+inline constexpr std::int32_t IDC_SEND = 1005;
+inline constexpr std::int32_t IDC_NUMBER = 1009;
+inline constexpr std::int32_t IDC_TEXT = 1010;
+inline constexpr std::int32_t IDC_FROM = 1012;
+inline constexpr std::int32_t IDC_RECEIVED = 1013;
+inline constexpr std::int32_t IDC_CENTRE = 1014;
+inline constexpr std::int32_t IDC_SET_CENTRE = 1015;
+
+inline constexpr std::uintptr_t ID_POLL_TIMER = 1;

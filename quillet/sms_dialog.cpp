@@ -1,0 +1,93 @@
+#include "quillet/sms_dialog.h"
+
+#include "platform/ui/edit_text.h"
+#include "quillet/modem_setup.h"
+#include "quillet/resource_ids.h"
+#include "quillet/sms_template.h"
+
+namespace {
+
+constexpr char16_t kPortName[] = u"COM1:";
+constexpr std::uint32_t kBaudRate = 115200;
+constexpr std::int32_t kSlot = 1;
+constexpr std::uint32_t kPollPeriodMs = 1000;
+
+constexpr char16_t kDefaultNumber[] = u"13900000000";
+constexpr char16_t kDefaultText[] = u"www.example.com";
+constexpr char16_t kDefaultCentre[] = u"+8613800200500";
+
+constexpr char16_t kStartFailed[] = u"GPRS初始化失败, 请检查是否安装正确.";
+constexpr char16_t kEmptyInput[] = u"电话号码或短信内容不能为空.";
+constexpr char16_t kSent[] = u"短信发送成功.";
+constexpr char16_t kNotSent[] = u"短信发送失败.";
+constexpr char16_t kCentreSet[] = u"设置短信中心号码成功.";
+constexpr char16_t kCentreNotSet[] = u"设置短信中心号码失败.";
+
+}  // namespace
+
+CSmsDlg::CSmsDlg(CDialog* parent)
+    : CDialog(SmsDialogTemplate(), parent),
+      m_hAppIcon(platform::ui::LoadIcon(IDI_APP)),
+      m_modem(QuilletSetupCommands()) {}
+
+CSmsDlg::~CSmsDlg() = default;
+
+const platform::ui::MessageMap& CSmsDlg::GetMessageMap() const {
+    static const platform::ui::MessageMap map = {
+        platform::ui::OnClicked<&CSmsDlg::OnSendClicked>(IDC_SEND),
+        platform::ui::OnTimer<&CSmsDlg::OnPollTimer>(),
+        platform::ui::OnClicked<&CSmsDlg::OnSetCentreClicked>(IDC_SET_CENTRE),
+    };
+    return map;
+}
+
+std::int32_t CSmsDlg::InitDialog() {
+    CDialog::InitDialog();
+    SetDlgItemText(IDC_NUMBER, kDefaultNumber);
+    SetDlgItemText(IDC_TEXT, kDefaultText);
+    SetIcon(m_hAppIcon, true);
+    SetIcon(m_hAppIcon, false);
+    CenterWindow();
+    if (m_modem.Start(kPortName, kBaudRate, this) == 0) {
+        MessageBox(kStartFailed);
+    }
+    m_modem.m_pfnEvent = &CSmsDlg::OnModemEvent;
+    SetDlgItemText(IDC_CENTRE, kDefaultCentre);
+    // A message left in the slot from before is discarded unseen.
+    m_modem.DeleteSms(kSlot);
+    SetTimer(ID_POLL_TIMER, kPollPeriodMs);
+    return 1;
+}
+
+void CSmsDlg::OnModemEvent(void*, std::int32_t, std::u16string) {
+    // Rings and dropped lines mean nothing to the message window.
+}
+
+void CSmsDlg::OnSendClicked() {
+    const std::u16string number = GetDlgItemText(IDC_NUMBER);
+    const std::u16string text = GetDlgItemText(IDC_TEXT);
+    if (number.empty() || text.empty()) {
+        MessageBox(kEmptyInput);
+        return;
+    }
+    MessageBox(m_modem.SendSms(number, text) == 1 ? kSent : kNotSent);
+}
+
+void CSmsDlg::OnPollTimer(std::uintptr_t timerId) {
+    std::u16string number;
+    std::u16string text;
+    if (m_modem.ReadSms(kSlot, number, text) == 1) {
+        SetDlgItemText(IDC_FROM, number);
+        // Bare line feeds break no line in an edit box; CR LF does.
+        SetDlgItemText(IDC_RECEIVED, platform::ui::LfToCrLf(text));
+        m_modem.DeleteSms(kSlot);
+    }
+    // Restarted after every poll, so the next one comes a second after this one has ended.
+    SetTimer(ID_POLL_TIMER, kPollPeriodMs);
+    DefaultTimer(timerId);
+}
+
+void CSmsDlg::OnSetCentreClicked() {
+    const std::u16string centre = GetDlgItemText(IDC_CENTRE);
+    MessageBox(m_modem.SetSmsCentre(centre) == 1 ? kCentreSet : kCentreNotSet);
+}
