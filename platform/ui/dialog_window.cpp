@@ -8,6 +8,7 @@
 
 #include "platform/ui/control_widgets.h"
 #include "platform/ui/dialog.h"
+#include "platform/ui/hand_over.h"
 #include "platform/ui/icon_store.h"
 #include "platform/ui/window_call_gate.h"
 
@@ -157,7 +158,9 @@ void DialogWindow::SetIcon(HICON icon, bool bigIcon) {
 }
 
 void DialogWindow::PostPendingCalls() {
-    QCoreApplication::postEvent(this, new QEvent(PendingCallsEvent()));
+    auto* wake = new QEvent(PendingCallsEvent());
+    ReleaseToOtherThread(wake);
+    QCoreApplication::postEvent(this, wake);
 }
 
 void DialogWindow::reject() {
@@ -174,6 +177,7 @@ void DialogWindow::closeEvent(QCloseEvent* event) {
 }
 
 bool DialogWindow::event(QEvent* event) {
+    AcquireFromOtherThread(event);
     if (event->type() == PendingCallsEvent()) {
         m_gate.RunPending();
         return true;
