@@ -1,0 +1,43 @@
+#include "bench/command_overhead.h"
+
+#include <chrono>
+
+#include "bench/modem_write_clock.h"
+#include "modemlink/modem.h"
+#include "modemsim/simulator.h"
+#include "platform/core/codepage.h"
+
+namespace {
+
+constexpr double kReadIntervalMs = 100.0;
+
+}  // namespace
+
+std::vector<double> CommandOverheadMs(int commands) {
+    const ModemWriteClock okWritten("OK");
+    modemsim::SimulatorOptions options;
+    options.traceSink = okWritten.Sink();
+    const std::unique_ptr<modemsim::Simulator> simulator = modemsim::Simulator::Create(options);
+    std::vector<double> samples;
+    if (!simulator) {
+        return samples;
+    }
+    // No set-up list: every command measured is the probe alone.
+    CModem modem{SetupCommands{}};
+    if (modem.Start(platform::Utf8ToUtf16(simulator->DevicePath()), 115200, nullptr) != 1) {
+        return samples;
+    }
+    for (int i = 0; i < commands; ++i) {
+        const std::uint64_t before = okWritten.Last().count;
+        modem.SendLine(u"AT");
+        const std::int32_t result = modem.WaitResult();
+        const auto returned = ModemWriteClock::Clock::now();
+        const ModemWriteClock::Write answer = okWritten.Last();
+        // Only a command decided by exactly its own OK is a sample.
+        if (result == 1 && answer.count == before + 1) {
+            const std::chrono::duration<double, std::milli> took = returned - answer.at;
+            samples.push_back(took.count() - kReadIntervalMs);
+        }
+    }
+    return samples;
+}
