@@ -44,8 +44,9 @@ std::u16string CallerNumber(const std::u16string& text) {
         return {};
     }
     const std::size_t numberStart = start + kClip.size();
-    const std::size_t end = text.find(u'"', numberStart);
-    if (end == std::u16string::npos) {
+    // The closing quote on the same line: a quote on a later line would take that line's text in.
+    const std::size_t end = text.find_first_of(u"\"\r\n", numberStart);
+    if (end == std::u16string::npos || text[end] != u'"') {
         return {};
     }
     return text.substr(numberStart, end - numberStart);

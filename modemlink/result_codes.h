@@ -20,7 +20,7 @@ UnsolicitedCodes ScanUnsolicited(const std::u16string& chunk);
 
 // The number between the quotes of a caller-identification line, searched from the start of the
 // text:  \r\nRING\r\n\r\n+CLIP: "+393351391306",145,,,,0\r\n  ->  +393351391306
-// Empty when there is no such line or its closing quote is missing.
+// Empty when there is no such line or its closing quote is missing from it.
 std::u16string CallerNumber(const std::u16string& text);
 
 // The low 8 bits of each UTF-16 unit (no code-page conversion: U+4E2D goes out as 0x2D), then

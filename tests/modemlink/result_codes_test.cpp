@@ -73,6 +73,8 @@ TEST(CallerNumber, TakesTheQuotedFieldOfTheClipLine) {
         {u"\r\n+CLIP: \"13800138000\",129\r\n\r\nRING\r\n", u"13800138000"},  // before RING
         {u"\r\nRING\r\n\r\n+CLIP: \"\",128,,,,1\r\n", u""},                   // withheld
         {u"\r\nRING\r\n\r\n+CLIP: \"12345", u""},                             // no closing quote
+        {u"+CLIP: \"12\r\n+CLIP: \"3\"", u""},  // a quote on a later line is no end
+        {u"+CLIP: \"12\r\"", u""},
         {u"\r\nRING\r\n", u""},
         {u"+CLIP:\"123\"", u""},  // no blank: no line
         {u"+clip: \"123\"", u""},
