@@ -20,16 +20,22 @@ std::optional<ReadAnswer> LocateReadAnswer(const std::u16string& answer) {
     if (header == std::u16string::npos) {
         return std::nullopt;
     }
-    const std::size_t status = answer.find(kReadStatus, header);
-    if (status == std::u16string::npos) {
+    const std::size_t headerEnd = answer.find(kLineEnd, header);
+    if (headerEnd == std::u16string::npos) {
+        return std::nullopt;
+    }
+    // The header's own first field only: a "REC READ" further on may be the text of an unread
+    // message, which anyone who sends one can choose.
+    const std::size_t status = answer.find_first_not_of(u' ', header + Length(kHeader));
+    if (answer.compare(status, Length(kReadStatus), kReadStatus) != 0) {
         return std::nullopt;
     }
     ReadAnswer found;
     found.numberStart = status + Length(kReadStatus);
-    // From the number's first unit: an empty sender field closes right there.
+    // From the number's first unit: an empty sender field closes right there. A quote past the
+    // header line belongs to the text, so a sender field left open makes no read answer.
     const std::size_t numberEnd = answer.find(u'"', found.numberStart);
-    const std::size_t headerEnd = answer.find(kLineEnd, header);
-    if (numberEnd == std::u16string::npos || headerEnd == std::u16string::npos) {
+    if (numberEnd == std::u16string::npos || numberEnd > headerEnd) {
         return std::nullopt;
     }
     found.numberLength = numberEnd - found.numberStart;
@@ -49,6 +55,7 @@ FinalResult DecideReadAnswer(const std::u16string& answer) {
     if (answer.find(kHeader) != std::u16string::npos) {
         return FinalResult::kNone;
     }
-    const std::size_t error = answer.find(kError);
-    return error != std::u16string::npos && error > 0 ? FinalResult::kError : FinalResult::kNone;
+    // From the second unit on: an ERROR at the very start does not count, nor hide a later one.
+    return answer.find(kError, 1) != std::u16string::npos ? FinalResult::kError
+                                                          : FinalResult::kNone;
 }

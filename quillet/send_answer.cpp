@@ -53,12 +53,13 @@ FinalResult DecideModemLines(std::u16string_view lines) {
 }  // namespace
 
 FinalResult DecidePromptAnswer(const std::u16string& answer) {
-    const std::size_t prompt = answer.find(u'>');
-    if (prompt != std::u16string::npos && prompt > 0) {
+    // Searched from the second unit on, so that one standing at the very start, which does not
+    // count, cannot hide a later one that does.
+    if (answer.find(u'>', 1) != std::u16string::npos) {
         return FinalResult::kOk;
     }
-    const std::size_t error = answer.find(u"ERROR\r\n");
-    return error != std::u16string::npos && error > 0 ? FinalResult::kError : FinalResult::kNone;
+    return answer.find(u"ERROR\r\n", 1) != std::u16string::npos ? FinalResult::kError
+                                                                : FinalResult::kNone;
 }
 
 FinalResult DecideResultAnswer(const std::u16string& answer,

@@ -54,6 +54,7 @@ TEST(ReadAnswer, DecidesCompleteAnswersAndErrors) {
          u""},
         {"ERROR fails", kEcho + u"\r\nERROR\r\n", FinalResult::kError, u"", u""},
         {"ERROR at position 0 does not count", u"ERROR\r\n", FinalResult::kNone, u"", u""},
+        {"nor hides a later ERROR", u"ERROR\r\n\r\nERROR\r\n", FinalResult::kError, u"", u""},
         {"small error does not count", kEcho + u"\r\nerror\r\n", FinalResult::kNone, u"", u""},
         {"ERROR without line end is none yet", kEcho + u"\r\nERROR", FinalResult::kNone, u"", u""},
         {"text ending in ERROR is returned", Answer(u"REC READ", u"10086", u"Code: ERROR"),
@@ -86,6 +87,12 @@ TEST(ReadAnswer, DecidesCompleteAnswersAndErrors) {
         {"junk", u"\x0007\xFFFD>>\"\"\r\n+CMGR\r\n", FinalResult::kNone, u"", u""},
         {"header without a sender field", kEcho + u"\r\n+CMGR: \"REC READ\"\r\nx\r\n\r\nOK\r\n",
          FinalResult::kNone, u"", u""},
+        {"REC READ in an unread message's text is no header",
+         Answer(u"REC UNREAD", u"555", u"see \"REC READ\",\"10086\" here"), FinalResult::kNone, u"",
+         u""},
+        {"sender left open on the header line, quote in the text",
+         kEcho + u"\r\n+CMGR: \"REC READ\",\"555\r\nsay \"hi\"\r\n\r\nOK\r\n", FinalResult::kNone,
+         u"", u""},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.name);
