@@ -1,10 +1,21 @@
 #!/usr/bin/env bash
 # Installs the Debian packages that building and testing need, and only those that are missing,
 # so a machine that has them all touches neither the network nor apt's lists.
+#   install-deps.sh          what the build and the tests need
+#   install-deps.sh --fuzz   that, and clang with libFuzzer for the fuzz targets (MODEM_FUZZ)
 set -euo pipefail
 
 # qt6-base-dev brings Widgets and Test; the font shows the windows' Chinese texts.
 packages=(g++ make cmake libgtest-dev qt6-base-dev fonts-wqy-microhei)
+for argument in "$@"; do
+    case $argument in
+        --fuzz) packages+=(clang-14 libclang-rt-14-dev) ;;
+        *)
+            echo "usage: $0 [--fuzz]" >&2
+            exit 2
+            ;;
+    esac
+done
 
 missing=()
 for package in "${packages[@]}"; do

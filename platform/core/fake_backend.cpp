@@ -30,6 +30,11 @@ std::string FakeBackend::Written() const {
     return m_written;
 }
 
+std::string FakeBackend::TakeWritten() {
+    std::lock_guard<std::mutex> lock(m_lock);
+    return std::exchange(m_written, {});
+}
+
 int FakeBackend::OpenCount() const {
     std::lock_guard<std::mutex> lock(m_lock);
     return m_openCount;

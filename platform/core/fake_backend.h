@@ -34,6 +34,8 @@ public:
     std::vector<std::string> Calls() const;
     void ClearCalls();
     std::string Written() const;
+    // Written() that starts afresh: a caller writing without end (a fuzz loop) stays bounded.
+    std::string TakeWritten();
     int OpenCount() const;
     int ReadCount() const;
     bool DeviceIsOpen() const;
