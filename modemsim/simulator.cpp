@@ -99,7 +99,7 @@ void Simulator::ReadLoop() {
         // Empty only once interrupted (or on a broken pair): either way the modem is done.
         const std::string bytes = m_pty->Read(-1);
         if (bytes.empty()) {
-            if (!m_stopping) {
+            if (!m_stopping && !m_unplugged) {
                 platform::WriteWithin(
                     platform::kStandardError,
                     "modemsim: reading " + DevicePath() + " failed; the modem answers no more\n",
@@ -278,6 +278,12 @@ void Simulator::SetEmptyReadError(bool on) {
 
 void Simulator::InjectRaw(const std::string& bytes) {
     m_transmitter.Send(bytes);
+}
+
+void Simulator::Unplug() {
+    // Before the close, so the reader that the close wakes knows the failure is wanted.
+    m_unplugged = true;
+    m_pty->CloseMaster();
 }
 
 void Simulator::EnableTrace(bool on) {

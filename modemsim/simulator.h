@@ -9,7 +9,8 @@
 // thread without waiting for it. The destructor interrupts the pseudo-terminal, stops the timer
 // thread, joins both threads and stops the trace writer (bounded: trace.h).
 //
-// A read error on the pseudo-terminal ends the modem's answers; it is reported on stderr.
+// A read error on the pseudo-terminal ends the modem's answers; it is reported on stderr, unless
+// the modem was unplugged.
 
 #include <atomic>
 #include <memory>
@@ -90,6 +91,10 @@ public:
     void SetEmptyReadError(bool on);
     // Written as they are, in order with the modem's own output, even while silent.
     void InjectRaw(const std::string& bytes);
+    // Pulls the modem off the line for good: the modem's side of the pseudo-terminal closes, so
+    // the device is hung up (a program's reads fail at once, its writes fail) and its path goes
+    // away. The verbs above keep changing the model; nothing reaches the line any more.
+    void Unplug();
 
     void EnableTrace(bool on);
 
@@ -106,6 +111,7 @@ private:
 
     const SimulatorOptions m_options;
     std::atomic<bool> m_stopping{false};
+    std::atomic<bool> m_unplugged{false};
     std::unique_ptr<platform::PseudoTerminal> m_pty;
     Trace m_trace;
     ModemModel m_model;

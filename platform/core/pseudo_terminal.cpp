@@ -10,6 +10,7 @@
 
 #include <cerrno>
 #include <climits>
+#include <mutex>
 
 namespace platform {
 
@@ -42,17 +43,27 @@ PseudoTerminal::PseudoTerminal(int master, int slave, int wake, std::string slav
     : m_master(master), m_slave(slave), m_wake(wake), m_slavePath(std::move(slavePath)) {}
 
 PseudoTerminal::~PseudoTerminal() {
-    ::close(m_master);
+    if (!m_masterClosed) {
+        ::close(m_master);
+    }
     ::close(m_slave);
     ::close(m_wake);
 }
 
 bool PseudoTerminal::Write(std::string_view bytes) {
+    const std::shared_lock<std::shared_mutex> lock(m_masterLock);
+    if (m_masterClosed) {
+        return false;
+    }
     std::size_t written = 0;
     return WriteAllOrWake(m_master, m_wake, bytes.data(), bytes.size(), written);
 }
 
 std::string PseudoTerminal::Read(int timeoutMs) {
+    const std::shared_lock<std::shared_mutex> lock(m_masterLock);
+    if (m_masterClosed) {
+        return {};
+    }
     const int ready = PollOrWake(m_master, m_wake, POLLIN, timeoutMs);
     if (ready <= 0) {
         return {};
@@ -72,6 +83,16 @@ std::string PseudoTerminal::Read(int timeoutMs) {
 
 void PseudoTerminal::Interrupt() {
     SignalWake(m_wake);
+}
+
+void PseudoTerminal::CloseMaster() {
+    // The wake-up ends every Read and Write in progress, so the exclusive lock comes at once.
+    Interrupt();
+    const std::unique_lock<std::shared_mutex> lock(m_masterLock);
+    if (!m_masterClosed) {
+        m_masterClosed = true;
+        ::close(m_master);
+    }
 }
 
 }  // namespace platform
