@@ -51,7 +51,9 @@ public:
     // it is not open; 0 on a channel without a port.
     std::int32_t SendLine(std::u16string text);
     // 1 on "OK\r\n", 0 on "ERROR\r\n", after 500 ms without new text, or once the answer has
-    // grown past 64 Ki characters without a final code. Ends in ResetResponse.
+    // grown past 64 Ki characters without a final code. Ends in ResetResponse. A chunk's text
+    // ends at its first NUL (codepage.h); the answer marks the cut with U+FFFD, so no code forms
+    // across it, and a chunk of nothing but NULs is no new text.
     std::int32_t WaitResult();
     void ResetResponse();
 

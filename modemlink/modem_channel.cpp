@@ -1,3 +1,4 @@
+#include <cstring>
 #include <utility>
 
 #include "modemlink/modem.h"
@@ -12,6 +13,26 @@ constexpr std::uint32_t kSilenceMs = 500;
 // diagnostic port, a modem stuck in a data call) must neither hold a command forever nor fill
 // memory: past this size the answer counts as a failure.
 constexpr std::size_t kMaxResponseUnits = 64 * 1024;
+// Stands in the answer for the bytes after a chunk's first NUL, which the converter drops.
+constexpr char16_t kCutMark = u'\uFFFD';
+
+// Adds a chunk's text to the answer; false when the chunk brings no new text. The mark keeps the
+// text before a cut and the next chunk's text from joining into a code the modem never sent
+// ("OK", NUL, then "\r\n" in the next chunk). A mark right after a mark adds nothing, so a line
+// that sends only NULs (as a port whose modem lost power may) cannot hold a command past its
+// silence time-out.
+bool AddChunkText(std::u16string& response, std::u16string text, bool cut) {
+    if (cut && (!text.empty() || response.empty() || response.back() != kCutMark)) {
+        text.push_back(kCutMark);
+    }
+    if (text.empty()) {
+        return false;
+    }
+    if (response.size() <= kMaxResponseUnits) {
+        response += text;
+    }
+    return true;
+}
 
 }  // namespace
 
@@ -95,13 +116,13 @@ void CModem::OnSerialData(void* channel, const std::uint8_t* bytes, std::int32_t
         return;
     }
     const std::u16string text = platform::AnsiToUtf16(bytes, static_cast<std::size_t>(count));
+    const bool cut = std::memchr(bytes, 0, static_cast<std::size_t>(count)) != nullptr;
     {
         std::lock_guard<std::mutex> lock(self->m_responseLock);
         if (self->m_collecting == 1) {
-            if (self->m_response.size() <= kMaxResponseUnits) {
-                self->m_response += text;
+            if (AddChunkText(self->m_response, text, cut)) {
+                platform::System().SetEvent(self->m_hResponseEvent);
             }
-            platform::System().SetEvent(self->m_hResponseEvent);
             return;
         }
         // Back to a clean idle state now, not after the handlers: a command that the window

@@ -63,6 +63,7 @@ struct Chunk {
 };
 
 TEST_F(Channel, WaitResultDecidesOnCompleteCodesOrSilence) {
+    const std::string kNul(1, '\0');
     const struct {
         const char* name;
         std::vector<Chunk> chunks;
@@ -88,6 +89,16 @@ TEST_F(Channel, WaitResultDecidesOnCompleteCodesOrSilence) {
         {"a gap over 500 ms ends it", {{900, "\r\nOK\r\n"}}, 0, 450, 800},
         {"NUL cuts the chunk", {{0, std::string("\r\nO\0K\r\n", 7)}}, 0, 450, 800},
         {"text after a NUL is dropped", {{0, std::string("\r\nOK\r\n\0x", 8)}}, 1, 0, 100},
+        {"no code forms across a NUL cut",
+         {{0, std::string("\r\nOK\0x", 6)}, {100, "\r\n"}},
+         0,
+         550,
+         900},
+        {"NULs alone are no new text",
+         {{0, "\r\n"}, {150, kNul}, {150, kNul + kNul}, {150, kNul}, {150, kNul}, {150, kNul}},
+         0,
+         600,
+         950},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.name);
