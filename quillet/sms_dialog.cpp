@@ -70,7 +70,9 @@ void CSmsDlg::OnSendClicked() {
         MessageBox(kEmptyInput);
         return;
     }
-    MessageBox(m_modem.SendSms(number, text) == 1 ? kSent : kNotSent);
+    const std::int32_t sent = m_modem.SendSms(number, text);
+    RestartPoll();
+    MessageBox(sent == 1 ? kSent : kNotSent);
 }
 
 void CSmsDlg::OnPollTimer(std::uintptr_t timerId) {
@@ -82,12 +84,21 @@ void CSmsDlg::OnPollTimer(std::uintptr_t timerId) {
         SetDlgItemText(IDC_RECEIVED, platform::ui::LfToCrLf(text));
         m_modem.DeleteSms(kSlot);
     }
-    // Restarted after every poll, so the next one comes a second after this one has ended.
-    SetTimer(ID_POLL_TIMER, kPollPeriodMs);
+    RestartPoll();
     DefaultTimer(timerId);
 }
 
 void CSmsDlg::OnSetCentreClicked() {
     const std::u16string centre = GetDlgItemText(IDC_CENTRE);
-    MessageBox(m_modem.SetSmsCentre(centre) == 1 ? kCentreSet : kCentreNotSet);
+    const std::int32_t set = m_modem.SetSmsCentre(centre);
+    RestartPoll();
+    MessageBox(set == 1 ? kCentreSet : kCentreNotSet);
+}
+
+// After every command of the window, before its message: the next poll comes a second after the
+// command has ended. A poll that fell due while a command waited would otherwise run first, before
+// a close the user asked for meanwhile (the window layer hands out due timers before queued
+// events), and hold the window up for another read.
+void CSmsDlg::RestartPoll() {
+    SetTimer(ID_POLL_TIMER, kPollPeriodMs);
 }

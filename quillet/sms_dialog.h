@@ -27,6 +27,8 @@ protected:
     const platform::ui::MessageMap& GetMessageMap() const override;
 
 private:
+    void RestartPoll();
+
     platform::ui::HICON m_hAppIcon;
     CModem m_modem;
 };
