@@ -1,0 +1,59 @@
+#include "process_figures.h"
+
+#include <malloc.h>
+#include <sys/resource.h>
+
+#include <fstream>
+#include <string>
+
+namespace {
+
+#if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
+constexpr bool kSanitized = true;
+#else
+constexpr bool kSanitized = false;
+#endif
+
+double Ms(const timeval& time) {
+    return static_cast<double>(time.tv_sec) * 1000.0 + static_cast<double>(time.tv_usec) / 1000.0;
+}
+
+}  // namespace
+
+double ProcessCpuMs() {
+    rusage usage{};
+    ::getrusage(RUSAGE_SELF, &usage);
+    return Ms(usage.ru_utime) + Ms(usage.ru_stime);
+}
+
+std::optional<std::int64_t> ResidentKiB() {
+    if (kSanitized) {
+        return std::nullopt;
+    }
+    std::ifstream status("/proc/self/status");
+    std::string key;
+    while (status >> key) {
+        if (key == "VmRSS:") {
+            std::int64_t kib = 0;
+            status >> kib;
+            return kib;
+        }
+        status.ignore(1024, '\n');
+    }
+    return std::nullopt;
+}
+
+std::optional<std::int64_t> HeapInUseBytes() {
+    if (kSanitized) {
+        return std::nullopt;
+    }
+    const struct mallinfo2 info = ::mallinfo2();
+    // Small blocks from the arenas, large ones mapped one by one.
+    return static_cast<std::int64_t>(info.uordblks + info.hblkhd);
+}
+
+void OneHeapArena() {
+    if (!kSanitized) {
+        ::mallopt(M_ARENA_MAX, 1);
+    }
+}

@@ -1,0 +1,22 @@
+#pragma once
+// What the whole process costs, for bounds in the proof tests: CPU time of all its threads, its
+// resident memory, and the bytes its heap has handed out.
+
+#include <cstdint>
+#include <optional>
+
+// User + system CPU time of every thread of the process so far, in milliseconds.
+double ProcessCpuMs();
+
+// Resident set size (VmRSS), in KiB; nothing when it cannot be read, or under a sanitizer: its
+// quarantine (AddressSanitizer) and shadow memory (both) keep growing with what was allocated,
+// not with what is kept.
+std::optional<std::int64_t> ResidentKiB();
+
+// Bytes in use on the heap, or nothing under a sanitizer, whose allocator the C library cannot
+// see. Counts every thread's allocations only once OneHeapArena() has run before any thread.
+std::optional<std::int64_t> HeapInUseBytes();
+
+// Makes every thread allocate from one arena, so HeapInUseBytes sees them all. Call before the
+// process starts its first thread.
+void OneHeapArena();

@@ -1,0 +1,156 @@
+// Long runs of the command channel on a real pseudo-terminal: thousands of command cycles and of
+// message read/delete cycles must neither leak nor let one cycle's answer reach the next.
+//
+// What is soaked: everything a command goes through on the link: SendLine and the write to the
+// device, the reader thread's read, code-page conversion and hand-over, the answer buffer, the
+// response event, WaitResult's look and re-arming, ResetResponse; for messages, the read answer's
+// parsing as well. What is left out is only the wait for the port's 100 ms read interval: the
+// modem pads every answer to whole 1024-byte reads (padded_modem.h), and a full read ends at
+// once by the port's own rule. At 100 ms per answer the runs would take over 15 minutes.
+//
+// Sanitizer builds run a tenth of the cycles (MODEM_SOAK_DIVISOR, set in CMakeLists.txt): they
+// are 5 to 15 times slower, and AddressSanitizer's leak check at exit needs no long run to see a
+// leak. The plain build checks memory instead: after a warm-up, neither the heap in use nor the
+// resident size may grow beyond a bound.
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <string>
+
+#include "modemlink/modem.h"
+#include "padded_modem.h"
+#include "platform/core/codepage.h"
+#include "platform/core/message_box.h"
+#include "process_figures.h"
+#include "quillet/modem_setup.h"
+
+#ifndef MODEM_SOAK_DIVISOR
+#define MODEM_SOAK_DIVISOR 1
+#endif
+
+namespace {
+
+constexpr int kCommandCycles = 10000 / MODEM_SOAK_DIVISOR;
+constexpr int kMessageCycles = 1000 / MODEM_SOAK_DIVISOR;
+// A leak of a few bytes per cycle over the thousands after the warm-up shows far above this.
+constexpr std::int64_t kHeapGrowthBound = 48 * 1024;
+// Resident memory moves in pages and with the allocator's caching: a coarser, second look.
+constexpr std::int64_t kResidentGrowthBoundKiB = 1024;
+
+// Before any thread exists, so the heap figure covers the reader and modem threads too.
+const bool kOneArena = (OneHeapArena(), true);
+
+std::u16string Number(int value) {
+    return platform::Utf8ToUtf16(std::to_string(value));
+}
+
+// "AT+SOAK=<n>" gets ERROR for every fifth n and OK otherwise, so an answer that strayed into
+// the next cycle would change that cycle's result.
+std::string SoakAnswer(const std::string& line) {
+    const std::string prefix = "AT+SOAK=";
+    if (line.rfind(prefix, 0) != 0) {
+        return "\r\nOK\r\n";
+    }
+    return std::stoi(line.substr(prefix.size())) % 5 == 0 ? "\r\nERROR\r\n" : "\r\nOK\r\n";
+}
+
+// Slot 1 always holds a message whose text names how many deletes came before it.
+class MessageSlot {
+public:
+    std::string Answer(const std::string& line) {
+        if (line == "AT+CMGR=1") {
+            return "\r\n+CMGR: \"REC READ\",\"+8613912345678\",,\"26/12/06,21:30:00+32\"\r\n"
+                   "soak " +
+                   std::to_string(m_deleted.load()) + "\r\n\r\nOK\r\n";
+        }
+        if (line == "AT+CMGD=1") {
+            ++m_deleted;
+        }
+        return "\r\nOK\r\n";
+    }
+
+private:
+    std::atomic<int> m_deleted{0};
+};
+
+class Soak : public ::testing::Test {
+protected:
+    void SetUp() override { ASSERT_TRUE(kOneArena); }
+
+    void Start(PaddedModem& modem) {
+        ASSERT_EQ(m_channel.Start(modem.DeviceName(), 115200, this), 1);
+    }
+
+    // Memory in use once the run has warmed up (buffers at full size, per-thread state made).
+    void MarkWarm() {
+        m_warmHeap = HeapInUseBytes();
+        m_warmResident = ResidentKiB();
+    }
+
+    void ExpectNoGrowthSinceWarm(const char* what) {
+        const std::optional<std::int64_t> heap = HeapInUseBytes();
+        if (m_warmHeap && heap) {
+            EXPECT_LT(*heap - *m_warmHeap, kHeapGrowthBound) << what;
+        }
+        const std::optional<std::int64_t> resident = ResidentKiB();
+        if (m_warmResident && resident) {
+            EXPECT_LT(*resident - *m_warmResident, kResidentGrowthBoundKiB) << what;
+        }
+        EXPECT_TRUE(m_channel.Response().empty());
+        EXPECT_FALSE(m_channel.IsCollecting());
+        EXPECT_TRUE(m_messages.empty());
+    }
+
+    std::vector<std::u16string> m_messages;
+    platform::ScopedMessageSink m_sink{
+        [this](const std::u16string& text) { m_messages.push_back(text); }};
+    CModem m_channel{QuilletSetupCommands()};
+    std::optional<std::int64_t> m_warmHeap;
+    std::optional<std::int64_t> m_warmResident;
+};
+
+TEST_F(Soak, CommandCyclesKeepTheirOwnAnswersAndLeakNothing) {
+    PaddedModem modem(SoakAnswer);
+    Start(modem);
+    int wrong = 0;
+    int firstWrong = -1;
+    for (int cycle = 1; cycle <= kCommandCycles; ++cycle) {
+        if (cycle == kCommandCycles / 10) {
+            MarkWarm();
+        }
+        m_channel.SendLine(u"AT+SOAK=" + Number(cycle));
+        const std::int32_t expected = cycle % 5 == 0 ? 0 : 1;
+        if (m_channel.WaitResult() != expected) {
+            firstWrong = firstWrong < 0 ? cycle : firstWrong;
+            ++wrong;
+        }
+    }
+    EXPECT_EQ(wrong, 0) << "first wrong cycle: " << firstWrong;
+    ExpectNoGrowthSinceWarm("command cycles");
+}
+
+TEST_F(Soak, MessageReadDeleteCyclesReadEachMessageOnceAndLeakNothing) {
+    MessageSlot slot;
+    PaddedModem modem([&](const std::string& line) { return slot.Answer(line); });
+    Start(modem);
+    int wrong = 0;
+    int firstWrong = -1;
+    for (int cycle = 0; cycle < kMessageCycles; ++cycle) {
+        if (cycle == kMessageCycles / 10) {
+            MarkWarm();
+        }
+        std::u16string number;
+        std::u16string text;
+        const bool read = m_channel.ReadSms(1, number, text) == 1;
+        const bool right = read && number == u"+8613912345678" && text == u"soak " + Number(cycle);
+        if (!right || m_channel.DeleteSms(1) != 1) {
+            firstWrong = firstWrong < 0 ? cycle : firstWrong;
+            ++wrong;
+        }
+    }
+    EXPECT_EQ(wrong, 0) << "first wrong cycle: " << firstWrong;
+    ExpectNoGrowthSinceWarm("message cycles");
+}
+
+}  // namespace
