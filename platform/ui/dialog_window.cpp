@@ -122,6 +122,9 @@ void DialogWindow::StartTimer(std::uintptr_t timerId, std::uint32_t periodMs) {
     QTimer*& timer = m_timers[timerId];
     if (timer == nullptr) {
         timer = new QTimer(this);
+        // A period never ends early, as the programs' pacing expects; Qt's default coarse timer
+        // may fire up to 5 % before it is due.
+        timer->setTimerType(Qt::PreciseTimer);
         connect(timer, &QTimer::timeout, this,
                 [this, timerId] { m_owner.Dispatch(MessageKind::kTimer, timerId); });
     }
