@@ -66,21 +66,23 @@ private:
     void Loop() {
         std::unique_lock<std::mutex> lock(m_lock);
         while (!m_stop) {
-            m_wake.wait(lock, [this] { return !m_jobs.empty() || (m_woken && !m_blocked); });
+            m_wake.wait(lock, [this] {
+                return !m_jobs.empty() || (m_woken && !m_blocked) || m_stop;
+            });
             std::vector<std::function<void()>> jobs;
             jobs.swap(m_jobs);
-            const bool run = m_woken && !m_blocked;
-            m_woken = m_woken && !run;
             lock.unlock();
             for (auto& job : jobs) {
                 job();
             }
-            if (run) {
-                m_gate.RunPending();
-            }
             lock.lock();
-            // A job may have blocked the loop: sit until it is released or told to stop.
-            m_wake.wait(lock, [this] { return !m_blocked || !m_jobs.empty() || m_stop; });
+            // Decided after the jobs: one of them may just have blocked the loop.
+            if (m_woken && !m_blocked) {
+                m_woken = false;
+                lock.unlock();
+                m_gate.RunPending();
+                lock.lock();
+            }
         }
     }
 
