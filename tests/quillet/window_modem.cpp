@@ -1,5 +1,8 @@
 #include "window_modem.h"
 
+#include <chrono>
+#include <thread>
+
 namespace {
 
 bool StartsWith(const std::string& text, const std::string& prefix) {
@@ -11,6 +14,13 @@ bool StartsWith(const std::string& text, const std::string& prefix) {
 WindowModem::WindowModem(platform::FakeBackend& backend) : m_backend(backend) {
     m_backend.OnWrite([this](const std::string& block) {
         const std::string answer = Answer(block);
+        int delayMs = 0;
+        {
+            std::lock_guard<std::mutex> lock(m_lock);
+            delayMs = block.compare(0, 9, "AT+CMGR=1") == 0 ? m_readDelayMs : 0;
+        }
+        // On the writing thread: the read takes that much longer, as with a slow modem.
+        std::this_thread::sleep_for(std::chrono::milliseconds(delayMs));
         if (!answer.empty()) {
             m_backend.PushInput(answer);
         }
@@ -42,6 +52,11 @@ void WindowModem::SetPromptAnswer(const std::string& answer) {
 void WindowModem::SetSendAnswer(const std::string& answer) {
     std::lock_guard<std::mutex> lock(m_lock);
     m_sendAnswer = answer;
+}
+
+void WindowModem::SetReadDelay(int ms) {
+    std::lock_guard<std::mutex> lock(m_lock);
+    m_readDelayMs = ms;
 }
 
 void WindowModem::SetCentreAnswer(const std::string& answer) {

@@ -23,6 +23,8 @@ public:
     void SetPromptAnswer(const std::string& answer);
     void SetSendAnswer(const std::string& answer);
     void SetCentreAnswer(const std::string& answer);
+    // How long a read of slot 1 takes the modem before it answers.
+    void SetReadDelay(int ms);
 
     // Command lines as written (without CR LF), message texts as "TEXT:<text>".
     std::vector<std::string> Lines() const;
@@ -42,4 +44,5 @@ private:
     std::string m_sendAnswer = "\r\n+CMGS: 7\r\n\r\nOK\r\n";
     std::string m_centreAnswer = "\r\nOK\r\n";
     std::vector<std::string> m_lines;
+    int m_readDelayMs = 0;
 };
