@@ -16,6 +16,7 @@
 #include <utility>
 #include <vector>
 
+#include "channel_events.h"
 #include "chunks.h"
 #include "fuzz_check.h"
 #include "modemlink/modem.h"
@@ -32,26 +33,6 @@ constexpr std::size_t kMaxAnswerUnits = 64 * 1024;
 // so that no code forms across the cut.
 constexpr char16_t kCutMark = u'\uFFFD';
 
-struct Event {
-    std::int32_t code;
-    std::u16string text;
-};
-
-struct EventLog {
-    std::mutex lock;
-    std::vector<Event> events;
-
-    static void OnEvent(void* owner, std::int32_t code, std::u16string text) {
-        auto* self = static_cast<EventLog*>(owner);
-        std::lock_guard<std::mutex> guard(self->lock);
-        self->events.push_back({code, std::move(text)});
-    }
-    std::vector<Event> Take() {
-        std::lock_guard<std::mutex> guard(lock);
-        return std::exchange(events, {});
-    }
-};
-
 // One channel for the whole run: starting one takes the reader thread's 100 ms per command.
 struct Channel {
     platform::FakeBackend backend;
@@ -59,7 +40,7 @@ struct Channel {
     // The port stays open, so nothing has a reason to tell the user anything.
     platform::ScopedMessageSink messages{
         [](const std::u16string&) { Require(false, "no message is shown on an open port"); }};
-    EventLog log;
+    ChannelEvents log;
     CModem modem{SetupCommands{}};
 
     Channel() {
@@ -67,7 +48,7 @@ struct Channel {
         Require(modem.Start(u"COM1:", 115200, &log) == 1, "the channel starts on the test backend");
         backend.OnWrite(nullptr);
         backend.TakeWritten();
-        modem.m_pfnEvent = &EventLog::OnEvent;
+        modem.m_pfnEvent = &ChannelEvents::OnEvent;
     }
 };
 
@@ -84,11 +65,11 @@ void Feed(Channel& channel, const std::uint8_t* bytes, std::size_t count) {
     CModem::OnSerialData(&channel.modem, bytes, static_cast<std::int32_t>(count));
 }
 
-void CheckEvents(const std::vector<Event>& events, const std::u16string& text) {
+void CheckEvents(const std::vector<ChannelEvent>& events, const std::u16string& text) {
     const UnsolicitedCodes codes = ScanUnsolicited(text);
     std::size_t rings = 0;
     std::size_t drops = 0;
-    for (const Event& event : events) {
+    for (const ChannelEvent& event : events) {
         if (event.code == EVT_RING) {
             ++rings;
             Require(Contains(text, event.text), "the caller's number stands in the chunk");

@@ -11,6 +11,7 @@
 #include "modemsim/simulator.h"
 #include "platform/core/codepage.h"
 #include "platform/core/message_box.h"
+#include "recorded_messages.h"
 #include "stopwatch.h"
 
 namespace {
@@ -33,12 +34,10 @@ protected:
         m_modem->m_pfnEvent = &ChannelEvents::OnEvent;
         ASSERT_TRUE(m_simulator->Snapshot().settings.clip);
     }
-    void TearDown() override { EXPECT_TRUE(m_messages.empty()); }
+    void TearDown() override { EXPECT_TRUE(m_messages.texts.empty()); }
     modemsim::Call Call() { return m_simulator->Snapshot().call; }
 
-    std::vector<std::u16string> m_messages;
-    platform::ScopedMessageSink m_sink{
-        [this](const std::u16string& t) { m_messages.push_back(t); }};
+    RecordedMessages m_messages;
     ChannelEvents m_events;
     std::unique_ptr<modemsim::Simulator> m_simulator;
     std::unique_ptr<CModem> m_modem;  // after the simulator: closes its device first

@@ -7,7 +7,7 @@
 #include "dorrin/dial_dialog.h"
 #include "dorrin/resource_ids.h"
 #include "modal_driver.h"
-#include "platform/core/message_box.h"
+#include "recorded_messages.h"
 #include "simulated_com1.h"
 #include "stopwatch.h"
 
@@ -38,9 +38,7 @@ QPushButton* Button(const DialogWindow& window, std::int32_t id) {
 void DialWindowOnSimulator::dialsAndHangsUp() {
     SimulatedCom1 modem(Options());
     QVERIFY(modem);
-    std::vector<std::u16string> messages;
-    const platform::ScopedMessageSink sink(
-        [&](const std::u16string& text) { messages.push_back(text); });
+    RecordedMessages messages;
     CDialDlg dialog;
     DriveModal(dialog, [&](DialogWindow& window) {
         ControlAs<QLineEdit>(window, IDC_DIAL_NUMBER)->setText(QStringLiteral("+8613912345678"));
@@ -55,15 +53,13 @@ void DialWindowOnSimulator::dialsAndHangsUp() {
         QCOMPARE(Button(window, IDC_DIAL)->text(), QStringLiteral("拨号"));
         QCOMPARE(modem->Snapshot().call.phase, modemsim::CallPhase::kIdle);
     });
-    QVERIFY(messages.empty());
+    QVERIFY(messages.texts.empty());
 }
 
 void DialWindowOnSimulator::takesACallThatTheOtherSideEnds() {
     SimulatedCom1 modem(Options());
     QVERIFY(modem);
-    std::vector<std::u16string> messages;
-    const platform::ScopedMessageSink sink(
-        [&](const std::u16string& text) { messages.push_back(text); });
+    RecordedMessages messages;
     CDialDlg dialog;
     DriveModal(dialog, [&](DialogWindow& window) {
         auto* caller = ControlAs<QLineEdit>(window, IDC_CALLER);
@@ -83,7 +79,7 @@ void DialWindowOnSimulator::takesACallThatTheOtherSideEnds() {
         QCOMPARE(Button(window, IDC_DIAL)->text(), QStringLiteral("拨号"));
         QCOMPARE(ControlAs<QLineEdit>(window, IDC_DIAL_NUMBER)->text().size(), 11);
     });
-    QVERIFY(messages.empty());
+    QVERIFY(messages.texts.empty());
 }
 
 QTEST_MAIN(DialWindowOnSimulator)

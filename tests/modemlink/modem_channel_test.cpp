@@ -9,6 +9,7 @@
 #include <random>
 #include <thread>
 
+#include "channel_events.h"
 #include "fake_system.h"
 #include "modemlink/modem.h"
 #include "stopwatch.h"
@@ -16,26 +17,6 @@
 namespace {
 
 using namespace std::chrono_literals;
-
-struct Event {
-    std::int32_t code;
-    std::u16string text;
-    bool operator==(const Event& other) const { return code == other.code && text == other.text; }
-};
-
-struct EventLog {
-    std::mutex lock;
-    std::vector<Event> events;
-    static void OnEvent(void* owner, std::int32_t code, std::u16string text) {
-        auto* self = static_cast<EventLog*>(owner);
-        std::lock_guard<std::mutex> guard(self->lock);
-        self->events.push_back({code, std::move(text)});
-    }
-    std::vector<Event> Take() {
-        std::lock_guard<std::mutex> guard(lock);
-        return std::exchange(events, {});
-    }
-};
 
 // A channel started on the test backend, whose answers the test then feeds by hand.
 class Channel : public ::testing::Test {
@@ -53,7 +34,7 @@ protected:
     }
 
     FakeSystem m_system;
-    EventLog m_events;
+    ChannelEvents m_events;
     CModem m_modem{SetupCommands{}};
 };
 
@@ -189,11 +170,11 @@ TEST_F(Channel, SendLineWritesLowBytesWithCrLf) {
 }
 
 TEST_F(Channel, IdleChunksBecomeEvents) {
-    m_modem.m_pfnEvent = &EventLog::OnEvent;
+    m_modem.m_pfnEvent = &ChannelEvents::OnEvent;
     const struct {
         const char* name;
         std::vector<std::string> chunks;
-        std::vector<Event> events;
+        std::vector<ChannelEvent> events;
     } rows[] = {
         {"ring with caller id",
          {"\r\nRING\r\n\r\n+CLIP: \"+393351391306\",145,,,,0\r\n"},
@@ -227,7 +208,7 @@ TEST_F(Channel, IdleChunksBecomeEvents) {
 }
 
 TEST_F(Channel, RingWhileACommandWaitsIsPartOfTheAnswer) {
-    m_modem.m_pfnEvent = &EventLog::OnEvent;
+    m_modem.m_pfnEvent = &ChannelEvents::OnEvent;
     m_modem.SendLine(u"AT");
     Feed("\r\nRING\r\n");
     EXPECT_EQ(m_modem.Response(), u"\r\nRING\r\n");

@@ -12,6 +12,7 @@
 #include "platform/core/codepage.h"
 #include "platform/core/message_box.h"
 #include "quillet/modem_setup.h"
+#include "recorded_messages.h"
 #include "stopwatch.h"
 
 namespace {
@@ -45,9 +46,7 @@ protected:
         return response;
     }
 
-    std::vector<std::u16string> m_messages;
-    platform::ScopedMessageSink m_sink{
-        [this](const std::u16string& t) { m_messages.push_back(t); }};
+    RecordedMessages m_messages;
     std::unique_ptr<modemsim::Simulator> m_simulator;
 };
 
@@ -62,7 +61,7 @@ TEST_F(LinkOnSimulator, MessageProgramStartUpLeavesTheModemInTextModeWithCallerI
     EXPECT_EQ(state.settings.cregMode, 1);
     EXPECT_EQ(state.settings.charset, modemsim::Charset::kGsm);
     EXPECT_EQ(state.settings.baudRate, 115200);
-    EXPECT_TRUE(m_messages.empty());
+    EXPECT_TRUE(m_messages.texts.empty());
 }
 
 TEST_F(LinkOnSimulator, DialerStartUpSurvivesAnswersSplitAcrossReads) {
@@ -85,7 +84,7 @@ TEST_F(LinkOnSimulator, StartUpFailsOnASilentModemAndRecoversOnANewChannel) {
     m_simulator->SetSilent(false);
     CModem channel{DorrinSetupCommands()};
     EXPECT_EQ(channel.Start(Device(), 115200, this), 1);
-    EXPECT_TRUE(m_messages.empty());
+    EXPECT_TRUE(m_messages.texts.empty());
 }
 
 TEST_F(LinkOnSimulator, ReadsAStoredMessageThroughTheChannel) {

@@ -7,6 +7,7 @@
 #include "fake_system.h"
 #include "modemlink/modem.h"
 #include "quillet/modem_setup.h"
+#include "recorded_messages.h"
 #include "scripted_modem.h"
 #include "stopwatch.h"
 
@@ -18,9 +19,7 @@ const std::u16string kCannotOpen = u"无法打开端口或端口已打开!请检
 
 class StartUp : public ::testing::Test {
 protected:
-    std::vector<std::u16string> m_messages;
-    platform::ScopedMessageSink m_sink{
-        [this](const std::u16string& t) { m_messages.push_back(t); }};
+    RecordedMessages m_messages;
 };
 
 std::vector<std::string> Lines(std::initializer_list<const char*> lines) {
@@ -48,7 +47,7 @@ TEST_F(StartUp, EachProgramSendsItsOwnListAfterTheLineSpeed) {
         EXPECT_FALSE(channel.IsCollecting());
         EXPECT_LT(watch.ElapsedMs(), 2000);  // ~100 ms per answered command
     }
-    EXPECT_TRUE(m_messages.empty());
+    EXPECT_TRUE(m_messages.texts.empty());
 }
 
 TEST_F(StartUp, SucceedsInTheSecondAttempt) {
@@ -60,7 +59,7 @@ TEST_F(StartUp, SucceedsInTheSecondAttempt) {
     // The surviving port is the second one, and it works.
     channel.SendLine(u"AT");
     EXPECT_EQ(channel.WaitResult(), 1);
-    EXPECT_TRUE(m_messages.empty());
+    EXPECT_TRUE(m_messages.texts.empty());
 }
 
 TEST_F(StartUp, OnlyTheLineSpeedAnswerDecides) {
@@ -81,7 +80,7 @@ TEST_F(StartUp, SilentModemFailsAfterTwoAttempts) {
     EXPECT_GE(elapsed, 3300);  // 2 x (3 x 500 ms + the port's 200 ms)
     EXPECT_LE(elapsed, 4300);
     EXPECT_EQ(modem.Lines().size(), 6u);
-    EXPECT_TRUE(m_messages.empty());
+    EXPECT_TRUE(m_messages.texts.empty());
     // No port is left holding the device.
     CSerialPort other;
     EXPECT_EQ(other.Open(modem.DeviceName(), 115200, 8, 0, 0, 1, 1, nullptr), 1);
@@ -91,7 +90,7 @@ TEST_F(StartUp, UnopenableDeviceIsToldOnceAndNotRetried) {
     CModem channel{QuilletSetupCommands()};
     Stopwatch watch;
     EXPECT_EQ(channel.Start(u"/dev/no-such-modem", 115200, this), 0);
-    EXPECT_EQ(m_messages, std::vector<std::u16string>{kCannotOpen});
+    EXPECT_EQ(m_messages.texts, std::vector<std::u16string>{kCannotOpen});
     EXPECT_LT(watch.ElapsedMs(), 100);
 }
 

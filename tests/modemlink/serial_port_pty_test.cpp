@@ -10,6 +10,7 @@
 #include "platform/core/codepage.h"
 #include "platform/core/message_box.h"
 #include "platform/core/pseudo_terminal.h"
+#include "recorded_messages.h"
 #include "scripted_modem.h"
 #include "stopwatch.h"
 
@@ -52,9 +53,7 @@ protected:
         m_port->m_pfnData = &Collector::OnData;
     }
 
-    std::vector<std::u16string> m_messages;
-    platform::ScopedMessageSink m_sink{
-        [this](const std::u16string& t) { m_messages.push_back(t); }};
+    RecordedMessages m_messages;
     ScriptedModem m_modem{AnswerEverything("")};
     Collector m_collector;
     std::unique_ptr<CSerialPort> m_port = std::make_unique<CSerialPort>();
@@ -121,7 +120,7 @@ TEST_F(PortOnPty, SecondPortOnTheSameDeviceCannotOpen) {
     Stopwatch watch;
     EXPECT_EQ(second.Open(m_modem.DeviceName(), 115200, 8, 0, 0, 1, 1, nullptr), 0);
     EXPECT_EQ(second.IsOpen(), 0);
-    EXPECT_EQ(m_messages,
+    EXPECT_EQ(m_messages.texts,
               std::vector<std::u16string>{u"无法打开端口或端口已打开!请检查是否已被占用."});
     EXPECT_EQ(m_port->IsOpen(), 1);
     EXPECT_LT(watch.ElapsedMs(), 100);  // no thread to stop: no pause
@@ -132,7 +131,7 @@ TEST_F(PortOnPty, DeviceIsFreeAgainOnceThePortIsGone) {
     m_port.reset();
     CSerialPort again;
     EXPECT_EQ(again.Open(m_modem.DeviceName(), 115200, 8, 0, 0, 1, 1, nullptr), 1);
-    EXPECT_TRUE(m_messages.empty());
+    EXPECT_TRUE(m_messages.texts.empty());
 }
 
 TEST_F(PortOnPty, DestroyWhileDataFlowsEndsTheReaderBeforeReturning) {

@@ -8,6 +8,7 @@
 #include "platform/core/codepage.h"
 #include "platform/core/message_box.h"
 #include "quillet/modem_setup.h"
+#include "recorded_messages.h"
 #include "stopwatch.h"
 
 namespace {
@@ -22,11 +23,9 @@ protected:
         ASSERT_EQ(m_channel.Start(platform::Utf8ToUtf16(m_simulator->DevicePath()), 115200, this),
                   1);
     }
-    void TearDown() override { EXPECT_TRUE(m_messages.empty()); }
+    void TearDown() override { EXPECT_TRUE(m_messages.texts.empty()); }
 
-    std::vector<std::u16string> m_messages;
-    platform::ScopedMessageSink m_sink{
-        [this](const std::u16string& t) { m_messages.push_back(t); }};
+    RecordedMessages m_messages;
     std::unique_ptr<modemsim::Simulator> m_simulator;
     CModem m_channel{QuilletSetupCommands()};
 };

@@ -5,9 +5,9 @@
 #include <QTest>
 
 #include "modal_driver.h"
-#include "platform/core/message_box.h"
 #include "quillet/resource_ids.h"
 #include "quillet/sms_dialog.h"
+#include "recorded_messages.h"
 #include "simulated_com1.h"
 #include "stopwatch.h"
 
@@ -34,31 +34,26 @@ modemsim::SimulatorOptions Fast() {
 void SmsWindowOnSimulator::sendsAMessageThatLandsInTheOutboxByteForByte() {
     SimulatedCom1 modem(Fast());
     QVERIFY(modem);
-    std::vector<std::u16string> messages;
-    const platform::ScopedMessageSink sink(
-        [&](const std::u16string& text) { messages.push_back(text); });
+    RecordedMessages messages;
     CSmsDlg dialog;
     const QString text = QStringLiteral("Line one\r\nline two: 100% {ok} ~ \"quoted\"");
     DriveModal(dialog, [&](DialogWindow& window) {
         ControlAs<QLineEdit>(window, IDC_NUMBER)->setText(QStringLiteral("+8613912345678"));
         ControlAs<QPlainTextEdit>(window, IDC_TEXT)->setPlainText(text);
         ClickControl(window, IDC_SEND);
-        QVERIFY(WaitUntil([&] { return !messages.empty(); }, 5000));
+        QVERIFY(WaitUntil([&] { return !messages.texts.empty(); }, 5000));
     });
-    QCOMPARE(messages, (std::vector<std::u16string>{u"短信发送成功."}));
+    QCOMPARE(messages.texts, (std::vector<std::u16string>{u"短信发送成功."}));
     const modemsim::ModemState state = modem->Snapshot();
     QCOMPARE(state.outbox.size(), std::size_t{1});
     QCOMPARE(state.outbox[0].destination, std::string("+8613912345678"));
-    QCOMPARE(state.outbox[0].text,
-             std::string("Line one\r\nline two: 100% {ok} ~ \"quoted\"\r\n"));
+    QCOMPARE(state.outbox[0].text, std::string("Line one\r\nline two: 100% {ok} ~ \"quoted\"\r\n"));
 }
 
 void SmsWindowOnSimulator::showsADeliveredMessageWithinTwoPollsAndEmptiesTheSlot() {
     SimulatedCom1 modem(Fast());
     QVERIFY(modem);
-    std::vector<std::u16string> messages;
-    const platform::ScopedMessageSink sink(
-        [&](const std::u16string& text) { messages.push_back(text); });
+    RecordedMessages messages;
     CSmsDlg dialog;
     DriveModal(dialog, [&](DialogWindow& window) {
         modemsim::SmsDelivery delivery;
@@ -74,7 +69,7 @@ void SmsWindowOnSimulator::showsADeliveredMessageWithinTwoPollsAndEmptiesTheSlot
         QVERIFY(dialog.GetDlgItemText(IDC_RECEIVED) == u"Arrived\r\nsafely");
         QVERIFY(WaitUntil([&] { return modem->Snapshot().storage.IsFree(1); }, 3000));
     });
-    QVERIFY(messages.empty());
+    QVERIFY(messages.texts.empty());
 }
 
 QTEST_MAIN(SmsWindowOnSimulator)
