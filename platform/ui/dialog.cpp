@@ -125,7 +125,8 @@ void CDialog::SetButtonCheck(std::int32_t controlId, std::uint32_t state) {
 }
 
 void CDialog::SetWindowText(const std::u16string& text) {
-    RunOnWindow([&](DialogWindow& window) { window.setWindowTitle(platform::ui::ToQString(text)); });
+    RunOnWindow(
+        [&](DialogWindow& window) { window.setWindowTitle(platform::ui::ToQString(text)); });
 }
 
 std::u16string CDialog::GetWindowText() const {
@@ -173,14 +174,12 @@ std::int32_t CDialog::MessageBox(const std::u16string& text) {
 
 void CDialog::Pause(std::uint32_t ms) {
     const std::chrono::milliseconds duration(ms);
-    if (m_gate->IsWindowThread() || !m_gate->IsOpen()) {
-        // The window's own thread cannot see its close while it sleeps; a thread whose window
-        // is already gone has nothing left to wait for.
-        if (m_gate->IsWindowThread()) {
-            std::this_thread::sleep_for(duration);
-        }
+    if (m_gate->IsWindowThread()) {
+        // The window's own thread cannot see its close while it sleeps.
+        std::this_thread::sleep_for(duration);
         return;
     }
+    // Returns at once for a thread whose window is already gone (or never came).
     m_gate->WaitForClose(duration);
 }
 

@@ -16,11 +16,6 @@ bool WindowCallGate::IsWindowThread() const {
     return m_windowThread == std::this_thread::get_id();
 }
 
-bool WindowCallGate::IsOpen() const {
-    std::lock_guard<std::mutex> lock(m_lock);
-    return m_open;
-}
-
 bool WindowCallGate::Call(std::function<void()> task) {
     auto call = std::make_shared<PendingCall>();
     call->task = std::move(task);

@@ -32,7 +32,6 @@ public:
 
     // Waits until the gate closes or the time is up; true when it is closed (or never opened).
     bool WaitForClose(std::chrono::milliseconds timeout);
-    bool IsOpen() const;
     bool IsWindowThread() const;
 
 private:
