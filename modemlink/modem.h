@@ -17,6 +17,7 @@
 
 #include <atomic>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <mutex>
 #include <string>
@@ -87,9 +88,11 @@ public:
 private:
     std::int32_t RunCommand(const std::u16string& line);
     bool WaitForText(std::uint32_t timeoutMs) const;
-    // Decides the response under the lock; when it holds no final code yet, re-arms the response
-    // event in the same critical section (see the thread contract above).
-    FinalResult ExamineFinalResult();
+    // Decides the response under the lock with `decide` (WaitResult: the final codes; the program
+    // commands: their own answers). Past 64 Ki characters without a decision the answer fails.
+    // While undecided, re-arms the response event in the same critical section (see the thread
+    // contract above).
+    FinalResult ExamineResponse(const std::function<FinalResult(const std::u16string&)>& decide);
     void DropPort();
 
     std::unique_ptr<CSerialPort> m_pPort;

@@ -73,9 +73,10 @@ bool CModem::WaitForText(std::uint32_t timeoutMs) const {
            platform::WaitStatus::kSignaled;
 }
 
-FinalResult CModem::ExamineFinalResult() {
+FinalResult CModem::ExamineResponse(
+    const std::function<FinalResult(const std::u16string&)>& decide) {
     std::lock_guard<std::mutex> lock(m_responseLock);
-    const FinalResult result = DecideFinalResult(m_response);
+    const FinalResult result = decide(m_response);
     if (result != FinalResult::kNone) {
         return result;
     }
@@ -91,7 +92,7 @@ std::int32_t CModem::WaitResult() {
     if (m_pPort) {
         bool textArrived = WaitForText(kSilenceMs);
         while (textArrived && result == FinalResult::kNone) {
-            result = ExamineFinalResult();
+            result = ExamineResponse(DecideFinalResult);
             if (result == FinalResult::kNone) {
                 textArrived = WaitForText(kSilenceMs);
             }

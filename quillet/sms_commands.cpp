@@ -25,29 +25,11 @@ constexpr std::uint32_t kReplySilenceMs = 2000;
 // The longest time modem manuals give AT+CMGS for its result: the network must take the message.
 // Silence on the way is normal, so only this overall limit ends the wait.
 constexpr std::chrono::milliseconds kSendLimit{60000};
-// As in WaitResult: a port that never stops talking must not hold the window forever.
-constexpr std::size_t kMaxAnswerUnits = 64 * 1024;
 constexpr char kCtrlZ = '\x1A';
 
 std::u16string Decimal(std::int32_t value) {
     const std::string digits = std::to_string(value);
     return std::u16string(digits.begin(), digits.end());
-}
-
-// Decides the answer under the channel's lock and, while it is undecided, re-arms the response
-// event in the same critical section, so that a chunk landing after the look sets it again.
-template <typename Decide>
-FinalResult Examine(std::mutex& lock, const std::u16string& response, platform::EventHandle event,
-                    Decide&& decide) {
-    std::lock_guard<std::mutex> guard(lock);
-    FinalResult result = decide(response);
-    if (result == FinalResult::kNone && response.size() > kMaxAnswerUnits) {
-        result = FinalResult::kError;
-    }
-    if (result == FinalResult::kNone) {
-        platform::System().ResetEvent(event);
-    }
-    return result;
 }
 
 bool TextArrives(platform::EventHandle event, std::uint32_t timeoutMs) {
@@ -101,7 +83,7 @@ std::int32_t CModem::ParseReadResponse(std::int32_t& numberStart, std::int32_t& 
     if (!found) {
         return -1;
     }
-    // The answer is bounded far below the int range (kMaxAnswerUnits).
+    // The answer is bounded far below the int range (64 Ki characters: ExamineResponse).
     numberStart = static_cast<std::int32_t>(found->numberStart);
     numberLength = static_cast<std::int32_t>(found->numberLength);
     bodyStart = static_cast<std::int32_t>(found->bodyStart);
@@ -123,9 +105,8 @@ std::int32_t CModem::ReadSms(std::int32_t slot, std::u16string& number, std::u16
         text = answer.substr(found->bodyStart, found->bodyLength);
         return FinalResult::kOk;
     };
-    const FinalResult result = AwaitUntilSilence(m_hResponseEvent, kReplySilenceMs, [&] {
-        return Examine(m_responseLock, m_response, m_hResponseEvent, decide);
-    });
+    const FinalResult result = AwaitUntilSilence(m_hResponseEvent, kReplySilenceMs,
+                                                 [&] { return ExamineResponse(decide); });
     ResetResponse();
     return result == FinalResult::kOk ? 1 : 0;
 }
@@ -134,9 +115,8 @@ std::int32_t CModem::SendSms(std::u16string number, std::u16string text) {
     if (SendLine(u"AT+CMGS=\"" + number + u"\"") == 0) {
         return 0;
     }
-    const FinalResult prompt = AwaitUntilSilence(m_hResponseEvent, kReplySilenceMs, [&] {
-        return Examine(m_responseLock, m_response, m_hResponseEvent, DecidePromptAnswer);
-    });
+    const FinalResult prompt = AwaitUntilSilence(
+        m_hResponseEvent, kReplySilenceMs, [&] { return ExamineResponse(DecidePromptAnswer); });
     ResetResponse();
     if (prompt != FinalResult::kOk) {
         return 0;
@@ -151,9 +131,8 @@ std::int32_t CModem::SendSms(std::u16string number, std::u16string text) {
     const auto decide = [&](const std::u16string& answer) {
         return DecideResultAnswer(answer, sent);
     };
-    const FinalResult result = AwaitUntilLimit(m_hResponseEvent, kSendLimit, [&] {
-        return Examine(m_responseLock, m_response, m_hResponseEvent, decide);
-    });
+    const FinalResult result =
+        AwaitUntilLimit(m_hResponseEvent, kSendLimit, [&] { return ExamineResponse(decide); });
     ResetResponse();
     return result == FinalResult::kOk ? 1 : 0;
 }
