@@ -17,7 +17,7 @@
 
 #include "modemlink/modem.h"
 #include "platform/core/codepage.h"
-#include "platform/core/pseudo_terminal.h"
+#include "platform/simhost/pseudo_terminal.h"
 
 namespace {
 

@@ -22,7 +22,7 @@
 #include "modemlink/modem.h"
 #include "platform/core/backend.h"
 #include "platform/core/codepage.h"
-#include "platform/core/fake_backend.h"
+#include "fake_backend.h"
 #include "platform/core/message_box.h"
 
 namespace {

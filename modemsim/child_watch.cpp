@@ -3,7 +3,7 @@
 #include <chrono>
 #include <string>
 
-#include "platform/core/bounded_write.h"
+#include "platform/simhost/bounded_write.h"
 
 namespace modemsim {
 namespace {

@@ -7,8 +7,8 @@
 #include <atomic>
 #include <thread>
 
-#include "platform/core/child_process.h"
-#include "platform/core/termination_signal.h"
+#include "platform/simhost/child_process.h"
+#include "platform/simhost/termination_signal.h"
 
 namespace modemsim {
 

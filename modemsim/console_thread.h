@@ -15,9 +15,9 @@
 #include <thread>
 
 #include "modemsim/console.h"
-#include "platform/core/bounded_write.h"
-#include "platform/core/console_input.h"
-#include "platform/core/console_output.h"
+#include "platform/simhost/bounded_write.h"
+#include "platform/simhost/console_input.h"
+#include "platform/simhost/console_output.h"
 
 namespace modemsim {
 

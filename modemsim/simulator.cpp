@@ -7,9 +7,9 @@
 #include "modemsim/command_dispatcher.h"
 #include "modemsim/sms_timestamp.h"
 #include "modemsim/unsolicited.h"
-#include "platform/core/bounded_write.h"
+#include "platform/simhost/bounded_write.h"
 #include "platform/core/codepage.h"
-#include "platform/core/pseudo_terminal.h"
+#include "platform/simhost/pseudo_terminal.h"
 
 namespace modemsim {
 namespace {

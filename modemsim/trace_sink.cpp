@@ -2,7 +2,7 @@
 
 #include <memory>
 
-#include "platform/core/bounded_write.h"
+#include "platform/simhost/bounded_write.h"
 
 namespace modemsim {
 

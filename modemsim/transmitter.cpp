@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "platform/core/pseudo_terminal.h"
+#include "platform/simhost/pseudo_terminal.h"
 
 namespace modemsim {
 

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/core/fake_backend.h"
+#include "fake_backend.h"
 
 class CallModem {
 public:

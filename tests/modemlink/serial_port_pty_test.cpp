@@ -9,7 +9,7 @@
 #include "modemlink/serial_port.h"
 #include "platform/core/codepage.h"
 #include "platform/core/message_box.h"
-#include "platform/core/pseudo_terminal.h"
+#include "platform/simhost/pseudo_terminal.h"
 #include "recorded_messages.h"
 #include "scripted_modem.h"
 #include "stopwatch.h"

@@ -14,8 +14,8 @@
 #include "modem_client.h"
 #include "modemsim/child_watch.h"
 #include "modemsim/console_thread.h"
-#include "platform/core/child_process.h"
-#include "platform/core/pseudo_terminal.h"
+#include "platform/simhost/child_process.h"
+#include "platform/simhost/pseudo_terminal.h"
 
 namespace {
 

@@ -12,8 +12,8 @@
 #include "modemsim/simulator.h"
 #include "modemsim/trace_queue.h"
 #include "modemsim/trace_writer.h"
-#include "platform/core/bounded_write.h"
-#include "platform/core/pipe.h"
+#include "platform/simhost/bounded_write.h"
+#include "platform/simhost/pipe.h"
 
 namespace {
 

@@ -13,7 +13,7 @@
 #include <string>
 #include <thread>
 
-#include "platform/core/pseudo_terminal.h"
+#include "platform/simhost/pseudo_terminal.h"
 
 class PaddedModem {
 public:

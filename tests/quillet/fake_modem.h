@@ -9,7 +9,7 @@
 #include <thread>
 #include <vector>
 
-#include "platform/core/fake_backend.h"
+#include "fake_backend.h"
 
 struct Chunk {
     int afterMs;  // after the previous chunk

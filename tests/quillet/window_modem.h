@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/core/fake_backend.h"
+#include "fake_backend.h"
 
 class WindowModem {
 public:

@@ -10,7 +10,7 @@
 #include <thread>
 #include <vector>
 
-#include "platform/core/pseudo_terminal.h"
+#include "platform/simhost/pseudo_terminal.h"
 
 class ScriptedModem {
 public:

@@ -7,7 +7,7 @@
 #include "platform/core/backend.h"
 #include "platform/core/codepage.h"
 #include "platform/core/posix_backend.h"
-#include "platform/core/pseudo_terminal.h"
+#include "platform/simhost/pseudo_terminal.h"
 #include "stopwatch.h"
 
 namespace {

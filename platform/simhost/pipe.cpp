@@ -1,4 +1,4 @@
-#include "platform/core/pipe.h"
+#include "platform/simhost/pipe.h"
 
 #include <fcntl.h>
 #include <poll.h>

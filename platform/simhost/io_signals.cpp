@@ -1,4 +1,4 @@
-#include "platform/core/io_signals.h"
+#include "platform/simhost/io_signals.h"
 
 #include <signal.h>
 

@@ -1,4 +1,4 @@
-#include "platform/core/child_process.h"
+#include "platform/simhost/child_process.h"
 
 #include <signal.h>
 #include <spawn.h>

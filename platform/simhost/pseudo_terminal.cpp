@@ -1,4 +1,4 @@
-#include "platform/core/pseudo_terminal.h"
+#include "platform/simhost/pseudo_terminal.h"
 
 #include "platform/core/wakeable_fd.h"
 

@@ -10,14 +10,14 @@
 #include <random>
 #include <thread>
 
-#include "platform/core/bounded_write.h"
-#include "platform/core/child_process.h"
-#include "platform/core/console_input.h"
-#include "platform/core/console_output.h"
-#include "platform/core/file_links.h"
-#include "platform/core/pipe.h"
-#include "platform/core/pseudo_terminal.h"
-#include "platform/core/termination_signal.h"
+#include "platform/simhost/bounded_write.h"
+#include "platform/simhost/child_process.h"
+#include "platform/simhost/console_input.h"
+#include "platform/simhost/console_output.h"
+#include "platform/simhost/file_links.h"
+#include "platform/simhost/pipe.h"
+#include "platform/simhost/pseudo_terminal.h"
+#include "platform/simhost/termination_signal.h"
 #include "stopwatch.h"
 
 namespace {

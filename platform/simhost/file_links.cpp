@@ -1,4 +1,4 @@
-#include "platform/core/file_links.h"
+#include "platform/simhost/file_links.h"
 
 #include <sys/stat.h>
 #include <unistd.h>

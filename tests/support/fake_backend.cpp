@@ -1,4 +1,4 @@
-#include "platform/core/fake_backend.h"
+#include "fake_backend.h"
 
 #include <algorithm>
 #include <chrono>

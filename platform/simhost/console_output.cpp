@@ -1,4 +1,4 @@
-#include "platform/core/console_output.h"
+#include "platform/simhost/console_output.h"
 
 #include <unistd.h>
 

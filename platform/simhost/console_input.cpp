@@ -1,4 +1,4 @@
-#include "platform/core/console_input.h"
+#include "platform/simhost/console_input.h"
 
 #include <poll.h>
 #include <unistd.h>
