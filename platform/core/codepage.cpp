@@ -49,6 +49,17 @@ std::u16string CodePageConverter::ToUtf16(const std::uint8_t* bytes, std::size_t
     if (nul != nullptr) {
         count = static_cast<std::size_t>(static_cast<const std::uint8_t*>(nul) - bytes);
     }
+    return ConvertBlock(bytes, count, nullptr);
+}
+
+std::u16string CodePageConverter::ToUtf16HoldingTail(const std::uint8_t* bytes, std::size_t count,
+                                                     std::size_t& held) {
+    held = 0;
+    return ConvertBlock(bytes, count, &held);
+}
+
+std::u16string CodePageConverter::ConvertBlock(const std::uint8_t* bytes, std::size_t count,
+                                               std::size_t* held) {
     std::u16string text;
     if (!IsValid()) {
         for (std::size_t i = 0; i < count; ++i) {
@@ -73,10 +84,15 @@ std::u16string CodePageConverter::ToUtf16(const std::uint8_t* bytes, std::size_t
         // What the converter still holds (a base letter waiting for a combining mark) comes
         // before the bad byte.
         Convert(nullptr, nullptr, text);
-        text.push_back(kReplacement);
         if (errno != EILSEQ) {  // EINVAL: a multibyte sequence cut off at the end of the block
+            if (held != nullptr) {
+                *held = inLeft;
+                return text;
+            }
+            text.push_back(kReplacement);
             break;
         }
+        text.push_back(kReplacement);
         ++in;
         --inLeft;
     }
@@ -110,6 +126,28 @@ const std::string& SystemCharset() {
 std::u16string AnsiToUtf16(const std::uint8_t* bytes, std::size_t count) {
     thread_local CodePageConverter converter(SystemCharset().c_str());
     return converter.ToUtf16(bytes, count);
+}
+
+std::u16string StreamDecoder::Decode(const std::uint8_t* bytes, std::size_t count) {
+    m_held.append(reinterpret_cast<const char*>(bytes), count);
+    const auto* data = reinterpret_cast<const std::uint8_t*>(m_held.data());
+    std::u16string text;
+    std::size_t start = 0;
+    for (;;) {
+        const void* nul = std::memchr(data + start, 0, m_held.size() - start);
+        if (nul == nullptr) {
+            break;
+        }
+        const auto end = static_cast<std::size_t>(static_cast<const std::uint8_t*>(nul) - data);
+        // A sequence cut by a NUL is bad, not split: only the stream's end waits for more.
+        text += m_converter.ToUtf16(data + start, end - start);
+        text.push_back(u'\0');
+        start = end + 1;
+    }
+    std::size_t held = 0;
+    text += m_converter.ToUtf16HoldingTail(data + start, m_held.size() - start, held);
+    m_held.erase(0, m_held.size() - held);
+    return text;
 }
 
 std::string Utf16ToUtf8(const std::u16string& text) {

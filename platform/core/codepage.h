@@ -9,6 +9,10 @@
 
 namespace platform {
 
+// The locale's character set name, as nl_langinfo(CODESET) gives it for LC_CTYPE from the
+// environment, without changing the process's own locale.
+const std::string& SystemCharset();
+
 // Converts from one 8-bit or multibyte character set to UTF-16. The text ends at the first NUL
 // byte. Bytes the set cannot map, and a multibyte sequence cut off at the end, become U+FFFD; the
 // rest of the block is still converted. One converter per thread: it is not thread-safe.
@@ -21,22 +25,37 @@ public:
 
     bool IsValid() const;
     std::u16string ToUtf16(const std::uint8_t* bytes, std::size_t count);
+    // The same for a block with no NUL, except that a multibyte sequence cut off at its end is
+    // left unconverted: `held` says how many bytes at the end that is.
+    std::u16string ToUtf16HoldingTail(const std::uint8_t* bytes, std::size_t count,
+                                      std::size_t& held);
 
 private:
     // One iconv() pass into the output buffer, appended to text; in == nullptr flushes what the
     // converter holds. Keeps iconv's result and errno.
     std::size_t Convert(char** in, std::size_t* inLeft, std::u16string& text);
+    std::u16string ConvertBlock(const std::uint8_t* bytes, std::size_t count, std::size_t* held);
 
     struct State;
     std::unique_ptr<State> m_state;
 };
 
-// The locale's character set name, as nl_langinfo(CODESET) gives it for LC_CTYPE from the
-// environment, without changing the process's own locale.
-const std::string& SystemCharset();
-
 // ToUtf16 with the system character set, on a converter owned by the calling thread.
 std::u16string AnsiToUtf16(const std::uint8_t* bytes, std::size_t count);
+
+// The chunks of one byte stream, as a serial line delivers them: a character whose bytes are
+// split between two chunks is converted whole with the second, and NUL bytes come out as U+0000
+// (the caller decides what a NUL means). One thread at a time.
+class StreamDecoder {
+public:
+    explicit StreamDecoder(const std::string& charset = SystemCharset())
+        : m_converter(charset.c_str()) {}
+    std::u16string Decode(const std::uint8_t* bytes, std::size_t count);
+
+private:
+    CodePageConverter m_converter;
+    std::string m_held;
+};
 
 // For logs, stderr and file names: lone surrogates become U+FFFD.
 std::string Utf16ToUtf8(const std::u16string& text);

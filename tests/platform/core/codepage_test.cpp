@@ -45,6 +45,30 @@ TEST(CodePage, ConvertsWithTheGivenCharacterSet) {
     }
 }
 
+// A serial line cuts its stream into chunks wherever it pauses.
+TEST(CodePage, StreamKeepsCharactersSplitBetweenChunksAndNuls) {
+    const struct {
+        const char* charset;
+        std::string bytes;
+        std::u16string text;
+    } rows[] = {
+        {"UTF-8", "\xE4\xBD\xA0\xE5\xA5\xBD \xF0\x9F\x93\xB1", u"\u4F60\u597D \U0001F4F1"},
+        {"GBK", "\xC4\xE3\xBA\xC3!", u"\u4F60\u597D!"},
+        {"UTF-8", std::string("a\0b\0", 4), std::u16string(u"a\0b\0", 4)},
+        {"UTF-8", std::string("\xE4\xBD\0\xA0", 4), std::u16string(u"\uFFFD\0\uFFFD", 3)},
+    };
+    for (const auto& row : rows) {
+        for (std::size_t cut = 0; cut <= row.bytes.size(); ++cut) {
+            SCOPED_TRACE(std::string(row.charset) + " cut at " + std::to_string(cut));
+            platform::StreamDecoder decoder(row.charset);
+            const auto* bytes = reinterpret_cast<const std::uint8_t*>(row.bytes.data());
+            std::u16string text = decoder.Decode(bytes, cut);
+            text += decoder.Decode(bytes + cut, row.bytes.size() - cut);
+            EXPECT_EQ(text, row.text);
+        }
+    }
+}
+
 TEST(CodePage, LongBlockOfUnmappableBytesKeepsEveryPosition) {
     const std::string bytes(4096, '\xFF');
     EXPECT_EQ(Convert("UTF-8", bytes), std::u16string(4096, u'\uFFFD'));
