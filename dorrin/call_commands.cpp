@@ -11,21 +11,17 @@
 std::int32_t CModem::Dial(std::u16string number) {
     std::u16string line = u"ATD";
     line += std::move(number) + u";";
-    SendLine(std::move(line));
-    return WaitResult();
+    return RunCommand(std::move(line));
 }
 
 std::int32_t CModem::HangUp() {
-    SendLine(u"ATH");
-    return WaitResult();
+    return RunCommand(u"ATH");
 }
 
 std::int32_t CModem::Answer() {
-    SendLine(u"ATA");
-    return WaitResult();
+    return RunCommand(u"ATA");
 }
 
 std::int32_t CModem::Reject() {
-    SendLine(u"AT+CHUP");
-    return WaitResult();
+    return RunCommand(u"AT+CHUP");
 }

@@ -49,7 +49,8 @@ public:
     std::int32_t Start(const std::u16string& portName, std::uint32_t baudRate, void* owner);
 
     // Turns collecting on and writes the line with CR LF. 1, also when the port only showed that
-    // it is not open; 0 on a channel without a port.
+    // it is not open; 0, writing nothing, on a channel without a port and for a line that
+    // CommandLineText refuses.
     std::int32_t SendLine(std::u16string text);
     // 1 on "OK\r\n", 0 on "ERROR\r\n", after 500 ms without new text, or once the answer has
     // grown past 64 Ki characters without a final code. Ends in ResetResponse. A chunk's text
@@ -86,6 +87,7 @@ public:
     std::atomic<ModemEventCallback> m_pfnEvent{nullptr};
 
 private:
+    // SendLine, then WaitResult; 0 at once when the line is refused.
     std::int32_t RunCommand(const std::u16string& line);
     bool WaitForText(std::uint32_t timeoutMs) const;
     // Decides the response under the lock with `decide` (WaitResult: the final codes; the program

@@ -1,4 +1,5 @@
 #include <cstring>
+#include <optional>
 #include <utility>
 
 #include "modemlink/modem.h"
@@ -55,7 +56,8 @@ void CModem::DropPort() {
 }
 
 std::int32_t CModem::SendLine(std::u16string text) {
-    if (!m_pPort) {
+    const std::optional<std::u16string> line = CommandLineText(text);
+    if (!m_pPort || !line) {
         return 0;
     }
     {
@@ -63,9 +65,13 @@ std::int32_t CModem::SendLine(std::u16string text) {
         std::lock_guard<std::mutex> lock(m_responseLock);
         m_collecting = 1;
     }
-    const std::vector<std::uint8_t> line = EncodeLine(text, "\r\n");
-    m_pPort->Write(line.data(), static_cast<std::int32_t>(line.size()));
+    const std::vector<std::uint8_t> bytes = EncodeLine(*line, "\r\n");
+    m_pPort->Write(bytes.data(), static_cast<std::int32_t>(bytes.size()));
     return 1;
+}
+
+std::int32_t CModem::RunCommand(const std::u16string& line) {
+    return SendLine(line) == 1 ? WaitResult() : 0;
 }
 
 bool CModem::WaitForText(std::uint32_t timeoutMs) const {

@@ -11,11 +11,6 @@ constexpr char16_t kLineSpeed[] = u"AT+IPR=115200";
 
 }  // namespace
 
-std::int32_t CModem::RunCommand(const std::u16string& line) {
-    SendLine(line);
-    return WaitResult();
-}
-
 std::int32_t CModem::Start(const std::u16string& portName, std::uint32_t baudRate, void* owner) {
     if (m_pPort) {
         return 0;  // started once already

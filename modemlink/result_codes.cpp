@@ -52,6 +52,24 @@ std::u16string CallerNumber(const std::u16string& text) {
     return text.substr(numberStart, end - numberStart);
 }
 
+std::optional<std::u16string> CommandLineText(const std::u16string& text) {
+    std::u16string line;
+    line.reserve(text.size());
+    for (char16_t unit : text) {
+        if (unit >= u'０' && unit <= u'９') {
+            unit = static_cast<char16_t>(u'0' + (unit - u'０'));
+        } else if (unit == u'＋' || unit == u'＊' || unit == u'＃') {
+            unit = static_cast<char16_t>(unit - 0xFEE0);  // the full-width block mirrors ASCII
+        } else if (unit == u'\u3000') {
+            unit = u' ';
+        } else if (unit < 0x20 || unit > 0x7E) {
+            return std::nullopt;
+        }
+        line.push_back(unit);
+    }
+    return line;
+}
+
 std::vector<std::uint8_t> EncodeLine(const std::u16string& text, const std::string& terminator) {
     std::vector<std::uint8_t> bytes;
     bytes.reserve(text.size() + terminator.size());

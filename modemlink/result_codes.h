@@ -3,6 +3,7 @@
 // of an idle chunk, the caller's number of a ring, and the bytes of a command line.
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -22,6 +23,12 @@ UnsolicitedCodes ScanUnsolicited(const std::u16string& chunk);
 // text:  \r\nRING\r\n\r\n+CLIP: "+393351391306",145,,,,0\r\n  ->  +393351391306
 // Empty when there is no such line or its closing quote is missing from it.
 std::u16string CallerNumber(const std::u16string& text);
+
+// A command line as it may go out. Full-width digits, "＋", "＊", "＃" and the ideographic space,
+// which Chinese input methods give, become what the user meant; nothing when any other character
+// is outside printable ASCII, so no control byte (a CR or Ctrl-Z would end the line early) and no
+// character that the line cannot carry ever goes out inside a line.
+std::optional<std::u16string> CommandLineText(const std::u16string& text);
 
 // The low 8 bits of each UTF-16 unit (no code-page conversion: U+4E2D goes out as 0x2D), then
 // the terminator bytes.

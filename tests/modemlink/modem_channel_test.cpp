@@ -161,10 +161,13 @@ TEST_F(Channel, EndlessTalkWithoutAFinalCodeFailsInsteadOfHanging) {
     EXPECT_TRUE(m_modem.Response().empty());
 }
 
-TEST_F(Channel, SendLineWritesLowBytesWithCrLf) {
-    m_modem.SendLine(u"AT\x4E2D\x00E9");
-    EXPECT_EQ(m_system.backend.Written().substr(m_system.backend.Written().size() - 6),
-              "AT\x2D\xE9\r\n");
+TEST_F(Channel, SendLineWritesPrintableAsciiWithCrLfOrNothing) {
+    const std::size_t before = m_system.backend.Written().size();
+    EXPECT_EQ(m_modem.SendLine(u"ATD139\x4E0D"), 0);  // U+4E0D's low byte is CR
+    EXPECT_FALSE(m_modem.IsCollecting());
+    EXPECT_EQ(m_system.backend.Written().size(), before);
+    EXPECT_EQ(m_modem.SendLine(u"ATD\xFF11\xFF12;"), 1);
+    EXPECT_EQ(m_system.backend.Written().substr(before), "ATD12;\r\n");
     EXPECT_TRUE(m_modem.IsCollecting());
     m_modem.ResetResponse();
 }

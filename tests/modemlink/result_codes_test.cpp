@@ -94,4 +94,15 @@ TEST(EncodeLine, SendsTheLowByteOfEachUnitThenTheTerminator) {
     EXPECT_EQ(EncodeLine(u"x", "\r\n\x1A"), (std::vector<std::uint8_t>{'x', 13, 10, 26}));
 }
 
+TEST(CommandLine, FullWidthFormsBecomeAsciiAndNoOtherCharacterGoesOut) {
+    EXPECT_EQ(CommandLineText(u"ATD１３９＋＊＃\u30000;"), std::u16string(u"ATD139+*# 0;"));
+    EXPECT_EQ(CommandLineText(u"AT+CSCA=\"+86 138\",145"),
+              std::u16string(u"AT+CSCA=\"+86 138\",145"));
+    // U+4E0D's low byte is CR: it would have ended the line inside the number.
+    for (const std::u16string line : {u"ATD139\u4E0D0;", u"ATD139\r0;", u"ATD139\x1A;",
+                                      u"ATD139\x1B;", u"ATD\u00E9;", u"ATD\uFF21;", u"\x7F"}) {
+        EXPECT_FALSE(CommandLineText(line));
+    }
+}
+
 }  // namespace

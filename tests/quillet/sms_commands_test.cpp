@@ -294,9 +294,9 @@ TEST_F(SmsChannel, SendDecidesOnThePromptAndOnTheModemsOwnResult) {
 }
 
 TEST_F(SmsChannel, SendWritesTheLowByteOfEachUnit) {
-    m_fake.Answer({true, {{"AT+CMGS=\"+86-\"", {{0, kPrompt}}}, {"-\x87 ok", {{0, kSent}}}}});
-    EXPECT_EQ(m_modem.SendSms(u"+86\x4E2D", u"\x4E2D\x6587 ok"), 1);
-    EXPECT_EQ(TakeWritten(), "AT+CMGS=\"+86-\"\r\n-\x87 ok\r\n\x1A");
+    m_fake.Answer({true, {{"AT+CMGS=\"+86\"", {{0, kPrompt}}}, {"-\x87 ok", {{0, kSent}}}}});
+    EXPECT_EQ(m_modem.SendSms(u"+86", u"\x4E2D\x6587 ok"), 1);
+    EXPECT_EQ(TakeWritten(), "AT+CMGS=\"+86\"\r\n-\x87 ok\r\n\x1A");
     EXPECT_EQ(TakeWriteCalls().back(), "Write(8)");
 }
 
