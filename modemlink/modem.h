@@ -25,6 +25,7 @@
 
 #include "modemlink/result_codes.h"
 #include "modemlink/serial_port.h"
+#include "platform/core/codepage.h"
 #include "platform/core/handles.h"
 
 inline constexpr std::int32_t EVT_RING = 1;        // text: the caller's number, or empty
@@ -54,8 +55,8 @@ public:
     std::int32_t SendLine(std::u16string text);
     // 1 on "OK\r\n", 0 on "ERROR\r\n", after 500 ms without new text, or once the answer has
     // grown past 64 Ki characters without a final code. Ends in ResetResponse. A chunk's text
-    // ends at its first NUL (codepage.h); the answer marks the cut with U+FFFD, so no code forms
-    // across it, and a chunk of nothing but NULs is no new text.
+    // ends at its first NUL; the answer marks the cut with U+FFFD, so no code forms across it,
+    // and a chunk of nothing but NULs is no new text.
     std::int32_t WaitResult();
     void ResetResponse();
 
@@ -89,6 +90,12 @@ public:
 private:
     // SendLine, then WaitResult; 0 at once when the line is refused.
     std::int32_t RunCommand(const std::u16string& line);
+    // How the answer to the next line is collected. A message's text in the GSM alphabet holds
+    // "@" as a NUL byte, so the SMS commands keep NULs in their answers as U+0000; such a NUL
+    // still forms no code, and a chunk of nothing but NULs still restarts no silence.
+    enum class Nuls { kCut, kKeep };
+    std::int32_t SendCommandLine(const std::u16string& text, Nuls nuls);
+    void BeginCollecting(Nuls nuls);
     bool WaitForText(std::uint32_t timeoutMs) const;
     // Decides the response under the lock with `decide` (WaitResult: the final codes; the program
     // commands: their own answers). Past 64 Ki characters without a decision the answer fails.
@@ -103,5 +110,7 @@ private:
     mutable std::mutex m_responseLock;
     std::u16string m_response;
     std::int32_t m_collecting = 0;
+    bool m_keepNuls = false;
+    platform::StreamDecoder m_decoder;  // the reader thread's only
     const SetupCommands m_setupCommands;
 };

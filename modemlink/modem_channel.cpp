@@ -1,10 +1,8 @@
-#include <cstring>
 #include <optional>
 #include <utility>
 
 #include "modemlink/modem.h"
 #include "platform/core/backend.h"
-#include "platform/core/codepage.h"
 
 namespace {
 
@@ -35,6 +33,15 @@ bool AddChunkText(std::u16string& response, std::u16string text, bool cut) {
     return true;
 }
 
+// Adds a chunk whose NULs are characters; false when it holds nothing else, so that a line
+// sending only NULs still cannot hold a command past its silence time-out.
+bool AddChunkWithNuls(std::u16string& response, const std::u16string& chunk) {
+    if (response.size() <= kMaxResponseUnits) {
+        response += chunk;
+    }
+    return chunk.find_first_not_of(u'\0') != std::u16string::npos;
+}
+
 }  // namespace
 
 CModem::CModem(SetupCommands setupCommands) : m_setupCommands(std::move(setupCommands)) {}
@@ -56,15 +63,22 @@ void CModem::DropPort() {
 }
 
 std::int32_t CModem::SendLine(std::u16string text) {
+    return SendCommandLine(text, Nuls::kCut);
+}
+
+void CModem::BeginCollecting(Nuls nuls) {
+    std::lock_guard<std::mutex> lock(m_responseLock);
+    m_collecting = 1;
+    m_keepNuls = nuls == Nuls::kKeep;
+}
+
+std::int32_t CModem::SendCommandLine(const std::u16string& text, Nuls nuls) {
     const std::optional<std::u16string> line = CommandLineText(text);
     if (!m_pPort || !line) {
         return 0;
     }
-    {
-        // Before anything is written, so no part of the answer can be missed.
-        std::lock_guard<std::mutex> lock(m_responseLock);
-        m_collecting = 1;
-    }
+    // Before anything is written, so no part of the answer can be missed.
+    BeginCollecting(nuls);
     const std::vector<std::uint8_t> bytes = EncodeLine(*line, "\r\n");
     m_pPort->Write(bytes.data(), static_cast<std::int32_t>(bytes.size()));
     return 1;
@@ -111,6 +125,7 @@ std::int32_t CModem::WaitResult() {
 void CModem::ResetResponse() {
     std::lock_guard<std::mutex> lock(m_responseLock);
     m_collecting = 0;
+    m_keepNuls = false;
     m_response.clear();
     if (m_hResponseEvent) {
         platform::System().ResetEvent(m_hResponseEvent);
@@ -122,12 +137,16 @@ void CModem::OnSerialData(void* channel, const std::uint8_t* bytes, std::int32_t
     if (self == nullptr || bytes == nullptr || count <= 0) {
         return;
     }
-    const std::u16string text = platform::AnsiToUtf16(bytes, static_cast<std::size_t>(count));
-    const bool cut = std::memchr(bytes, 0, static_cast<std::size_t>(count)) != nullptr;
+    const std::u16string whole = self->m_decoder.Decode(bytes, static_cast<std::size_t>(count));
+    const std::size_t nul = whole.find(u'\0');
+    const std::u16string text = whole.substr(0, nul);
     {
         std::lock_guard<std::mutex> lock(self->m_responseLock);
         if (self->m_collecting == 1) {
-            if (AddChunkText(self->m_response, text, cut)) {
+            const bool added = self->m_keepNuls ? AddChunkWithNuls(self->m_response, whole)
+                                                : AddChunkText(self->m_response, text,
+                                                               nul != std::u16string::npos);
+            if (added) {
                 platform::System().SetEvent(self->m_hResponseEvent);
             }
             return;
