@@ -15,7 +15,7 @@
 #include <mutex>
 #include <string>
 
-#include "modemsim/trace_sink.h"
+#include "modemsim/trace/trace.h"
 
 class ModemWriteClock {
 public:

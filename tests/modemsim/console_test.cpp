@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "modemsim/console.h"
+#include "modemsim/console/console.h"
 
 namespace {
 

@@ -3,7 +3,7 @@
 
 #include <gtest/gtest.h>
 
-#include "modemsim/line_assembler.h"
+#include "modemsim/at/modem_session.h"
 
 namespace {
 

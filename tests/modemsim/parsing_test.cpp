@@ -2,12 +2,12 @@
 
 #include <gtest/gtest.h>
 
-#include "modemsim/at_args.h"
-#include "modemsim/at_command.h"
-#include "modemsim/byte_escapes.h"
-#include "modemsim/decimal.h"
-#include "modemsim/program_options.h"
-#include "modemsim/sms_timestamp.h"
+#include "modemsim/at/at_syntax.h"
+#include "modemsim/at/at_syntax.h"
+#include "modemsim/trace/byte_escapes.h"
+#include "modemsim/at/at_syntax.h"
+#include "modemsim/console/run_mode.h"
+#include "modemsim/at/sms_text.h"
 
 namespace {
 

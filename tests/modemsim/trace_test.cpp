@@ -10,8 +10,8 @@
 
 #include "modem_client.h"
 #include "modemsim/simulator.h"
-#include "modemsim/trace_queue.h"
-#include "modemsim/trace_writer.h"
+#include "modemsim/trace/trace.h"
+#include "modemsim/trace/trace.h"
 #include "platform/simhost/bounded_write.h"
 #include "platform/simhost/pipe.h"
 

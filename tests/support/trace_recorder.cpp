@@ -2,7 +2,7 @@
 
 #include <cstdlib>
 
-#include "modemsim/byte_escapes.h"
+#include "modemsim/trace/byte_escapes.h"
 
 namespace {
 

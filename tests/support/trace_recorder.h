@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "modemsim/trace_sink.h"
+#include "modemsim/trace/trace.h"
 
 struct TraceEntry {
     std::string line;  // as the sink got it
