@@ -1,5 +1,6 @@
 #pragma once
-// A simulator with short timings and a terminal opened on it, for tests over a real pty.
+// A simulator with short timings and a terminal opened on it, for tests where the pseudo-terminal,
+// the threads or the timing is the point. A trace recorder listens to every simulator it starts.
 
 #include <gtest/gtest.h>
 
@@ -7,6 +8,7 @@
 
 #include "modem_client.h"
 #include "modemsim/simulator.h"
+#include "trace_recorder.h"
 
 inline constexpr int kRingPeriodMs = 150;
 inline constexpr int kNetworkDelayMs = 120;
@@ -16,44 +18,40 @@ inline long long ElapsedMs(ModemClient::Clock::time_point since) {
         .count();
 }
 
-struct Step {
-    const char* send;
-    const char* expected;
-};
-
 class SimulatorTest : public ::testing::Test {
 protected:
-    void SetUp() override { Start(TestOptions()); }
+    void SetUp() override { Start(); }
 
-    static modemsim::SimulatorOptions TestOptions() {
-        modemsim::SimulatorOptions options;
-        options.ringPeriodMs = kRingPeriodMs;
-        options.networkDelayMs = kNetworkDelayMs;
-        return options;
-    }
-
-    void Start(modemsim::SimulatorOptions options) {
+    void Start(int ringPeriodMs = kRingPeriodMs, int networkDelayMs = kNetworkDelayMs) {
         m_client.reset();
         m_simulator.reset();
+        m_trace = std::make_unique<TraceRecorder>();
+        modemsim::SimulatorOptions options;
+        options.ringPeriodMs = ringPeriodMs;
+        options.networkDelayMs = networkDelayMs;
+        options.traceSink = m_trace->Sink();
         m_simulator = modemsim::Simulator::Create(std::move(options));
         ASSERT_NE(m_simulator, nullptr);
         m_client = std::make_unique<ModemClient>(m_simulator->DevicePath());
         ASSERT_TRUE(m_client->IsOpen());
     }
 
-    // Each step's answer, byte for byte, and nothing more after the last one.
-    void RunSteps(const std::vector<Step>& steps) {
-        for (const Step& step : steps) {
-            SCOPED_TRACE(testing::Message() << "sent: " << step.send);
-            EXPECT_EQ(m_client->Exchange(step.send, step.expected), step.expected);
-        }
-        EXPECT_EQ(m_client->ReadFor(std::chrono::milliseconds(60)), "");
+    // The answer, byte for byte.
+    void Expect(std::string_view send, std::string_view answer) {
+        EXPECT_EQ(m_client->Exchange(send, answer), answer) << "sent: " << send;
+    }
+    void EchoOff() { Expect("ATE0\r\n", "ATE0\r\r\nOK\r\n"); }
+
+    // What the modem wrote, as its trace saw it, once `done` holds for it (or after 3 s).
+    TraceRecorder::Entries Written(const std::function<bool(const TraceRecorder::Entries&)>& done) {
+        return TraceRecorder::Only(
+            m_trace->WaitFor([&](const TraceRecorder::Entries& all) {
+                return done(TraceRecorder::Only(all, '>'));
+            }),
+            '>');
     }
 
-    void EchoOff() {
-        ASSERT_EQ(m_client->Exchange("ATE0\r\n", "ATE0\r\r\nOK\r\n"), "ATE0\r\r\nOK\r\n");
-    }
-
+    std::unique_ptr<TraceRecorder> m_trace;
     std::unique_ptr<modemsim::Simulator> m_simulator;
     std::unique_ptr<ModemClient> m_client;
 };

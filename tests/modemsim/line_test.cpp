@@ -1,0 +1,217 @@
+// The modem on a real pseudo-terminal, where timing and threads are the point: delayed and split
+// answers, the network's delay, the RING cadence, output of the controller racing the answers.
+// What the modem answers is tested without a terminal in session_test.cpp.
+
+#include <limits>
+#include <thread>
+
+#include "simulator_fixture.h"
+
+namespace {
+
+using namespace std::chrono_literals;
+using LineTest = SimulatorTest;
+
+constexpr const char* kRing = "\r\nRING\r\n";
+
+TEST_F(LineTest, AnswersAndTracesBothDirectionsEscaped) {
+    Expect("AT\r\n", "AT\r\r\nOK\r\n");
+    m_simulator->InjectRaw(std::string("\x1A\x1B\0", 3));
+    EXPECT_EQ(m_client->ReadAtLeast(3, 500ms).size(), 3u);
+    Written([](const TraceRecorder::Entries& written) { return written.size() >= 3; });
+    m_simulator->EnableTrace(false);
+    Expect("AT\r\n", "AT\r\r\nOK\r\n");
+    m_simulator.reset();  // the writer has handed over everything it ever will
+    const std::vector<std::string> expected = {"< AT\\r\\n", "> AT\\r", "> \\r\\nOK\\r\\n",
+                                               "> \\z\\e\\0"};
+    const TraceRecorder::Entries lines = m_trace->Now();
+    ASSERT_EQ(lines.size(), expected.size());
+    for (std::size_t i = 0; i < expected.size(); ++i) {
+        // "[   0.004] < AT\r\n": seconds with milliseconds, then direction and bytes.
+        EXPECT_EQ(lines[i].line.substr(0, 1) + lines[i].line.substr(9, 2), "[] ");
+        EXPECT_EQ(lines[i].line.substr(11), expected[i]);
+    }
+}
+
+// Injected bytes go out verbatim, even while silent, and queue behind a held-back answer.
+TEST_F(LineTest, DelayedAnswersKeepTheirOrderAndEchoIsImmediate) {
+    const std::string raw = std::string("\0\xFF\r\nRI", 6) + std::string(2000, 'G') + "\r\n";
+    m_simulator->SetSilent(true);
+    m_simulator->InjectRaw(raw);
+    EXPECT_EQ(m_client->ReadAtLeast(raw.size(), 1s), raw);
+    m_simulator->SetSilent(false);
+    constexpr int kDelayMs = 300;
+    ASSERT_TRUE(m_simulator->SetAnswerDelay(kDelayMs).ok);
+    EXPECT_FALSE(m_simulator->SetAnswerDelay(-1).ok);
+    const auto sent = ModemClient::Clock::now();
+    m_client->Send("AT\r\n");
+    EXPECT_EQ(m_client->ReadAtLeast(3, 1s), "AT\r");
+    EXPECT_LT(ElapsedMs(sent), kDelayMs - 100);
+    std::this_thread::sleep_until(sent + std::chrono::milliseconds(kDelayMs / 2));
+    m_simulator->InjectRaw("X");
+    EXPECT_EQ(m_client->ReadAtLeast(7, 1s), "\r\nOK\r\nX");
+    EXPECT_GE(ElapsedMs(sent), kDelayMs - 10);
+    EXPECT_LT(ElapsedMs(sent), kDelayMs + 300);
+}
+
+// Measured on the modem's side (trace time stamps): the terminal may well get two pieces in one
+// read when it is slow to read.
+TEST_F(LineTest, SplitAnswersGoOutInPiecesWithGaps) {
+    constexpr int kGapMs = 80;
+    const std::string answer = "\r\n+CMGF: 0\r\n\r\nOK\r\n";  // 18 bytes: 5, 5, 5, 3
+    EchoOff();
+    ASSERT_TRUE(m_simulator->SetSplit(5, kGapMs).ok);
+    EXPECT_FALSE(m_simulator->SetSplit(5000, 10).ok);
+    Expect("AT+CMGF?\r\n", answer);
+    // What the modem wrote after it last read: the answer to the line just sent.
+    const auto pieces = [](const TraceRecorder::Entries& entries) {
+        TraceRecorder::Entries written;
+        for (const TraceEntry& entry : entries) {
+            if (entry.direction == '<') {
+                written.clear();
+            } else if (entry.direction == '>') {
+                written.push_back(entry);
+            }
+        }
+        return written;
+    };
+    const TraceRecorder::Entries written = pieces(m_trace->WaitFor(
+        [&](const TraceRecorder::Entries& entries) { return pieces(entries).size() >= 4; }));
+    ASSERT_EQ(written.size(), 4u);
+    std::string joined;
+    for (std::size_t i = 0; i < written.size(); ++i) {
+        joined += written[i].bytes;
+        EXPECT_LE(written[i].bytes.size(), 5u);
+        if (i > 0) {
+            const double gapMs = (written[i].seconds - written[i - 1].seconds) * 1000;
+            EXPECT_GT(gapMs, kGapMs - 40) << i;
+            EXPECT_LT(gapMs, kGapMs + 150) << i;
+        }
+    }
+    EXPECT_EQ(joined, answer);
+    ASSERT_TRUE(m_simulator->SetSplit(0, 0).ok);
+    Expect("AT\r\n", "\r\nOK\r\n");
+}
+
+TEST_F(LineTest, MessageResultWaitsForTheNetwork) {
+    EchoOff();
+    Expect("AT+CMGF=1\r\n", "\r\nOK\r\n");
+    Expect("AT+CMGS=\"1\"\r", "\r\n> ");
+    const auto sent = ModemClient::Clock::now();
+    Expect("x\x1A", "\r\n+CMGS: 1\r\n\r\nOK\r\n");
+    EXPECT_GE(ElapsedMs(sent), kNetworkDelayMs - 10);
+    EXPECT_LT(ElapsedMs(sent), kNetworkDelayMs + 400);
+}
+
+// Each ring is planned from the one before, so lateness must not add up over the rings.
+TEST_F(LineTest, RingsAtTheCadenceUntilHungUp) {
+    constexpr std::size_t kRings = 4;
+    EchoOff();
+    ASSERT_TRUE(m_simulator->Ring("+39333").ok);
+    const auto rings = [](const TraceRecorder::Entries& written) {
+        TraceRecorder::Entries found;
+        std::copy_if(written.begin(), written.end(), std::back_inserter(found),
+                     [](const TraceEntry& entry) { return entry.bytes == kRing; });
+        return found;
+    };
+    const TraceRecorder::Entries written = rings(
+        Written([&](const TraceRecorder::Entries& all) { return rings(all).size() >= kRings; }));
+    ASSERT_GE(written.size(), kRings);
+    for (std::size_t i = 1; i < kRings; ++i) {
+        const double gapMs = (written[i].seconds - written[i - 1].seconds) * 1000;
+        EXPECT_GT(gapMs, kRingPeriodMs - 75) << i;
+        EXPECT_LT(gapMs, kRingPeriodMs + 150) << i;
+    }
+    const double spanMs = (written[kRings - 1].seconds - written[0].seconds) * 1000;
+    EXPECT_GT(spanMs, (kRings - 1) * kRingPeriodMs - 75);
+    EXPECT_LT(spanMs, (kRings - 1) * kRingPeriodMs + 150);
+    // The terminal got every ring whole, then the answer to ATH, and nothing after it.
+    m_client->Send("ATH\r\n");
+    std::string received = m_client->ReadFor(std::chrono::milliseconds(kRingPeriodMs * 2));
+    ASSERT_GE(received.size(), 6u);
+    EXPECT_EQ(received.substr(received.size() - 6), "\r\nOK\r\n");
+    received.resize(received.size() - 6);
+    EXPECT_GE(received.size(), std::string(kRing).size() * kRings);
+    for (std::size_t pos = 0; pos < received.size(); pos += 8) {
+        EXPECT_EQ(received.substr(pos, 8), kRing) << pos;
+    }
+    EXPECT_EQ(m_client->ReadFor(std::chrono::milliseconds(kRingPeriodMs * 2)), "");
+}
+
+// Rings from the timer thread race with answers from the reader thread: every write must stay
+// whole and answers keep their order.
+TEST_F(LineTest, RingsInterleaveWithAnswersWithoutTearing) {
+    Start(5);
+    EchoOff();
+    ASSERT_TRUE(m_simulator->Ring(std::nullopt).ok);
+    constexpr int kCommands = 40;
+    std::string answers;
+    for (int i = 0; i < kCommands; ++i) {
+        m_client->Send(i % 2 == 0 ? "AT\r\n" : "AT+CMGF?\r\n");
+        answers += i % 2 == 0 ? "\r\nOK\r\n" : "\r\n+CMGF: 0\r\n\r\nOK\r\n";
+    }
+    std::string received = m_client->ReadFor(400ms);
+    m_client->Send("ATH\r\n");
+    received += m_client->ReadFor(200ms);
+    ASSERT_GE(received.size(), 6u);
+    EXPECT_EQ(received.substr(received.size() - 6), "\r\nOK\r\n");  // no ring after hanging up
+    std::size_t rings = 0;
+    for (std::size_t pos = received.find(kRing); pos != std::string::npos;
+         pos = received.find(kRing)) {
+        received.erase(pos, 8);
+        ++rings;
+    }
+    EXPECT_GT(rings, 5u);
+    EXPECT_EQ(received, answers + "\r\nOK\r\n");
+}
+
+// The controller's verbs write to the line as the model says: a report only on a change, no ring
+// once answered, NO CARRIER when the other side hangs up, nothing at all while silent.
+TEST_F(LineTest, ControllerOutputFollowsTheModel) {
+    EchoOff();
+    Expect("AT+CREG=1\r\n", "\r\nOK\r\n");
+    ASSERT_TRUE(m_simulator->SetRegistration(1).ok);
+    EXPECT_EQ(m_client->ReadFor(80ms), "");
+    ASSERT_TRUE(m_simulator->SetRegistration(5).ok);
+    EXPECT_EQ(m_client->ReadAtLeast(11, 500ms), "\r\n+CREG: 5\r\n");
+    EXPECT_FALSE(m_simulator->SetRegistration(6).ok);
+
+    EXPECT_FALSE(m_simulator->RemoteHangUp().ok);
+    ASSERT_TRUE(m_simulator->Ring(std::nullopt).ok);
+    EXPECT_FALSE(m_simulator->Ring("+1").ok);  // one call at a time
+    EXPECT_EQ(m_client->ReadAtLeast(8, 500ms), kRing);
+    Expect("ATA\r\n", "\r\nOK\r\n");
+    EXPECT_EQ(m_client->ReadFor(std::chrono::milliseconds(kRingPeriodMs * 2)), "");
+    ASSERT_TRUE(m_simulator->RemoteHangUp().ok);
+    EXPECT_EQ(m_client->ReadAtLeast(14, 500ms), "\r\nNO CARRIER\r\n");
+
+    m_simulator->SetSilent(true);
+    ASSERT_TRUE(m_simulator->Ring("+1").ok);
+    EXPECT_EQ(m_client->ReadFor(std::chrono::milliseconds(kRingPeriodMs * 2)), "");
+    ASSERT_TRUE(m_simulator->RemoteHangUp().ok);
+    EXPECT_EQ(m_client->ReadFor(50ms), "");
+}
+
+// The library takes any numbers: out of range they are brought into range, so a ring period of
+// 0 cannot make the timer spin and a negative network delay answers at once.
+TEST_F(LineTest, OutOfRangeTimingsAreBroughtIntoRange) {
+    for (const auto& [ringPeriodMs, networkDelayMs] :
+         {std::pair{0, -100}, std::pair{-5, std::numeric_limits<int>::min()}}) {
+        SCOPED_TRACE(ringPeriodMs);
+        Start(ringPeriodMs, networkDelayMs);
+        EchoOff();
+        ASSERT_TRUE(m_simulator->Ring(std::nullopt).ok);
+        constexpr int kWindowMs = 300;
+        const std::string rings = m_client->ReadFor(std::chrono::milliseconds(kWindowMs));
+        ASSERT_TRUE(m_simulator->RemoteHangUp().ok);
+        EXPECT_GE(rings.size() / 8, 2u);
+        EXPECT_LE(rings.size() / 8, kWindowMs / modemsim::kMinRingPeriodMs + 10u);
+        m_client->ReadFor(50ms);
+        Expect("AT+CMGF=1;+CMGS=\"1\"\r", "\r\n> ");
+        const auto sent = ModemClient::Clock::now();
+        Expect("x\x1A", "\r\n+CMGS: 1\r\n\r\nOK\r\n");
+        EXPECT_LT(ElapsedMs(sent), 1000);
+    }
+}
+
+}  // namespace
