@@ -26,12 +26,12 @@ std::string Observable(const ModemState& state) {
         text += std::to_string(index) + sms.sender + sms.text + ";";
     }
     const auto& f = state.faults;
-    text += std::to_string(f.silent) + std::to_string(f.errorAll) +
-            std::to_string(f.errorCommands.size()) + std::to_string(f.answerDelayMs) +
-            std::to_string(f.splitBytes) + std::to_string(f.splitGapMs) +
-            std::to_string(f.sendError.value_or(-1)) + std::to_string(state.emptyReadError) +
-            std::to_string(static_cast<int>(state.call.phase)) +
-            std::to_string(state.settings.registration);
+    for (const long value : {long{f.silent}, long{f.errorAll}, long(f.errorCommands.size()),
+                             long{f.answerDelayMs}, long(f.splitBytes), long{f.splitGapMs},
+                             long{f.sendError.value_or(-1)}, long{state.emptyReadError},
+                             long(state.call.phase), long{state.settings.registration}}) {
+        text += std::to_string(value) + ",";
+    }
     return text;
 }
 
@@ -44,35 +44,22 @@ TEST_F(ConsoleTest, BadInputIsExplainedAndChangesNothing) {
         {"sms +1", "usage"},
         {"sms-to 0 +1 text", "usage"},
         {"sms-to 21 +1 text", "usage"},
-        {"sms-to x +1 text", "usage"},
         {"sms-to 1 +1 text", "refused: slot 1 holds a message"},
         {"sms +1 bad\\q escape", "refused: bad escape"},
         {"sms \"quoted\" text", "refused: the sender"},
         {"sms +1 " + std::string(161, 'x'), "refused: the text is longer"},
-        {"clear 0", "usage"},
-        {"ring", "usage"},
         {"ring +1 +2", "usage"},
         {"hangup", "refused: there is no call"},
-        {"hangup now", "usage"},
         {"creg 6", "usage"},
-        {"silent maybe", "usage"},
-        {"error", "usage"},
         {"error +C MGS", "usage"},
-        {"error \"x\"", "refused"},
         {"error +CMGX", "refused: +CMGX is not a command this modem knows"},
         {"error ATV1", "refused: V is not a command this modem knows"},
-        {"delay -1", "usage"},
         {"delay 60001", "usage"},
         {"split 0 10", "usage"},
-        {"split 10", "usage"},
         {"sendfail 512", "usage"},
-        {"emptyread maybe", "usage"},
-        {"inject", "usage"},
         {"inject \\x4", "usage"},
-        {"garbage 0", "usage"},
         {"garbage 65537", "usage"},
         {"longline 99999999999", "usage"},
-        {"trace", "usage"},
         {std::string("list\0", 5), "unknown verb 'list\\0'"},
     };
     for (const auto& [line, expected] : cases) {
@@ -81,6 +68,8 @@ TEST_F(ConsoleTest, BadInputIsExplainedAndChangesNothing) {
     }
     EXPECT_EQ(Observable(simulator->Snapshot()), before);
     EXPECT_FALSE(console->QuitRequested());
+    EXPECT_EQ(console->Execute("quit"), "bye");
+    EXPECT_TRUE(console->QuitRequested());
 }
 
 TEST_F(ConsoleTest, StorageVerbsFillAndEmptySlots) {
@@ -93,48 +82,27 @@ TEST_F(ConsoleTest, StorageVerbsFillAndEmptySlots) {
     EXPECT_EQ(console->Execute("sms +1 one too many"), "refused: the storage is full");
     EXPECT_EQ(console->Execute("clear 2"), "slot 2 is empty");
     EXPECT_EQ(console->Execute("sms +1 refill"), "stored in slot 2");
-    const ModemState state = simulator->Snapshot();
-    EXPECT_EQ(state.storage.Occupied().back().second.text, "two  spaces\r\n");
+    EXPECT_EQ(simulator->Snapshot().storage.Occupied().back().second.text, "two  spaces\r\n");
     EXPECT_NE(console->Execute("list").find("20  REC UNREAD  Bank"), std::string::npos);
 }
 
 TEST_F(ConsoleTest, CallAndFaultVerbsReachTheController) {
     EXPECT_EQ(console->Execute("ring withheld"), "ringing, number withheld");
     EXPECT_EQ(console->Execute("hangup"), "the other side hung up");
-    console->Execute("silent on");
-    console->Execute("error +cmgs");
+    for (const char* verb : {"silent on", "error +cmgs", "delay 250", "split 7 30", "sendfail 42",
+                             "emptyread error", "creg 5"}) {
+        console->Execute(verb);
+    }
     EXPECT_EQ(console->Execute("error ATE0"), "ERROR to E");
-    console->Execute("delay 250");
-    console->Execute("split 7 30");
-    console->Execute("sendfail 42");
-    console->Execute("emptyread error");
-    console->Execute("creg 5");
-    const modemsim::Faults faults = simulator->Snapshot().faults;
-    EXPECT_TRUE(faults.silent);
-    EXPECT_EQ(faults.errorCommands, (std::set<std::string>{"+CMGS", "E"}));
-    EXPECT_EQ(faults.answerDelayMs, 250);
-    EXPECT_EQ(faults.splitBytes, 7u);
-    EXPECT_EQ(faults.sendError, 42);
-    EXPECT_TRUE(simulator->Snapshot().emptyReadError);
-    EXPECT_EQ(simulator->Snapshot().settings.registration, 5);
+    const ModemState state = simulator->Snapshot();
+    EXPECT_EQ(Observable(state), "1,0,2,250,7,30,42,1,0,5,");
+    EXPECT_EQ(state.faults.errorCommands, (std::set<std::string>{"+CMGS", "E"}));
     EXPECT_NE(console->Execute("status").find("error +CMGS E, delay 250 ms, split 7 bytes/30 ms"),
               std::string::npos);
     console->Execute("error off");
     console->Execute("split off");
     EXPECT_TRUE(simulator->Snapshot().faults.errorCommands.empty());
     EXPECT_EQ(simulator->Snapshot().faults.splitBytes, 0u);
-}
-
-TEST_F(ConsoleTest, HelpListsEveryVerbAndQuitIsRemembered) {
-    const std::string help = Console::Help();
-    for (const char* verb :
-         {"sms ",   "sms-to",  "clear",    "ring",  "hangup", "list",     "status",
-          "creg",   "silent",  "error",    "delay", "split",  "sendfail", "emptyread",
-          "inject", "garbage", "longline", "trace", "quit",   "help"}) {
-        EXPECT_NE(help.find(verb), std::string::npos) << verb;
-    }
-    EXPECT_EQ(console->Execute("quit"), "bye");
-    EXPECT_TRUE(console->QuitRequested());
 }
 
 }  // namespace

@@ -43,15 +43,15 @@ TEST_F(LineTest, DelayedAnswersKeepTheirOrderAndEchoIsImmediate) {
     constexpr int kDelayMs = 300;
     ASSERT_TRUE(m_simulator->SetAnswerDelay(kDelayMs).ok);
     EXPECT_FALSE(m_simulator->SetAnswerDelay(-1).ok);
-    const auto sent = ModemClient::Clock::now();
+    const Stopwatch sent;
     m_client->Send("AT\r\n");
     EXPECT_EQ(m_client->ReadAtLeast(3, 1s), "AT\r");
-    EXPECT_LT(ElapsedMs(sent), kDelayMs - 100);
-    std::this_thread::sleep_until(sent + std::chrono::milliseconds(kDelayMs / 2));
+    EXPECT_LT(sent.ElapsedMs(), kDelayMs - 100);
+    std::this_thread::sleep_for(std::chrono::milliseconds(kDelayMs / 2));
     m_simulator->InjectRaw("X");
     EXPECT_EQ(m_client->ReadAtLeast(7, 1s), "\r\nOK\r\nX");
-    EXPECT_GE(ElapsedMs(sent), kDelayMs - 10);
-    EXPECT_LT(ElapsedMs(sent), kDelayMs + 300);
+    EXPECT_GE(sent.ElapsedMs(), kDelayMs - 10);
+    EXPECT_LT(sent.ElapsedMs(), kDelayMs + 300);
 }
 
 // Measured on the modem's side (trace time stamps): the terminal may well get two pieces in one
@@ -97,10 +97,10 @@ TEST_F(LineTest, MessageResultWaitsForTheNetwork) {
     EchoOff();
     Expect("AT+CMGF=1\r\n", "\r\nOK\r\n");
     Expect("AT+CMGS=\"1\"\r", "\r\n> ");
-    const auto sent = ModemClient::Clock::now();
+    const Stopwatch sent;
     Expect("x\x1A", "\r\n+CMGS: 1\r\n\r\nOK\r\n");
-    EXPECT_GE(ElapsedMs(sent), kNetworkDelayMs - 10);
-    EXPECT_LT(ElapsedMs(sent), kNetworkDelayMs + 400);
+    EXPECT_GE(sent.ElapsedMs(), kNetworkDelayMs - 10);
+    EXPECT_LT(sent.ElapsedMs(), kNetworkDelayMs + 400);
 }
 
 // Each ring is planned from the one before, so lateness must not add up over the rings.
@@ -208,9 +208,9 @@ TEST_F(LineTest, OutOfRangeTimingsAreBroughtIntoRange) {
         EXPECT_LE(rings.size() / 8, kWindowMs / modemsim::kMinRingPeriodMs + 10u);
         m_client->ReadFor(50ms);
         Expect("AT+CMGF=1;+CMGS=\"1\"\r", "\r\n> ");
-        const auto sent = ModemClient::Clock::now();
+        const Stopwatch sent;
         Expect("x\x1A", "\r\n+CMGS: 1\r\n\r\nOK\r\n");
-        EXPECT_LT(ElapsedMs(sent), 1000);
+        EXPECT_LT(sent.ElapsedMs(), 1000);
     }
 }
 

@@ -26,20 +26,20 @@ void ModemClient::Send(std::string_view bytes) {
                              static_cast<std::uint32_t>(bytes.size()), written);
 }
 
-std::string ModemClient::ReadOnce() {
-    std::uint8_t buffer[4096];
-    std::uint32_t received = 0;
-    platform::System().Read(m_device, buffer, sizeof buffer, received);
-    return std::string(reinterpret_cast<const char*>(buffer), received);
+std::string ModemClient::ReadUntil(std::chrono::steady_clock::time_point deadline,
+                                   std::size_t count) {
+    std::string bytes;
+    while (bytes.size() < count && std::chrono::steady_clock::now() < deadline) {
+        std::uint8_t buffer[4096];
+        std::uint32_t received = 0;
+        platform::System().Read(m_device, buffer, sizeof buffer, received);
+        bytes.append(reinterpret_cast<const char*>(buffer), received);
+    }
+    return bytes;
 }
 
 std::string ModemClient::ReadAtLeast(std::size_t count, std::chrono::milliseconds limit) {
-    const Clock::time_point deadline = Clock::now() + limit;
-    std::string bytes;
-    while (bytes.size() < count && Clock::now() < deadline) {
-        bytes += ReadOnce();
-    }
-    return bytes;
+    return ReadUntil(std::chrono::steady_clock::now() + limit, count);
 }
 
 std::string ModemClient::Exchange(std::string_view send, std::string_view expected,
@@ -48,22 +48,6 @@ std::string ModemClient::Exchange(std::string_view send, std::string_view expect
     return ReadAtLeast(expected.size(), limit);
 }
 
-std::vector<ModemClient::Chunk> ModemClient::ReadChunks(std::chrono::milliseconds window) {
-    const Clock::time_point deadline = Clock::now() + window;
-    std::vector<Chunk> chunks;
-    while (Clock::now() < deadline) {
-        std::string bytes = ReadOnce();
-        if (!bytes.empty()) {
-            chunks.push_back({Clock::now(), std::move(bytes)});
-        }
-    }
-    return chunks;
-}
-
 std::string ModemClient::ReadFor(std::chrono::milliseconds window) {
-    std::string bytes;
-    for (const Chunk& chunk : ReadChunks(window)) {
-        bytes += chunk.bytes;
-    }
-    return bytes;
+    return ReadUntil(std::chrono::steady_clock::now() + window, std::string::npos);
 }

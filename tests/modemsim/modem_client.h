@@ -5,18 +5,11 @@
 #include <chrono>
 #include <string>
 #include <string_view>
-#include <vector>
 
 #include "platform/core/handles.h"
 
 class ModemClient {
 public:
-    using Clock = std::chrono::steady_clock;
-    struct Chunk {
-        Clock::time_point time;
-        std::string bytes;
-    };
-
     explicit ModemClient(const std::string& devicePath);
     ~ModemClient();
     ModemClient(const ModemClient&) = delete;
@@ -26,15 +19,14 @@ public:
     void Send(std::string_view bytes);
     // What came until at least `count` bytes are in or `limit` has passed.
     std::string ReadAtLeast(std::size_t count, std::chrono::milliseconds limit);
-    // Sends a line and returns as many bytes as the expected answer has (or fewer on time-out).
+    // Sends and returns as many bytes as the expected answer has (or fewer on time-out).
     std::string Exchange(std::string_view send, std::string_view expected,
                          std::chrono::milliseconds limit = std::chrono::milliseconds(2000));
-    // Everything that comes within the window, read by read, with arrival times.
-    std::vector<Chunk> ReadChunks(std::chrono::milliseconds window);
+    // Everything that comes within the window.
     std::string ReadFor(std::chrono::milliseconds window);
 
 private:
-    std::string ReadOnce();
+    std::string ReadUntil(std::chrono::steady_clock::time_point deadline, std::size_t count);
 
     platform::DeviceHandle m_device;
 };

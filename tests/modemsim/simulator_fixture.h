@@ -4,19 +4,16 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <memory>
 
 #include "modem_client.h"
 #include "modemsim/simulator.h"
+#include "stopwatch.h"
 #include "trace_recorder.h"
 
 inline constexpr int kRingPeriodMs = 150;
 inline constexpr int kNetworkDelayMs = 120;
-
-inline long long ElapsedMs(ModemClient::Clock::time_point since) {
-    return std::chrono::duration_cast<std::chrono::milliseconds>(ModemClient::Clock::now() - since)
-        .count();
-}
 
 class SimulatorTest : public ::testing::Test {
 protected:
