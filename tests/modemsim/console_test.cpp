@@ -26,10 +26,10 @@ std::string Observable(const ModemState& state) {
         text += std::to_string(index) + sms.sender + sms.text + ";";
     }
     const auto& f = state.faults;
-    for (const long value : {long{f.silent}, long{f.errorAll}, long(f.errorCommands.size()),
-                             long{f.answerDelayMs}, long(f.splitBytes), long{f.splitGapMs},
-                             long{f.sendError.value_or(-1)}, long{state.emptyReadError},
-                             long(state.call.phase), long{state.settings.registration}}) {
+    for (const long value :
+         {long{f.silent}, long{f.errorAll}, long(f.errorCommands.size()), long{f.answerDelayMs},
+          long(f.splitBytes), long{f.splitGapMs}, long{f.sendError.value_or(-1)},
+          long{state.emptyReadError}, long(state.call.phase), long{state.settings.registration}}) {
         text += std::to_string(value) + ",";
     }
     return text;

@@ -1,32 +1,66 @@
 #pragma once
-// The terminal side of a simulator's pseudo-terminal, opened as a serial device like the programs
-// do, with short read time-outs so a test can wait for exact bytes or for silence.
+// The terminal side of a simulator's pseudo-terminal, held as a program holds its device, with
+// waits that block in poll() so a test can wait for exact bytes, for silence or for a hang-up.
+
+#include <fcntl.h>
+#include <poll.h>
+#include <unistd.h>
 
 #include <chrono>
 #include <string>
 #include <string_view>
 
-#include "platform/core/handles.h"
-
 class ModemClient {
 public:
-    explicit ModemClient(const std::string& devicePath);
-    ~ModemClient();
+    using Clock = std::chrono::steady_clock;
+
+    explicit ModemClient(const std::string& path)
+        : m_fd(::open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC)) {}
+    ~ModemClient() { ::close(m_fd); }
     ModemClient(const ModemClient&) = delete;
     ModemClient& operator=(const ModemClient&) = delete;
 
-    bool IsOpen() const { return m_device.IsValid(); }
-    void Send(std::string_view bytes);
+    bool IsOpen() const { return m_fd >= 0; }
+    ssize_t Write(std::string_view bytes) const {
+        return ::write(m_fd, bytes.data(), bytes.size());
+    }
+    void Send(std::string_view bytes) const { Write(bytes); }
+    // One read of what is there: -1 with errno when nothing is, 0 at end of file.
+    ssize_t Read() const {
+        char buffer[4096];
+        return ::read(m_fd, buffer, sizeof buffer);
+    }
+    // The events poll() reports within the time, 0 when none came.
+    short Poll(int timeoutMs) const {
+        pollfd fds{m_fd, POLLIN, 0};
+        return ::poll(&fds, 1, timeoutMs) == 1 ? fds.revents : 0;
+    }
+
     // What came until at least `count` bytes are in or `limit` has passed.
-    std::string ReadAtLeast(std::size_t count, std::chrono::milliseconds limit);
+    std::string ReadAtLeast(std::size_t count, std::chrono::milliseconds limit) const {
+        const Clock::time_point deadline = Clock::now() + limit;
+        std::string bytes;
+        for (auto left = limit; bytes.size() < count && left.count() > 0;
+             left =
+                 std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now())) {
+            char buffer[4096];
+            const ssize_t n = (Poll(static_cast<int>(left.count())) & POLLIN) != 0
+                                  ? ::read(m_fd, buffer, sizeof buffer)
+                                  : 0;
+            bytes.append(buffer, n > 0 ? static_cast<std::size_t>(n) : 0);
+        }
+        return bytes;
+    }
+    std::string ReadFor(std::chrono::milliseconds window) const {
+        return ReadAtLeast(std::string::npos, window);
+    }
     // Sends and returns as many bytes as the expected answer has (or fewer on time-out).
     std::string Exchange(std::string_view send, std::string_view expected,
-                         std::chrono::milliseconds limit = std::chrono::milliseconds(2000));
-    // Everything that comes within the window.
-    std::string ReadFor(std::chrono::milliseconds window);
+                         std::chrono::milliseconds limit = std::chrono::milliseconds(2000)) const {
+        Send(send);
+        return ReadAtLeast(expected.size(), limit);
+    }
 
 private:
-    std::string ReadUntil(std::chrono::steady_clock::time_point deadline, std::size_t count);
-
-    platform::DeviceHandle m_device;
+    const int m_fd;
 };

@@ -12,8 +12,8 @@
 #include <thread>
 
 #include "modem_client.h"
-#include "modemsim/console/run_mode.h"
 #include "modemsim/console/console_thread.h"
+#include "modemsim/console/run_mode.h"
 #include "platform/simhost/child_process.h"
 #include "platform/simhost/pseudo_terminal.h"
 

@@ -35,7 +35,8 @@ void TextMode(ModemState& state) {
 std::string Said(ModemSession& session, ModemState& state, const std::string& typed, bool split) {
     std::string said;
     for (std::size_t pos = 0; pos < typed.size(); pos += split ? 1 : typed.size()) {
-        for (const Output& output : session.Feed(state, typed.substr(pos, split ? 1 : typed.size()))) {
+        for (const Output& output :
+             session.Feed(state, typed.substr(pos, split ? 1 : typed.size()))) {
             said += output.bytes;
         }
     }
@@ -69,7 +70,7 @@ TEST(Session, CommandsAndTheirAnswers) {
          {{"AT\r\n", "AT\r\r\nOK\r\n"},
           {"at\r", "at\r\r\nOK\r\n"},
           {"aT+cmgf?\r\n", "aT+cmgf?\r\r\n+CMGF: 0\r\n\r\nOK\r\n"},
-          {"hello\r\n", "hello\r"},  // echoed, never answered
+          {"hello\r\n", "hello\r"},              // echoed, never answered
           {"A\nX\bT\r", "A\nX\bT\r\r\nOK\r\n"},  // a stray LF is no part of the line
           {"ATE0\r\n", "ATE0\r\r\nOK\r\n"},
           {"AT\r\n", "\r\nOK\r\n"},
@@ -169,31 +170,31 @@ TEST(Session, ReadingMarksReadAndDeletingEmpties) {
                "\",\"+393351391306\",,\"24/05/01,12:30:00+00\"\r\nciao\r\n\r\nOK\r\n";
     };
     RunScript({"storage",
-         TwoMessages,
-         {{"AT+CMGR=1\r", "\r\n+CMS ERROR: 303\r\n"},  // PDU mode first
-          {"AT+CMGF=1\r", "\r\nOK\r\n"},
-          {"AT+CMGR=1\r", read("UNREAD")},
-          {"AT+CMGR=1\r", read("READ")},
-          {"AT+CSCS=\"UCS2\";+CMGR=20\r",
-           "\r\n+CMGR: \"REC UNREAD\",\"004F00700065007200610074006F0072\",,"
-           "\"24/05/01,12:30:00+00\"\r\n00480069\r\n\r\nOK\r\n"},
-          {"AT+CMGR=2\r", "\r\nOK\r\n"},
-          {"AT+CMGR=0\r", "\r\n+CMS ERROR: 321\r\n"},
-          {"AT+CMGR=21\r", "\r\n+CMS ERROR: 321\r\n"},
-          {"AT+CMGR=x\r", "\r\n+CMS ERROR: 321\r\n"},
-          {"AT+CMGD=1\r", "\r\nOK\r\n"},
-          {"AT+CMGD=1\r", "\r\nOK\r\n"},
-          {"AT+CMGD=21\r", "\r\n+CMS ERROR: 321\r\n"},
-          {"AT+CMGD=1,5\r", "\r\nERROR\r\n"},
-          {"AT+CMGR=1\r", "\r\nOK\r\n"}}});
-    const ModemState state = RunScript({"empty read error",
-                                  [](ModemState& s) {
-                                      TwoMessages(s);
-                                      s.settings.textMode = true;
-                                      s.emptyReadError = true;
-                                  },
-                                  {{"AT+CMGR=2\r", "\r\n+CMS ERROR: 321\r\n"},
-                                   {"AT+CMGD=1,4\r", "\r\nOK\r\n"}}});
+               TwoMessages,
+               {{"AT+CMGR=1\r", "\r\n+CMS ERROR: 303\r\n"},  // PDU mode first
+                {"AT+CMGF=1\r", "\r\nOK\r\n"},
+                {"AT+CMGR=1\r", read("UNREAD")},
+                {"AT+CMGR=1\r", read("READ")},
+                {"AT+CSCS=\"UCS2\";+CMGR=20\r",
+                 "\r\n+CMGR: \"REC UNREAD\",\"004F00700065007200610074006F0072\",,"
+                 "\"24/05/01,12:30:00+00\"\r\n00480069\r\n\r\nOK\r\n"},
+                {"AT+CMGR=2\r", "\r\nOK\r\n"},
+                {"AT+CMGR=0\r", "\r\n+CMS ERROR: 321\r\n"},
+                {"AT+CMGR=21\r", "\r\n+CMS ERROR: 321\r\n"},
+                {"AT+CMGR=x\r", "\r\n+CMS ERROR: 321\r\n"},
+                {"AT+CMGD=1\r", "\r\nOK\r\n"},
+                {"AT+CMGD=1\r", "\r\nOK\r\n"},
+                {"AT+CMGD=21\r", "\r\n+CMS ERROR: 321\r\n"},
+                {"AT+CMGD=1,5\r", "\r\nERROR\r\n"},
+                {"AT+CMGR=1\r", "\r\nOK\r\n"}}});
+    const ModemState state =
+        RunScript({"empty read error",
+                   [](ModemState& s) {
+                       TwoMessages(s);
+                       s.settings.textMode = true;
+                       s.emptyReadError = true;
+                   },
+                   {{"AT+CMGR=2\r", "\r\n+CMS ERROR: 321\r\n"}, {"AT+CMGD=1,4\r", "\r\nOK\r\n"}}});
     EXPECT_TRUE(state.storage.Occupied().empty());
 }
 
@@ -211,25 +212,25 @@ TEST(Session, SendingKeepsTheTextAsTyped) {
 
     const std::string flood = std::string(3000, 'w') + "\x1A";
     state = RunScript({"PDU, text, cancel, bounds",
-                 EchoOff,
-                 {{"AT+CMGS=0\r", "\r\n+CMS ERROR: 304\r\n"},  // PDU mode: a length in octets
-                  {"AT+CMGS=3\r", "\r\n> "},
-                  {"0011AB\x1A", "\r\n+CMGS: 1\r\n\r\nOK\r\n"},
-                  {"AT+CMGF=1\r", "\r\nOK\r\n"},
-                  {"AT+CMGS=\"123\"\r", "\r\n> "},
-                  {"never sent\x1B", "\r\nOK\r\n"},
-                  {"AT+CMGS=\"123\"\r", "\r\n> "},
-                  {flood, "\r\n+CMS ERROR: 305\r\n"},
-                  {"AT+CMGS=\"123\"\r", "\r\n> "},
-                  {"hello\r\n\x1A", "\r\n+CMGS: 2\r\n\r\nOK\r\n"},
-                  {"AT+CMGS=\"\"\r", "\r\n+CMS ERROR: 305\r\n"},
-                  {"AT+CMGS=123\r", "\r\n+CMS ERROR: 305\r\n"},
-                  {"AT+CMGS\r", "\r\nERROR\r\n"},
-                  {"AT+CSCS=\"UCS2\"\r", "\r\nOK\r\n"},
-                  {"AT+CMGS=\"002B0031\"\r", "\r\n> "},
-                  {"00680069\r\n\x1A", "\r\n+CMGS: 3\r\n\r\nOK\r\n"},
-                  {"AT+CMGS=\"002B0031\"\r", "\r\n> "},
-                  {"0068006\x1A", "\r\n+CMS ERROR: 305\r\n"}}});
+                       EchoOff,
+                       {{"AT+CMGS=0\r", "\r\n+CMS ERROR: 304\r\n"},  // PDU mode: a length in octets
+                        {"AT+CMGS=3\r", "\r\n> "},
+                        {"0011AB\x1A", "\r\n+CMGS: 1\r\n\r\nOK\r\n"},
+                        {"AT+CMGF=1\r", "\r\nOK\r\n"},
+                        {"AT+CMGS=\"123\"\r", "\r\n> "},
+                        {"never sent\x1B", "\r\nOK\r\n"},
+                        {"AT+CMGS=\"123\"\r", "\r\n> "},
+                        {flood, "\r\n+CMS ERROR: 305\r\n"},
+                        {"AT+CMGS=\"123\"\r", "\r\n> "},
+                        {"hello\r\n\x1A", "\r\n+CMGS: 2\r\n\r\nOK\r\n"},
+                        {"AT+CMGS=\"\"\r", "\r\n+CMS ERROR: 305\r\n"},
+                        {"AT+CMGS=123\r", "\r\n+CMS ERROR: 305\r\n"},
+                        {"AT+CMGS\r", "\r\nERROR\r\n"},
+                        {"AT+CSCS=\"UCS2\"\r", "\r\nOK\r\n"},
+                        {"AT+CMGS=\"002B0031\"\r", "\r\n> "},
+                        {"00680069\r\n\x1A", "\r\n+CMGS: 3\r\n\r\nOK\r\n"},
+                        {"AT+CMGS=\"002B0031\"\r", "\r\n> "},
+                        {"0068006\x1A", "\r\n+CMS ERROR: 305\r\n"}}});
     ASSERT_EQ(state.outbox.size(), 3u);
     EXPECT_TRUE(state.outbox[0].pdu);
     EXPECT_EQ(state.outbox[0].text, "0011AB");

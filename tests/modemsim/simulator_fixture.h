@@ -41,11 +41,10 @@ protected:
 
     // What the modem wrote, as its trace saw it, once `done` holds for it (or after 3 s).
     TraceRecorder::Entries Written(const std::function<bool(const TraceRecorder::Entries&)>& done) {
-        return TraceRecorder::Only(
-            m_trace->WaitFor([&](const TraceRecorder::Entries& all) {
-                return done(TraceRecorder::Only(all, '>'));
-            }),
-            '>');
+        return TraceRecorder::Only(m_trace->WaitFor([&](const TraceRecorder::Entries& all) {
+            return done(TraceRecorder::Only(all, '>'));
+        }),
+                                   '>');
     }
 
     std::unique_ptr<TraceRecorder> m_trace;

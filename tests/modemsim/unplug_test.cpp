@@ -1,10 +1,6 @@
 // A modem pulled off the line: the simulator closes its side of the pseudo-terminal, and whoever
 // holds the device sees a hang-up at once instead of silence.
 
-#include <fcntl.h>
-#include <poll.h>
-#include <unistd.h>
-
 #include <cerrno>
 #include <thread>
 
@@ -13,30 +9,6 @@
 namespace {
 
 using namespace std::chrono_literals;
-
-// The device as a program holds it, without the platform layer in between.
-class RawDevice {
-public:
-    explicit RawDevice(const std::string& path)
-        : m_fd(::open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC)) {}
-    ~RawDevice() { ::close(m_fd); }
-    RawDevice(const RawDevice&) = delete;
-    RawDevice& operator=(const RawDevice&) = delete;
-
-    // The events poll() reports within the time, 0 when none came.
-    short PollIn(int timeoutMs) const {
-        pollfd fds{m_fd, POLLIN, 0};
-        return ::poll(&fds, 1, timeoutMs) == 1 ? fds.revents : 0;
-    }
-    ssize_t Read() const {
-        char buffer[64];
-        return ::read(m_fd, buffer, sizeof buffer);
-    }
-    ssize_t Write(const std::string& bytes) const { return ::write(m_fd, bytes.data(), bytes.size()); }
-
-private:
-    const int m_fd;
-};
 
 class UnplugTest : public SimulatorTest {
 protected:
@@ -47,15 +19,15 @@ protected:
 };
 
 TEST_F(UnplugTest, HeldDeviceIsHungUpAtOnceAndItsPathGoesAway) {
-    RawDevice device(m_simulator->DevicePath());
+    ModemClient device(m_simulator->DevicePath());
     ASSERT_GT(device.Write("AT\r\n"), 0);
-    ASSERT_NE(device.PollIn(1000) & POLLIN, 0);  // the modem answers while plugged in
+    ASSERT_NE(device.Poll(1000) & POLLIN, 0);  // the modem answers while plugged in
     std::this_thread::sleep_for(50ms);
     while (device.Read() > 0) {
     }
     m_simulator->Unplug();
     Stopwatch unplugged;
-    EXPECT_NE(device.PollIn(2000) & (POLLHUP | POLLERR), 0);
+    EXPECT_NE(device.Poll(2000) & (POLLHUP | POLLERR), 0);
     EXPECT_LT(unplugged.ElapsedMs(), 100);
     // Not once, but every time: a reader that loops on the device gets no data, ever. A failed
     // read is end of file, or an I/O error (EIO) as a hung-up tty gives.
@@ -68,12 +40,12 @@ TEST_F(UnplugTest, HeldDeviceIsHungUpAtOnceAndItsPathGoesAway) {
 }
 
 TEST_F(UnplugTest, ReadBlockedOnTheDeviceWakesAtOnce) {
-    RawDevice device(m_simulator->DevicePath());
+    ModemClient device(m_simulator->DevicePath());
     short events = 0;
     long long waited = 0;
     std::thread reader([&] {
         const Stopwatch watch;
-        events = device.PollIn(5000);
+        events = device.Poll(5000);
         waited = watch.ElapsedMs();
     });
     std::this_thread::sleep_for(100ms);
@@ -84,7 +56,7 @@ TEST_F(UnplugTest, ReadBlockedOnTheDeviceWakesAtOnce) {
 }
 
 TEST_F(UnplugTest, OutputInFlightRingsAndVerbsAfterwardsEndQuietly) {
-    RawDevice device(m_simulator->DevicePath());
+    ModemClient device(m_simulator->DevicePath());
     // The modem is in the middle of a long write (nobody reads it) and rings every period.
     m_simulator->InjectRaw(std::string(256 * 1024, 'x'));
     ASSERT_TRUE(m_simulator->Ring(std::string("+8613912345678")).ok);
