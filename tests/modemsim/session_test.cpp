@@ -1,10 +1,8 @@
 // What the modem answers, without a pseudo-terminal: scripts of (bytes typed, bytes answered) run
-// on a ModemSession and its state. Every script runs twice, as typed and byte by byte, because the
-// answers must not depend on how the terminal's reads are chunked.
+// on a ModemSession from a starting state. Every script runs twice, as typed and byte by byte,
+// because the answers must not depend on how the terminal's reads are chunked.
 
 #include <gtest/gtest.h>
-
-#include <functional>
 
 #include "modemsim/at/modem_session.h"
 #include "modemsim/at/reply.h"
@@ -18,233 +16,198 @@ struct Step {
     std::string said;
 };
 
-struct Script {
-    const char* name;
-    std::function<void(ModemState&)> setUp;
-    std::vector<Step> steps;
-};
-
-void EchoOff(ModemState& state) {
-    state.settings.echo = false;
+ModemState Modem(bool echo = false, bool textMode = false) {
+    ModemState state;
+    state.settings.echo = echo;
+    state.settings.textMode = textMode;
+    return state;
 }
-void TextMode(ModemState& state) {
-    state.settings.echo = false;
-    state.settings.textMode = true;
+
+template <typename Change>
+ModemState With(ModemState state, Change change) {
+    change(state);
+    return state;
 }
 
 std::string Said(ModemSession& session, ModemState& state, const std::string& typed, bool split) {
     std::string said;
-    for (std::size_t pos = 0; pos < typed.size(); pos += split ? 1 : typed.size()) {
-        for (const Output& output :
-             session.Feed(state, typed.substr(pos, split ? 1 : typed.size()))) {
+    const std::size_t chunk = split ? 1 : typed.size();
+    for (std::size_t pos = 0; pos < typed.size(); pos += chunk) {
+        for (const Output& output : session.Feed(state, typed.substr(pos, chunk))) {
             said += output.bytes;
         }
     }
     return said;
 }
 
-// The state after the script, as typed.
-ModemState RunScript(const Script& script) {
-    ModemState result;
+// The state after the script.
+ModemState Answers(const char* name, const ModemState& start, const std::vector<Step>& steps) {
+    ModemState state;
     for (const bool split : {true, false}) {
-        ModemState state;
-        if (script.setUp) {
-            script.setUp(state);
-        }
+        state = start;
         ModemSession session;
-        for (const Step& step : script.steps) {
-            SCOPED_TRACE(testing::Message() << script.name << (split ? ", byte by byte" : "")
+        for (const Step& step : steps) {
+            SCOPED_TRACE(testing::Message() << name << (split ? ", byte by byte" : "")
                                             << ", typed: " << step.typed.substr(0, 40));
             EXPECT_EQ(Said(session, state, step.typed, split), step.said);
         }
-        result = state;
     }
-    return result;
+    return state;
 }
 
-TEST(Session, CommandsAndTheirAnswers) {
-    const std::string atBound = "AT" + std::string(510, ' ') + "\r";
-    const std::vector<Script> scripts = {
-        {"echo as typed, verbose codes",
-         nullptr,
-         {{"AT\r\n", "AT\r\r\nOK\r\n"},
-          {"at\r", "at\r\r\nOK\r\n"},
-          {"aT+cmgf?\r\n", "aT+cmgf?\r\r\n+CMGF: 0\r\n\r\nOK\r\n"},
-          {"hello\r\n", "hello\r"},              // echoed, never answered
-          {"A\nX\bT\r", "A\nX\bT\r\r\nOK\r\n"},  // a stray LF is no part of the line
-          {"ATE0\r\n", "ATE0\r\r\nOK\r\n"},
-          {"AT\r\n", "\r\nOK\r\n"},
-          {"ATE2\r\n", "\r\nERROR\r\n"},
-          {"ATZ\r\n", "\r\nOK\r\n"},  // restores echo
-          {"AT\r", "AT\r\r\nOK\r\n"}}},
-        {"settings read, test and reject",
-         EchoOff,
-         {{"AT+CMGF=1\r\n", "\r\nOK\r\n"},
-          {"AT+CMGF?\r\n", "\r\n+CMGF: 1\r\n\r\nOK\r\n"},
-          {"AT+CMGF=?\r\n", "\r\n+CMGF: (0,1)\r\n\r\nOK\r\n"},
-          {"AT+CMGF=2\r\n", "\r\nERROR\r\n"},
-          {"AT+CSCS=\"UCS2\";+CSCS?\r\n", "\r\n+CSCS: \"UCS2\"\r\n\r\nOK\r\n"},
-          {"AT+CSCS=\"LATIN9\"\r\n", "\r\nERROR\r\n"},
-          {"AT+CSCS=GSM\r\n", "\r\nERROR\r\n"},
-          {"AT+CSCS=\"gsm\"\r\n", "\r\nOK\r\n"},
-          {"AT+CLIP=1;+CLIP?\r\n", "\r\n+CLIP: 1,1\r\n\r\nOK\r\n"},
-          {"AT+CLIP=3\r\n", "\r\nERROR\r\n"},
-          {"AT+IPR=12345\r\n", "\r\nERROR\r\n"},
-          {"AT+IPR=9600;+IPR?\r\n", "\r\n+IPR: 9600\r\n\r\nOK\r\n"},
-          {"AT+CREG=1;+CREG?\r\n", "\r\n+CREG: 1,1\r\n\r\nOK\r\n"},
-          {"AT+CREG=2;+CREG?\r\n", "\r\n+CREG: 2,1,\"00A1\",\"1B2C\"\r\n\r\nOK\r\n"},
-          {"AT+CREG=3\r\n", "\r\nERROR\r\n"},
-          {"AT+CGMI\r\n", "\r\nERROR\r\n"},
-          {"AT+CHUP=?\r\n", "\r\nOK\r\n"},
-          {"AT+CMGF?;+BOGUS;+CMGF=0\r\n", "\r\n+CMGF: 1\r\n\r\nERROR\r\n"},  // stops there
-          {"AT+CMGF?\r\n", "\r\n+CMGF: 1\r\n\r\nOK\r\n"}}},
-        {"service centre forms",
-         EchoOff,
-         {{"AT+CSCA=\"+8613800200500\",145;+CSCA?\r",
-           "\r\n+CSCA: \"+8613800200500\",145\r\n\r\nOK\r\n"},
-          {"AT+CSCA=+8613800200501,145;+CSCA?\r",
-           "\r\n+CSCA: \"+8613800200501\",145\r\n\r\nOK\r\n"},
-          {"AT+CSCA=\"0123\";+CSCA?\r", "\r\n+CSCA: \"0123\",129\r\n\r\nOK\r\n"},
-          {"AT+CSCA=\"+86\",145,145\r", "\r\nERROR\r\n"},
-          {"AT+CSCA=\"+86abc\",145\r", "\r\nERROR\r\n"},
-          {"AT+CSCA=\"+86\",99\r", "\r\nERROR\r\n"},
-          {"AT+CSCA=\"\"\r", "\r\nERROR\r\n"},
-          {"AT+CSCS=\"UCS2\";+CSCA?\r", "\r\n+CSCA: \"0030003100320033\",129\r\n\r\nOK\r\n"},
-          {"AT+CSCA=\"002B0039\",145\r", "\r\nOK\r\n"},
-          {"AT+CSCS=\"IRA\";+CSCA?\r", "\r\n+CSCA: \"+9\",145\r\n\r\nOK\r\n"}}},
-        {"bad bytes and overlong lines change nothing",
-         EchoOff,
-         {{"AT+CMGF=1\r\n", "\r\nOK\r\n"},
-          {atBound, "\r\nOK\r\n"},
-          {"X" + atBound, "\r\nERROR\r\n"},
-          {"AT+CMGF=\x01\r\n", "\r\nERROR\r\n"},
-          {"\xFF\xFE\r\n", ""},
-          {std::string("AT\0\r\n", 5), "\r\nERROR\r\n"},
-          {std::string(20000, 'A') + "\r\nAT\r\n", "\r\nERROR\r\n\r\nOK\r\n"},
-          {"AT+CMGF?\r\n", "\r\n+CMGF: 1\r\n\r\nOK\r\n"}}},
-        {"calls",
-         EchoOff,
-         {{"ATA\r", "\r\nNO CARRIER\r\n"},
-          {"ATD123\r", "\r\nNO CARRIER\r\n"},  // a data call
-          {"ATD;\r", "\r\nERROR\r\n"},
-          {"ATDx1;\r", "\r\nERROR\r\n"},
-          {"ATD+39 02 1234;\r", "\r\nOK\r\n"},
-          {"ATD456;\r", "\r\nERROR\r\n"},  // already in a call
-          {"ATH1\r", "\r\nERROR\r\n"},
-          {"ATH0\r", "\r\nOK\r\n"},
-          {"ATD456;\r", "\r\nOK\r\n"},
-          {"AT+CHUP\r", "\r\nOK\r\n"},
-          {"ATH\r", "\r\nOK\r\n"}}},
-        {"an incoming call is answered",
-         [](ModemState& state) {
-             EchoOff(state);
-             state.call.phase = CallPhase::kRinging;
-         },
-         {{"ATA\r", "\r\nOK\r\n"}, {"ATA\r", "\r\nNO CARRIER\r\n"}}},
-    };
-    for (const Script& script : scripts) {
-        RunScript(script);
-    }
+const std::string kOk = "\r\nOK\r\n";
+const std::string kError = "\r\nERROR\r\n";
+const std::string kNoCarrier = "\r\nNO CARRIER\r\n";
+
+TEST(Session, EchoAndLineEditing) {
+    const std::string atBound = "AT" + std::string(510, ' ') + "\r";  // 512 bytes before the CR
+    Answers("echo", Modem(true),
+            {{"AT\r\n", "AT\r" + kOk},
+             {"aT+cmgf?\r\n", "aT+cmgf?\r\r\n+CMGF: 0\r\n" + kOk},
+             {"hello\r\n", "hello\r"},          // echoed, never answered
+             {"A\nX\bT\r", "A\nX\bT\r" + kOk},  // a stray LF is no part of the line
+             {"ATE2\r", "ATE2\r" + kError},
+             {"ATE0\r\n", "ATE0\r" + kOk},
+             {"AT\r", kOk},
+             {"ATZ\r", kOk},  // restores echo
+             {"AT\r", "AT\r" + kOk}});
+    Answers("bad bytes and overlong lines change nothing", Modem(),
+            {{"AT+CMGF=1\r\n", kOk},
+             {atBound, kOk},
+             {"X" + atBound, kError},
+             {"AT+CMGF=\x01\r\n", kError},
+             {"\xFF\xFE\r\n", ""},
+             {std::string("AT\0\r\n", 5), kError},
+             {std::string(20000, 'A') + "\r\nAT\r\n", kError + kOk},
+             {"AT+CMGF?\r\n", "\r\n+CMGF: 1\r\n" + kOk}});
 }
 
-TEST(Session, CallStateFollowsTheCommands) {
-    ModemState state = RunScript({"dial", EchoOff, {{"ATD+39 02 1234;\r", "\r\nOK\r\n"}}});
-    EXPECT_EQ(state.call.phase, CallPhase::kActive);
+TEST(Session, SettingsReadTestAndReject) {
+    Answers("settings", Modem(),
+            {{"AT+CMGF=1;+CMGF?\r", "\r\n+CMGF: 1\r\n" + kOk},
+             {"AT+CMGF=?\r", "\r\n+CMGF: (0,1)\r\n" + kOk},
+             {"AT+CMGF=2\r", kError},
+             {"AT+CSCS=\"UCS2\";+CSCS?\r", "\r\n+CSCS: \"UCS2\"\r\n" + kOk},
+             {"AT+CSCS=\"LATIN9\"\r", kError},
+             {"AT+CSCS=GSM\r", kError},
+             {"AT+CSCS=\"gsm\"\r", kOk},
+             {"AT+CLIP=1;+CLIP?\r", "\r\n+CLIP: 1,1\r\n" + kOk},
+             {"AT+CLIP=3\r", kError},
+             {"AT+IPR=12345\r", kError},
+             {"AT+IPR=9600;+IPR?\r", "\r\n+IPR: 9600\r\n" + kOk},
+             {"AT+CREG=1;+CREG?\r", "\r\n+CREG: 1,1\r\n" + kOk},
+             {"AT+CREG=2;+CREG?\r", "\r\n+CREG: 2,1,\"00A1\",\"1B2C\"\r\n" + kOk},
+             {"AT+CREG=3\r", kError},
+             {"AT+CGMI\r", kError},
+             {"AT+CHUP=?\r", kOk},
+             {"AT+CMGF?;+BOGUS;+CMGF=0\r", "\r\n+CMGF: 1\r\n" + kError},  // stops at the error
+             {"AT+CMGF?\r", "\r\n+CMGF: 1\r\n" + kOk}});
+    Answers(
+        "service centre", Modem(),
+        {{"AT+CSCA=\"+8613800200500\",145;+CSCA?\r", "\r\n+CSCA: \"+8613800200500\",145\r\n" + kOk},
+         {"AT+CSCA=+8613800200501,145;+CSCA?\r", "\r\n+CSCA: \"+8613800200501\",145\r\n" + kOk},
+         {"AT+CSCA=\"0123\";+CSCA?\r", "\r\n+CSCA: \"0123\",129\r\n" + kOk},
+         {"AT+CSCA=\"+86\",145,145\r", kError},
+         {"AT+CSCA=\"+86abc\",145\r", kError},
+         {"AT+CSCA=\"+86\",99\r", kError},
+         {"AT+CSCA=\"\"\r", kError},
+         {"AT+CSCS=\"UCS2\";+CSCA?\r", "\r\n+CSCA: \"0030003100320033\",129\r\n" + kOk},
+         {"AT+CSCA=\"002B0039\",145\r", kOk},
+         {"AT+CSCS=\"IRA\";+CSCA?\r", "\r\n+CSCA: \"+9\",145\r\n" + kOk}});
+}
+
+TEST(Session, Calls) {
+    const ModemState state = Answers("calls", Modem(),
+                                     {{"ATA\r", kNoCarrier},
+                                      {"ATD123\r", kNoCarrier},  // a data call
+                                      {"ATD;\r", kError},
+                                      {"ATDx1;\r", kError},
+                                      {"ATD456;\r", kOk},
+                                      {"ATD789;\r", kError},  // already in a call
+                                      {"ATH1\r", kError},
+                                      {"ATH0\r", kOk},
+                                      {"ATD+39 02 1234;\r", kOk}});
     EXPECT_EQ(state.call.number, "+39021234");
-    const std::uint64_t generation = state.call.generation;
-    ModemSession session;
-    session.Feed(state, "ATH\r");
-    EXPECT_EQ(state.call.phase, CallPhase::kIdle);
-    EXPECT_GT(state.call.generation, generation);  // a RING tick of the old call stops
-}
-
-void TwoMessages(ModemState& state) {
-    EchoOff(state);
-    state.storage.Put(1, {"+393351391306", "ciao", "24/05/01,12:30:00+00", false});
-    state.storage.Put(20, {"Operator", "Hi", "24/05/01,12:30:00+00", false});
+    Answers("answered", With(Modem(), [](ModemState& s) { s.call.phase = CallPhase::kRinging; }),
+            {{"ATA\r", kOk}, {"ATA\r", kNoCarrier}, {"AT+CHUP\r", kOk}, {"ATH\r", kOk}});
 }
 
 TEST(Session, ReadingMarksReadAndDeletingEmpties) {
-    const auto read = [&](const char* status) {
+    const auto read = [](const char* status) {
         return "\r\n+CMGR: \"REC " + std::string(status) +
-               "\",\"+393351391306\",,\"24/05/01,12:30:00+00\"\r\nciao\r\n\r\nOK\r\n";
+               "\",\"+393351391306\",,\"24/05/01,12:30:00+00\"\r\nciao\r\n" + kOk;
     };
-    RunScript({"storage",
-               TwoMessages,
-               {{"AT+CMGR=1\r", "\r\n+CMS ERROR: 303\r\n"},  // PDU mode first
-                {"AT+CMGF=1\r", "\r\nOK\r\n"},
-                {"AT+CMGR=1\r", read("UNREAD")},
-                {"AT+CMGR=1\r", read("READ")},
-                {"AT+CSCS=\"UCS2\";+CMGR=20\r",
-                 "\r\n+CMGR: \"REC UNREAD\",\"004F00700065007200610074006F0072\",,"
-                 "\"24/05/01,12:30:00+00\"\r\n00480069\r\n\r\nOK\r\n"},
-                {"AT+CMGR=2\r", "\r\nOK\r\n"},
-                {"AT+CMGR=0\r", "\r\n+CMS ERROR: 321\r\n"},
-                {"AT+CMGR=21\r", "\r\n+CMS ERROR: 321\r\n"},
-                {"AT+CMGR=x\r", "\r\n+CMS ERROR: 321\r\n"},
-                {"AT+CMGD=1\r", "\r\nOK\r\n"},
-                {"AT+CMGD=1\r", "\r\nOK\r\n"},
-                {"AT+CMGD=21\r", "\r\n+CMS ERROR: 321\r\n"},
-                {"AT+CMGD=1,5\r", "\r\nERROR\r\n"},
-                {"AT+CMGR=1\r", "\r\nOK\r\n"}}});
-    const ModemState state =
-        RunScript({"empty read error",
-                   [](ModemState& s) {
-                       TwoMessages(s);
-                       s.settings.textMode = true;
-                       s.emptyReadError = true;
-                   },
-                   {{"AT+CMGR=2\r", "\r\n+CMS ERROR: 321\r\n"}, {"AT+CMGD=1,4\r", "\r\nOK\r\n"}}});
-    EXPECT_TRUE(state.storage.Occupied().empty());
+    const auto stored = [](ModemState& s) {
+        s.storage.Put(1, {"+393351391306", "ciao", "24/05/01,12:30:00+00", false});
+        s.storage.Put(20, {"Operator", "Hi", "24/05/01,12:30:00+00", false});
+    };
+    Answers("storage", With(Modem(), stored),
+            {{"AT+CMGR=1\r", "\r\n+CMS ERROR: 303\r\n"},  // PDU mode first
+             {"AT+CMGF=1;+CMGR=1\r", read("UNREAD")},
+             {"AT+CMGR=1\r", read("READ")},
+             {"AT+CSCS=\"UCS2\";+CMGR=20\r",
+              "\r\n+CMGR: \"REC UNREAD\",\"004F00700065007200610074006F0072\",,"
+              "\"24/05/01,12:30:00+00\"\r\n00480069\r\n" +
+                  kOk},
+             {"AT+CMGR=2\r", kOk},
+             {"AT+CMGR=0\r", "\r\n+CMS ERROR: 321\r\n"},
+             {"AT+CMGR=21\r", "\r\n+CMS ERROR: 321\r\n"},
+             {"AT+CMGR=x\r", "\r\n+CMS ERROR: 321\r\n"},
+             {"AT+CMGD=1\r", kOk},
+             {"AT+CMGD=1\r", kOk},
+             {"AT+CMGD=21\r", "\r\n+CMS ERROR: 321\r\n"},
+             {"AT+CMGD=1,5\r", kError},
+             {"AT+CMGR=1\r", kOk}});
+    const ModemState emptied =
+        Answers("empty read error",
+                With(Modem(false, true),
+                     [&](ModemState& s) {
+                         stored(s);
+                         s.emptyReadError = true;
+                     }),
+                {{"AT+CMGR=2\r", "\r\n+CMS ERROR: 321\r\n"}, {"AT+CMGD=1,4\r", kOk}});
+    EXPECT_TRUE(emptied.storage.Occupied().empty());
 }
 
 TEST(Session, SendingKeepsTheTextAsTyped) {
-    ModemState state = RunScript(
-        {"with echo",
-         [](ModemState& s) { s.settings.textMode = true; },
-         {{"AT+CMGS=\"+39555\"\r\n", "AT+CMGS=\"+39555\"\r\r\n> "},  // the LF starts no text
-          {"line one\rline two\r\n\x1A", "line one\rline two\r\n\r\n+CMGS: 1\r\n\r\nOK\r\n"},
-          {"AT+CMGS=\"1\"\r", "AT+CMGS=\"1\"\r\r\n> "},
-          {"abc\x1B", "abc\r\nOK\r\n"}}});  // ESC cancels, unechoed
+    ModemState state =
+        Answers("with echo", Modem(true, true),
+                {{"AT+CMGS=\"+39555\"\r\n", "AT+CMGS=\"+39555\"\r\r\n> "},  // the LF starts no text
+                 {"line one\rline two\r\n\x1A", "line one\rline two\r\n\r\n+CMGS: 1\r\n" + kOk},
+                 {"AT+CMGS=\"1\"\r", "AT+CMGS=\"1\"\r\r\n> "},
+                 {"abc\x1B", "abc" + kOk}});  // ESC cancels, unechoed
     ASSERT_EQ(state.outbox.size(), 1u);
     EXPECT_EQ(state.outbox[0].destination, "+39555");
     EXPECT_EQ(state.outbox[0].text, "line one\rline two\r\n");
 
-    const std::string flood = std::string(3000, 'w') + "\x1A";
-    state = RunScript({"PDU, text, cancel, bounds",
-                       EchoOff,
-                       {{"AT+CMGS=0\r", "\r\n+CMS ERROR: 304\r\n"},  // PDU mode: a length in octets
-                        {"AT+CMGS=3\r", "\r\n> "},
-                        {"0011AB\x1A", "\r\n+CMGS: 1\r\n\r\nOK\r\n"},
-                        {"AT+CMGF=1\r", "\r\nOK\r\n"},
-                        {"AT+CMGS=\"123\"\r", "\r\n> "},
-                        {"never sent\x1B", "\r\nOK\r\n"},
-                        {"AT+CMGS=\"123\"\r", "\r\n> "},
-                        {flood, "\r\n+CMS ERROR: 305\r\n"},
-                        {"AT+CMGS=\"123\"\r", "\r\n> "},
-                        {"hello\r\n\x1A", "\r\n+CMGS: 2\r\n\r\nOK\r\n"},
-                        {"AT+CMGS=\"\"\r", "\r\n+CMS ERROR: 305\r\n"},
-                        {"AT+CMGS=123\r", "\r\n+CMS ERROR: 305\r\n"},
-                        {"AT+CMGS\r", "\r\nERROR\r\n"},
-                        {"AT+CSCS=\"UCS2\"\r", "\r\nOK\r\n"},
-                        {"AT+CMGS=\"002B0031\"\r", "\r\n> "},
-                        {"00680069\r\n\x1A", "\r\n+CMGS: 3\r\n\r\nOK\r\n"},
-                        {"AT+CMGS=\"002B0031\"\r", "\r\n> "},
-                        {"0068006\x1A", "\r\n+CMS ERROR: 305\r\n"}}});
+    state = Answers("PDU, text, cancel, bounds", Modem(),
+                    {{"AT+CMGS=0\r", "\r\n+CMS ERROR: 304\r\n"},  // PDU mode: a length in octets
+                     {"AT+CMGS=3\r", "\r\n> "},
+                     {"0011AB\x1A", "\r\n+CMGS: 1\r\n" + kOk},
+                     {"AT+CMGF=1;+CMGS=\"123\"\r", "\r\n> "},
+                     {"never sent\x1B", kOk},
+                     {"AT+CMGS=\"123\"\r", "\r\n> "},
+                     {std::string(3000, 'w') + "\x1A", "\r\n+CMS ERROR: 305\r\n"},
+                     {"AT+CMGS=\"123\"\r", "\r\n> "},
+                     {"hello\r\n\x1A", "\r\n+CMGS: 2\r\n" + kOk},
+                     {"AT+CMGS=\"\"\r", "\r\n+CMS ERROR: 305\r\n"},
+                     {"AT+CMGS=123\r", "\r\n+CMS ERROR: 305\r\n"},
+                     {"AT+CMGS\r", kError},
+                     {"AT+CSCS=\"UCS2\";+CMGS=\"002B0031\"\r", "\r\n> "},
+                     {"00680069\r\n\x1A", "\r\n+CMGS: 3\r\n" + kOk},
+                     {"AT+CMGS=\"002B0031\"\r", "\r\n> "},
+                     {"0068006\x1A", "\r\n+CMS ERROR: 305\r\n"}});
     ASSERT_EQ(state.outbox.size(), 3u);
     EXPECT_TRUE(state.outbox[0].pdu);
     EXPECT_EQ(state.outbox[0].text, "0011AB");
     EXPECT_EQ(state.outbox[1].text, "hello\r\n");
     EXPECT_EQ(state.outbox[2].destination, "+1");
     EXPECT_EQ(state.outbox[2].text, "hi");
-    EXPECT_EQ(state.outbox[2].reference, 3);
 }
 
 // The reference runs 0..255 and round; the outbox keeps the latest messages only.
 TEST(Session, ReferencesWrapAndTheOutboxIsBounded) {
-    ModemState state;
-    TextMode(state);
-    state.nextReference = 255;
+    ModemState state = With(Modem(false, true), [](ModemState& s) { s.nextReference = 255; });
     ModemSession session;
     for (std::size_t i = 0; i < kOutboxLimit + 2; ++i) {
         session.Feed(state, "AT+CMGS=\"1\"\rx\x1A");
@@ -254,50 +217,30 @@ TEST(Session, ReferencesWrapAndTheOutboxIsBounded) {
 }
 
 TEST(Session, FaultsRefuseOrSilenceTheModem) {
-    const std::vector<Script> scripts = {
-        {"silent: heard nothing",
-         [](ModemState& s) { s.faults.silent = true; },
-         {{"ATE0\r\nAT+CMGF=1\r\n", ""}}},
-        {"ERROR to everything",
-         [](ModemState& s) {
-             EchoOff(s);
-             s.faults.errorAll = true;
-         },
-         {{"AT\r", "\r\nERROR\r\n"}, {"AT+CMGF=1\r", "\r\nERROR\r\n"}, {"hi\r", ""}}},
-        {"ERROR to some commands",
-         [](ModemState& s) {
-             EchoOff(s);
-             s.faults.errorCommands = {"+CMGF", "D"};
-         },
-         {{"AT+CMGF=1\r", "\r\nERROR\r\n"},
-          {"AT+CLIP=1;+CMGF=1\r", "\r\nERROR\r\n"},
-          {"ATD123;\r", "\r\nERROR\r\n"},
-          {"AT+CLIP?\r", "\r\n+CLIP: 0,1\r\n\r\nOK\r\n"},  // the refused line changed nothing
-          {"AT\r", "\r\nOK\r\n"}}},
-        {"ERROR to empty lines",
-         [](ModemState& s) {
-             EchoOff(s);
-             s.faults.errorCommands = {"AT"};
-         },
-         {{"AT\r", "\r\nERROR\r\n"}, {"AT+CMGF?\r", "\r\n+CMGF: 0\r\n\r\nOK\r\n"}}},
-        {"send failure",
-         [](ModemState& s) {
-             TextMode(s);
-             s.faults.sendError = 500;
-         },
-         {{"AT+CMGS=\"1\"\r", "\r\n> "}, {"y\x1A", "\r\n+CMS ERROR: 500\r\n"}}},
-    };
-    for (const Script& script : scripts) {
-        EXPECT_TRUE(RunScript(script).outbox.empty()) << script.name;
-    }
-    EXPECT_TRUE(RunScript(scripts[0]).settings.echo);  // ATE0 was not heard
+    const ModemState silent = With(Modem(true), [](ModemState& s) { s.faults.silent = true; });
+    EXPECT_TRUE(Answers("silent", silent, {{"ATE0\r\nAT+CMGF=1\r\n", ""}}).settings.echo);
+    Answers("ERROR to everything", With(Modem(), [](ModemState& s) { s.faults.errorAll = true; }),
+            {{"AT\r", kError}, {"AT+CMGF=1\r", kError}, {"hi\r", ""}});
+    Answers("ERROR to some commands",
+            With(Modem(),
+                 [](ModemState& s) {
+                     s.faults.errorCommands = {"+CMGF", "D", "AT"};
+                 }),
+            {{"AT+CMGF=1\r", kError},
+             {"AT+CLIP=1;+CMGF=1\r", kError},
+             {"ATD123;\r", kError},
+             {"AT\r", kError},
+             {"AT+CLIP?\r", "\r\n+CLIP: 0,1\r\n" + kOk}});  // the refused line changed nothing
+    const ModemState failing =
+        With(Modem(false, true), [](ModemState& s) { s.faults.sendError = 500; });
+    EXPECT_TRUE(Answers("send failure", failing,
+                        {{"AT+CMGS=\"1\"\r", "\r\n> "}, {"y\x1A", "\r\n+CMS ERROR: 500\r\n"}})
+                    .outbox.empty());
 }
 
-// Echo goes out at once, in one write per read; the result of a message sent waits for the
-// network; the simulator shapes each kind of output on its own.
+// Echo goes out at once, one write per read; the result of a message sent waits for the network.
 TEST(Session, OutputKindsForTheLine) {
-    ModemState state;
-    state.settings.textMode = true;
+    ModemState state = Modem(true, true);
     ModemSession session;
     const std::vector<Output> line = session.Feed(state, "AT+CMGS=\"1\"\r");
     ASSERT_EQ(line.size(), 2u);
@@ -310,37 +253,27 @@ TEST(Session, OutputKindsForTheLine) {
 }
 
 TEST(Unsolicited, RingCallerIdAndRegistrationReports) {
-    const struct {
-        bool clip;
-        std::string number;
-        std::string ring;
-    } rings[] = {
-        {true, "+393351391306", "\r\nRING\r\n\r\n+CLIP: \"+393351391306\",145,,,,0\r\n"},
-        {true, "0612345", "\r\nRING\r\n\r\n+CLIP: \"0612345\",129,,,,0\r\n"},
-        {true, "", "\r\nRING\r\n"},  // withheld
-        {false, "+393351391306", "\r\nRING\r\n"},
-    };
-    for (const auto& c : rings) {
-        ModemState state;
-        state.settings.clip = c.clip;
-        state.call.number = c.number;
-        EXPECT_EQ(RingText(state), c.ring) << c.number << c.clip;
+    const std::string ring = "\r\nRING\r\n";
+    for (const auto& [clip, number, expected] :
+         std::vector<std::tuple<bool, std::string, std::string>>{
+             {true, "+393351391306", ring + "\r\n+CLIP: \"+393351391306\",145,,,,0\r\n"},
+             {true, "0612345", ring + "\r\n+CLIP: \"0612345\",129,,,,0\r\n"},
+             {true, "", ring},  // withheld
+             {false, "+393351391306", ring}}) {
+        ModemState state = Modem();
+        state.settings.clip = clip;
+        state.call.number = number;
+        EXPECT_EQ(RingText(state), expected) << number << clip;
     }
-    const struct {
-        int mode;
-        int status;
-        std::string report;
-    } reports[] = {
-        {0, 1, ""},
-        {1, 2, "\r\n+CREG: 2\r\n"},
-        {2, 5, "\r\n+CREG: 5,\"00A1\",\"1B2C\"\r\n"},
-        {2, 3, "\r\n+CREG: 3\r\n"},  // location only while registered
-    };
-    for (const auto& c : reports) {
+    for (const auto& [mode, status, expected] : std::vector<std::tuple<int, int, std::string>>{
+             {0, 1, ""},
+             {1, 2, "\r\n+CREG: 2\r\n"},
+             {2, 5, "\r\n+CREG: 5,\"00A1\",\"1B2C\"\r\n"},
+             {2, 3, "\r\n+CREG: 3\r\n"}}) {  // location only while registered
         Settings settings;
-        settings.cregMode = c.mode;
-        settings.registration = c.status;
-        EXPECT_EQ(RegistrationReport(settings), c.report) << c.mode << "," << c.status;
+        settings.cregMode = mode;
+        settings.registration = status;
+        EXPECT_EQ(RegistrationReport(settings), expected) << mode << "," << status;
     }
 }
 

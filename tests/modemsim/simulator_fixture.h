@@ -4,7 +4,6 @@
 
 #include <gtest/gtest.h>
 
-#include <functional>
 #include <memory>
 
 #include "modem_client.h"
@@ -38,14 +37,6 @@ protected:
         EXPECT_EQ(m_client->Exchange(send, answer), answer) << "sent: " << send;
     }
     void EchoOff() { Expect("ATE0\r\n", "ATE0\r\r\nOK\r\n"); }
-
-    // What the modem wrote, as its trace saw it, once `done` holds for it (or after 3 s).
-    TraceRecorder::Entries Written(const std::function<bool(const TraceRecorder::Entries&)>& done) {
-        return TraceRecorder::Only(m_trace->WaitFor([&](const TraceRecorder::Entries& all) {
-            return done(TraceRecorder::Only(all, '>'));
-        }),
-                                   '>');
-    }
 
     std::unique_ptr<TraceRecorder> m_trace;
     std::unique_ptr<modemsim::Simulator> m_simulator;
