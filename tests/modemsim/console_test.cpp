@@ -38,29 +38,21 @@ std::string Observable(const ModemState& state) {
 TEST_F(ConsoleTest, BadInputIsExplainedAndChangesNothing) {
     ASSERT_EQ(console->Execute("sms +39111 kept"), "stored in slot 1");
     const std::string before = Observable(simulator->Snapshot());
+    // clang-format off
     const std::vector<std::pair<std::string, std::string>> cases = {
-        {"frobnicate", "unknown verb"},
-        {"SMS +1 upper case", "unknown verb"},
-        {"sms +1", "usage"},
-        {"sms-to 0 +1 text", "usage"},
-        {"sms-to 21 +1 text", "usage"},
+        {"frobnicate", "unknown verb"}, {"SMS +1 upper case", "unknown verb"}, {"sms +1", "usage"},
+        {"sms-to 0 +1 text", "usage"}, {"sms-to 21 +1 text", "usage"},
         {"sms-to 1 +1 text", "refused: slot 1 holds a message"},
         {"sms +1 bad\\q escape", "refused: bad escape"},
         {"sms \"quoted\" text", "refused: the sender"},
-        {"sms +1 " + std::string(161, 'x'), "refused: the text is longer"},
-        {"ring +1 +2", "usage"},
-        {"hangup", "refused: there is no call"},
-        {"creg 6", "usage"},
-        {"error +C MGS", "usage"},
+        {"sms +1 " + std::string(161, 'x'), "refused: the text is longer"}, {"ring +1 +2", "usage"},
+        {"hangup", "refused: there is no call"}, {"creg 6", "usage"}, {"error +C MGS", "usage"},
         {"error +CMGX", "refused: +CMGX is not a command this modem knows"},
-        {"error ATV1", "refused: V is not a command this modem knows"},
-        {"delay 60001", "usage"},
-        {"split 0 10", "usage"},
-        {"sendfail 512", "usage"},
-        {"inject \\x4", "usage"},
-        {"garbage 65537", "usage"},
-        {"longline 99999999999", "usage"},
+        {"error ATV1", "refused: V is not a command this modem knows"}, {"delay 60001", "usage"},
+        {"split 0 10", "usage"}, {"sendfail 512", "usage"}, {"inject \\x4", "usage"},
+        {"garbage 65537", "usage"}, {"longline 99999999999", "usage"},
         {std::string("list\0", 5), "unknown verb 'list\\0'"},
+        // clang-format on
     };
     for (const auto& [line, expected] : cases) {
         const std::string reply = console->Execute(line);

@@ -28,45 +28,30 @@ std::string Parsed(const std::string& line) {
 }
 
 TEST(CommandLine, SplitsIntoCommands) {
+    // clang-format off
     const std::vector<std::pair<std::string, std::string>> cases = {
-        {"AT", ""},
-        {"at+cmgf=1", "+CMGF set 1|"},
-        {"AT+CHUP", "+CHUP exec |"},
-        {"ATE0V", "E exec 0|V exec |"},
-        {"AT&F", "&F exec |"},
+        {"AT", ""}, {"at+cmgf=1", "+CMGF set 1|"}, {"AT+CHUP", "+CHUP exec |"},
+        {"ATE0V", "E exec 0|V exec |"}, {"AT&F", "&F exec |"},
         {"AT+CMGF=1;+CSCS=\"GSM\"", "+CMGF set 1|+CSCS set \"GSM\"|"},
         {"AT+CSCA=\"+86 138; 00\",145", "+CSCA set \"+86 138; 00\",145|"},
-        {"AT + CMGF = 1", "+CMGF set 1|"},
-        {"ATD+123;", "D exec +123;|"},
-        {"ATE1D123", "E exec 1|D exec 123|"},
-        {"AT+", "syntax error"},
-        {"AT+CMGF?1", "syntax error"},
-        {"AT=1", "syntax error"},
-        {"ATS0=1", "syntax error"},
-        {"XAT", "syntax error"},
-        {std::string("AT\0", 3), "syntax error"}};
+        {"AT + CMGF = 1", "+CMGF set 1|"}, {"ATD+123;", "D exec +123;|"},
+        {"ATE1D123", "E exec 1|D exec 123|"}, {"AT+", "syntax error"},
+        {"AT+CMGF?1", "syntax error"}, {"AT=1", "syntax error"}, {"ATS0=1", "syntax error"},
+        {"XAT", "syntax error"}, {std::string("AT\0", 3), "syntax error"}};
+    // clang-format on
     for (const auto& [line, expected] : cases) {
         EXPECT_EQ(Parsed(line), expected) << line;
     }
 }
 
 TEST(CommandLine, NormalisesNamesPeopleWrite) {
+    // clang-format off
     const std::vector<std::pair<const char*, std::optional<std::string>>> cases = {
-        {"+CMGS", "+CMGS"},
-        {"cmgs", "+CMGS"},
-        {"AT+cmgs", "+CMGS"},
-        {"atd", "D"},
-        {"AT", "AT"},
-        {"&f", "&F"},
-        {"ATE0", "E"},
-        {"ATD123", "D"},
-        {"", std::nullopt},
-        {"+", std::nullopt},
-        {"C MGF", std::nullopt},
-        {"AT+CMGF=1", std::nullopt},
-        {"ATE0H", "+E0H"},
-        {"ATD+39;", std::nullopt},
-        {"\"x\"", std::nullopt}};
+        {"+CMGS", "+CMGS"}, {"cmgs", "+CMGS"}, {"AT+cmgs", "+CMGS"}, {"atd", "D"}, {"AT", "AT"},
+        {"&f", "&F"}, {"ATE0", "E"}, {"ATD123", "D"}, {"", std::nullopt}, {"+", std::nullopt},
+        {"C MGF", std::nullopt}, {"AT+CMGF=1", std::nullopt}, {"ATE0H", "+E0H"},
+        {"ATD+39;", std::nullopt}, {"\"x\"", std::nullopt}};
+    // clang-format on
     for (const auto& [name, expected] : cases) {
         EXPECT_EQ(NormaliseCommandName(name), expected) << name;
     }
@@ -75,15 +60,11 @@ TEST(CommandLine, NormalisesNamesPeopleWrite) {
 // Numbers are plain digits, short enough that no overflow is possible; quoted arguments may hold
 // commas; a left-out argument is empty and unquoted.
 TEST(Arguments, NumbersQuotedAndOmitted) {
+    // clang-format off
     const std::vector<std::pair<std::string, std::optional<long>>> numbers = {
-        {"0", 0},
-        {"007", 7},
-        {"999999999", 999999999},
-        {"", std::nullopt},
-        {"-1", std::nullopt},
-        {" 1", std::nullopt},
-        {"1a", std::nullopt},
-        {"1234567890", std::nullopt}};
+        {"0", 0}, {"007", 7}, {"999999999", 999999999}, {"", std::nullopt}, {"-1", std::nullopt},
+        {" 1", std::nullopt}, {"1a", std::nullopt}, {"1234567890", std::nullopt}};
+    // clang-format on
     for (const auto& [text, expected] : numbers) {
         EXPECT_EQ(ParseDecimal(text), expected) << text;
         EXPECT_EQ(ToNumber(AtArg{text, false}), expected) << text;
@@ -132,42 +113,16 @@ TEST(ProgramOptions, AcceptsTheDocumentedFormsOnly) {
     EXPECT_EQ(options->linkPath, "/tmp/m");
     EXPECT_EQ(options->ringPeriodMs, 50);
     EXPECT_EQ(options->runCommand, (std::vector<std::string>{"prog", "--link", "x"}));
-    const std::vector<std::vector<std::string>> bad = {{"--link"},
-                                                       {"--link", ""},
-                                                       {"--ring-period", "0"},
-                                                       {"--ring-period", "4"},
-                                                       {"--ring-period", "600001"},
-                                                       {"--ring-period", "-5"},
-                                                       {"--network-delay", "1s"},
-                                                       {"--network-delay", "60001"},
-                                                       {"run"},
-                                                       {"--bogus"}};
+    // clang-format off
+    const std::vector<std::vector<std::string>> bad = {
+        {"--link"}, {"--link", ""}, {"--ring-period", "0"}, {"--ring-period", "4"},
+        {"--ring-period", "600001"}, {"--ring-period", "-5"}, {"--network-delay", "1s"},
+        {"--network-delay", "60001"}, {"run"}, {"--bogus"}};
+    // clang-format on
     for (const auto& args : bad) {
         error.clear();
         EXPECT_FALSE(ParseProgramOptions(args, error)) << args[0] << " " << args.back();
         EXPECT_FALSE(error.empty());
-    }
-}
-
-// The console reads standard input unless the program under test owns it; either way the
-// command line can say otherwise, the last word counting.
-TEST(ProgramOptions, ConsoleIsOffInRunModeUnlessAskedFor) {
-    const struct {
-        std::vector<std::string> args;
-        bool console;
-    } cases[] = {
-        {{}, true},
-        {{"--no-console"}, false},
-        {{"run", "prog"}, false},
-        {{"--console", "run", "prog"}, true},
-        {{"--console", "--no-console", "run", "prog"}, false},
-        {{"run", "prog", "--console"}, false},  // the program's own argument
-    };
-    for (const auto& c : cases) {
-        std::string error;
-        const auto options = ParseProgramOptions(c.args, error);
-        ASSERT_TRUE(options) << error;
-        EXPECT_EQ(options->ConsoleOn(), c.console) << c.args.size();
     }
 }
 

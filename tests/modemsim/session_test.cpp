@@ -252,7 +252,7 @@ TEST(Session, OutputKindsForTheLine) {
     EXPECT_EQ(text[1].kind, OutputKind::kNetworkAnswer);
 }
 
-TEST(Unsolicited, RingCallerIdAndRegistrationReports) {
+TEST(Unsolicited, RingWithCallerIdentification) {
     const std::string ring = "\r\nRING\r\n";
     for (const auto& [clip, number, expected] :
          std::vector<std::tuple<bool, std::string, std::string>>{
@@ -264,16 +264,6 @@ TEST(Unsolicited, RingCallerIdAndRegistrationReports) {
         state.settings.clip = clip;
         state.call.number = number;
         EXPECT_EQ(RingText(state), expected) << number << clip;
-    }
-    for (const auto& [mode, status, expected] : std::vector<std::tuple<int, int, std::string>>{
-             {0, 1, ""},
-             {1, 2, "\r\n+CREG: 2\r\n"},
-             {2, 5, "\r\n+CREG: 5,\"00A1\",\"1B2C\"\r\n"},
-             {2, 3, "\r\n+CREG: 3\r\n"}}) {  // location only while registered
-        Settings settings;
-        settings.cregMode = mode;
-        settings.registration = status;
-        EXPECT_EQ(RegistrationReport(settings), expected) << mode << "," << status;
     }
 }
 

@@ -7,11 +7,11 @@
 #include <condition_variable>
 #include <mutex>
 
-#include "modem_client.h"
 #include "modemsim/simulator.h"
 #include "modemsim/trace/trace.h"
 #include "platform/simhost/bounded_write.h"
 #include "platform/simhost/pipe.h"
+#include "simulator_fixture.h"
 #include "stopwatch.h"
 
 namespace {
@@ -22,44 +22,41 @@ using modemsim::TraceWriter;
 
 // A sink that blocks until opened, like a terminal on hold; once open it takes lines, or when
 // refusing says at once that they did not go out, like a sink that timed out.
-class Gate {
-public:
+struct Gate {
     static modemsim::TraceSink Sink(const std::shared_ptr<Gate>& gate) {
-        return [gate](const std::string& line) { return gate->Take(line); };
+        return [gate](const std::string& line) {
+            std::unique_lock<std::mutex> lock(gate->lock);
+            ++gate->calls;
+            gate->changed.notify_all();
+            gate->changed.wait(lock, [&] { return gate->open; });
+            if (!gate->refusing) {
+                gate->lines.push_back(line);
+            }
+            gate->changed.notify_all();
+            return !gate->refusing;
+        };
     }
-    void Open(bool refusing = false) {
-        std::lock_guard<std::mutex> lock(m_lock);
-        m_open = true;
-        m_refusing = refusing;
-        m_changed.notify_all();
+    void Open(bool refuse = false) {
+        std::lock_guard<std::mutex> guard(lock);
+        open = true;
+        refusing = refuse;
+        changed.notify_all();
     }
-    // The lines taken, once `calls` calls have reached the sink and `lines` lines were taken, or
-    // after 3 s.
-    std::vector<std::string> Await(int calls, std::size_t lines = 0) {
-        std::unique_lock<std::mutex> lock(m_lock);
-        m_changed.wait_for(lock, 3s, [&] { return m_calls >= calls && m_lines.size() >= lines; });
-        return m_lines;
-    }
-
-private:
-    bool Take(const std::string& line) {
-        std::unique_lock<std::mutex> lock(m_lock);
-        ++m_calls;
-        m_changed.notify_all();
-        m_changed.wait(lock, [this] { return m_open; });
-        if (!m_refusing) {
-            m_lines.push_back(line);
-        }
-        m_changed.notify_all();
-        return !m_refusing;
+    // The lines taken, once `atLeastCalls` calls reached the sink and `atLeastLines` lines were
+    // taken, or after 3 s.
+    std::vector<std::string> Await(int atLeastCalls, std::size_t atLeastLines = 0) {
+        std::unique_lock<std::mutex> guard(lock);
+        changed.wait_for(guard, 3s,
+                         [&] { return calls >= atLeastCalls && lines.size() >= atLeastLines; });
+        return lines;
     }
 
-    std::mutex m_lock;
-    std::condition_variable m_changed;
-    bool m_open = false;
-    bool m_refusing = false;
-    int m_calls = 0;
-    std::vector<std::string> m_lines;
+    std::mutex lock;
+    std::condition_variable changed;
+    bool open = false;
+    bool refusing = false;
+    int calls = 0;
+    std::vector<std::string> lines;
 };
 
 TEST(TraceWriter, DropsPastTheBoundAndSaysHowManyWhereTheyWereLost) {
