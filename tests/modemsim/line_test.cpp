@@ -1,8 +1,10 @@
 // The modem on a real pseudo-terminal, where timing and threads are the point: delayed and split
-// answers, the network's delay, the ring period, output of the controller racing the answers.
+// answers, the network's delay, the ring period, output of the controller racing the answers, and
+// the modem pulled off the line: whoever holds the device sees a hang-up at once, not silence.
 // What the modem answers is tested without a terminal in session_test.cpp.
 
 #include <algorithm>
+#include <cerrno>
 #include <limits>
 #include <thread>
 
@@ -15,13 +17,8 @@ using LineTest = SimulatorTest;
 
 constexpr const char* kRing = "\r\nRING\r\n";
 
-// Injected bytes go out verbatim, even while silent, and queue behind a held-back answer.
+// Injected bytes queue behind a held-back answer.
 TEST_F(LineTest, DelayedAnswersKeepTheirOrderAndEchoIsImmediate) {
-    const std::string raw = std::string("\0\xFF\r\nRI", 6) + std::string(2000, 'G') + "\r\n";
-    m_simulator->SetSilent(true);
-    m_simulator->InjectRaw(raw);
-    EXPECT_EQ(m_client->ReadAtLeast(raw.size(), 1s), raw);
-    m_simulator->SetSilent(false);
     constexpr int kDelayMs = 300;
     ASSERT_TRUE(m_simulator->SetAnswerDelay(kDelayMs).ok);
     EXPECT_FALSE(m_simulator->SetAnswerDelay(-1).ok);
@@ -161,6 +158,61 @@ TEST_F(LineTest, RingPeriodAndNetworkDelayAreKeptInRange) {
         EXPECT_GE(sent.ElapsedMs(), std::max(networkDelayMs, 0) - 10);
         EXPECT_LT(sent.ElapsedMs(), std::max(networkDelayMs, 0) + 400);
     }
+}
+
+// A modem pulled off the line: its side of the pseudo-terminal closes.
+class UnplugTest : public SimulatorTest {
+protected:
+    void SetUp() override {
+        SimulatorTest::SetUp();
+        m_client.reset();  // the tests hold the device themselves
+    }
+};
+
+// Whoever holds the device sees the hang-up at once, a read blocked on it included, and every time
+// after: a reader that loops on the device gets no data, ever. The path goes away.
+TEST_F(UnplugTest, HeldDeviceIsHungUpAtOnceAndForGood) {
+    ModemClient device(m_simulator->DevicePath());
+    ASSERT_EQ(device.Exchange("AT\r\n", "AT\r\r\nOK\r\n"), "AT\r\r\nOK\r\n");
+    short events = 0;
+    long long waited = 0;
+    std::thread reader([&] {
+        const Stopwatch watch;
+        events = device.Poll(5000);
+        waited = watch.ElapsedMs();
+    });
+    std::this_thread::sleep_for(100ms);
+    m_simulator->Unplug();
+    reader.join();
+    EXPECT_NE(events & (POLLHUP | POLLERR), 0);
+    EXPECT_LT(waited, 400);
+    for (int i = 0; i < 3; ++i) {
+        const ssize_t n = device.Read();  // end of file, or EIO as a hung-up tty gives
+        EXPECT_TRUE(n == 0 || (n < 0 && errno == EIO)) << n;
+    }
+    EXPECT_LT(device.Write("AT\r\n"), 0);
+    EXPECT_FALSE(ModemClient(m_simulator->DevicePath()).IsOpen());
+}
+
+TEST_F(UnplugTest, OutputInFlightRingsAndVerbsAfterwardsEndQuietly) {
+    ModemClient device(m_simulator->DevicePath());
+    // The modem is in the middle of a long write (nobody reads it) and rings every period.
+    m_simulator->InjectRaw(std::string(256 * 1024, 'x'));
+    ASSERT_TRUE(m_simulator->Ring(std::string("+8613912345678")).ok);
+    std::this_thread::sleep_for(std::chrono::milliseconds(kRingPeriodMs));
+    testing::internal::CaptureStderr();
+    m_simulator->Unplug();
+    m_simulator->Unplug();  // twice is once
+    // The model still takes the verbs; nothing reaches the line and nothing fails.
+    EXPECT_TRUE(m_simulator->RemoteHangUp().ok);
+    EXPECT_TRUE(m_simulator->Ring(std::nullopt).ok);
+    m_simulator->InjectRaw("\r\nRING\r\n");
+    std::this_thread::sleep_for(std::chrono::milliseconds(kRingPeriodMs * 2));
+    const Stopwatch destroying;
+    m_simulator.reset();
+    EXPECT_LT(destroying.ElapsedMs(), 1000);
+    // A wanted hang-up is no read failure to report.
+    EXPECT_EQ(testing::internal::GetCapturedStderr(), "");
 }
 
 }  // namespace

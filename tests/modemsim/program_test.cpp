@@ -1,5 +1,5 @@
-// The modemsim program end to end: run mode, the link, the console on a pipe or in the
-// background, signals, and a program under test that will not end.
+// The modemsim program: its command line, and end to end run mode, the link, the console on a
+// pipe or in the background, signals, and a program under test that will not end.
 
 #include <gtest/gtest.h>
 
@@ -64,6 +64,20 @@ void ExpectAnswers(const std::string& device) {
     EXPECT_EQ(ModemClient(device).Exchange("AT\r\n", "AT\r\r\nOK\r\n"), "AT\r\r\nOK\r\n");
 }
 
+TEST(ProgramOptions, RefusesWhatTheUsageDoesNotAllow) {
+    // clang-format off
+    const std::vector<std::vector<std::string>> bad = {
+        {"--link"}, {"--link", ""}, {"--ring-period", "0"}, {"--ring-period", "4"},
+        {"--ring-period", "600001"}, {"--ring-period", "-5"}, {"--network-delay", "1s"},
+        {"--network-delay", "60001"}, {"run"}, {"--bogus"}};
+    // clang-format on
+    for (const auto& args : bad) {
+        std::string error;
+        EXPECT_FALSE(modemsim::ParseProgramOptions(args, error)) << args[0] << " " << args.back();
+        EXPECT_FALSE(error.empty());
+    }
+}
+
 TEST(Program, RunGivesTheProgramTheDeviceAndReturnsItsStatus) {
     const std::pair<const char*, int> cases[] = {
         {"exec \"$MODEMSIM\" --no-trace run sh -c 'test -c \"$COM1\" && exit 7'", 7},
@@ -105,22 +119,18 @@ TEST(Program, ConsoleOnAPipeOrStandardInputForTheProgram) {
     EXPECT_EQ(paths.Output(), "quit\n");
 }
 
-TEST(Program, ServesAfterEndOfInputOrWithoutConsoleUntilTerminated) {
-    for (const char* options : {"", " --no-console < \"$OUT.in\""}) {
-        SCOPED_TRACE(options);
-        const Paths paths;
-        auto child = StartScript("printf 'quit\\n' > \"$OUT.in\"; exec \"$MODEMSIM\" --no-trace" +
-                                     std::string(options) + " --link \"$LINK\" > \"$OUT\"",
-                                 paths);
-        ASSERT_NE(child, nullptr);
-        ASSERT_TRUE(Eventually([&] { return fs::is_symlink(paths.link); }));
-        ExpectAnswers(paths.link);
-        EXPECT_EQ(paths.Output(), fs::read_symlink(paths.link).string() + "\n");
-        child->Terminate();
-        EXPECT_EQ(child->Wait(), 0);
-        EXPECT_FALSE(fs::is_symlink(paths.link));
-        fs::remove(paths.out + ".in");
-    }
+// Without a console, and without a program to run, the modem serves until terminated.
+TEST(Program, ServesWithoutConsoleUntilTerminated) {
+    const Paths paths;
+    auto child = StartScript(
+        "exec \"$MODEMSIM\" --no-trace --no-console --link \"$LINK\" > \"$OUT\"", paths);
+    ASSERT_NE(child, nullptr);
+    ASSERT_TRUE(Eventually([&] { return fs::is_symlink(paths.link); }));
+    ExpectAnswers(paths.link);
+    EXPECT_EQ(paths.Output(), fs::read_symlink(paths.link).string() + "\n");
+    child->Terminate();
+    EXPECT_EQ(child->Wait(), 0);
+    EXPECT_FALSE(fs::is_symlink(paths.link));
 }
 
 // quit or a termination signal ends the program under test (a program that ends on SIGTERM gives

@@ -1,15 +1,101 @@
-// What the modem answers, without a pseudo-terminal: scripts of (bytes typed, bytes answered) run
-// on a ModemSession from a starting state. Every script runs twice, as typed and byte by byte,
-// because the answers must not depend on how the terminal's reads are chunked.
+// The AT engine without a pseudo-terminal: the syntax of command lines and arguments as tables of
+// raw strings, then what the modem answers as scripts of (bytes typed, bytes answered) run on a
+// ModemSession from a starting state. Every script runs twice, as typed and byte by byte, because
+// the answers must not depend on how the terminal's reads are chunked.
 
 #include <gtest/gtest.h>
 
+#include "modemsim/at/at_syntax.h"
 #include "modemsim/at/modem_session.h"
 #include "modemsim/at/reply.h"
+#include "modemsim/at/sms_text.h"
 
 namespace {
 
 using namespace modemsim;
+
+// Commands as "NAME FORM ARGS|" for compact expectations; "syntax error" when rejected.
+std::string Parsed(const std::string& line) {
+    const auto commands = ParseCommandLine(line);
+    if (!commands) {
+        return "syntax error";
+    }
+    std::string text;
+    for (const AtCommand& command : *commands) {
+        const char* forms[] = {"exec", "read", "test", "set"};
+        text +=
+            command.name + " " + forms[static_cast<int>(command.form)] + " " + command.args + "|";
+    }
+    return text;
+}
+
+TEST(CommandLine, SplitsIntoCommands) {
+    // clang-format off
+    const std::vector<std::pair<std::string, std::string>> cases = {
+        {"AT", ""}, {"at+cmgf=1", "+CMGF set 1|"}, {"AT+CHUP", "+CHUP exec |"},
+        {"ATE0V", "E exec 0|V exec |"}, {"AT&F", "&F exec |"},
+        {"AT+CMGF=1;+CSCS=\"GSM\"", "+CMGF set 1|+CSCS set \"GSM\"|"},
+        {"AT+CSCA=\"+86 138; 00\",145", "+CSCA set \"+86 138; 00\",145|"},
+        {"AT + CMGF = 1", "+CMGF set 1|"}, {"ATD+123;", "D exec +123;|"},
+        {"ATE1D123", "E exec 1|D exec 123|"}, {"AT+", "syntax error"},
+        {"AT+CMGF?1", "syntax error"}, {"AT=1", "syntax error"}, {"ATS0=1", "syntax error"},
+        {"XAT", "syntax error"}, {std::string("AT\0", 3), "syntax error"}};
+    // clang-format on
+    for (const auto& [line, expected] : cases) {
+        EXPECT_EQ(Parsed(line), expected) << line;
+    }
+}
+
+TEST(CommandLine, NormalisesNamesPeopleWrite) {
+    // clang-format off
+    const std::vector<std::pair<const char*, std::optional<std::string>>> cases = {
+        {"+CMGS", "+CMGS"}, {"cmgs", "+CMGS"}, {"AT+cmgs", "+CMGS"}, {"atd", "D"}, {"AT", "AT"},
+        {"&f", "&F"}, {"ATE0", "E"}, {"ATD123", "D"}, {"", std::nullopt}, {"+", std::nullopt},
+        {"C MGF", std::nullopt}, {"AT+CMGF=1", std::nullopt}, {"ATE0H", "+E0H"},
+        {"ATD+39;", std::nullopt}, {"\"x\"", std::nullopt}};
+    // clang-format on
+    for (const auto& [name, expected] : cases) {
+        EXPECT_EQ(NormaliseCommandName(name), expected) << name;
+    }
+}
+
+// Numbers are plain digits, short enough that no overflow is possible; quoted arguments may hold
+// commas; a left-out argument is empty and unquoted.
+TEST(Arguments, NumbersQuotedAndOmitted) {
+    // clang-format off
+    const std::vector<std::pair<std::string, std::optional<long>>> numbers = {
+        {"0", 0}, {"007", 7}, {"999999999", 999999999}, {"", std::nullopt}, {"-1", std::nullopt},
+        {" 1", std::nullopt}, {"1a", std::nullopt}, {"1234567890", std::nullopt}};
+    // clang-format on
+    for (const auto& [text, expected] : numbers) {
+        EXPECT_EQ(ParseDecimal(text), expected) << text;
+        EXPECT_EQ(ToNumber(AtArg{text, false}), expected) << text;
+    }
+    EXPECT_FALSE(ToNumber(AtArg{"1", true}));
+    EXPECT_EQ(ParseDecimalIn("20", 1, 20), 20);
+    EXPECT_FALSE(ParseDecimalIn("21", 1, 20) || ParseDecimalIn("0", 1, 20));
+    const auto args = SplitArgs("\"+1,2\",145,,\"\"");
+    ASSERT_TRUE(args && args->size() == 4u);
+    EXPECT_EQ((*args)[0].text, "+1,2");
+    EXPECT_TRUE((*args)[0].quoted && (*args)[2].Omitted() && !(*args)[3].Omitted());
+    for (const char* bad : {"\"open", "\"a\"b", "a\"b\""}) {
+        EXPECT_FALSE(SplitArgs(bad)) << bad;
+    }
+}
+
+TEST(SmsTimestamp, FormatsCalendarEdges) {
+    const std::vector<std::pair<long, const char*>> cases = {
+        {0, "70/01/01,00:00:00+00"},
+        {951782400, "00/02/29,00:00:00+00"},   // leap day of a century leap year
+        {1709251199, "24/02/29,23:59:59+00"},  // last second of a leap day
+        {4102444800, "00/01/01,00:00:00+00"},  // 2100: the two-digit year wraps
+        {-1, "69/12/31,23:59:59+00"}};
+    for (const auto& [epoch, expected] : cases) {
+        EXPECT_EQ(SmsTimestamp(std::chrono::system_clock::time_point(std::chrono::seconds(epoch))),
+                  expected)
+            << epoch;
+    }
+}
 
 struct Step {
     std::string typed;
@@ -53,6 +139,15 @@ ModemState Answers(const char* name, const ModemState& start, const std::vector<
         }
     }
     return state;
+}
+
+// The outbox as "destination text[ pdu];" per message.
+std::string Sent(const ModemState& state) {
+    std::string sent;
+    for (const SentSms& sms : state.outbox) {
+        sent += sms.destination + " " + sms.text + (sms.pdu ? " pdu;" : ";");
+    }
+    return sent;
 }
 
 const std::string kOk = "\r\nOK\r\n";
@@ -176,9 +271,7 @@ TEST(Session, SendingKeepsTheTextAsTyped) {
                  {"line one\rline two\r\n\x1A", "line one\rline two\r\n\r\n+CMGS: 1\r\n" + kOk},
                  {"AT+CMGS=\"1\"\r", "AT+CMGS=\"1\"\r\r\n> "},
                  {"abc\x1B", "abc" + kOk}});  // ESC cancels, unechoed
-    ASSERT_EQ(state.outbox.size(), 1u);
-    EXPECT_EQ(state.outbox[0].destination, "+39555");
-    EXPECT_EQ(state.outbox[0].text, "line one\rline two\r\n");
+    EXPECT_EQ(Sent(state), "+39555 line one\rline two\r\n;");
 
     state = Answers("PDU, text, cancel, bounds", Modem(),
                     {{"AT+CMGS=0\r", "\r\n+CMS ERROR: 304\r\n"},  // PDU mode: a length in octets
@@ -197,12 +290,7 @@ TEST(Session, SendingKeepsTheTextAsTyped) {
                      {"00680069\r\n\x1A", "\r\n+CMGS: 3\r\n" + kOk},
                      {"AT+CMGS=\"002B0031\"\r", "\r\n> "},
                      {"0068006\x1A", "\r\n+CMS ERROR: 305\r\n"}});
-    ASSERT_EQ(state.outbox.size(), 3u);
-    EXPECT_TRUE(state.outbox[0].pdu);
-    EXPECT_EQ(state.outbox[0].text, "0011AB");
-    EXPECT_EQ(state.outbox[1].text, "hello\r\n");
-    EXPECT_EQ(state.outbox[2].destination, "+1");
-    EXPECT_EQ(state.outbox[2].text, "hi");
+    EXPECT_EQ(Sent(state), " 0011AB pdu;123 hello\r\n;+1 hi;");
 }
 
 // The reference runs 0..255 and round; the outbox keeps the latest messages only.
@@ -238,18 +326,12 @@ TEST(Session, FaultsRefuseOrSilenceTheModem) {
                     .outbox.empty());
 }
 
-// Echo goes out at once, one write per read; the result of a message sent waits for the network.
-TEST(Session, OutputKindsForTheLine) {
-    ModemState state = Modem(true, true);
-    ModemSession session;
-    const std::vector<Output> line = session.Feed(state, "AT+CMGS=\"1\"\r");
-    ASSERT_EQ(line.size(), 2u);
-    EXPECT_EQ(line[0].kind, OutputKind::kEcho);
-    EXPECT_EQ(line[0].bytes, "AT+CMGS=\"1\"\r");
-    EXPECT_EQ(line[1].kind, OutputKind::kAnswer);
-    const std::vector<Output> text = session.Feed(state, "x\x1A");
-    ASSERT_EQ(text.size(), 2u);
-    EXPECT_EQ(text[1].kind, OutputKind::kNetworkAnswer);
+// Echo goes out as it comes, one write per read, before the answer.
+TEST(Session, EchoesEachReadInOneWrite) {
+    ModemState state = Modem(true);
+    const std::vector<Output> out = ModemSession().Feed(state, "AT\r");
+    ASSERT_EQ(out.size(), 2u);
+    EXPECT_EQ(out[0].bytes, "AT\r");
 }
 
 TEST(Unsolicited, RingWithCallerIdentification) {
