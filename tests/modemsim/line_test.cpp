@@ -1,7 +1,6 @@
 // The modem on a real pseudo-terminal, where timing and threads are the point: delayed and split
-// answers, the network's delay, the ring period, output of the controller racing the answers, and
-// the modem pulled off the line: whoever holds the device sees a hang-up at once, not silence.
-// What the modem answers is tested without a terminal in session_test.cpp.
+// answers, the network's delay, the ring period, the controller's output racing the answers, and
+// the modem pulled off the line. What the modem answers is tested in session_test.cpp.
 
 #include <algorithm>
 #include <cerrno>
@@ -23,7 +22,7 @@ TEST_F(LineTest, DelayedAnswersKeepTheirOrderAndEchoIsImmediate) {
     ASSERT_TRUE(m_simulator->SetAnswerDelay(kDelayMs).ok);
     EXPECT_FALSE(m_simulator->SetAnswerDelay(-1).ok);
     const Stopwatch sent;
-    m_client->Send("AT\r\n");
+    m_client->Write("AT\r\n");
     EXPECT_EQ(m_client->ReadAtLeast(3, 1s), "AT\r");
     EXPECT_LT(sent.ElapsedMs(), kDelayMs - 100);
     std::this_thread::sleep_for(std::chrono::milliseconds(kDelayMs / 2));
@@ -78,11 +77,11 @@ TEST_F(LineTest, RingsInterleaveWithAnswersWithoutTearing) {
     constexpr int kCommands = 40;
     std::string answers;
     for (int i = 0; i < kCommands; ++i) {
-        m_client->Send(i % 2 == 0 ? "AT\r\n" : "AT+CMGF?\r\n");
+        m_client->Write(i % 2 == 0 ? "AT\r\n" : "AT+CMGF?\r\n");
         answers += i % 2 == 0 ? "\r\nOK\r\n" : "\r\n+CMGF: 0\r\n\r\nOK\r\n";
     }
     std::string received = m_client->ReadFor(400ms);
-    m_client->Send("ATH\r\n");
+    m_client->Write("ATH\r\n");
     received += m_client->ReadFor(200ms);
     ASSERT_GE(received.size(), 6u);
     EXPECT_EQ(received.substr(received.size() - 6), "\r\nOK\r\n");  // no ring after hanging up
@@ -125,9 +124,8 @@ TEST_F(LineTest, ControllerOutputFollowsTheModel) {
     EXPECT_EQ(m_client->ReadFor(50ms), "");
 }
 
-// Rings come at the period and a message's result after the network's delay. Out of range both
-// are brought into range: a ring period of 0 cannot make the timer spin, a negative delay answers
-// at once.
+// Rings come at the period, a message's result after the network's delay; out of range both are
+// brought into range, so a period of 0 cannot make the timer spin.
 TEST_F(LineTest, RingPeriodAndNetworkDelayAreKeptInRange) {
     for (const auto& [ringPeriodMs, networkDelayMs] :
          {std::pair{kRingPeriodMs, kNetworkDelayMs}, std::pair{0, -100},
@@ -151,9 +149,8 @@ TEST_F(LineTest, RingPeriodAndNetworkDelayAreKeptInRange) {
     }
 }
 
-// A modem pulled off the line: its side of the pseudo-terminal closes.
-// Whoever holds the device sees the hang-up at once, a read blocked on it included, and every time
-// after: a reader that loops on the device gets no data, ever. The path goes away.
+// Unplugged, whoever holds the device sees the hang-up at once, a read blocked on it included, and
+// every time after: a reader that loops on the device gets no data, ever. The path goes away.
 TEST_F(LineTest, UnpluggedHeldDeviceIsHungUpAtOnceAndForGood) {
     ModemClient& device = *m_client;
     ASSERT_EQ(device.Exchange("AT\r\n", "AT\r\r\nOK\r\n"), "AT\r\r\nOK\r\n");

@@ -1,8 +1,7 @@
 #pragma once
-// The terminal side of a simulator's pseudo-terminal, held as a program holds its device, with
-// waits that block in poll() so a test can wait for exact bytes, for silence or for a hang-up;
-// and a fixture with a simulator on short timings, a client on its device and a recorder on its
-// trace, for tests where the pseudo-terminal, the threads or the timing is the point.
+// The terminal side of a simulator's pseudo-terminal, held as a program holds its device, waiting
+// in poll() for exact bytes, silence or a hang-up; and a fixture with a simulator on short timings,
+// a client on its device and a recorder on its trace, for tests where the line is the point.
 
 #include <fcntl.h>
 #include <gtest/gtest.h>
@@ -32,7 +31,6 @@ public:
     ssize_t Write(std::string_view bytes) const {
         return ::write(m_fd, bytes.data(), bytes.size());
     }
-    void Send(std::string_view bytes) const { Write(bytes); }
     // One read of what is there: -1 with errno when nothing is, 0 at end of file.
     ssize_t Read() const {
         char buffer[4096];
@@ -65,7 +63,7 @@ public:
     // Sends and returns as many bytes as the expected answer has (or fewer on time-out).
     std::string Exchange(std::string_view send, std::string_view expected,
                          std::chrono::milliseconds limit = std::chrono::milliseconds(2000)) const {
-        Send(send);
+        Write(send);
         return ReadAtLeast(expected.size(), limit);
     }
 
