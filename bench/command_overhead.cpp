@@ -2,10 +2,10 @@
 
 #include <chrono>
 
-#include "bench/modem_write_clock.h"
 #include "modemlink/modem.h"
 #include "modemsim/simulator.h"
 #include "platform/core/codepage.h"
+#include "trace_recorder.h"
 
 namespace {
 
@@ -14,9 +14,9 @@ constexpr double kReadIntervalMs = 100.0;
 }  // namespace
 
 std::vector<double> CommandOverheadMs(int commands) {
-    const ModemWriteClock okWritten("OK");
+    const TraceRecorder trace;
     modemsim::SimulatorOptions options;
-    options.traceSink = okWritten.Sink();
+    options.traceSink = trace.Sink();
     const std::unique_ptr<modemsim::Simulator> simulator = modemsim::Simulator::Create(options);
     std::vector<double> samples;
     if (!simulator) {
@@ -28,14 +28,14 @@ std::vector<double> CommandOverheadMs(int commands) {
         return samples;
     }
     for (int i = 0; i < commands; ++i) {
-        const std::uint64_t before = okWritten.Last().count;
+        const std::uint64_t before = trace.WritesHolding("OK").count;
         modem.SendLine(u"AT");
         const std::int32_t result = modem.WaitResult();
-        const auto returned = ModemWriteClock::Clock::now();
-        const ModemWriteClock::Write answer = okWritten.Last();
+        const auto returned = TraceRecorder::Clock::now();
+        const TraceRecorder::Writes answer = trace.WritesHolding("OK");
         // Only a command decided by exactly its own OK is a sample.
         if (result == 1 && answer.count == before + 1) {
-            const std::chrono::duration<double, std::milli> took = returned - answer.at;
+            const std::chrono::duration<double, std::milli> took = returned - answer.lastArrived;
             samples.push_back(took.count() - kReadIntervalMs);
         }
     }

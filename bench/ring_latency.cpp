@@ -5,13 +5,13 @@
 #include <memory>
 
 #include "bench/caller_box_probe.h"
-#include "bench/modem_write_clock.h"
 #include "dorrin/dial_dialog.h"
 #include "dorrin/resource_ids.h"
 #include "modemsim/simulator.h"
 #include "platform/core/codepage.h"
 #include "platform/core/message_box.h"
 #include "platform/ui/dialog_window.h"
+#include "trace_recorder.h"
 
 namespace {
 
@@ -21,15 +21,15 @@ constexpr int kRingPeriodMs = 400;
 constexpr int kSlackMs = 5000;
 constexpr char kCaller[] = "+8613912345678";
 
-double MsBetween(ModemWriteClock::Clock::time_point from, ModemWriteClock::Clock::time_point to) {
+double MsBetween(TraceRecorder::Clock::time_point from, TraceRecorder::Clock::time_point to) {
     return std::chrono::duration<double, std::milli>(to - from).count();
 }
 
 // Collects one sample per ring while the dialog's window runs.
 class RingRun {
 public:
-    RingRun(modemsim::Simulator& simulator, const ModemWriteClock& ringWritten, int rings)
-        : m_simulator(simulator), m_ringWritten(ringWritten), m_rings(rings) {}
+    RingRun(modemsim::Simulator& simulator, const TraceRecorder& trace, int rings)
+        : m_simulator(simulator), m_trace(trace), m_rings(rings) {}
 
     void Run(CDialDlg& dialog, RingLatencies& result) {
         m_result = &result;
@@ -69,11 +69,11 @@ private:
 
     void OnShown(platform::ui::DialogWindow& window, CallerBoxProbe::Clock::time_point textSet,
                  CallerBoxProbe::Clock::time_point painted) {
-        const ModemWriteClock::Write ring = m_ringWritten.Last();
+        const TraceRecorder::Writes ring = m_trace.WritesHolding("RING");
         // A sample only when exactly one ring was written since the last one shown.
         if (ring.count == m_ringsSeen + 1) {
-            m_result->textSetMs.push_back(MsBetween(ring.at, textSet) - kReadIntervalMs);
-            m_result->paintedMs.push_back(MsBetween(ring.at, painted) - kReadIntervalMs);
+            m_result->textSetMs.push_back(MsBetween(ring.lastArrived, textSet) - kReadIntervalMs);
+            m_result->paintedMs.push_back(MsBetween(ring.lastArrived, painted) - kReadIntervalMs);
         }
         m_ringsSeen = ring.count;
         if (static_cast<int>(m_result->textSetMs.size()) >= m_rings) {
@@ -82,7 +82,7 @@ private:
     }
 
     modemsim::Simulator& m_simulator;
-    const ModemWriteClock& m_ringWritten;
+    const TraceRecorder& m_trace;
     const int m_rings;
     RingLatencies* m_result = nullptr;
     std::unique_ptr<CallerBoxProbe> m_probe;
@@ -93,10 +93,10 @@ private:
 
 RingLatencies RingToCallerBoxMs(int rings) {
     RingLatencies result;
-    const ModemWriteClock ringWritten("RING");
+    const TraceRecorder trace;
     modemsim::SimulatorOptions options;
     options.ringPeriodMs = kRingPeriodMs;
-    options.traceSink = ringWritten.Sink();
+    options.traceSink = trace.Sink();
     const std::unique_ptr<modemsim::Simulator> simulator = modemsim::Simulator::Create(options);
     if (!simulator) {
         result.problem = "no pseudo-terminal for the simulated modem";
@@ -112,7 +112,7 @@ RingLatencies RingToCallerBoxMs(int rings) {
     });
     {
         CDialDlg dialog;  // closes its port before the simulator goes
-        RingRun(*simulator, ringWritten, rings).Run(dialog, result);
+        RingRun(*simulator, trace, rings).Run(dialog, result);
     }
     if (!firstMessage.empty() && result.problem.empty()) {
         result.problem = "the dialer said: " + platform::Utf16ToUtf8(firstMessage);

@@ -19,12 +19,9 @@
 
 #include "chunks.h"
 #include "fuzz_check.h"
-#include "modemsim/at_args.h"
-#include "modemsim/at_command.h"
-#include "modemsim/decimal.h"
-#include "modemsim/line_assembler.h"
-#include "modemsim/modem_session.h"
-#include "modemsim/modem_state.h"
+#include "modemsim/at/at_syntax.h"
+#include "modemsim/at/modem_session.h"
+#include "modemsim/at/modem_state.h"
 
 namespace {
 

@@ -3,12 +3,12 @@
 #include <algorithm>
 #include <utility>
 
-#include "modemsim/at_command.h"
-#include "modemsim/command_dispatcher.h"
-#include "modemsim/sms_timestamp.h"
-#include "modemsim/unsolicited.h"
-#include "platform/simhost/bounded_write.h"
+#include "modemsim/at/at_syntax.h"
+#include "modemsim/at/commands.h"
+#include "modemsim/at/reply.h"
+#include "modemsim/at/sms_text.h"
 #include "platform/core/codepage.h"
+#include "platform/simhost/bounded_write.h"
 #include "platform/simhost/pseudo_terminal.h"
 
 namespace modemsim {

@@ -5,9 +5,9 @@
 //
 // Thread contract: all public members may be called from any thread. Inside, a reader thread
 // answers the terminal and a timer thread writes output and rings; both reach the modem state
-// only under ModemModel's lock (modem_model.h); both hand trace lines to the trace's writer
+// only under ModemModel's lock (at/modem_state.h); both hand trace lines to the trace's writer
 // thread without waiting for it. The destructor interrupts the pseudo-terminal, stops the timer
-// thread, joins both threads and stops the trace writer (bounded: trace.h).
+// thread, joins both threads and stops the trace writer (bounded: trace/trace.h).
 //
 // A read error on the pseudo-terminal ends the modem's answers; it is reported on stderr, unless
 // the modem was unplugged.
@@ -19,11 +19,10 @@
 #include <thread>
 #include <vector>
 
-#include "modemsim/modem_model.h"
-#include "modemsim/modem_session.h"
-#include "modemsim/timer_queue.h"
-#include "modemsim/trace.h"
-#include "modemsim/transmitter.h"
+#include "modemsim/at/modem_session.h"
+#include "modemsim/at/modem_state.h"
+#include "modemsim/line/timed_writes.h"
+#include "modemsim/trace/trace.h"
 
 namespace platform {
 class PseudoTerminal;

@@ -14,7 +14,7 @@
 #include <string>
 #include <vector>
 
-#include "modemsim/trace_sink.h"
+#include "modemsim/trace/trace.h"
 #include "platform/ui/dialog_window.h"
 #include "process_figures.h"
 #include "stopwatch.h"

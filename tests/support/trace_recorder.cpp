@@ -1,15 +1,17 @@
 #include "trace_recorder.h"
 
 #include <cstdlib>
+#include <utility>
 
-#include "modemsim/byte_escapes.h"
+#include "modemsim/trace/byte_escapes.h"
 
 namespace {
 
 // "[   0.412] < AT\r": the time stamp is 8 characters wide.
-TraceEntry Parse(const std::string& line) {
+TraceEntry Parse(const std::string& line, std::chrono::steady_clock::time_point arrived) {
     TraceEntry entry;
     entry.line = line;
+    entry.arrived = arrived;
     if (line.size() < 13 || line[0] != '[' || line.compare(9, 2, "] ") != 0 || line[12] != ' ') {
         return entry;
     }
@@ -26,8 +28,9 @@ TraceEntry Parse(const std::string& line) {
 
 modemsim::TraceSink TraceRecorder::Sink() const {
     return [shared = m_shared](const std::string& line) {
+        TraceEntry entry = Parse(line, Clock::now());
         std::lock_guard<std::mutex> lock(shared->lock);
-        shared->entries.push_back(Parse(line));
+        shared->entries.push_back(std::move(entry));
         shared->changed.notify_all();
         return true;
     };
@@ -43,6 +46,18 @@ TraceRecorder::Entries TraceRecorder::WaitFor(const std::function<bool(const Ent
 TraceRecorder::Entries TraceRecorder::Now() const {
     std::lock_guard<std::mutex> lock(m_shared->lock);
     return m_shared->entries;
+}
+
+TraceRecorder::Writes TraceRecorder::WritesHolding(const std::string& text) const {
+    std::lock_guard<std::mutex> lock(m_shared->lock);
+    Writes writes;
+    for (const TraceEntry& entry : m_shared->entries) {
+        if (entry.direction == '>' && entry.bytes.find(text) != std::string::npos) {
+            ++writes.count;
+            writes.lastArrived = entry.arrived;
+        }
+    }
+    return writes;
 }
 
 TraceRecorder::Entries TraceRecorder::Only(const Entries& entries, char direction) {

@@ -1,0 +1,86 @@
+#include "modemsim/at/commands.h"
+
+#include <algorithm>
+#include <string>
+#include <vector>
+
+#include "modemsim/at/at_syntax.h"
+
+namespace modemsim {
+
+namespace {
+
+const CommandEntry* FindEntry(const std::string& name) {
+    for (const auto* group :
+         {&BasicCommands(), &NetworkCommands(), &SmsSettingCommands(), &SmsMessageCommands()}) {
+        const auto found =
+            std::find_if(group->begin(), group->end(),
+                         [&](const CommandEntry& entry) { return name == entry.name; });
+        if (found != group->end()) {
+            return &*found;
+        }
+    }
+    return nullptr;
+}
+
+Handler HandlerFor(const CommandEntry& entry, CommandForm form) {
+    switch (form) {
+        case CommandForm::kExec:
+            return entry.exec;
+        case CommandForm::kRead:
+            return entry.read;
+        case CommandForm::kTest:
+            return entry.test;
+        case CommandForm::kSet:
+            return entry.set;
+    }
+    return nullptr;
+}
+
+// "AT" in the set stands for a line without commands.
+bool IsRefused(const Faults& faults, const std::vector<AtCommand>& commands) {
+    const std::set<std::string>& refused = faults.errorCommands;
+    if (commands.empty()) {
+        return refused.count("AT") != 0;
+    }
+    return std::any_of(commands.begin(), commands.end(),
+                       [&](const AtCommand& command) { return refused.count(command.name) != 0; });
+}
+
+Reply RunCommands(ModemState& state, const std::vector<AtCommand>& commands) {
+    std::string info;
+    for (const AtCommand& command : commands) {
+        const CommandEntry* entry = FindEntry(command.name);
+        const Handler handler = entry != nullptr ? HandlerFor(*entry, command.form) : nullptr;
+        Reply reply = handler != nullptr ? handler(state, command) : Reply::Error();
+        info += reply.info;
+        if (reply.final != FinalCode::kOk) {
+            reply.info = info;
+            return reply;
+        }
+    }
+    return Reply::Ok(info);
+}
+
+}  // namespace
+
+std::optional<Reply> ExecuteLine(ModemState& state, std::string_view line) {
+    if (!HasAtPrefix(line)) {
+        return std::nullopt;
+    }
+    const std::optional<std::vector<AtCommand>> commands = ParseCommandLine(line);
+    if (state.faults.errorAll || !commands || IsRefused(state.faults, *commands)) {
+        return Reply::Error();
+    }
+    return RunCommands(state, *commands);
+}
+
+bool IsKnownCommand(const std::string& name) {
+    return FindEntry(name) != nullptr;
+}
+
+Reply Supported(ModemState& /*state*/, const AtCommand& /*command*/) {
+    return Reply::Ok();
+}
+
+}  // namespace modemsim

@@ -1,0 +1,91 @@
+#include "modemsim/at/modem_state.h"
+
+namespace modemsim {
+
+void RestoreProfile(Settings& settings) {
+    const Settings defaults;
+    settings.echo = defaults.echo;
+    settings.clip = defaults.clip;
+    settings.textMode = defaults.textMode;
+    settings.charset = defaults.charset;
+    settings.cregMode = defaults.cregMode;
+}
+
+void EndCall(Call& call) {
+    call.phase = CallPhase::kIdle;
+    call.outgoing = false;
+    call.number.clear();
+    ++call.generation;
+}
+
+int TakeReference(ModemState& state) {
+    const int reference = state.nextReference;
+    state.nextReference = (reference + 1) % 256;
+    return reference;
+}
+
+namespace {
+
+std::size_t Position(int index) {
+    return static_cast<std::size_t>(index - 1);
+}
+
+}  // namespace
+
+std::optional<int> SmsStorage::FirstFree() const {
+    for (int index = 1; index <= kSlotCount; ++index) {
+        if (IsFree(index)) {
+            return index;
+        }
+    }
+    return std::nullopt;
+}
+
+bool SmsStorage::IsFree(int index) const {
+    return IsValidIndex(index) && !m_slots[Position(index)].has_value();
+}
+
+void SmsStorage::Put(int index, StoredSms sms) {
+    if (IsValidIndex(index)) {
+        m_slots[Position(index)] = std::move(sms);
+    }
+}
+
+StoredSms* SmsStorage::Find(int index) {
+    if (!IsValidIndex(index) || !m_slots[Position(index)]) {
+        return nullptr;
+    }
+    return &*m_slots[Position(index)];
+}
+
+void SmsStorage::Erase(int index) {
+    if (IsValidIndex(index)) {
+        m_slots[Position(index)].reset();
+    }
+}
+
+void SmsStorage::EraseRead() {
+    for (auto& slot : m_slots) {
+        if (slot && slot->read) {
+            slot.reset();
+        }
+    }
+}
+
+void SmsStorage::EraseAll() {
+    for (auto& slot : m_slots) {
+        slot.reset();
+    }
+}
+
+std::vector<std::pair<int, StoredSms>> SmsStorage::Occupied() const {
+    std::vector<std::pair<int, StoredSms>> messages;
+    for (int index = 1; index <= kSlotCount; ++index) {
+        if (m_slots[Position(index)]) {
+            messages.emplace_back(index, *m_slots[Position(index)]);
+        }
+    }
+    return messages;
+}
+
+}  // namespace modemsim

@@ -1,0 +1,141 @@
+#pragma once
+// Everything the simulated modem remembers: command settings, message storage and outbox, the
+// call, and the faults the controller has switched on. Plain data; ModemModel (below)
+// guards the one instance with its lock.
+
+#include <array>
+#include <cstddef>
+#include <cstdint>
+#include <mutex>
+#include <optional>
+#include <set>
+#include <string>
+#include <utility>
+#include <vector>
+
+namespace modemsim {
+
+// The SIM's message storage: a fixed number of numbered slots, each empty or holding one
+// received message.
+
+inline constexpr int kSlotCount = 20;
+
+struct StoredSms {
+    std::string sender;
+    std::string text;       // UTF-8
+    std::string timestamp;  // as the modem shows it: "24/05/01,12:30:00+00"
+    bool read = false;
+};
+
+class SmsStorage {
+public:
+    static bool IsValidIndex(long index) { return index >= 1 && index <= kSlotCount; }
+
+    std::optional<int> FirstFree() const;
+    // Callers check the index first; a bad one is ignored or finds nothing.
+    bool IsFree(int index) const;
+    void Put(int index, StoredSms sms);
+    StoredSms* Find(int index);
+    void Erase(int index);
+    void EraseRead();
+    void EraseAll();
+    std::vector<std::pair<int, StoredSms>> Occupied() const;
+
+private:
+    std::array<std::optional<StoredSms>, kSlotCount> m_slots;
+};
+
+enum class Charset { kGsm, kIra, kUcs2 };
+
+// Incoming calls ring until answered or ended; an answered or dialled call is active.
+enum class CallPhase { kIdle, kRinging, kActive };
+
+struct Call {
+    CallPhase phase = CallPhase::kIdle;
+    bool outgoing = false;
+    std::string number;  // the caller's or the dialled number; empty when withheld
+    // Advances at every change of call, so a RING tick of an earlier call knows to stop.
+    std::uint64_t generation = 0;
+};
+
+// The profile that ATZ restores, and the settings that outlive it.
+struct Settings {
+    bool echo = true;
+    bool clip = false;
+    bool textMode = false;  // AT+CMGF: PDU mode until a program asks for text
+    Charset charset = Charset::kGsm;
+    int cregMode = 0;
+    long baudRate = 115200;
+    std::string scaNumber;
+    int scaType = 129;
+    int registration = 1;  // registered, home network
+};
+
+struct Faults {
+    bool silent = false;
+    bool errorAll = false;
+    std::set<std::string> errorCommands;  // command names as the parser gives them: "+CMGS", "D"
+    int answerDelayMs = 0;
+    std::size_t splitBytes = 0;  // 0: each answer in one write
+    int splitGapMs = 0;
+    std::optional<int> sendError;  // +CMS ERROR code for every message sent
+};
+
+// The outbox keeps the latest messages only, so a program sending in a loop cannot exhaust memory.
+inline constexpr std::size_t kOutboxLimit = 1000;
+
+struct SentSms {
+    std::string destination;
+    std::string text;  // UTF-8 in text mode; the hex PDU in PDU mode
+    int reference = 0;
+    bool pdu = false;
+};
+
+// A message whose text the modem is collecting after the "> " prompt.
+struct PendingSend {
+    std::string destination;
+    bool pdu = false;
+};
+
+struct ModemState {
+    Settings settings;
+    SmsStorage storage;
+    std::vector<SentSms> outbox;
+    int nextReference = 1;
+    std::optional<PendingSend> pendingSend;
+    Call call;
+    Faults faults;
+    bool emptyReadError = false;  // an empty slot reads as +CMS ERROR: 321 instead of OK
+};
+
+// What ATZ and AT&F bring back; storage, outbox, line speed and call are kept.
+void RestoreProfile(Settings& settings);
+
+// Ends any call and makes a pending RING tick of it stale.
+void EndCall(Call& call);
+
+// The message reference of the next message sent: 0..255, then round again.
+int TakeReference(ModemState& state);
+
+// The one ModemState of a simulator and the lock that guards it.
+//
+// Thread contract: the pty reader thread (commands from the terminal), the timer thread (RING
+// ticks) and controller callers (tests, the console) all reach the state only through With, which
+// holds the lock for the whole function. Work inside must not block: it may schedule output
+// (Transmitter::Send only queues) but never waits for the pty or for another thread. Lock order:
+// this lock, then the transmitter's, then the timer queue's; the trace lock is innermost.
+
+class ModemModel {
+public:
+    template <typename Function>
+    auto With(Function&& function) {
+        std::lock_guard<std::mutex> lock(m_lock);
+        return std::forward<Function>(function)(m_state);
+    }
+
+private:
+    std::mutex m_lock;
+    ModemState m_state;
+};
+
+}  // namespace modemsim

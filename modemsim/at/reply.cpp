@@ -1,0 +1,99 @@
+#include "modemsim/at/reply.h"
+
+#include <utility>
+
+#include "modemsim/at/at_syntax.h"
+#include "modemsim/at/sms_text.h"
+
+namespace modemsim {
+
+namespace {
+
+Reply WithFinal(FinalCode final) {
+    Reply reply;
+    reply.final = final;
+    return reply;
+}
+
+std::string FinalText(const Reply& reply) {
+    switch (reply.final) {
+        case FinalCode::kOk:
+            return InfoLine("OK");
+        case FinalCode::kError:
+            return InfoLine("ERROR");
+        case FinalCode::kCmsError:
+            return InfoLine("+CMS ERROR: " + std::to_string(reply.cmsError));
+        case FinalCode::kNoCarrier:
+            return InfoLine("NO CARRIER");
+        case FinalCode::kPrompt:
+            return "\r\n> ";
+    }
+    return {};
+}
+
+}  // namespace
+
+Reply Reply::Ok(std::string info) {
+    Reply reply;
+    reply.info = std::move(info);
+    return reply;
+}
+
+Reply Reply::Error() {
+    return WithFinal(FinalCode::kError);
+}
+Reply Reply::NoCarrier() {
+    return WithFinal(FinalCode::kNoCarrier);
+}
+Reply Reply::Prompt() {
+    return WithFinal(FinalCode::kPrompt);
+}
+
+Reply Reply::CmsError(int code) {
+    Reply reply = WithFinal(FinalCode::kCmsError);
+    reply.cmsError = code;
+    return reply;
+}
+
+std::string InfoLine(std::string_view text) {
+    std::string line = "\r\n";
+    line.append(text);
+    line.append("\r\n");
+    return line;
+}
+
+std::string Render(const Reply& reply) {
+    return reply.info + FinalText(reply);
+}
+
+std::string RingText(const ModemState& state) {
+    std::string text = InfoLine("RING");
+    const std::string& number = state.call.number;
+    if (state.settings.clip && !number.empty()) {
+        text += InfoLine("+CLIP: \"" + ToTerminal(state.settings.charset, number) + "\"," +
+                         std::to_string(NumberType(number)) + ",,,,0");
+    }
+    return text;
+}
+
+std::string RegistrationFields(const Settings& settings) {
+    std::string fields = std::to_string(settings.registration);
+    const bool registered = settings.registration == 1 || settings.registration == 5;
+    if (settings.cregMode == 2 && registered) {
+        fields += ",\"00A1\",\"1B2C\"";
+    }
+    return fields;
+}
+
+std::string RegistrationReport(const Settings& settings) {
+    if (settings.cregMode == 0) {
+        return {};
+    }
+    return InfoLine("+CREG: " + RegistrationFields(settings));
+}
+
+std::string NoCarrierText() {
+    return InfoLine("NO CARRIER");
+}
+
+}  // namespace modemsim

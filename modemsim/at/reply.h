@@ -1,0 +1,55 @@
+#pragma once
+// What one command line makes the modem say, and how it is framed in verbose result codes:
+//   information   \r\n+CMGF: 1\r\n
+//   final code    \r\nOK\r\n   \r\nERROR\r\n   \r\n+CMS ERROR: 321\r\n   \r\nNO CARRIER\r\n
+//   SMS prompt    \r\n>  (no line end: the terminal types the text after it)
+
+#include <string>
+#include <string_view>
+
+#include "modemsim/at/modem_state.h"
+
+namespace modemsim {
+
+enum class FinalCode { kOk, kError, kCmsError, kNoCarrier, kPrompt };
+
+struct Reply {
+    std::string info;  // framed information text, possibly empty
+    FinalCode final = FinalCode::kOk;
+    int cmsError = 0;
+
+    static Reply Ok(std::string info = {});
+    static Reply Error();
+    static Reply CmsError(int code);
+    static Reply NoCarrier();
+    static Reply Prompt();
+};
+
+// "\r\n" + text + "\r\n"
+std::string InfoLine(std::string_view text);
+
+// The information text followed by the framed final code.
+std::string Render(const Reply& reply);
+
+// The +CMS ERROR codes the message commands answer with.
+
+inline constexpr int kOperationNotSupported = 303;
+inline constexpr int kInvalidPduParameter = 304;
+inline constexpr int kInvalidTextParameter = 305;
+inline constexpr int kInvalidIndex = 321;
+
+// Texts the modem sends on its own, not as an answer to a command:
+//   \r\nRING\r\n\r\n+CLIP: "+393351391306",145,,,,0\r\n   (the CLIP line only with AT+CLIP=1
+//                                                         and a number that is not withheld)
+//   \r\n+CREG: 1\r\n                                      (with AT+CREG=1 or 2)
+//   \r\nNO CARRIER\r\n                                    (the other side ended the call)
+
+std::string RingText(const ModemState& state);
+// Nothing when AT+CREG has reports off.
+std::string RegistrationReport(const Settings& settings);
+std::string NoCarrierText();
+
+// The registration status, with location and cell for mode 2 while registered: `1,"00A1","1B2C"`.
+std::string RegistrationFields(const Settings& settings);
+
+}  // namespace modemsim

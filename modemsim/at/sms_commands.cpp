@@ -1,0 +1,252 @@
+#include <optional>
+
+#include "modemsim/at/at_syntax.h"
+#include "modemsim/at/commands.h"
+#include "modemsim/at/reply.h"
+#include "modemsim/at/sms_text.h"
+
+namespace modemsim {
+
+// Message format, character set and service centre.
+
+namespace {
+
+Reply SetFormat(ModemState& state, const AtCommand& command) {
+    const std::optional<std::vector<AtArg>> args = SplitArgs(command.args);
+    if (!args || args->size() != 1) {
+        return Reply::Error();
+    }
+    const std::optional<long> mode = args->front().Omitted() ? 0L : ToNumber(args->front());
+    if (!mode || *mode > 1) {
+        return Reply::Error();
+    }
+    state.settings.textMode = *mode == 1;
+    return Reply::Ok();
+}
+
+Reply ReadFormat(ModemState& state, const AtCommand& /*command*/) {
+    return Reply::Ok(InfoLine(std::string("+CMGF: ") + (state.settings.textMode ? "1" : "0")));
+}
+
+Reply TestFormat(ModemState& /*state*/, const AtCommand& /*command*/) {
+    return Reply::Ok(InfoLine("+CMGF: (0,1)"));
+}
+
+Reply SetCharset(ModemState& state, const AtCommand& command) {
+    const std::optional<std::vector<AtArg>> args = SplitArgs(command.args);
+    if (!args || args->size() != 1 || !args->front().quoted) {
+        return Reply::Error();
+    }
+    const std::optional<Charset> charset = CharsetFromName(args->front().text);
+    if (!charset) {
+        return Reply::Error();
+    }
+    state.settings.charset = *charset;
+    return Reply::Ok();
+}
+
+Reply ReadCharset(ModemState& state, const AtCommand& /*command*/) {
+    return Reply::Ok(InfoLine("+CSCS: \"" + CharsetName(state.settings.charset) + "\""));
+}
+
+Reply TestCharset(ModemState& /*state*/, const AtCommand& /*command*/) {
+    return Reply::Ok(InfoLine("+CSCS: (\"GSM\",\"IRA\",\"UCS2\")"));
+}
+
+// AT+CSCA="+8613800200500",145 as well as the number without quotes; a left-out type follows the
+// number: 145 for "+...", else 129.
+Reply SetServiceCentre(ModemState& state, const AtCommand& command) {
+    const std::optional<std::vector<AtArg>> args = SplitArgs(command.args);
+    if (!args || args->empty() || args->size() > 2) {
+        return Reply::Error();
+    }
+    const AtArg& numberArg = args->front();
+    const std::optional<std::string> number =
+        numberArg.quoted ? FromTerminal(state.settings.charset, numberArg.text) : numberArg.text;
+    if (!number || !IsAddress(*number)) {
+        return Reply::Error();
+    }
+    std::optional<long> type = NumberType(*number);
+    if (args->size() == 2 && !(*args)[1].Omitted()) {
+        type = ToNumber((*args)[1]);
+    }
+    if (!type || *type < 128 || *type > 255) {
+        return Reply::Error();
+    }
+    state.settings.scaNumber = *number;
+    state.settings.scaType = static_cast<int>(*type);
+    return Reply::Ok();
+}
+
+Reply ReadServiceCentre(ModemState& state, const AtCommand& /*command*/) {
+    const Settings& settings = state.settings;
+    return Reply::Ok(InfoLine("+CSCA: \"" + ToTerminal(settings.charset, settings.scaNumber) +
+                              "\"," + std::to_string(settings.scaType)));
+}
+
+}  // namespace
+
+const std::vector<CommandEntry>& SmsSettingCommands() {
+    static const std::vector<CommandEntry> commands = {
+        {"+CMGF", nullptr, ReadFormat, TestFormat, SetFormat},
+        {"+CSCS", nullptr, ReadCharset, TestCharset, SetCharset},
+        {"+CSCA", nullptr, ReadServiceCentre, Supported, SetServiceCentre},
+    };
+    return commands;
+}
+
+// Reading, deleting and sending messages. The text after AT+CMGS's prompt is finished
+// at the end of this file.
+
+namespace {
+
+std::optional<std::vector<AtArg>> ArgsOf(const AtCommand& command, std::size_t most) {
+    std::optional<std::vector<AtArg>> args = SplitArgs(command.args);
+    if (!args || args->empty() || args->size() > most) {
+        return std::nullopt;
+    }
+    return args;
+}
+
+std::optional<int> IndexOf(const AtArg& arg) {
+    const std::optional<long> index = ToNumber(arg);
+    if (!index || !SmsStorage::IsValidIndex(*index)) {
+        return std::nullopt;
+    }
+    return static_cast<int>(*index);
+}
+
+//   +CMGR: "REC UNREAD","+393351391306",,"24/05/01,12:30:00+00"\r\n<text>
+std::string ReadText(const Settings& settings, const StoredSms& sms) {
+    const std::string status = sms.read ? "REC READ" : "REC UNREAD";
+    return InfoLine("+CMGR: \"" + status + "\",\"" + ToTerminal(settings.charset, sms.sender) +
+                    "\",,\"" + sms.timestamp + "\"") +
+           ToTerminal(settings.charset, sms.text) + "\r\n";
+}
+
+Reply ReadMessage(ModemState& state, const AtCommand& command) {
+    const std::optional<std::vector<AtArg>> args = ArgsOf(command, 2);
+    const std::optional<int> index = args ? IndexOf(args->front()) : std::nullopt;
+    if (!index) {
+        return Reply::CmsError(kInvalidIndex);
+    }
+    if (!state.settings.textMode) {
+        return Reply::CmsError(kOperationNotSupported);
+    }
+    StoredSms* sms = state.storage.Find(*index);
+    if (sms == nullptr) {
+        return state.emptyReadError ? Reply::CmsError(kInvalidIndex) : Reply::Ok();
+    }
+    Reply reply = Reply::Ok(ReadText(state.settings, *sms));
+    sms->read = true;
+    return reply;
+}
+
+// AT+CMGD=<index>[,<flag>]: flag 1 deletes every read message, 2 and 3 also sent and unsent ones
+// (kept in no slot here), 4 everything; the index then does not matter.
+Reply DeleteMessage(ModemState& state, const AtCommand& command) {
+    const std::optional<std::vector<AtArg>> args = ArgsOf(command, 2);
+    const std::optional<int> index = args ? IndexOf(args->front()) : std::nullopt;
+    if (!index) {
+        return Reply::CmsError(kInvalidIndex);
+    }
+    const std::optional<long> flag =
+        args->size() == 2 && !(*args)[1].Omitted() ? ToNumber((*args)[1]) : 0L;
+    if (!flag || *flag > 4) {
+        return Reply::Error();
+    }
+    if (*flag == 0) {
+        state.storage.Erase(*index);
+    } else if (*flag == 4) {
+        state.storage.EraseAll();
+    } else {
+        state.storage.EraseRead();
+    }
+    return Reply::Ok();
+}
+
+Reply TestDelete(ModemState& /*state*/, const AtCommand& /*command*/) {
+    return Reply::Ok(InfoLine("+CMGD: (1-" + std::to_string(kSlotCount) + "),(0-4)"));
+}
+
+// Text mode: AT+CMGS="<da>"[,<toda>]. PDU mode: AT+CMGS=<length of the TPDU in octets>.
+Reply StartSend(ModemState& state, const AtCommand& command) {
+    const std::optional<std::vector<AtArg>> args = ArgsOf(command, 2);
+    if (!args) {
+        return Reply::Error();
+    }
+    PendingSend pending;
+    pending.pdu = !state.settings.textMode;
+    if (pending.pdu) {
+        const std::optional<long> length = ToNumber(args->front());
+        if (!length || *length < 1 || *length > 164 || args->size() != 1) {
+            return Reply::CmsError(kInvalidPduParameter);
+        }
+    } else {
+        const AtArg& da = args->front();
+        const std::optional<std::string> number =
+            da.quoted ? FromTerminal(state.settings.charset, da.text) : std::nullopt;
+        const bool typeOk = args->size() == 1 || (*args)[1].Omitted() || ToNumber((*args)[1]);
+        if (!number || !IsAddress(*number) || !typeOk) {
+            return Reply::CmsError(kInvalidTextParameter);
+        }
+        pending.destination = *number;
+    }
+    state.pendingSend = pending;
+    return Reply::Prompt();
+}
+
+}  // namespace
+
+const std::vector<CommandEntry>& SmsMessageCommands() {
+    static const std::vector<CommandEntry> commands = {
+        {"+CMGR", nullptr, nullptr, Supported, ReadMessage},
+        {"+CMGD", nullptr, nullptr, TestDelete, DeleteMessage},
+        {"+CMGS", nullptr, nullptr, Supported, StartSend},
+    };
+    return commands;
+}
+
+namespace {
+
+int InvalidParameter(const PendingSend& pending) {
+    return pending.pdu ? kInvalidPduParameter : kInvalidTextParameter;
+}
+
+}  // namespace
+
+Reply FinishSend(ModemState& state, const std::string& text) {
+    const PendingSend pending = state.pendingSend.value_or(PendingSend{});
+    state.pendingSend.reset();
+    if (state.faults.sendError) {
+        return Reply::CmsError(*state.faults.sendError);
+    }
+    const std::optional<std::string> decoded =
+        pending.pdu ? text : FromTerminal(state.settings.charset, text);
+    if (!decoded) {
+        return Reply::CmsError(InvalidParameter(pending));
+    }
+    SentSms sent;
+    sent.destination = pending.destination;
+    sent.text = *decoded;
+    sent.pdu = pending.pdu;
+    sent.reference = TakeReference(state);
+    if (state.outbox.size() >= kOutboxLimit) {
+        state.outbox.erase(state.outbox.begin());
+    }
+    state.outbox.push_back(sent);
+    return Reply::Ok(InfoLine("+CMGS: " + std::to_string(sent.reference)));
+}
+
+Reply RejectOversizedSend(ModemState& state) {
+    const PendingSend pending = state.pendingSend.value_or(PendingSend{});
+    state.pendingSend.reset();
+    return Reply::CmsError(InvalidParameter(pending));
+}
+
+Reply CancelSend(ModemState& state) {
+    state.pendingSend.reset();
+    return Reply::Ok();
+}
+
+}  // namespace modemsim

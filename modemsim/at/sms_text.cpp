@@ -1,0 +1,133 @@
+#include "modemsim/at/sms_text.h"
+
+#include <cctype>
+#include <cstdint>
+#include <cstdio>
+
+#include "modemsim/at/at_syntax.h"
+#include "platform/core/codepage.h"
+
+namespace modemsim {
+
+namespace {
+
+std::string Ucs2Hex(std::string_view utf8) {
+    std::string hex;
+    for (char16_t unit : platform::Utf8ToUtf16(std::string(utf8))) {
+        for (int shift = 12; shift >= 0; shift -= 4) {
+            hex.push_back(HexDigit(static_cast<unsigned>(unit) >> shift));
+        }
+    }
+    return hex;
+}
+
+std::optional<std::string> FromUcs2Hex(std::string_view hex) {
+    while (!hex.empty() && (hex.back() == '\r' || hex.back() == '\n')) {
+        hex.remove_suffix(1);
+    }
+    if (hex.size() % 4 != 0) {
+        return std::nullopt;
+    }
+    std::u16string units;
+    for (std::size_t i = 0; i < hex.size(); i += 4) {
+        unsigned unit = 0;
+        for (std::size_t j = i; j < i + 4; ++j) {
+            const std::optional<unsigned> digit = HexValue(hex[j]);
+            if (!digit) {
+                return std::nullopt;
+            }
+            unit = unit * 16 + *digit;
+        }
+        units.push_back(static_cast<char16_t>(unit));
+    }
+    return platform::Utf16ToUtf8(units);
+}
+
+}  // namespace
+
+std::string ToTerminal(Charset charset, std::string_view utf8) {
+    switch (charset) {
+        case Charset::kGsm:
+        case Charset::kIra:
+            return std::string(utf8);
+        case Charset::kUcs2:
+            return Ucs2Hex(utf8);
+    }
+    return std::string(utf8);
+}
+
+std::optional<std::string> FromTerminal(Charset charset, std::string_view text) {
+    switch (charset) {
+        case Charset::kGsm:
+        case Charset::kIra:
+            return std::string(text);
+        case Charset::kUcs2:
+            return FromUcs2Hex(text);
+    }
+    return std::nullopt;
+}
+
+std::string CharsetName(Charset charset) {
+    switch (charset) {
+        case Charset::kGsm:
+            return "GSM";
+        case Charset::kIra:
+            return "IRA";
+        case Charset::kUcs2:
+            return "UCS2";
+    }
+    return "GSM";
+}
+
+std::optional<Charset> CharsetFromName(std::string_view name) {
+    std::string upper;
+    for (char c : name) {
+        upper.push_back(static_cast<char>(std::toupper(static_cast<unsigned char>(c))));
+    }
+    for (Charset charset : {Charset::kGsm, Charset::kIra, Charset::kUcs2}) {
+        if (upper == CharsetName(charset)) {
+            return charset;
+        }
+    }
+    return std::nullopt;
+}
+
+namespace {
+
+struct CivilDate {
+    long year;
+    unsigned month;
+    unsigned day;
+};
+
+// Days since 1970-01-01 to a Gregorian date, without the C library's non-reentrant calls.
+CivilDate DateFromDays(long days) {
+    days += 719468;
+    const long era = (days >= 0 ? days : days - 146096) / 146097;
+    const auto dayOfEra = static_cast<unsigned long>(days - era * 146097);
+    const unsigned long yearOfEra =
+        (dayOfEra - dayOfEra / 1460 + dayOfEra / 36524 - dayOfEra / 146096) / 365;
+    const unsigned long dayOfYear = dayOfEra - (365 * yearOfEra + yearOfEra / 4 - yearOfEra / 100);
+    const unsigned long monthIndex = (5 * dayOfYear + 2) / 153;
+    const auto day = static_cast<unsigned>(dayOfYear - (153 * monthIndex + 2) / 5 + 1);
+    const auto month = static_cast<unsigned>(monthIndex < 10 ? monthIndex + 3 : monthIndex - 9);
+    const long year = static_cast<long>(yearOfEra) + era * 400 + (month <= 2 ? 1 : 0);
+    return {year, month, day};
+}
+
+}  // namespace
+
+std::string SmsTimestamp(std::chrono::system_clock::time_point when) {
+    const long seconds = static_cast<long>(
+        std::chrono::duration_cast<std::chrono::seconds>(when.time_since_epoch()).count());
+    const long days = (seconds >= 0 ? seconds : seconds - 86399) / 86400;
+    const long secondOfDay = seconds - days * 86400;
+    const CivilDate date = DateFromDays(days);
+    char text[32];
+    std::snprintf(text, sizeof text, "%02ld/%02u/%02u,%02ld:%02ld:%02ld+00",
+                  ((date.year % 100) + 100) % 100, date.month, date.day, secondOfDay / 3600,
+                  secondOfDay / 60 % 60, secondOfDay % 60);
+    return text;
+}
+
+}  // namespace modemsim

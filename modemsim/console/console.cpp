@@ -1,0 +1,367 @@
+#include "modemsim/console/console.h"
+
+#include <algorithm>
+#include <random>
+#include <vector>
+
+#include "modemsim/at/at_syntax.h"
+#include "modemsim/at/sms_text.h"
+#include "modemsim/trace/byte_escapes.h"
+
+namespace modemsim {
+
+namespace {
+
+constexpr long kMaxInjectBytes = 65536;
+
+// The words of a line, and the rest of it from a word on with its spaces kept (for texts).
+class Words {
+public:
+    explicit Words(std::string_view line) : m_line(line) {
+        std::size_t pos = 0;
+        while ((pos = line.find_first_not_of(" \t", pos)) != std::string_view::npos) {
+            const std::size_t end = std::min(line.find_first_of(" \t", pos), line.size());
+            m_starts.push_back(pos);
+            m_words.emplace_back(line.substr(pos, end - pos));
+            pos = end;
+        }
+    }
+    std::size_t Count() const { return m_words.size(); }
+    const std::string& operator[](std::size_t i) const { return m_words[i]; }
+    std::string From(std::size_t i) const { return std::string(m_line.substr(m_starts[i])); }
+
+private:
+    std::string_view m_line;
+    std::vector<std::string> m_words;
+    std::vector<std::size_t> m_starts;
+};
+
+std::optional<long> Number(const std::string& word, long low, long high) {
+    return ParseDecimalIn(word, low, high);
+}
+
+std::optional<bool> OnOff(const std::string& word) {
+    if (word == "on") {
+        return true;
+    }
+    if (word == "off") {
+        return false;
+    }
+    return std::nullopt;
+}
+
+std::string Usage(const std::string& usage) {
+    return "usage: " + usage;
+}
+std::string Report(const VerbResult& result) {
+    return result.ok ? result.message : "refused: " + result.message;
+}
+
+using Verb = std::string (*)(Simulator& simulator, const Words& words);
+
+std::string Deliver(Simulator& simulator, const Words& words, std::size_t first,
+                    std::optional<int> slot) {
+    const std::optional<std::string> text = UnescapeBytes(words.From(first + 1));
+    if (!text) {
+        return "refused: bad escape in the text (\\r \\n \\0 \\e \\z \\xHH \\\\)";
+    }
+    SmsDelivery delivery;
+    delivery.sender = words[first];
+    delivery.text = *text;
+    delivery.slot = slot;
+    return Report(simulator.DeliverSms(delivery));
+}
+
+std::string SmsVerb(Simulator& simulator, const Words& words) {
+    if (words.Count() < 3) {
+        return Usage("sms FROM TEXT");
+    }
+    return Deliver(simulator, words, 1, std::nullopt);
+}
+
+std::string SmsToVerb(Simulator& simulator, const Words& words) {
+    const std::optional<long> slot =
+        words.Count() >= 4 ? Number(words[1], 1, kSlotCount) : std::nullopt;
+    if (!slot) {
+        return Usage("sms-to SLOT(1-20) FROM TEXT");
+    }
+    return Deliver(simulator, words, 2, static_cast<int>(*slot));
+}
+
+std::string ClearVerb(Simulator& simulator, const Words& words) {
+    const std::optional<long> slot =
+        words.Count() == 2 ? Number(words[1], 1, kSlotCount) : std::nullopt;
+    if (!slot) {
+        return Usage("clear SLOT(1-20)");
+    }
+    return Report(simulator.ClearSlot(static_cast<int>(*slot)));
+}
+
+std::string RingVerb(Simulator& simulator, const Words& words) {
+    if (words.Count() != 2) {
+        return Usage("ring NUMBER|withheld");
+    }
+    const std::optional<std::string> number =
+        words[1] == "withheld" ? std::nullopt : std::optional<std::string>(words[1]);
+    return Report(simulator.Ring(number));
+}
+
+std::string HangUpVerb(Simulator& simulator, const Words& words) {
+    return words.Count() == 1 ? Report(simulator.RemoteHangUp()) : Usage("hangup");
+}
+
+std::string ListVerb(Simulator& simulator, const Words& words) {
+    return words.Count() == 1 ? ListReport(simulator.Snapshot()) : Usage("list");
+}
+
+std::string StatusVerb(Simulator& simulator, const Words& words) {
+    return words.Count() == 1 ? StatusReport(simulator.Snapshot(), simulator.DevicePath())
+                              : Usage("status");
+}
+
+std::string CregVerb(Simulator& simulator, const Words& words) {
+    const std::optional<long> status = words.Count() == 2 ? Number(words[1], 0, 5) : std::nullopt;
+    if (!status) {
+        return Usage("creg STAT(0-5)");
+    }
+    return Report(simulator.SetRegistration(static_cast<int>(*status)));
+}
+
+std::string SilentVerb(Simulator& simulator, const Words& words) {
+    const std::optional<bool> on = words.Count() == 2 ? OnOff(words[1]) : std::nullopt;
+    if (!on) {
+        return Usage("silent on|off");
+    }
+    simulator.SetSilent(*on);
+    return *on ? "silent: the modem answers nothing" : "silent off";
+}
+
+std::string ErrorVerb(Simulator& simulator, const Words& words) {
+    if (words.Count() != 2) {
+        return Usage("error all|off|COMMAND");
+    }
+    if (words[1] == "off") {
+        simulator.ClearErrors();
+        return "errors off";
+    }
+    if (words[1] == "all") {
+        simulator.SetErrorAll(true);
+        return "ERROR to every line";
+    }
+    return Report(simulator.AddErrorCommand(words[1]));
+}
+
+std::string DelayVerb(Simulator& simulator, const Words& words) {
+    const std::optional<long> ms =
+        words.Count() == 2 ? Number(words[1], 0, kMaxDelayMs) : std::nullopt;
+    if (!ms) {
+        return Usage("delay MS(0-" + std::to_string(kMaxDelayMs) + ")");
+    }
+    return Report(simulator.SetAnswerDelay(static_cast<int>(*ms)));
+}
+
+std::string SplitVerb(Simulator& simulator, const Words& words) {
+    if (words.Count() == 2 && words[1] == "off") {
+        return Report(simulator.SetSplit(0, 0));
+    }
+    const std::optional<long> bytes =
+        words.Count() == 3 ? Number(words[1], 1, static_cast<long>(kMaxSplitBytes)) : std::nullopt;
+    const std::optional<long> gap =
+        words.Count() == 3 ? Number(words[2], 0, kMaxDelayMs) : std::nullopt;
+    if (!bytes || !gap) {
+        return Usage("split BYTES(1-" + std::to_string(kMaxSplitBytes) + ") GAP_MS(0-" +
+                     std::to_string(kMaxDelayMs) + ") | split off");
+    }
+    return Report(simulator.SetSplit(static_cast<std::size_t>(*bytes), static_cast<int>(*gap)));
+}
+
+std::string SendFailVerb(Simulator& simulator, const Words& words) {
+    if (words.Count() == 2 && words[1] == "off") {
+        simulator.SetSendError(std::nullopt);
+        return "messages are sent";
+    }
+    const std::optional<long> code = words.Count() == 2 ? Number(words[1], 0, 511) : std::nullopt;
+    if (!code) {
+        return Usage("sendfail CODE(0-511)|off");
+    }
+    simulator.SetSendError(static_cast<int>(*code));
+    return "every message fails with +CMS ERROR: " + words[1];
+}
+
+std::string EmptyReadVerb(Simulator& simulator, const Words& words) {
+    if (words.Count() != 2 || (words[1] != "ok" && words[1] != "error")) {
+        return Usage("emptyread ok|error");
+    }
+    simulator.SetEmptyReadError(words[1] == "error");
+    return "empty slots read as " + std::string(words[1] == "ok" ? "OK" : "+CMS ERROR: 321");
+}
+
+std::string InjectVerb(Simulator& simulator, const Words& words) {
+    const std::optional<std::string> bytes =
+        words.Count() >= 2 ? UnescapeBytes(words.From(1)) : std::nullopt;
+    if (!bytes) {
+        return Usage("inject BYTES (escapes: \\r \\n \\0 \\e \\z \\xHH \\\\)");
+    }
+    simulator.InjectRaw(*bytes);
+    return std::to_string(bytes->size()) + " bytes written";
+}
+
+std::string GarbageVerb(Simulator& simulator, const Words& words) {
+    const std::optional<long> count =
+        words.Count() == 2 ? Number(words[1], 1, kMaxInjectBytes) : std::nullopt;
+    if (!count) {
+        return Usage("garbage COUNT(1-65536)");
+    }
+    std::minstd_rand generator(static_cast<std::minstd_rand::result_type>(*count));
+    std::string bytes;
+    for (long i = 0; i < *count; ++i) {
+        bytes.push_back(static_cast<char>(generator() & 0xFF));
+    }
+    simulator.InjectRaw(bytes);
+    return words[1] + " bytes of garbage written";
+}
+
+std::string LongLineVerb(Simulator& simulator, const Words& words) {
+    const std::optional<long> length =
+        words.Count() == 2 ? Number(words[1], 1, kMaxInjectBytes) : std::nullopt;
+    if (!length) {
+        return Usage("longline LENGTH(1-65536)");
+    }
+    simulator.InjectRaw(std::string(static_cast<std::size_t>(*length), 'A') + "\r\n");
+    return "a line of " + words[1] + " characters written";
+}
+
+std::string TraceVerb(Simulator& simulator, const Words& words) {
+    const std::optional<bool> on = words.Count() == 2 ? OnOff(words[1]) : std::nullopt;
+    if (!on) {
+        return Usage("trace on|off");
+    }
+    simulator.EnableTrace(*on);
+    return *on ? "trace on" : "trace off";
+}
+
+struct VerbEntry {
+    const char* name;
+    const char* usage;
+    Verb verb;
+};
+
+const VerbEntry kVerbs[] = {
+    {"sms", "sms FROM TEXT            deliver an SMS into the first free slot", SmsVerb},
+    {"sms-to", "sms-to SLOT FROM TEXT    deliver an SMS into slot SLOT (1-20)", SmsToVerb},
+    {"clear", "clear SLOT               empty slot SLOT", ClearVerb},
+    {"ring", "ring NUMBER|withheld     an incoming call: RING until answered or ended", RingVerb},
+    {"hangup", "hangup                   the other side ends the call", HangUpVerb},
+    {"list", "list                     storage and outbox", ListVerb},
+    {"status", "status                   settings, call and faults", StatusVerb},
+    {"creg", "creg STAT                network registration status (0-5)", CregVerb},
+    {"silent", "silent on|off            answer nothing at all", SilentVerb},
+    {"error", "error all|off|COMMAND    ERROR to every line, to none, or to COMMAND (+CMGS, D)",
+     ErrorVerb},
+    {"delay", "delay MS                 hold every answer back MS ms (0: off)", DelayVerb},
+    {"split", "split BYTES GAP_MS|off   write answers in pieces, GAP_MS ms apart", SplitVerb},
+    {"sendfail", "sendfail CODE|off        every message sent fails with +CMS ERROR: CODE",
+     SendFailVerb},
+    {"emptyread", "emptyread ok|error       an empty slot reads as OK or +CMS ERROR: 321",
+     EmptyReadVerb},
+    {"inject", "inject BYTES             write raw bytes (\\r \\n \\0 \\e \\z \\xHH \\\\)",
+     InjectVerb},
+    {"garbage", "garbage COUNT            write COUNT pseudo-random bytes", GarbageVerb},
+    {"longline", "longline LENGTH          write a line of LENGTH characters", LongLineVerb},
+    {"trace", "trace on|off             show the dialogue on stderr", TraceVerb},
+};
+
+}  // namespace
+
+std::string Console::Help() {
+    std::string help = "help                     this list\n";
+    for (const VerbEntry& entry : kVerbs) {
+        help += entry.usage;
+        help += '\n';
+    }
+    help += "quit                     end the simulator";
+    return help;
+}
+
+std::string Console::Execute(std::string_view line) {
+    const Words words(line);
+    if (words.Count() == 0) {
+        return {};
+    }
+    if (words[0] == "help") {
+        return Help();
+    }
+    if (words[0] == "quit" || words[0] == "exit") {
+        m_quit = true;
+        return "bye";
+    }
+    for (const VerbEntry& entry : kVerbs) {
+        if (words[0] == entry.name) {
+            return entry.verb(m_simulator, words);
+        }
+    }
+    return "unknown verb '" + EscapeBytes(words[0]) + "' (help lists the verbs)";
+}
+
+namespace {
+
+std::string OnOff(bool on) {
+    return on ? "on" : "off";
+}
+
+std::string CallText(const Call& call) {
+    const std::string number = call.number.empty() ? "withheld" : call.number;
+    switch (call.phase) {
+        case CallPhase::kIdle:
+            return "idle";
+        case CallPhase::kRinging:
+            return "ringing from " + number;
+        case CallPhase::kActive:
+            return call.outgoing ? "active, dialled " + number : "active, from " + number;
+    }
+    return "idle";
+}
+
+std::string FaultText(const Faults& faults) {
+    std::string errors = faults.errorAll ? "all" : "";
+    for (const std::string& name : faults.errorCommands) {
+        errors += (errors.empty() ? "" : " ") + name;
+    }
+    return "silent " + OnOff(faults.silent) + ", error " + (errors.empty() ? "none" : errors) +
+           ", delay " + std::to_string(faults.answerDelayMs) + " ms, split " +
+           (faults.splitBytes == 0 ? std::string("off")
+                                   : std::to_string(faults.splitBytes) + " bytes/" +
+                                         std::to_string(faults.splitGapMs) + " ms") +
+           ", sendfail " + (faults.sendError ? std::to_string(*faults.sendError) : "off");
+}
+
+}  // namespace
+
+std::string ListReport(const ModemState& state) {
+    const auto messages = state.storage.Occupied();
+    std::string text =
+        "storage (" + std::to_string(messages.size()) + " of " + std::to_string(kSlotCount) + "):";
+    for (const auto& [index, sms] : messages) {
+        text += "\n  " + std::string(index < 10 ? " " : "") + std::to_string(index) + "  " +
+                (sms.read ? "REC READ  " : "REC UNREAD") + "  " + sms.sender + "  " +
+                sms.timestamp + "  " + EscapeBytes(sms.text);
+    }
+    text += "\noutbox (" + std::to_string(state.outbox.size()) + "):";
+    for (const SentSms& sent : state.outbox) {
+        text += "\n  mr " + std::to_string(sent.reference) + "  " +
+                (sent.pdu ? "PDU" : "to " + sent.destination) + "  " + EscapeBytes(sent.text);
+    }
+    return text;
+}
+
+std::string StatusReport(const ModemState& state, const std::string& devicePath) {
+    const Settings& s = state.settings;
+    return "device " + devicePath + "\necho " + OnOff(s.echo) + ", clip " + OnOff(s.clip) +
+           ", cmgf " + (s.textMode ? "1" : "0") + ", cscs " + CharsetName(s.charset) + ", creg " +
+           std::to_string(s.cregMode) + " (status " + std::to_string(s.registration) +
+           "), csca \"" + s.scaNumber + "\"," + std::to_string(s.scaType) + ", ipr " +
+           std::to_string(s.baudRate) + "\ncall " + CallText(state.call) + "\nfaults " +
+           FaultText(state.faults) + ", emptyread " + (state.emptyReadError ? "error" : "ok");
+}
+
+}  // namespace modemsim

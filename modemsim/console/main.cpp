@@ -1,0 +1,122 @@
+// The modemsim program: a simulated modem with a console on standard input and a trace of the
+// dialogue on stderr, optionally running the program under test against it.
+
+#include <iostream>
+
+#include "modemsim/console/console_thread.h"
+#include "modemsim/console/run_mode.h"
+#include "modemsim/simulator.h"
+#include "platform/simhost/bounded_write.h"
+#include "platform/simhost/child_process.h"
+#include "platform/simhost/file_links.h"
+#include "platform/simhost/io_signals.h"
+#include "platform/simhost/termination_signal.h"
+
+namespace {
+
+using modemsim::ProgramOptions;
+
+// Our own few lines never wait long for a terminal on hold or a full pipe.
+constexpr int kNoteWaitMs = 1000;
+
+void Note(int fd, const std::string& text) {
+    platform::WriteWithin(fd, text + "\n", kNoteWaitMs);
+}
+
+int Fail(const std::string& message) {
+    Note(platform::kStandardError, "modemsim: " + message);
+    return 1;
+}
+
+modemsim::SimulatorOptions SimulatorOptionsFor(const ProgramOptions& options) {
+    modemsim::SimulatorOptions simulatorOptions;
+    simulatorOptions.ringPeriodMs = options.ringPeriodMs;
+    simulatorOptions.networkDelayMs = options.networkDelayMs;
+    if (options.trace) {
+        simulatorOptions.traceSink = modemsim::StderrTraceSink();
+    }
+    return simulatorOptions;
+}
+
+// What the program holds while the modem serves, released in reverse: the program under test
+// first, the link before the device it names.
+struct Running {
+    std::unique_ptr<modemsim::Simulator> simulator;
+    std::unique_ptr<platform::SymbolicLink> link;
+    std::unique_ptr<platform::ChildProcess> child;
+};
+
+// The simulator, its link and the program under test; the reason when any of them fails.
+std::string StartUp(const ProgramOptions& options, Running& running) {
+    running.simulator = modemsim::Simulator::Create(SimulatorOptionsFor(options));
+    if (!running.simulator) {
+        return "no pseudo-terminal available";
+    }
+    const std::string& device = running.simulator->DevicePath();
+    std::string error;
+    if (options.linkPath) {
+        running.link = platform::SymbolicLink::Create(device, *options.linkPath, error);
+        if (!running.link) {
+            return error;
+        }
+    }
+    if (options.runCommand.empty()) {
+        Note(platform::kStandardOutput, device);
+        return {};
+    }
+    running.child = platform::ChildProcess::Start(options.runCommand, {{"COM1", device}}, error);
+    if (running.child) {
+        Note(platform::kStandardError, "modemsim: COM1=" + device);
+    }
+    return running.child ? std::string() : error;
+}
+
+// Serves until a termination signal, quit, or the end of the program under test; that
+// program's exit status is the result in run mode.
+int Serve(const ProgramOptions& options, Running& running, platform::TerminationSignal& signals) {
+    std::unique_ptr<modemsim::ConsoleThread> console;
+    if (options.ConsoleOn()) {
+        console = std::make_unique<modemsim::ConsoleThread>(*running.simulator,
+                                                            [&signals] { signals.Cancel(); });
+        if (!console->Start()) {
+            Note(platform::kStandardError, "modemsim: no console; the modem serves without it");
+        }
+    }
+    if (!running.child) {
+        signals.Wait();
+        return 0;
+    }
+    modemsim::ChildWatch watch(*running.child, signals);
+    signals.Wait();
+    return watch.End();
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    std::string error;
+    const std::optional<ProgramOptions> options =
+        modemsim::ParseProgramOptions(std::vector<std::string>(argv + 1, argv + argc), error);
+    if (!options) {
+        std::cerr << "modemsim: " << error << "\n" << modemsim::ProgramUsage();
+        return 2;
+    }
+    if (options->help) {
+        std::cout << modemsim::ProgramUsage();
+        return 0;
+    }
+    // A background job that touches its terminal is not stopped, and a reader who goes away
+    // does not kill the modem: such reads and writes fail instead, and are handled.
+    platform::IgnoreIoSignals();
+    // Before any thread exists, so that every thread has the signals blocked.
+    const auto signals = platform::TerminationSignal::Create();
+    if (!signals) {
+        return Fail("cannot wait for signals");
+    }
+    Running running;
+    const std::string problem = StartUp(*options, running);
+    if (!problem.empty()) {
+        return Fail(problem);
+    }
+    return Serve(*options, running, *signals);
+}

@@ -1,0 +1,84 @@
+#include "modemsim/line/timed_writes.h"
+
+#include <algorithm>
+
+#include "platform/simhost/pseudo_terminal.h"
+
+namespace modemsim {
+
+TimerQueue::TimerQueue() : m_thread([this] { Run(); }) {}
+
+TimerQueue::~TimerQueue() {
+    Stop();
+}
+
+void TimerQueue::At(Clock::time_point when, Task task) {
+    std::lock_guard<std::mutex> lock(m_lock);
+    if (m_stopping) {
+        return;
+    }
+    // A multimap puts an equal key after those already there: first queued, first run.
+    m_tasks.emplace(when, std::move(task));
+    m_changed.notify_one();
+}
+
+void TimerQueue::Stop() {
+    {
+        std::lock_guard<std::mutex> lock(m_lock);
+        m_stopping = true;
+        m_tasks.clear();
+        m_changed.notify_one();
+    }
+    if (m_thread.joinable()) {
+        m_thread.join();
+    }
+}
+
+void TimerQueue::Run() {
+    std::unique_lock<std::mutex> lock(m_lock);
+    while (!m_stopping) {
+        if (m_tasks.empty()) {
+            m_changed.wait(lock);
+            continue;
+        }
+        const Clock::time_point due = m_tasks.begin()->first;
+        if (Clock::now() < due) {
+            m_changed.wait_until(lock, due);
+            continue;
+        }
+        Task task = std::move(m_tasks.begin()->second);
+        m_tasks.erase(m_tasks.begin());
+        lock.unlock();
+        task();
+        lock.lock();
+    }
+}
+
+Transmitter::Transmitter(platform::PseudoTerminal& pty, TimerQueue& timers, Trace& trace)
+    : m_pty(pty), m_timers(timers), m_trace(trace) {}
+
+void Transmitter::Send(std::string bytes, const Shaping& shaping) {
+    if (bytes.empty()) {
+        return;
+    }
+    std::lock_guard<std::mutex> lock(m_lock);
+    const auto now = TimerQueue::Clock::now();
+    auto when = std::max(now + std::chrono::milliseconds(shaping.delayMs), m_lastWrite);
+    const std::size_t piece = shaping.pieceBytes == 0 ? bytes.size() : shaping.pieceBytes;
+    for (std::size_t pos = 0; pos < bytes.size(); pos += piece) {
+        if (pos > 0) {
+            when += std::chrono::milliseconds(shaping.gapMs);
+        }
+        WriteAt(when, bytes.substr(pos, piece));
+    }
+    m_lastWrite = when;
+}
+
+void Transmitter::WriteAt(TimerQueue::Clock::time_point when, std::string piece) {
+    m_timers.At(when, [this, piece = std::move(piece)] {
+        m_trace.Record('>', piece);
+        m_pty.Write(piece);
+    });
+}
+
+}  // namespace modemsim

@@ -1,0 +1,85 @@
+#pragma once
+// Output onto the pseudo-terminal at the times the faults ask for: a timer thread, and the
+// transmitter that queues every write of the modem on it in order.
+
+#include <chrono>
+#include <condition_variable>
+#include <cstddef>
+#include <cstdint>
+#include <functional>
+#include <map>
+#include <mutex>
+#include <string>
+#include <thread>
+#include <utility>
+
+#include "modemsim/trace/trace.h"
+
+namespace platform {
+class PseudoTerminal;
+}
+
+namespace modemsim {
+
+// Runs tasks at given times on one thread of its own. Tasks due at the same time run in the order
+// they were queued. The thread sleeps on a condition variable until the next task is due or a new
+// one arrives, so an idle queue costs no CPU.
+//
+// Thread contract: At and Stop may be called from any thread, tasks included. Tasks run without
+// the queue's lock held, one at a time. Stop (and the destructor) drop what is still queued and
+// wait for a running task to finish, so it must not be called from a task.
+
+class TimerQueue {
+public:
+    using Clock = std::chrono::steady_clock;
+    using Task = std::function<void()>;
+
+    TimerQueue();
+    ~TimerQueue();
+    TimerQueue(const TimerQueue&) = delete;
+    TimerQueue& operator=(const TimerQueue&) = delete;
+
+    void At(Clock::time_point when, Task task);
+    void Stop();
+
+private:
+    void Run();
+
+    std::mutex m_lock;
+    std::condition_variable m_changed;
+    std::multimap<Clock::time_point, Task> m_tasks;
+    bool m_stopping = false;
+    std::thread m_thread;  // last: starts once everything above exists
+};
+
+// Everything the modem writes to the pseudo-terminal goes through here, in the order it was sent:
+// a write held back by a delay also holds back whatever is sent after it, as on a real line.
+// Writes happen on the timer queue's thread, each one traced at the moment it is made.
+//
+// Thread contract: Send may be called from any thread, under the model's lock too: it only
+// queues. The pseudo-terminal, timer queue and trace must outlive this object's last write (the
+// simulator stops the timer queue first).
+
+struct Shaping {
+    int delayMs = 0;
+    std::size_t pieceBytes = 0;  // 0: one write
+    int gapMs = 0;               // between pieces
+};
+
+class Transmitter {
+public:
+    Transmitter(platform::PseudoTerminal& pty, TimerQueue& timers, Trace& trace);
+
+    void Send(std::string bytes, const Shaping& shaping = {});
+
+private:
+    void WriteAt(TimerQueue::Clock::time_point when, std::string piece);
+
+    platform::PseudoTerminal& m_pty;
+    TimerQueue& m_timers;
+    Trace& m_trace;
+    std::mutex m_lock;
+    TimerQueue::Clock::time_point m_lastWrite;
+};
+
+}  // namespace modemsim

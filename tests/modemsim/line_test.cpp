@@ -1,0 +1,197 @@
+// The modem on a real pseudo-terminal, where timing and threads are the point: delayed and split
+// answers, the network's delay, the ring period, the controller's output racing the answers, and
+// the modem pulled off the line. What the modem answers is tested in session_test.cpp.
+
+#include <algorithm>
+#include <cerrno>
+#include <limits>
+#include <thread>
+
+#include "simulator_fixture.h"
+
+namespace {
+
+using namespace std::chrono_literals;
+using LineTest = SimulatorTest;
+
+constexpr const char* kRing = "\r\nRING\r\n";
+
+// Injected bytes queue behind a held-back answer.
+TEST_F(LineTest, DelayedAnswersKeepTheirOrderAndEchoIsImmediate) {
+    constexpr int kDelayMs = 300;
+    ASSERT_TRUE(m_simulator->SetAnswerDelay(kDelayMs).ok);
+    EXPECT_FALSE(m_simulator->SetAnswerDelay(-1).ok);
+    const Stopwatch sent;
+    m_client->Write("AT\r\n");
+    EXPECT_EQ(m_client->ReadAtLeast(3, 1s), "AT\r");
+    EXPECT_LT(sent.ElapsedMs(), kDelayMs - 100);
+    std::this_thread::sleep_for(std::chrono::milliseconds(kDelayMs / 2));
+    m_simulator->InjectRaw("X");
+    EXPECT_EQ(m_client->ReadAtLeast(7, 1s), "\r\nOK\r\nX");
+    EXPECT_GE(sent.ElapsedMs(), kDelayMs - 10);
+    EXPECT_LT(sent.ElapsedMs(), kDelayMs + 300);
+}
+
+// Measured on the modem's side (trace time stamps): the terminal may well get two pieces in one
+// read when it is slow to read. The trace shows what went out, and nothing once turned off.
+TEST_F(LineTest, SplitAnswersGoOutInPiecesWithGaps) {
+    constexpr int kGapMs = 80;
+    const std::string answer = "\r\n+CMGF: 0\r\n\r\nOK\r\n";  // 18 bytes: 5, 5, 5, 3
+    ASSERT_TRUE(m_simulator->SetSplit(5, kGapMs).ok);
+    EXPECT_FALSE(m_simulator->SetSplit(5000, 10).ok);
+    Expect("AT+CMGF?\r\n", "AT+CMGF?\r" + answer);
+    TraceRecorder::Entries written =
+        TraceRecorder::Only(m_trace->WaitFor([](const TraceRecorder::Entries& all) {
+            return TraceRecorder::Only(all, '>').size() >= 5;
+        }),
+                            '>');
+    ASSERT_EQ(written.size(), 5u);
+    written.erase(written.begin());  // the echo, which is never split
+    std::string joined;
+    for (std::size_t i = 0; i < written.size(); ++i) {
+        joined += written[i].bytes;
+        EXPECT_LE(written[i].bytes.size(), 5u);
+        if (i > 0) {
+            const double gapMs = (written[i].seconds - written[i - 1].seconds) * 1000;
+            EXPECT_GT(gapMs, kGapMs - 40) << i;
+            EXPECT_LT(gapMs, kGapMs + 150) << i;
+        }
+    }
+    EXPECT_EQ(joined, answer);
+    // "[   0.004] > \r\n+CM": seconds with milliseconds, the direction and the bytes escaped.
+    EXPECT_EQ(written[0].line.substr(0, 1) + written[0].line.substr(9), "[] > \\r\\n+CM");
+    ASSERT_TRUE(m_simulator->SetSplit(0, 0).ok);
+    const std::size_t traced = m_trace->Now().size();
+    m_simulator->EnableTrace(false);
+    Expect("AT\r\n", "AT\r\r\nOK\r\n");
+    m_simulator.reset();  // the writer has handed over everything it ever will
+    EXPECT_EQ(m_trace->Now().size(), traced);
+}
+
+// Rings from the timer thread race with answers from the reader thread: every write must stay
+// whole and answers keep their order.
+TEST_F(LineTest, RingsInterleaveWithAnswersWithoutTearing) {
+    Start(5);
+    EchoOff();
+    ASSERT_TRUE(m_simulator->Ring(std::nullopt).ok);
+    constexpr int kCommands = 40;
+    std::string answers;
+    for (int i = 0; i < kCommands; ++i) {
+        m_client->Write(i % 2 == 0 ? "AT\r\n" : "AT+CMGF?\r\n");
+        answers += i % 2 == 0 ? "\r\nOK\r\n" : "\r\n+CMGF: 0\r\n\r\nOK\r\n";
+    }
+    std::string received = m_client->ReadFor(400ms);
+    m_client->Write("ATH\r\n");
+    received += m_client->ReadFor(200ms);
+    ASSERT_GE(received.size(), 6u);
+    EXPECT_EQ(received.substr(received.size() - 6), "\r\nOK\r\n");  // no ring after hanging up
+    std::size_t rings = 0;
+    for (std::size_t pos = received.find(kRing); pos != std::string::npos;
+         pos = received.find(kRing)) {
+        received.erase(pos, 8);
+        ++rings;
+    }
+    EXPECT_GT(rings, 5u);
+    EXPECT_EQ(received, answers + "\r\nOK\r\n");
+}
+
+// The controller's verbs write to the line as the model says: a report only on a change, no ring
+// once answered, NO CARRIER when the other side hangs up, nothing at all while silent.
+TEST_F(LineTest, ControllerOutputFollowsTheModel) {
+    EchoOff();
+    ASSERT_TRUE(m_simulator->SetRegistration(2).ok);  // reports off
+    Expect("AT+CREG=2\r\n", "\r\nOK\r\n");
+    ASSERT_TRUE(m_simulator->SetRegistration(2).ok);  // no change
+    ASSERT_TRUE(m_simulator->SetRegistration(5).ok);
+    EXPECT_EQ(m_client->ReadFor(80ms), "\r\n+CREG: 5,\"00A1\",\"1B2C\"\r\n");
+    ASSERT_TRUE(m_simulator->SetRegistration(3).ok);  // location only while registered
+    EXPECT_EQ(m_client->ReadAtLeast(11, 500ms), "\r\n+CREG: 3\r\n");
+    EXPECT_FALSE(m_simulator->SetRegistration(6).ok);
+
+    EXPECT_FALSE(m_simulator->RemoteHangUp().ok);
+    ASSERT_TRUE(m_simulator->Ring(std::nullopt).ok);
+    EXPECT_FALSE(m_simulator->Ring("+1").ok);  // one call at a time
+    EXPECT_EQ(m_client->ReadAtLeast(8, 500ms), kRing);
+    Expect("ATA\r\n", "\r\nOK\r\n");
+    EXPECT_EQ(m_client->ReadFor(std::chrono::milliseconds(kRingPeriodMs * 2)), "");
+    ASSERT_TRUE(m_simulator->RemoteHangUp().ok);
+    EXPECT_EQ(m_client->ReadAtLeast(14, 500ms), "\r\nNO CARRIER\r\n");
+
+    m_simulator->SetSilent(true);
+    ASSERT_TRUE(m_simulator->Ring("+1").ok);
+    EXPECT_EQ(m_client->ReadFor(std::chrono::milliseconds(kRingPeriodMs * 2)), "");
+    ASSERT_TRUE(m_simulator->RemoteHangUp().ok);
+    EXPECT_EQ(m_client->ReadFor(50ms), "");
+}
+
+// Rings come at the period, a message's result after the network's delay; out of range both are
+// brought into range, so a period of 0 cannot make the timer spin.
+TEST_F(LineTest, RingPeriodAndNetworkDelayAreKeptInRange) {
+    for (const auto& [ringPeriodMs, networkDelayMs] :
+         {std::pair{kRingPeriodMs, kNetworkDelayMs}, std::pair{0, -100},
+          std::pair{-5, std::numeric_limits<int>::min()}}) {
+        SCOPED_TRACE(ringPeriodMs);
+        Start(ringPeriodMs, networkDelayMs);
+        EchoOff();
+        ASSERT_TRUE(m_simulator->Ring(std::nullopt).ok);
+        constexpr int kWindowMs = 400;
+        const std::size_t rings =
+            m_client->ReadFor(std::chrono::milliseconds(kWindowMs)).size() / 8;
+        ASSERT_TRUE(m_simulator->RemoteHangUp().ok);
+        EXPECT_GE(rings, 2);
+        EXPECT_LE(rings, kWindowMs / std::max(ringPeriodMs, modemsim::kMinRingPeriodMs) + 2);
+        m_client->ReadFor(50ms);
+        Expect("AT+CMGF=1;+CMGS=\"1\"\r", "\r\n> ");
+        const Stopwatch sent;
+        Expect("x\x1A", "\r\n+CMGS: 1\r\n\r\nOK\r\n");
+        EXPECT_GE(sent.ElapsedMs(), std::max(networkDelayMs, 0) - 10);
+        EXPECT_LT(sent.ElapsedMs(), std::max(networkDelayMs, 0) + 400);
+    }
+}
+
+// Unplugged, whoever holds the device sees the hang-up at once, a read blocked on it included, and
+// every time after: a reader that loops on the device gets no data, ever. The path goes away.
+TEST_F(LineTest, UnpluggedHeldDeviceIsHungUpAtOnceAndForGood) {
+    ModemClient& device = *m_client;
+    ASSERT_EQ(device.Exchange("AT\r\n", "AT\r\r\nOK\r\n"), "AT\r\r\nOK\r\n");
+    short events = 0;
+    long long waited = 0;
+    std::thread reader([&] {
+        const Stopwatch watch;
+        events = device.Poll(5000);
+        waited = watch.ElapsedMs();
+    });
+    std::this_thread::sleep_for(100ms);
+    m_simulator->Unplug();
+    reader.join();
+    EXPECT_NE(events & (POLLHUP | POLLERR), 0);
+    EXPECT_LT(waited, 400);
+    for (int i = 0; i < 3; ++i) {
+        const ssize_t n = device.Read();  // end of file, or EIO as a hung-up tty gives
+        EXPECT_TRUE(n == 0 || (n < 0 && errno == EIO)) << n;
+    }
+    EXPECT_LT(device.Write("AT\r\n"), 0);
+    EXPECT_FALSE(ModemClient(m_simulator->DevicePath()).IsOpen());
+}
+
+TEST_F(LineTest, UnpluggedOutputInFlightRingsAndVerbsAfterwardsEndQuietly) {
+    // The modem is in the middle of a long write (the terminal reads nothing) and rings.
+    m_simulator->InjectRaw(std::string(256 * 1024, 'x'));
+    ASSERT_TRUE(m_simulator->Ring(std::string("+8613912345678")).ok);
+    std::this_thread::sleep_for(std::chrono::milliseconds(kRingPeriodMs));
+    testing::internal::CaptureStderr();
+    m_simulator->Unplug();
+    m_simulator->Unplug();  // twice is once
+    // The model still takes the verbs; nothing reaches the line and nothing fails.
+    EXPECT_TRUE(m_simulator->RemoteHangUp().ok);
+    EXPECT_TRUE(m_simulator->Ring(std::nullopt).ok);
+    m_simulator->InjectRaw("\r\nRING\r\n");
+    std::this_thread::sleep_for(std::chrono::milliseconds(kRingPeriodMs * 2));
+    const Stopwatch destroying;
+    m_simulator.reset();
+    EXPECT_LT(destroying.ElapsedMs(), 1000);
+    // A wanted hang-up is no read failure to report.
+    EXPECT_EQ(testing::internal::GetCapturedStderr(), "");
+}
+
+}  // namespace

@@ -1,0 +1,338 @@
+// The AT engine without a pseudo-terminal: command-line syntax as tables of raw strings, and the
+// modem's answers as scripts of (bytes typed, bytes answered) on a ModemSession, each run as typed
+// and byte by byte: the answers must not depend on how the terminal's reads are chunked.
+
+#include <gtest/gtest.h>
+
+#include "modemsim/at/at_syntax.h"
+#include "modemsim/at/modem_session.h"
+#include "modemsim/at/reply.h"
+#include "modemsim/at/sms_text.h"
+
+namespace {
+
+using namespace modemsim;
+
+// Commands as "NAME FORM ARGS|" for compact expectations; "syntax error" when rejected.
+std::string Parsed(const std::string& line) {
+    const auto commands = ParseCommandLine(line);
+    if (!commands) {
+        return "syntax error";
+    }
+    std::string text;
+    for (const AtCommand& command : *commands) {
+        const char* forms[] = {"exec", "read", "test", "set"};
+        text +=
+            command.name + " " + forms[static_cast<int>(command.form)] + " " + command.args + "|";
+    }
+    return text;
+}
+
+// A line splits into commands; a name as people write it normalises to the parser's form.
+TEST(CommandLine, SplitsIntoCommandsAndNormalisesNames) {
+    // clang-format off
+    const std::vector<std::pair<std::string, std::string>> lines = {
+        {"AT", ""}, {"at+cmgf=1", "+CMGF set 1|"}, {"AT+CHUP", "+CHUP exec |"},
+        {"ATE0V", "E exec 0|V exec |"}, {"AT&F", "&F exec |"},
+        {"AT+CMGF=1;+CSCS=\"GSM\"", "+CMGF set 1|+CSCS set \"GSM\"|"},
+        {"AT+CSCA=\"+86 138; 00\",145", "+CSCA set \"+86 138; 00\",145|"},
+        {"AT + CMGF = 1", "+CMGF set 1|"}, {"ATD+123;", "D exec +123;|"},
+        {"ATE1D123", "E exec 1|D exec 123|"}, {"AT+", "syntax error"},
+        {"AT+CMGF?1", "syntax error"}, {"AT=1", "syntax error"}, {"ATS0=1", "syntax error"},
+        {"XAT", "syntax error"}, {std::string("AT\0", 3), "syntax error"}};
+    // clang-format on
+    for (const auto& [line, expected] : lines) {
+        EXPECT_EQ(Parsed(line), expected) << line;
+    }
+    // clang-format off
+    const std::vector<std::pair<const char*, std::optional<std::string>>> names = {
+        {"+CMGS", "+CMGS"}, {"cmgs", "+CMGS"}, {"AT+cmgs", "+CMGS"}, {"atd", "D"}, {"AT", "AT"},
+        {"&f", "&F"}, {"ATE0", "E"}, {"ATD123", "D"}, {"", std::nullopt}, {"+", std::nullopt},
+        {"C MGF", std::nullopt}, {"AT+CMGF=1", std::nullopt}, {"ATE0H", "+E0H"},
+        {"ATD+39;", std::nullopt}, {"\"x\"", std::nullopt}};
+    // clang-format on
+    for (const auto& [name, expected] : names) {
+        EXPECT_EQ(NormaliseCommandName(name), expected) << name;
+    }
+}
+
+// Numbers are plain digits, short enough that no overflow is possible; quoted arguments may hold
+// commas; a left-out argument is empty and unquoted.
+TEST(Arguments, NumbersQuotedAndOmitted) {
+    // clang-format off
+    const std::vector<std::pair<std::string, std::optional<long>>> numbers = {
+        {"0", 0}, {"007", 7}, {"999999999", 999999999}, {"", std::nullopt}, {"-1", std::nullopt},
+        {" 1", std::nullopt}, {"1a", std::nullopt}, {"1234567890", std::nullopt}};
+    // clang-format on
+    for (const auto& [text, expected] : numbers) {
+        EXPECT_EQ(ParseDecimal(text), expected) << text;
+        EXPECT_EQ(ToNumber(AtArg{text, false}), expected) << text;
+    }
+    EXPECT_FALSE(ToNumber(AtArg{"1", true}));
+    const auto args = SplitArgs("\"+1,2\",145,,\"\"");
+    ASSERT_TRUE(args && args->size() == 4u);
+    EXPECT_EQ((*args)[0].text, "+1,2");
+    EXPECT_TRUE((*args)[0].quoted && (*args)[2].Omitted() && !(*args)[3].Omitted());
+    for (const char* bad : {"\"open", "\"a\"b", "a\"b\""}) {
+        EXPECT_FALSE(SplitArgs(bad)) << bad;
+    }
+}
+
+TEST(SmsTimestamp, FormatsCalendarEdges) {
+    const std::vector<std::pair<long, const char*>> cases = {
+        {0, "70/01/01,00:00:00+00"},
+        {951782400, "00/02/29,00:00:00+00"},   // leap day of a century leap year
+        {1709251199, "24/02/29,23:59:59+00"},  // last second of a leap day
+        {4102444800, "00/01/01,00:00:00+00"},  // 2100: the two-digit year wraps
+        {-1, "69/12/31,23:59:59+00"}};
+    for (const auto& [epoch, expected] : cases) {
+        EXPECT_EQ(SmsTimestamp(std::chrono::system_clock::time_point(std::chrono::seconds(epoch))),
+                  expected)
+            << epoch;
+    }
+}
+
+struct Step {
+    std::string typed;
+    std::string said;
+};
+
+ModemState Modem(bool echo = false, bool textMode = false) {
+    ModemState state;
+    state.settings.echo = echo;
+    state.settings.textMode = textMode;
+    return state;
+}
+
+template <typename Change>
+ModemState With(ModemState state, Change change) {
+    change(state);
+    return state;
+}
+
+std::string Said(ModemSession& session, ModemState& state, const std::string& typed, bool split) {
+    std::string said;
+    const std::size_t chunk = split ? 1 : typed.size();
+    for (std::size_t pos = 0; pos < typed.size(); pos += chunk) {
+        for (const Output& output : session.Feed(state, typed.substr(pos, chunk))) {
+            said += output.bytes;
+        }
+    }
+    return said;
+}
+
+ModemState Answers(const char* name, const ModemState& start, const std::vector<Step>& steps) {
+    ModemState state;
+    for (const bool split : {true, false}) {
+        state = start;
+        ModemSession session;
+        for (const Step& step : steps) {
+            SCOPED_TRACE(testing::Message() << name << (split ? ", byte by byte" : "")
+                                            << ", typed: " << step.typed.substr(0, 40));
+            EXPECT_EQ(Said(session, state, step.typed, split), step.said);
+        }
+    }
+    return state;
+}
+
+// The outbox as "destination text[ pdu];" per message.
+std::string Sent(const ModemState& state) {
+    std::string sent;
+    for (const SentSms& sms : state.outbox) {
+        sent += sms.destination + " " + sms.text + (sms.pdu ? " pdu;" : ";");
+    }
+    return sent;
+}
+
+const std::string kOk = "\r\nOK\r\n";
+const std::string kError = "\r\nERROR\r\n";
+const std::string kNoCarrier = "\r\nNO CARRIER\r\n";
+
+TEST(Session, EchoAndLineEditing) {
+    const std::string atBound = "AT" + std::string(510, ' ') + "\r";  // 512 bytes before the CR
+    Answers("echo", Modem(true),
+            {{"AT\r\n", "AT\r" + kOk},
+             {"aT+cmgf?\r\n", "aT+cmgf?\r\r\n+CMGF: 0\r\n" + kOk},
+             {"hello\r\n", "hello\r"},          // echoed, never answered
+             {"A\nX\bT\r", "A\nX\bT\r" + kOk},  // a stray LF is no part of the line
+             {"ATE2\r", "ATE2\r" + kError},
+             {"ATE0\r\n", "ATE0\r" + kOk},
+             {"AT\r", kOk},
+             {"ATZ\r", kOk},  // restores echo
+             {"AT\r", "AT\r" + kOk}});
+    Answers("bad bytes and overlong lines change nothing", Modem(),
+            {{"AT+CMGF=1\r\n", kOk},
+             {atBound, kOk},
+             {"X" + atBound, kError},
+             {"AT+CMGF=\x01\r\n", kError},
+             {"\xFF\xFE\r\n", ""},
+             {std::string("AT\0\r\n", 5), kError},
+             {std::string(20000, 'A') + "\r\nAT\r\n", kError + kOk},
+             {"AT+CMGF?\r\n", "\r\n+CMGF: 1\r\n" + kOk}});
+}
+
+TEST(Session, SettingsReadTestAndReject) {
+    Answers("settings", Modem(),
+            {{"AT+CMGF=1;+CMGF?\r", "\r\n+CMGF: 1\r\n" + kOk},
+             {"AT+CMGF=?\r", "\r\n+CMGF: (0,1)\r\n" + kOk},
+             {"AT+CMGF=2\r", kError},
+             {"AT+CSCS=\"UCS2\";+CSCS?\r", "\r\n+CSCS: \"UCS2\"\r\n" + kOk},
+             {"AT+CSCS=\"LATIN9\"\r", kError},
+             {"AT+CSCS=GSM\r", kError},
+             {"AT+CSCS=\"gsm\"\r", kOk},
+             {"AT+CLIP=1;+CLIP?\r", "\r\n+CLIP: 1,1\r\n" + kOk},
+             {"AT+CLIP=3\r", kError},
+             {"AT+IPR=12345\r", kError},
+             {"AT+IPR=9600;+IPR?\r", "\r\n+IPR: 9600\r\n" + kOk},
+             {"AT+CREG=1;+CREG?\r", "\r\n+CREG: 1,1\r\n" + kOk},
+             {"AT+CREG=2;+CREG?\r", "\r\n+CREG: 2,1,\"00A1\",\"1B2C\"\r\n" + kOk},
+             {"AT+CREG=3\r", kError},
+             {"AT+CGMI\r", kError},
+             {"AT+CHUP=?\r", kOk},
+             {"AT+CMGF?;+BOGUS;+CMGF=0\r", "\r\n+CMGF: 1\r\n" + kError},  // stops at the error
+             {"AT+CMGF?\r", "\r\n+CMGF: 1\r\n" + kOk}});
+    Answers(
+        "service centre", Modem(),
+        {{"AT+CSCA=\"+8613800200500\",145;+CSCA?\r", "\r\n+CSCA: \"+8613800200500\",145\r\n" + kOk},
+         {"AT+CSCA=+8613800200501,145;+CSCA?\r", "\r\n+CSCA: \"+8613800200501\",145\r\n" + kOk},
+         {"AT+CSCA=\"0123\";+CSCA?\r", "\r\n+CSCA: \"0123\",129\r\n" + kOk},
+         {"AT+CSCA=\"+86\",145,145\r", kError},
+         {"AT+CSCA=\"+86abc\",145\r", kError},
+         {"AT+CSCA=\"+86\",99\r", kError},
+         {"AT+CSCA=\"\"\r", kError},
+         {"AT+CSCS=\"UCS2\";+CSCA?\r", "\r\n+CSCA: \"0030003100320033\",129\r\n" + kOk},
+         {"AT+CSCA=\"002B0039\",145\r", kOk},
+         {"AT+CSCS=\"IRA\";+CSCA?\r", "\r\n+CSCA: \"+9\",145\r\n" + kOk}});
+}
+
+TEST(Session, Calls) {
+    const ModemState state = Answers("calls", Modem(),
+                                     {{"ATA\r", kNoCarrier},
+                                      {"ATD123\r", kNoCarrier},  // a data call
+                                      {"ATD;\r", kError},
+                                      {"ATDx1;\r", kError},
+                                      {"ATD456;\r", kOk},
+                                      {"ATD789;\r", kError},  // already in a call
+                                      {"ATH1\r", kError},
+                                      {"ATH0\r", kOk},
+                                      {"ATD+39 02 1234;\r", kOk}});
+    EXPECT_EQ(state.call.number, "+39021234");
+    Answers("answered", With(Modem(), [](ModemState& s) { s.call.phase = CallPhase::kRinging; }),
+            {{"ATA\r", kOk}, {"ATA\r", kNoCarrier}, {"AT+CHUP\r", kOk}, {"ATH\r", kOk}});
+}
+
+TEST(Session, ReadingMarksReadAndDeletingEmpties) {
+    const auto read = [](const char* status) {
+        return "\r\n+CMGR: \"REC " + std::string(status) +
+               "\",\"+393351391306\",,\"24/05/01,12:30:00+00\"\r\nciao\r\n" + kOk;
+    };
+    const auto stored = [](ModemState& s) {
+        s.storage.Put(1, {"+393351391306", "ciao", "24/05/01,12:30:00+00", false});
+        s.storage.Put(20, {"Operator", "Hi", "24/05/01,12:30:00+00", false});
+    };
+    Answers("storage", With(Modem(), stored),
+            {{"AT+CMGR=1\r", "\r\n+CMS ERROR: 303\r\n"},  // PDU mode first
+             {"AT+CMGF=1;+CMGR=1\r", read("UNREAD")},
+             {"AT+CMGR=1\r", read("READ")},
+             {"AT+CSCS=\"UCS2\";+CMGR=20\r",
+              "\r\n+CMGR: \"REC UNREAD\",\"004F00700065007200610074006F0072\",,"
+              "\"24/05/01,12:30:00+00\"\r\n00480069\r\n" +
+                  kOk},
+             {"AT+CMGR=2\r", kOk},
+             {"AT+CMGR=0\r", "\r\n+CMS ERROR: 321\r\n"},
+             {"AT+CMGR=21\r", "\r\n+CMS ERROR: 321\r\n"},
+             {"AT+CMGR=x\r", "\r\n+CMS ERROR: 321\r\n"},
+             {"AT+CMGD=1\r", kOk},
+             {"AT+CMGD=1\r", kOk},
+             {"AT+CMGD=21\r", "\r\n+CMS ERROR: 321\r\n"},
+             {"AT+CMGD=1,5\r", kError},
+             {"AT+CMGR=1\r", kOk}});
+    const ModemState emptied =
+        Answers("empty read error",
+                With(Modem(false, true),
+                     [&](ModemState& s) {
+                         stored(s);
+                         s.emptyReadError = true;
+                     }),
+                {{"AT+CMGR=2\r", "\r\n+CMS ERROR: 321\r\n"}, {"AT+CMGD=1,4\r", kOk}});
+    EXPECT_TRUE(emptied.storage.Occupied().empty());
+}
+
+TEST(Session, SendingKeepsTheTextAsTyped) {
+    ModemState state =
+        Answers("with echo", Modem(true, true),
+                {{"AT+CMGS=\"+39555\"\r\n", "AT+CMGS=\"+39555\"\r\r\n> "},  // the LF starts no text
+                 {"line one\rline two\r\n\x1A", "line one\rline two\r\n\r\n+CMGS: 1\r\n" + kOk},
+                 {"AT+CMGS=\"1\"\r", "AT+CMGS=\"1\"\r\r\n> "},
+                 {"abc\x1B", "abc" + kOk}});  // ESC cancels, unechoed
+    EXPECT_EQ(Sent(state), "+39555 line one\rline two\r\n;");
+
+    state = Answers("PDU, text, cancel, bounds", Modem(),
+                    {{"AT+CMGS=0\r", "\r\n+CMS ERROR: 304\r\n"},  // PDU mode: a length in octets
+                     {"AT+CMGS=3\r", "\r\n> "},
+                     {"0011AB\x1A", "\r\n+CMGS: 1\r\n" + kOk},
+                     {"AT+CMGF=1;+CMGS=\"123\"\r", "\r\n> "},
+                     {"never sent\x1B", kOk},
+                     {"AT+CMGS=\"123\"\r", "\r\n> "},
+                     {std::string(3000, 'w') + "\x1A", "\r\n+CMS ERROR: 305\r\n"},
+                     {"AT+CMGS=\"123\"\r", "\r\n> "},
+                     {"hello\r\n\x1A", "\r\n+CMGS: 2\r\n" + kOk},
+                     {"AT+CMGS=\"\"\r", "\r\n+CMS ERROR: 305\r\n"},
+                     {"AT+CMGS=123\r", "\r\n+CMS ERROR: 305\r\n"},
+                     {"AT+CMGS\r", kError},
+                     {"AT+CSCS=\"UCS2\";+CMGS=\"002B0031\"\r", "\r\n> "},
+                     {"00680069\r\n\x1A", "\r\n+CMGS: 3\r\n" + kOk},
+                     {"AT+CMGS=\"002B0031\"\r", "\r\n> "},
+                     {"0068006\x1A", "\r\n+CMS ERROR: 305\r\n"}});
+    EXPECT_EQ(Sent(state), " 0011AB pdu;123 hello\r\n;+1 hi;");
+}
+
+// The reference runs 0..255 and round; the outbox keeps the latest messages only.
+TEST(Session, ReferencesWrapAndTheOutboxIsBounded) {
+    ModemState state = With(Modem(false, true), [](ModemState& s) { s.nextReference = 255; });
+    ModemSession session;
+    for (std::size_t i = 0; i < kOutboxLimit + 2; ++i) {
+        session.Feed(state, "AT+CMGS=\"1\"\rx\x1A");
+    }
+    EXPECT_EQ(state.outbox.size(), kOutboxLimit);
+    EXPECT_EQ(state.outbox.back().reference, (255 + kOutboxLimit + 1) % 256);
+}
+
+TEST(Session, FaultsRefuseOrSilenceTheModem) {
+    const ModemState silent = With(Modem(true), [](ModemState& s) { s.faults.silent = true; });
+    EXPECT_TRUE(Answers("silent", silent, {{"ATE0\r\nAT+CMGF=1\r\n", ""}}).settings.echo);
+    Answers("ERROR to everything", With(Modem(), [](ModemState& s) { s.faults.errorAll = true; }),
+            {{"AT\r", kError}, {"AT+CMGF=1\r", kError}, {"hi\r", ""}});
+    Answers("ERROR to some commands",
+            With(Modem(),
+                 [](ModemState& s) {
+                     s.faults.errorCommands = {"+CMGF", "D", "AT"};
+                 }),
+            {{"AT+CMGF=1\r", kError},
+             {"AT+CLIP=1;+CMGF=1\r", kError},
+             {"ATD123;\r", kError},
+             {"AT\r", kError},
+             {"AT+CLIP?\r", "\r\n+CLIP: 0,1\r\n" + kOk}});  // the refused line changed nothing
+    const ModemState failing =
+        With(Modem(false, true), [](ModemState& s) { s.faults.sendError = 500; });
+    EXPECT_TRUE(Answers("send failure", failing,
+                        {{"AT+CMGS=\"1\"\r", "\r\n> "}, {"y\x1A", "\r\n+CMS ERROR: 500\r\n"}})
+                    .outbox.empty());
+}
+
+TEST(Unsolicited, RingWithCallerIdentification) {
+    const std::string ring = "\r\nRING\r\n";
+    for (const auto& [clip, number, expected] :
+         std::vector<std::tuple<bool, std::string, std::string>>{
+             {true, "+393351391306", ring + "\r\n+CLIP: \"+393351391306\",145,,,,0\r\n"},
+             {true, "0612345", ring + "\r\n+CLIP: \"0612345\",129,,,,0\r\n"},
+             {true, "", ring},  // withheld
+             {false, "+393351391306", ring}}) {
+        ModemState state = Modem();
+        state.settings.clip = clip;
+        state.call.number = number;
+        EXPECT_EQ(RingText(state), expected) << number << clip;
+    }
+}
+
+}  // namespace
