@@ -1,13 +1,20 @@
-// The serial port against the test backend: configuration, failures, shutdown order.
+// The serial port against the test backend (configuration, failures, shutdown order) and on a
+// real pseudo-terminal (chunking, bytes unchanged both ways, exit with an open port).
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <atomic>
+#include <condition_variable>
 #include <ctime>
 #include <thread>
 
 #include "fake_system.h"
 #include "modemlink/serial_port.h"
+#include "platform/core/codepage.h"
+#include "platform/simhost/pseudo_terminal.h"
+#include "recorded_messages.h"
+#include "scripted_modem.h"
 #include "stopwatch.h"
 
 namespace {
@@ -108,14 +115,6 @@ TEST(SerialPortOpen, SecondOpenOfTheSameObjectIsRefused) {
     EXPECT_EQ(system.backend.Messages(), std::vector<std::u16string>{kCannotOpen});
 }
 
-TEST(SerialPortLifetime, NeverOpenedObjectDiesQuietlyAndAtOnce) {
-    FakeSystem system;
-    Stopwatch watch;
-    { CSerialPort port; }
-    EXPECT_LT(watch.ElapsedMs(), 50);
-    EXPECT_TRUE(system.backend.Calls().empty());
-}
-
 TEST(SerialPortLifetime, CloseTwiceAndWriteAfterClose) {
     FakeSystem system;
     CSerialPort port;
@@ -151,11 +150,13 @@ TEST(SerialPortLifetime, DestroyClosesThenStopsThenWaitsForTheReader) {
     EXPECT_LT(elapsed, 600);
 }
 
-TEST(SerialPortReader, ChunksBeforeTheCallbackIsInstalledAreDropped) {
+// The test backend's reads end empty every 100 ms: none of them may reach the callback either.
+TEST(SerialPortReader, OnlyChunksReadOnceTheCallbackIsInstalledReachIt) {
     FakeSystem system;
     struct Seen {
         std::mutex lock;
-        std::string bytes;
+        std::condition_variable arrived;
+        std::vector<std::string> chunks;
         void* user = nullptr;
     } seen;
     CSerialPort port;
@@ -170,18 +171,14 @@ TEST(SerialPortReader, ChunksBeforeTheCallbackIsInstalledAreDropped) {
         auto* s = static_cast<Seen*>(user);
         std::lock_guard<std::mutex> lock(s->lock);
         s->user = user;
-        s->bytes.append(reinterpret_cast<const char*>(bytes), static_cast<std::size_t>(count));
+        s->chunks.emplace_back(reinterpret_cast<const char*>(bytes), static_cast<std::size_t>(count));
+        s->arrived.notify_all();
     };
     system.backend.PushInput("late");
-    for (int i = 0; i < 200; ++i) {
-        std::lock_guard<std::mutex> lock(seen.lock);
-        if (seen.bytes.size() >= 4) {
-            break;
-        }
-        std::this_thread::sleep_for(std::chrono::milliseconds(5));
-    }
-    std::lock_guard<std::mutex> lock(seen.lock);
-    EXPECT_EQ(seen.bytes, "late");
+    std::unique_lock<std::mutex> lock(seen.lock);
+    seen.arrived.wait_for(lock, std::chrono::seconds(2), [&] { return !seen.chunks.empty(); });
+    seen.arrived.wait_for(lock, std::chrono::milliseconds(250));  // two empty reads end meanwhile
+    EXPECT_EQ(seen.chunks, std::vector<std::string>{"late"});
     EXPECT_EQ(seen.user, &seen);
 }
 
@@ -214,7 +211,8 @@ double CpuShareOver(int wallMs) {
     return static_cast<double>(std::clock() - before) / CLOCKS_PER_SEC * 1000.0 / wallMs;
 }
 
-TEST(SerialPortReader, FailingReadsDoNotSpin) {
+// A pulled USB adapter fails every read at once; a closed device has nothing to read.
+TEST(SerialPortReader, RestsBetweenFailedReadsAndWhileClosed) {
     FakeSystem system(InjectedFaults{false, false, false, false, true});
     CSerialPort port;
     ASSERT_EQ(OpenModemPort(port), 1);
@@ -223,14 +221,63 @@ TEST(SerialPortReader, FailingReadsDoNotSpin) {
     const int reads = system.backend.ReadCount() - before;
     EXPECT_GE(reads, 3);
     EXPECT_LE(reads, 8);  // about one per 100 ms
+    port.Close();
+    EXPECT_LT(CpuShareOver(300), 0.2);
 }
 
-TEST(SerialPortReader, ClosedDeviceDoesNotSpinWhileTheThreadLives) {
-    FakeSystem system;
+// Collects what the reader hands over from a real device.
+struct Collector {
+    std::mutex lock;
+    std::condition_variable arrived;
+    std::string bytes;
+    std::vector<std::size_t> sizes;
+
+    static void OnData(void* user, const std::uint8_t* data, std::int32_t count) {
+        auto* self = static_cast<Collector*>(user);
+        std::lock_guard<std::mutex> guard(self->lock);
+        self->bytes.append(reinterpret_cast<const char*>(data), static_cast<std::size_t>(count));
+        self->sizes.push_back(static_cast<std::size_t>(count));
+        self->arrived.notify_all();
+    }
+};
+
+TEST(SerialPortOnPty, BytesPassUnchangedBothWaysInReadsOfAtMost1024) {
+    RecordedMessages messages;
+    ScriptedModem modem(AnswerEverything(""));
+    Collector collector;
     CSerialPort port;
-    ASSERT_EQ(OpenModemPort(port), 1);
-    port.Close();
-    EXPECT_LT(CpuShareOver(400), 0.2);
+    ASSERT_EQ(port.Open(modem.DeviceName(), 115200, 8, 0, 0, 1, 1, &collector), 1);
+    port.m_pfnData = &Collector::OnData;
+    std::string burst;
+    for (int i = 0; i < 3000; ++i) {
+        burst.push_back(static_cast<char>(i % 251));
+    }
+    ASSERT_TRUE(modem.Send(burst));
+    const std::uint8_t line[] = {'A', 'T', 0x00, 0xFF, '\r', '\n'};
+    port.Write(line, sizeof line);
+    std::unique_lock<std::mutex> guard(collector.lock);
+    ASSERT_TRUE(collector.arrived.wait_for(guard, std::chrono::seconds(5),
+                                           [&] { return collector.bytes.size() >= 3000; }));
+    EXPECT_EQ(collector.bytes, burst);
+    EXPECT_GE(collector.sizes.size(), 3u);
+    EXPECT_LE(*std::max_element(collector.sizes.begin(), collector.sizes.end()), 1024u);
+    EXPECT_EQ(modem.Lines(), std::vector<std::string>{std::string("AT\0\xFF", 4)});
+    EXPECT_TRUE(messages.texts.empty());
+}
+
+// The real backend outlives static objects, and a reader thread nobody waited for does not
+// abort the process at exit.
+TEST(SerialPortAtExit, ProcessWithAnOpenPortEndsCleanly) {
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    EXPECT_EXIT(
+        {
+            static std::unique_ptr<platform::PseudoTerminal> pty =
+                platform::PseudoTerminal::Create();
+            static CSerialPort* port = new CSerialPort;
+            port->Open(platform::Utf8ToUtf16(pty->SlavePath()), 115200, 8, 0, 0, 1, 1, nullptr);
+            std::exit(port->IsOpen() == 1 ? 0 : 3);
+        },
+        ::testing::ExitedWithCode(0), "");
 }
 
 }  // namespace
