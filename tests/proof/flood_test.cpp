@@ -55,26 +55,15 @@ std::string Garbage(std::size_t size, unsigned seed) {
     const auto below = [&](std::size_t n) { return static_cast<std::size_t>(random() % n); };
     std::string bytes;
     while (bytes.size() < size) {
-        switch (below(40)) {
-            case 0:
-                for (std::size_t i = 0; i < kLongLine; ++i) {
-                    bytes.push_back(static_cast<char>('!' + below(90)));  // printable, no CR LF
-                }
-                break;
-            case 1:
-            case 2:
-            case 3:
-                bytes.append(1 + below(64), '\0');
-                break;
-            case 4:
-            case 5:
-            case 6:
-                for (std::size_t n = 1 + below(64); n > 0; --n) {
-                    bytes.push_back(static_cast<char>(0x80 + below(0x80)));
-                }
-                break;
-            default:
-                bytes += kHalfCodes[below(std::size(kHalfCodes))];
+        const std::size_t kind = below(40);
+        if (kind == 0) {
+            bytes.append(kLongLine, static_cast<char>('!' + below(90)));  // no CR LF
+        } else if (kind < 4) {
+            bytes.append(1 + below(64), '\0');
+        } else if (kind < 7) {
+            bytes.append(1 + below(64), static_cast<char>(0x80 + below(0x80)));
+        } else {
+            bytes += kHalfCodes[below(std::size(kHalfCodes))];
         }
     }
     bytes.resize(size);

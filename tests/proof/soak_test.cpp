@@ -1,17 +1,11 @@
 // Long runs of the command channel on a real pseudo-terminal: thousands of command cycles and of
-// message read/delete cycles must neither leak nor let one cycle's answer reach the next.
+// message read/delete cycles must neither leak nor let one cycle's answer reach the next. Every
+// part of a command is soaked except the wait for the port's 100 ms read interval: the modem
+// pads each answer to whole reads, which end at once.
 //
-// What is soaked: everything a command goes through on the link: SendLine and the write to the
-// device, the reader thread's read, code-page conversion and hand-over, the answer buffer, the
-// response event, WaitResult's look and re-arming, ResetResponse; for messages, the read answer's
-// parsing as well. What is left out is only the wait for the port's 100 ms read interval: the
-// modem pads every answer to whole 1024-byte reads (scripted_modem.h), and a full read ends at
-// once by the port's own rule. At 100 ms per answer the runs would take over 15 minutes.
-//
-// Every build runs all cycles (a few seconds even under the sanitizers; MODEM_SOAK_DIVISOR=N, a
-// compile definition, runs an N-th on a slow machine). AddressSanitizer's leak check at exit
-// sees a leak there; the plain build checks memory instead: after a warm-up, neither the heap in
-// use nor the resident size may grow beyond a bound.
+// AddressSanitizer's leak check at exit sees a leak; the plain build checks memory instead:
+// after a warm-up, neither the heap in use nor the resident size may grow beyond a bound.
+// MODEM_SOAK_DIVISOR=N (a compile definition) runs an N-th of the cycles on a slow machine.
 
 #include <gtest/gtest.h>
 

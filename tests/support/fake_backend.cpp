@@ -55,11 +55,6 @@ LineSettings FakeBackend::AppliedLineSettings() const {
     return m_lineSettings;
 }
 
-Timeouts FakeBackend::AppliedTimeouts() const {
-    std::lock_guard<std::mutex> lock(m_lock);
-    return m_timeouts;
-}
-
 MessageSink FakeBackend::RecordingSink() {
     return [this](const std::u16string& text) {
         std::lock_guard<std::mutex> lock(m_lock);

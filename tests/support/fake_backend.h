@@ -40,7 +40,6 @@ public:
     int ReadCount() const;
     bool DeviceIsOpen() const;
     LineSettings AppliedLineSettings() const;
-    Timeouts AppliedTimeouts() const;
     // A sink for ShowMessage that logs "Message(<text>)" in the call order.
     MessageSink RecordingSink();
     std::vector<std::u16string> Messages() const;
