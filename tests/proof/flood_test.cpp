@@ -97,38 +97,24 @@ protected:
         EXPECT_TRUE(m_channel.Response().empty());
     }
 
-    void MarkMemory() {
-        m_heapBefore = HeapInUseBytes();
-        m_residentBefore = ResidentKiB();
-    }
-
-    void ExpectMemoryBack() {
-        const std::optional<std::int64_t> heap = HeapInUseBytes();
-        if (m_heapBefore && heap) {
-            EXPECT_LT(*heap - *m_heapBefore, kHeapGrowthBound);
-        }
-        const std::optional<std::int64_t> resident = ResidentKiB();
-        if (m_residentBefore && resident) {
-            EXPECT_LT(*resident - *m_residentBefore, kResidentGrowthBoundKiB);
-        }
+    void ExpectMemoryBack(const MemoryMark& before) {
+        EXPECT_TRUE(GrewLessThan(before, kHeapGrowthBound, kResidentGrowthBoundKiB));
     }
 
     RecordedMessages m_messages;
     std::unique_ptr<modemsim::Simulator> m_simulator;
     ChannelEvents m_events;
     CModem m_channel{QuilletSetupCommands()};
-    std::optional<std::int64_t> m_heapBefore;
-    std::optional<std::int64_t> m_residentBefore;
 };
 
 TEST_F(Flood, WhileIdleItLeavesNoTraceAndTheNextCommandWorks) {
-    MarkMemory();
+    const MemoryMark before;
     m_simulator->InjectRaw(WithEndMark(Garbage(kFloodBytes, 1)));
     ExpectFloodReadToTheEnd();
     m_channel.SendLine(u"AT");
     EXPECT_EQ(m_channel.WaitResult(), 1);
     EXPECT_TRUE(m_channel.Response().empty());
-    ExpectMemoryBack();
+    ExpectMemoryBack(before);
     EXPECT_TRUE(m_messages.texts.empty());
 }
 
@@ -147,7 +133,7 @@ TEST_F(Flood, WaitingCommandFailsAndNothingReadsAsOk) {
         {"message send", [](CModem& c) { return c.SendSms(u"+8613912345678", u"hi"); }},
     };
     m_simulator->SetSilent(true);  // the modem answers nothing: only the garbage comes
-    MarkMemory();
+    const MemoryMark before;
     unsigned seed = 2;
     for (const auto& row : rows) {
         SCOPED_TRACE(row.name);
@@ -158,7 +144,7 @@ TEST_F(Flood, WaitingCommandFailsAndNothingReadsAsOk) {
     m_simulator->SetSilent(false);
     m_channel.SendLine(u"AT");
     EXPECT_EQ(m_channel.WaitResult(), 1);
-    ExpectMemoryBack();
+    ExpectMemoryBack(before);
     EXPECT_TRUE(m_messages.texts.empty());
 }
 

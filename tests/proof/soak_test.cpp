@@ -71,20 +71,10 @@ protected:
     }
 
     // Memory in use once the run has warmed up (buffers at full size, per-thread state made).
-    void MarkWarm() {
-        m_warmHeap = HeapInUseBytes();
-        m_warmResident = ResidentKiB();
-    }
+    void MarkWarm() { m_warm = MemoryMark(); }
 
-    void ExpectNoGrowthSinceWarm(const char* what) {
-        const std::optional<std::int64_t> heap = HeapInUseBytes();
-        if (m_warmHeap && heap) {
-            EXPECT_LT(*heap - *m_warmHeap, kHeapGrowthBound) << what;
-        }
-        const std::optional<std::int64_t> resident = ResidentKiB();
-        if (m_warmResident && resident) {
-            EXPECT_LT(*resident - *m_warmResident, kResidentGrowthBoundKiB) << what;
-        }
+    void ExpectNoGrowthSinceWarm() {
+        EXPECT_TRUE(GrewLessThan(m_warm, kHeapGrowthBound, kResidentGrowthBoundKiB));
         EXPECT_TRUE(m_channel.Response().empty());
         EXPECT_FALSE(m_channel.IsCollecting());
         EXPECT_TRUE(m_messages.texts.empty());
@@ -92,8 +82,7 @@ protected:
 
     RecordedMessages m_messages;
     CModem m_channel{QuilletSetupCommands()};
-    std::optional<std::int64_t> m_warmHeap;
-    std::optional<std::int64_t> m_warmResident;
+    MemoryMark m_warm;
 };
 
 TEST_F(Soak, CommandCyclesKeepTheirOwnAnswersAndLeakNothing) {
@@ -113,7 +102,7 @@ TEST_F(Soak, CommandCyclesKeepTheirOwnAnswersAndLeakNothing) {
         }
     }
     EXPECT_EQ(wrong, 0) << "first wrong cycle: " << firstWrong;
-    ExpectNoGrowthSinceWarm("command cycles");
+    ExpectNoGrowthSinceWarm();
 }
 
 TEST_F(Soak, MessageReadDeleteCyclesReadEachMessageOnceAndLeakNothing) {
@@ -137,7 +126,7 @@ TEST_F(Soak, MessageReadDeleteCyclesReadEachMessageOnceAndLeakNothing) {
         }
     }
     EXPECT_EQ(wrong, 0) << "first wrong cycle: " << firstWrong;
-    ExpectNoGrowthSinceWarm("message cycles");
+    ExpectNoGrowthSinceWarm();
 }
 
 }  // namespace

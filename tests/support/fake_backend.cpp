@@ -15,44 +15,14 @@ std::string Number(std::intptr_t value) {
 
 }  // namespace
 
-std::vector<std::string> FakeBackend::Calls() const {
-    std::lock_guard<std::mutex> lock(m_lock);
-    return m_calls;
-}
-
 void FakeBackend::ClearCalls() {
     std::lock_guard<std::mutex> lock(m_lock);
     m_calls.clear();
 }
 
-std::string FakeBackend::Written() const {
-    std::lock_guard<std::mutex> lock(m_lock);
-    return m_written;
-}
-
 std::string FakeBackend::TakeWritten() {
     std::lock_guard<std::mutex> lock(m_lock);
     return std::exchange(m_written, {});
-}
-
-int FakeBackend::OpenCount() const {
-    std::lock_guard<std::mutex> lock(m_lock);
-    return m_openCount;
-}
-
-int FakeBackend::ReadCount() const {
-    std::lock_guard<std::mutex> lock(m_lock);
-    return m_readCount;
-}
-
-bool FakeBackend::DeviceIsOpen() const {
-    std::lock_guard<std::mutex> lock(m_lock);
-    return m_device.IsValid();
-}
-
-LineSettings FakeBackend::AppliedLineSettings() const {
-    std::lock_guard<std::mutex> lock(m_lock);
-    return m_lineSettings;
 }
 
 MessageSink FakeBackend::RecordingSink() {
@@ -61,11 +31,6 @@ MessageSink FakeBackend::RecordingSink() {
         m_messages.push_back(text);
         m_calls.push_back("Message(" + Utf16ToUtf8(text) + ")");
     };
-}
-
-std::vector<std::u16string> FakeBackend::Messages() const {
-    std::lock_guard<std::mutex> lock(m_lock);
-    return m_messages;
 }
 
 void FakeBackend::PushInput(const std::string& bytes) {
