@@ -1,5 +1,5 @@
-// The modem link end to end against the simulated modem on a real pseudo-terminal: both
-// programs' start-ups, and ring / line-drop events.
+// The modem link end to end against the simulated modem on a real pseudo-terminal: the dialer's
+// start-up and its ring / line-drop events (the message program's start-up: quillet's tests).
 
 #include <gtest/gtest.h>
 
@@ -8,7 +8,6 @@
 #include "modemlink/modem.h"
 #include "modemsim/simulator.h"
 #include "platform/core/codepage.h"
-#include "quillet/modem_setup.h"
 #include "recorded_messages.h"
 
 namespace {
@@ -30,17 +29,6 @@ protected:
     RecordedMessages m_messages;
     std::unique_ptr<modemsim::Simulator> m_simulator;
 };
-
-TEST_F(LinkOnSimulator, MessageProgramStartUpLeavesTheModemInTextModeWithCallerId) {
-    CModem channel{QuilletSetupCommands()};
-    ASSERT_EQ(channel.Start(Device(), 115200, this), 1);
-    const modemsim::ModemState state = m_simulator->Snapshot();
-    EXPECT_TRUE(state.settings.textMode);
-    EXPECT_TRUE(state.settings.clip);
-    EXPECT_EQ(state.settings.cregMode, 1);
-    EXPECT_EQ(state.settings.charset, modemsim::Charset::kGsm);
-    EXPECT_EQ(state.settings.baudRate, 115200);
-}
 
 TEST_F(LinkOnSimulator, DialerStartUpSurvivesAnswersSplitAcrossReads) {
     // Pieces of 3 bytes, 130 ms apart: longer than the read interval, so "OK\r\n" reaches the

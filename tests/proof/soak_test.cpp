@@ -24,10 +24,9 @@
 
 namespace {
 
-constexpr int kCommandCycles = 4000 / MODEM_SOAK_DIVISOR;
-constexpr int kMessageCycles = 400 / MODEM_SOAK_DIVISOR;
-// A leak of 8 bytes per command cycle (a 32-byte heap block) over the cycles after the warm-up
-// shows far above this.
+constexpr int kCycles = 4000 / MODEM_SOAK_DIVISOR;
+// A leak of 8 bytes per cycle (a 32-byte heap block) over the cycles after the warm-up shows
+// far above this.
 constexpr std::int64_t kHeapGrowthBound = 48 * 1024;
 // Resident memory moves in pages and with the allocator's caching: a coarser, second look.
 constexpr std::int64_t kResidentGrowthBoundKiB = 1024;
@@ -39,94 +38,54 @@ std::u16string Number(int value) {
     return platform::Utf8ToUtf16(std::to_string(value));
 }
 
-// Padded answers, no log: a long run grows nothing in the modem.
-constexpr ModemOptions kSoakModem{false, true, false};
-
 // "AT+SOAK=<n>" gets ERROR for every fifth n and OK otherwise, so an answer that strayed into
-// the next cycle would change that cycle's result.
-Reply SoakAnswer(const std::string& line) {
+// the next cycle would change that cycle's result. Slot 1 always holds a message whose text
+// names how many deletes came before it. Runs on the modem's thread only.
+Reply SoakAnswer(const std::string& line, int& deleted) {
     const std::string prefix = "AT+SOAK=";
-    const bool error = line.rfind(prefix, 0) == 0 && std::stoi(line.substr(prefix.size())) % 5 == 0;
-    return Say(error ? "\r\nERROR\r\n" : "\r\nOK\r\n");
-}
-
-// Slot 1 always holds a message whose text names how many deletes came before it. Runs on the
-// modem's thread only.
-Reply MessageSlotAnswer(const std::string& line, int& deleted) {
     if (line == "AT+CMGR=1") {
         return Say("\r\n+CMGR: \"REC READ\",\"+8613912345678\",,\"26/12/06,21:30:00+32\"\r\n"
                    "soak " +
                    std::to_string(deleted) + "\r\n\r\nOK\r\n");
     }
     deleted += line == "AT+CMGD=1" ? 1 : 0;
-    return Say("\r\nOK\r\n");
+    const bool error = line.rfind(prefix, 0) == 0 && std::stoi(line.substr(prefix.size())) % 5 == 0;
+    return Say(error ? "\r\nERROR\r\n" : "\r\nOK\r\n");
 }
 
-class Soak : public ::testing::Test {
-protected:
-    void SetUp() override { ASSERT_TRUE(kOneArena); }
-
-    void Start(ScriptedModem& modem) {
-        ASSERT_EQ(m_channel.Start(modem.DeviceName(), 115200, this), 1);
-    }
-
-    // Memory in use once the run has warmed up (buffers at full size, per-thread state made).
-    void MarkWarm() { m_warm = MemoryMark(); }
-
-    void ExpectNoGrowthSinceWarm() {
-        EXPECT_TRUE(GrewLessThan(m_warm, kHeapGrowthBound, kResidentGrowthBoundKiB));
-        EXPECT_TRUE(m_channel.Response().empty());
-        EXPECT_FALSE(m_channel.IsCollecting());
-        EXPECT_TRUE(m_messages.texts.empty());
-    }
-
-    RecordedMessages m_messages;
-    CModem m_channel{QuilletSetupCommands()};
-    MemoryMark m_warm;
-};
-
-TEST_F(Soak, CommandCyclesKeepTheirOwnAnswersAndLeakNothing) {
-    ScriptedModem modem(SoakAnswer, kSoakModem);
-    Start(modem);
-    int wrong = 0;
-    int firstWrong = -1;
-    for (int cycle = 1; cycle <= kCommandCycles; ++cycle) {
-        if (cycle == kCommandCycles / 10) {
-            MarkWarm();
-        }
-        m_channel.SendLine(u"AT+SOAK=" + Number(cycle));
-        const std::int32_t expected = cycle % 5 == 0 ? 0 : 1;
-        if (m_channel.WaitResult() != expected) {
-            firstWrong = firstWrong < 0 ? cycle : firstWrong;
-            ++wrong;
-        }
-    }
-    EXPECT_EQ(wrong, 0) << "first wrong cycle: " << firstWrong;
-    ExpectNoGrowthSinceWarm();
-}
-
-TEST_F(Soak, MessageReadDeleteCyclesReadEachMessageOnceAndLeakNothing) {
+// One message read and delete every tenth cycle; a wrong cycle is any whose result differs.
+TEST(Soak, CyclesKeepTheirOwnAnswersAndLeakNothing) {
+    ASSERT_TRUE(kOneArena);
+    RecordedMessages messages;
     int deleted = 0;
-    ScriptedModem modem([&](const std::string& line) { return MessageSlotAnswer(line, deleted); },
-                        kSoakModem);
-    Start(modem);
+    ScriptedModem modem([&](const std::string& line) { return SoakAnswer(line, deleted); },
+                        ModemOptions{false, true, false});  // padded, and no log that grows
+    CModem channel{QuilletSetupCommands()};
+    ASSERT_EQ(channel.Start(modem.DeviceName(), 115200, nullptr), 1);
     int wrong = 0;
     int firstWrong = -1;
-    for (int cycle = 0; cycle < kMessageCycles; ++cycle) {
-        if (cycle == kMessageCycles / 10) {
-            MarkWarm();
+    MemoryMark warm;  // once buffers are at full size and per-thread state is made
+    for (int cycle = 1; cycle <= kCycles; ++cycle) {
+        if (cycle == kCycles / 10) {
+            warm = MemoryMark();
         }
-        std::u16string number;
-        std::u16string text;
-        const bool read = m_channel.ReadSms(1, number, text) == 1;
-        const bool right = read && number == u"+8613912345678" && text == u"soak " + Number(cycle);
-        if (!right || m_channel.DeleteSms(1) != 1) {
-            firstWrong = firstWrong < 0 ? cycle : firstWrong;
-            ++wrong;
+        channel.SendLine(u"AT+SOAK=" + Number(cycle));
+        bool right = channel.WaitResult() == (cycle % 5 == 0 ? 0 : 1);
+        if (cycle % 10 == 0) {
+            std::u16string number;
+            std::u16string text;
+            right = right && channel.ReadSms(1, number, text) == 1 &&
+                    number == u"+8613912345678" && text == u"soak " + Number(cycle / 10 - 1) &&
+                    channel.DeleteSms(1) == 1;
         }
+        firstWrong = right || firstWrong >= 0 ? firstWrong : cycle;
+        wrong += right ? 0 : 1;
     }
     EXPECT_EQ(wrong, 0) << "first wrong cycle: " << firstWrong;
-    ExpectNoGrowthSinceWarm();
+    EXPECT_TRUE(GrewLessThan(warm, kHeapGrowthBound, kResidentGrowthBoundKiB));
+    EXPECT_TRUE(channel.Response().empty());
+    EXPECT_FALSE(channel.IsCollecting());
+    EXPECT_TRUE(messages.texts.empty());
 }
 
 }  // namespace

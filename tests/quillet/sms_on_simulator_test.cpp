@@ -75,7 +75,13 @@ TEST_F(SmsOnSimulator, DeliveredMessageIsReadAndDeleted) {
     EXPECT_FALSE(m_channel.IsCollecting());
 }
 
-TEST_F(SmsOnSimulator, CentreIsSetFromACommand) {
+TEST_F(SmsOnSimulator, StartUpAndCentreSetTheModemForMessages) {
+    const modemsim::Settings settings = m_simulator->Snapshot().settings;
+    EXPECT_TRUE(settings.textMode);
+    EXPECT_TRUE(settings.clip);
+    EXPECT_EQ(settings.cregMode, 1);
+    EXPECT_EQ(settings.charset, modemsim::Charset::kGsm);
+    EXPECT_EQ(settings.baudRate, 115200);
     EXPECT_EQ(m_channel.SetSmsCentre(u"AT+CSCA=\"+8613800100500\""), 1);
     EXPECT_EQ(m_simulator->Snapshot().settings.scaNumber, "+8613800100500");
     EXPECT_EQ(m_simulator->Snapshot().settings.scaType, 145);
