@@ -3,7 +3,6 @@
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <atomic>
 #include <condition_variable>
 #include <ctime>
@@ -26,7 +25,30 @@ const std::u16string kCannotOpen = u"无法打开端口或端口已打开!请检
 const std::u16string kCannotConfigure = u"无法按当前参数配置端口，请检查参数!";
 const std::u16string kCannotSetTimeouts = u"无法设置超时参数!";
 const std::u16string kThreadFailed = u"创建接收线程失败!";
-const std::u16string kNotOpen = u"串口未打开!";
+
+// Collects what the reader hands over, chunk by chunk.
+struct Collector {
+    std::mutex lock;
+    std::condition_variable arrived;
+    std::vector<std::string> chunks;
+    std::size_t total = 0;
+    void* user = nullptr;
+
+    static void OnData(void* user, const std::uint8_t* data, std::int32_t count) {
+        auto* self = static_cast<Collector*>(user);
+        std::lock_guard<std::mutex> guard(self->lock);
+        self->user = user;
+        self->chunks.emplace_back(reinterpret_cast<const char*>(data), static_cast<std::size_t>(count));
+        self->total += self->chunks.back().size();
+        self->arrived.notify_all();
+    }
+    // Holds the lock from when `bytes` have come, or the limit has passed.
+    std::unique_lock<std::mutex> WaitFor(std::size_t bytes, std::chrono::milliseconds limit) {
+        std::unique_lock<std::mutex> guard(lock);
+        arrived.wait_for(guard, limit, [&] { return total >= bytes; });
+        return guard;
+    }
+};
 
 std::int32_t OpenModemPort(CSerialPort& port, void* owner = nullptr) {
     return port.Open(u"COM1:", 115200, 8, 0, 0, 1, 1, owner);
@@ -133,33 +155,22 @@ TEST(SerialPortLifetime, DestroyClosesThenStopsThenWaitsForTheReader) {
 // The test backend's reads end empty every 100 ms: none of them may reach the callback either.
 TEST(SerialPortReader, OnlyChunksReadOnceTheCallbackIsInstalledReachIt) {
     FakeSystem system;
-    struct Seen {
-        std::mutex lock;
-        std::condition_variable arrived;
-        std::vector<std::string> chunks;
-        void* user = nullptr;
-    } seen;
+    Collector collector;
     CSerialPort port;
-    ASSERT_EQ(OpenModemPort(port, &seen), 1);
+    ASSERT_EQ(OpenModemPort(port, &collector), 1);
     system.backend.PushInput("early");
     // Two further reads have begun: the one that took "early" has handed it on (or not).
     const int readsAtPush = system.backend.ReadCount();
     while (system.backend.ReadCount() < readsAtPush + 2) {
         std::this_thread::sleep_for(std::chrono::milliseconds(5));
     }
-    port.m_pfnData = [](void* user, const std::uint8_t* bytes, std::int32_t count) {
-        auto* s = static_cast<Seen*>(user);
-        std::lock_guard<std::mutex> lock(s->lock);
-        s->user = user;
-        s->chunks.emplace_back(reinterpret_cast<const char*>(bytes), static_cast<std::size_t>(count));
-        s->arrived.notify_all();
-    };
+    port.m_pfnData = &Collector::OnData;
     system.backend.PushInput("late");
-    std::unique_lock<std::mutex> lock(seen.lock);
-    seen.arrived.wait_for(lock, std::chrono::seconds(2), [&] { return !seen.chunks.empty(); });
-    seen.arrived.wait_for(lock, std::chrono::milliseconds(250));  // two empty reads end meanwhile
-    EXPECT_EQ(seen.chunks, std::vector<std::string>{"late"});
-    EXPECT_EQ(seen.user, &seen);
+    collector.WaitFor(4, std::chrono::seconds(2)).unlock();
+    std::this_thread::sleep_for(std::chrono::milliseconds(250));  // two empty reads end meanwhile
+    const auto guard = collector.WaitFor(0, std::chrono::milliseconds(0));
+    EXPECT_EQ(collector.chunks, std::vector<std::string>{"late"});
+    EXPECT_EQ(collector.user, &collector);
 }
 
 TEST(SerialPortLifetime, DestroyWaitsForACallbackStillRunning) {
@@ -205,22 +216,6 @@ TEST(SerialPortReader, RestsBetweenFailedReadsAndWhileClosed) {
     EXPECT_LT(CpuShareOver(300), 0.2);
 }
 
-// Collects what the reader hands over from a real device.
-struct Collector {
-    std::mutex lock;
-    std::condition_variable arrived;
-    std::string bytes;
-    std::vector<std::size_t> sizes;
-
-    static void OnData(void* user, const std::uint8_t* data, std::int32_t count) {
-        auto* self = static_cast<Collector*>(user);
-        std::lock_guard<std::mutex> guard(self->lock);
-        self->bytes.append(reinterpret_cast<const char*>(data), static_cast<std::size_t>(count));
-        self->sizes.push_back(static_cast<std::size_t>(count));
-        self->arrived.notify_all();
-    }
-};
-
 TEST(SerialPortOnPty, BytesPassUnchangedBothWaysInReadsOfAtMost1024) {
     RecordedMessages messages;
     ScriptedModem modem(AnswerEverything(""));
@@ -235,12 +230,14 @@ TEST(SerialPortOnPty, BytesPassUnchangedBothWaysInReadsOfAtMost1024) {
     ASSERT_TRUE(modem.Send(burst));
     const std::uint8_t line[] = {'A', 'T', 0x00, 0xFF, '\r', '\n'};
     port.Write(line, sizeof line);
-    std::unique_lock<std::mutex> guard(collector.lock);
-    ASSERT_TRUE(collector.arrived.wait_for(guard, std::chrono::seconds(5),
-                                           [&] { return collector.bytes.size() >= 3000; }));
-    EXPECT_EQ(collector.bytes, burst);
-    EXPECT_GE(collector.sizes.size(), 3u);
-    EXPECT_LE(*std::max_element(collector.sizes.begin(), collector.sizes.end()), 1024u);
+    const auto guard = collector.WaitFor(burst.size(), std::chrono::seconds(5));
+    std::string joined;
+    for (const std::string& chunk : collector.chunks) {
+        EXPECT_LE(chunk.size(), 1024u);
+        joined += chunk;
+    }
+    EXPECT_EQ(joined, burst);
+    EXPECT_GE(collector.chunks.size(), 3u);
     EXPECT_EQ(modem.Lines(), std::vector<std::string>{std::string("AT\0\xFF", 4)});
     EXPECT_TRUE(messages.texts.empty());
 }
