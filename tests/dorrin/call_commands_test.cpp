@@ -1,13 +1,23 @@
-// The dialer's call commands: each writes its one line and takes the channel's final result
-// (the silence, events and polling without a port are the channel's own tests).
+// The dialer's call commands: each on the line it writes (the scripted modem), then end to end
+// with the dialer's own set-up list against the simulated modem. The silence, events and the
+// channel without a port are the channel's own tests.
 
 #include <gtest/gtest.h>
 
+#include "channel_events.h"
 #include "dorrin/modem_setup.h"
 #include "modemlink/modem.h"
+#include "modemsim/simulator.h"
+#include "platform/core/codepage.h"
+#include "recorded_messages.h"
 #include "scripted_modem.h"
+#include "stopwatch.h"
 
 namespace {
+
+using namespace std::chrono_literals;
+
+constexpr int kRingPeriodMs = 300;
 
 TEST(CallCommands, EachWritesItsLineAndTakesTheFinalResult) {
     const struct {
@@ -44,6 +54,67 @@ TEST(CallCommands, EachWritesItsLineAndTakesTheFinalResult) {
         EXPECT_EQ(lines.back(), row.line);
         EXPECT_FALSE(channel.IsCollecting());
     }
+}
+
+class DialerOnSimulator : public ::testing::Test {
+protected:
+    void SetUp() override {
+        modemsim::SimulatorOptions options;
+        options.ringPeriodMs = kRingPeriodMs;
+        options.networkDelayMs = 50;
+        m_simulator = modemsim::Simulator::Create(options);
+        ASSERT_TRUE(m_simulator);
+        m_modem = std::make_unique<CModem>(DorrinSetupCommands());
+        ASSERT_EQ(
+            m_modem->Start(platform::Utf8ToUtf16(m_simulator->DevicePath()), 115200, &m_events), 1);
+        m_modem->m_pfnEvent = &ChannelEvents::OnEvent;
+        ASSERT_TRUE(m_simulator->Snapshot().settings.clip);
+    }
+    void TearDown() override { EXPECT_TRUE(m_messages.texts.empty()); }
+    modemsim::Call Call() { return m_simulator->Snapshot().call; }
+
+    RecordedMessages m_messages;
+    ChannelEvents m_events;
+    std::unique_ptr<modemsim::Simulator> m_simulator;
+    std::unique_ptr<CModem> m_modem;  // after the simulator: closes its device first
+};
+
+TEST_F(DialerOnSimulator, CallsOutTakesACallRejectsOneAndSeesTheOtherSideEnd) {
+    EXPECT_EQ(m_modem->Dial(u"+8613912345678"), 1);
+    EXPECT_EQ(Call().phase, modemsim::CallPhase::kActive);
+    EXPECT_TRUE(Call().outgoing);
+    EXPECT_EQ(Call().number, "+8613912345678");
+    Stopwatch watch;
+    EXPECT_EQ(m_modem->Dial(u"10010"), 0);  // one call at a time: ERROR, decided at once
+    EXPECT_LT(watch.ElapsedMs(), 400);
+    EXPECT_EQ(m_modem->HangUp(), 1);
+    EXPECT_EQ(Call().phase, modemsim::CallPhase::kIdle);
+
+    ASSERT_TRUE(m_simulator->Ring(std::nullopt).ok);
+    ASSERT_TRUE(m_events.WaitFor(1, 3s));
+    EXPECT_EQ(m_events.Take().front(), (ChannelEvent{EVT_RING, u""}));
+    EXPECT_EQ(m_modem->Reject(), 1);
+    EXPECT_EQ(Call().phase, modemsim::CallPhase::kIdle);
+
+    ASSERT_TRUE(m_simulator->Ring(std::string("10086")).ok);
+    ASSERT_TRUE(m_events.WaitFor(1, 3s));
+    EXPECT_EQ(m_modem->Answer(), 1);
+    EXPECT_EQ(Call().phase, modemsim::CallPhase::kActive);
+    EXPECT_FALSE(Call().outgoing);
+    m_events.Take();  // rings on their way while ATA waited were part of its answer
+    ASSERT_TRUE(m_simulator->RemoteHangUp().ok);
+    ASSERT_TRUE(m_events.WaitFor(1, 3s));
+    EXPECT_EQ(m_events.Take(), (std::vector<ChannelEvent>{{EVT_NO_CARRIER, u""}}));
+}
+
+// Nothing rings: the modem says NO CARRIER, which is no final code, so the silence decides, and
+// the NO CARRIER belonged to the command: it is no dropped line.
+TEST_F(DialerOnSimulator, AnswerWithNothingRingingFailsAfterTheSilence) {
+    Stopwatch watch;
+    EXPECT_EQ(m_modem->Answer(), 0);
+    EXPECT_GE(watch.ElapsedMs(), 450);
+    EXPECT_LE(watch.ElapsedMs(), 1200);
+    EXPECT_TRUE(m_events.Take().empty());
 }
 
 }  // namespace
