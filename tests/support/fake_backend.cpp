@@ -58,6 +58,12 @@ bool FakeBackend::IsCurrent(DeviceHandle device) const {
     return m_device.IsValid() && device == m_device;
 }
 
+bool FakeBackend::LogFor(DeviceHandle device, std::string call) {
+    std::lock_guard<std::mutex> lock(m_lock);
+    m_calls.push_back(std::move(call));
+    return IsCurrent(device);
+}
+
 DeviceHandle FakeBackend::OpenDevice(const std::u16string& name) {
     std::lock_guard<std::mutex> lock(m_lock);
     m_calls.push_back("OpenDevice(" + Utf16ToUtf8(name) + ")");
@@ -71,10 +77,8 @@ DeviceHandle FakeBackend::OpenDevice(const std::u16string& name) {
 }
 
 bool FakeBackend::GetLineSettings(DeviceHandle device, LineSettings& settings) {
-    std::lock_guard<std::mutex> lock(m_lock);
-    m_calls.push_back("GetLineSettings");
-    settings = m_lineSettings;
-    return IsCurrent(device);
+    settings = Locked(m_lineSettings);
+    return LogFor(device, "GetLineSettings");
 }
 
 bool FakeBackend::SetLineSettings(DeviceHandle device, const LineSettings& settings) {
@@ -88,22 +92,16 @@ bool FakeBackend::SetLineSettings(DeviceHandle device, const LineSettings& setti
 }
 
 bool FakeBackend::SetEventMask(DeviceHandle device, std::uint32_t mask) {
-    std::lock_guard<std::mutex> lock(m_lock);
-    m_calls.push_back("SetEventMask(" + Number(mask) + ")");
-    return IsCurrent(device);
+    return LogFor(device, "SetEventMask(" + Number(mask) + ")");
 }
 
 bool FakeBackend::SetQueueSizes(DeviceHandle device, std::uint32_t input, std::uint32_t output) {
-    std::lock_guard<std::mutex> lock(m_lock);
-    m_calls.push_back("SetQueueSizes(" + Number(input) + "," + Number(output) + ")");
-    return IsCurrent(device);
+    return LogFor(device, "SetQueueSizes(" + Number(input) + "," + Number(output) + ")");
 }
 
 bool FakeBackend::GetTimeouts(DeviceHandle device, Timeouts& timeouts) {
-    std::lock_guard<std::mutex> lock(m_lock);
-    m_calls.push_back("GetTimeouts");
-    timeouts = m_timeouts;
-    return IsCurrent(device);
+    timeouts = Locked(m_timeouts);
+    return LogFor(device, "GetTimeouts");
 }
 
 bool FakeBackend::SetTimeouts(DeviceHandle device, const Timeouts& timeouts) {

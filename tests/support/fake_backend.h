@@ -85,6 +85,7 @@ private:
         return field;
     }
     void Log(std::string call);
+    bool LogFor(DeviceHandle device, std::string call);  // true when it is the open device
     bool IsCurrent(DeviceHandle device) const;  // caller holds m_lock
 
     const InjectedFaults m_faults;
