@@ -98,6 +98,7 @@ TEST_F(DialerOnSimulator, CallsOutTakesACallRejectsOneAndSeesTheOtherSideEnd) {
 
     ASSERT_TRUE(m_simulator->Ring(std::string("10086")).ok);
     ASSERT_TRUE(m_events.WaitFor(1, 3s));
+    EXPECT_EQ(m_events.Take().front(), (ChannelEvent{EVT_RING, u"10086"}));
     EXPECT_EQ(m_modem->Answer(), 1);
     EXPECT_EQ(Call().phase, modemsim::CallPhase::kActive);
     EXPECT_FALSE(Call().outgoing);

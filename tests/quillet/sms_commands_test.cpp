@@ -97,26 +97,6 @@ TEST_F(SmsCommands, ReadTakesSenderAndTextOrFailsOnErrorOrTwoSecondsOfSilence) {
     }
 }
 
-TEST_F(SmsCommands, ParseReadResponseFindsTheAnswerOnlyOnceItIsWhole) {
-    const std::string answer = kHeader + "a\r\nb\r\n\r\nOK\r\n";
-    const auto feed = [&](const std::string& bytes) {
-        CModem::OnSerialData(&m_modem, reinterpret_cast<const std::uint8_t*>(bytes.data()),
-                             static_cast<std::int32_t>(bytes.size()));
-    };
-    std::int32_t at[4] = {-7, -7, -7, -7};
-    m_modem.SendLine(u"AT+CMGR=2");  // unanswered: only what is fed here arrives
-    feed(answer.substr(0, answer.size() - 1));
-    EXPECT_EQ(m_modem.ParseReadResponse(at[0], at[1], at[2], at[3]), -1);
-    feed(answer.substr(answer.size() - 1));
-    ASSERT_EQ(m_modem.ParseReadResponse(at[0], at[1], at[2], at[3]), 1);
-    const std::u16string response = m_modem.Response();
-    EXPECT_EQ(response.substr(static_cast<std::size_t>(at[0]), static_cast<std::size_t>(at[1])),
-              u"555");
-    EXPECT_EQ(response.substr(static_cast<std::size_t>(at[2]), static_cast<std::size_t>(at[3])),
-              u"a\r\nb");
-    m_modem.ResetResponse();
-}
-
 TEST_F(SmsCommands, SendDecidesOnThePromptAndOnTheModemsOwnResult) {
     const std::vector<std::string> both = {"AT+CMGS=\"10086\"", "Hello"};
     const struct {
