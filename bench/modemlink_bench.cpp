@@ -18,6 +18,7 @@
 #include "modemlink/modem.h"
 #include "platform/core/codepage.h"
 #include "platform/simhost/pseudo_terminal.h"
+#include "scripted_modem.h"
 
 namespace {
 
@@ -27,37 +28,19 @@ double Ms(Clock::duration d) {
     return std::chrono::duration<double, std::milli>(d).count();
 }
 
-// Answers every line with OK at once and notes when the answer's last byte went out.
+// Answers every line with OK at once and notes when; the answer goes out right after.
 class InstantPeer {
 public:
-    InstantPeer() : m_pty(platform::PseudoTerminal::Create()) {
-        m_thread = std::thread([this] { Serve(); });
-    }
-    ~InstantPeer() {
-        m_stop = true;
-        m_pty->Interrupt();
-        m_thread.join();
-    }
-    std::u16string Device() const { return platform::Utf8ToUtf16(m_pty->SlavePath()); }
+    std::u16string Device() const { return m_modem.DeviceName(); }
     Clock::time_point LastAnswer() const { return m_lastAnswer.load(); }
 
 private:
-    void Serve() {
-        std::string pending;
-        while (!m_stop) {
-            pending += m_pty->Read(-1);
-            for (std::size_t end; (end = pending.find("\r\n")) != std::string::npos;) {
-                pending.erase(0, end + 2);
-                m_pty->Write("\r\nOK\r\n");
-                m_lastAnswer = Clock::now();
-            }
-        }
-    }
-
-    std::unique_ptr<platform::PseudoTerminal> m_pty;
-    std::atomic<bool> m_stop{false};
     std::atomic<Clock::time_point> m_lastAnswer{};
-    std::thread m_thread;
+    ScriptedModem m_modem{[this](const std::string&) {
+                              m_lastAnswer = Clock::now();
+                              return Say("\r\nOK\r\n");
+                          },
+                          ModemOptions{false, false, false}};
 };
 
 void ReplyLatency() {

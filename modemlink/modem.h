@@ -86,6 +86,9 @@ public:
 
     // Installed by the owner after Start; no event is delivered while it is empty.
     std::atomic<ModemEventCallback> m_pfnEvent{nullptr};
+    // How long SendSms waits for the modem's result to its text: the longest time modem manuals
+    // give AT+CMGS, for the network to take the message. Tests shorten it; set before a send.
+    std::uint32_t m_sendLimitMs = 60000;
 
 private:
     // SendLine, then WaitResult; 0 at once when the line is refused.

@@ -22,9 +22,6 @@ using Clock = std::chrono::steady_clock;
 
 // A read and the prompt of a send are answered at once by a modem that answers at all.
 constexpr std::uint32_t kReplySilenceMs = 2000;
-// The longest time modem manuals give AT+CMGS for its result: the network must take the message.
-// Silence on the way is normal, so only this overall limit ends the wait.
-constexpr std::chrono::milliseconds kSendLimit{60000};
 constexpr char kCtrlZ = '\x1A';
 
 std::u16string Decimal(std::int32_t value) {
@@ -131,8 +128,10 @@ std::int32_t CModem::SendSms(std::u16string number, std::u16string text) {
     const auto decide = [&](const std::u16string& answer) {
         return DecideResultAnswer(answer, sent);
     };
+    // Silence on the way is normal while the network takes the message: only the limit ends it.
     const FinalResult result =
-        AwaitUntilLimit(m_hResponseEvent, kSendLimit, [&] { return ExamineResponse(decide); });
+        AwaitUntilLimit(m_hResponseEvent, std::chrono::milliseconds(m_sendLimitMs),
+                        [&] { return ExamineResponse(decide); });
     ResetResponse();
     return result == FinalResult::kOk ? 1 : 0;
 }

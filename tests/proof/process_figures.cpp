@@ -52,6 +52,14 @@ std::optional<std::int64_t> HeapInUseBytes() {
     return static_cast<std::int64_t>(info.uordblks + info.hblkhd);
 }
 
+bool GrewLessThan(const MemoryMark& mark, std::int64_t heapBytes, std::int64_t residentKiB) {
+    const MemoryMark now;
+    const bool heapOk = !mark.heapBytes || !now.heapBytes || *now.heapBytes - *mark.heapBytes < heapBytes;
+    const bool residentOk = !mark.residentKiB || !now.residentKiB ||
+                            *now.residentKiB - *mark.residentKiB < residentKiB;
+    return heapOk && residentOk;
+}
+
 void OneHeapArena() {
     if (!kSanitized) {
         ::mallopt(M_ARENA_MAX, 1);

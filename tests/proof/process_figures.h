@@ -17,6 +17,15 @@ std::optional<std::int64_t> ResidentKiB();
 // see. Counts every thread's allocations only once OneHeapArena() has run before any thread.
 std::optional<std::int64_t> HeapInUseBytes();
 
+// The heap in use and the resident size when made; either may be missing, as above.
+struct MemoryMark {
+    std::optional<std::int64_t> heapBytes = HeapInUseBytes();
+    std::optional<std::int64_t> residentKiB = ResidentKiB();
+};
+
+// False when a figure that can be read has grown by its bound or more since the mark.
+bool GrewLessThan(const MemoryMark& mark, std::int64_t heapBytes, std::int64_t residentKiB);
+
 // Makes every thread allocate from one arena, so HeapInUseBytes sees them all. Call before the
 // process starts its first thread.
 void OneHeapArena();

@@ -1,29 +1,22 @@
 // Long runs of the command channel on a real pseudo-terminal: thousands of command cycles and of
-// message read/delete cycles must neither leak nor let one cycle's answer reach the next.
+// message read/delete cycles must neither leak nor let one cycle's answer reach the next. Every
+// part of a command is soaked except the wait for the port's 100 ms read interval: the modem
+// pads each answer to whole reads, which end at once.
 //
-// What is soaked: everything a command goes through on the link: SendLine and the write to the
-// device, the reader thread's read, code-page conversion and hand-over, the answer buffer, the
-// response event, WaitResult's look and re-arming, ResetResponse; for messages, the read answer's
-// parsing as well. What is left out is only the wait for the port's 100 ms read interval: the
-// modem pads every answer to whole 1024-byte reads (padded_modem.h), and a full read ends at
-// once by the port's own rule. At 100 ms per answer the runs would take over 15 minutes.
-//
-// Every build runs all cycles (a few seconds even under the sanitizers; MODEM_SOAK_DIVISOR=N, a
-// compile definition, runs an N-th on a slow machine). AddressSanitizer's leak check at exit
-// sees a leak there; the plain build checks memory instead: after a warm-up, neither the heap in
-// use nor the resident size may grow beyond a bound.
+// AddressSanitizer's leak check at exit sees a leak; the plain build checks memory instead:
+// after a warm-up, neither the heap in use nor the resident size may grow beyond a bound.
+// MODEM_SOAK_DIVISOR=N (a compile definition) runs an N-th of the cycles on a slow machine.
 
 #include <gtest/gtest.h>
 
-#include <atomic>
 #include <string>
 
 #include "modemlink/modem.h"
-#include "padded_modem.h"
 #include "platform/core/codepage.h"
-#include "platform/core/message_box.h"
 #include "process_figures.h"
 #include "quillet/modem_setup.h"
+#include "recorded_messages.h"
+#include "scripted_modem.h"
 
 #ifndef MODEM_SOAK_DIVISOR
 #define MODEM_SOAK_DIVISOR 1
@@ -31,9 +24,9 @@
 
 namespace {
 
-constexpr int kCommandCycles = 10000 / MODEM_SOAK_DIVISOR;
-constexpr int kMessageCycles = 1000 / MODEM_SOAK_DIVISOR;
-// A leak of a few bytes per cycle over the thousands after the warm-up shows far above this.
+constexpr int kCycles = 4000 / MODEM_SOAK_DIVISOR;
+// A leak of 8 bytes per cycle (a 32-byte heap block) over the cycles after the warm-up shows
+// far above this.
 constexpr std::int64_t kHeapGrowthBound = 48 * 1024;
 // Resident memory moves in pages and with the allocator's caching: a coarser, second look.
 constexpr std::int64_t kResidentGrowthBoundKiB = 1024;
@@ -46,111 +39,53 @@ std::u16string Number(int value) {
 }
 
 // "AT+SOAK=<n>" gets ERROR for every fifth n and OK otherwise, so an answer that strayed into
-// the next cycle would change that cycle's result.
-std::string SoakAnswer(const std::string& line) {
+// the next cycle would change that cycle's result. Slot 1 always holds a message whose text
+// names how many deletes came before it. Runs on the modem's thread only.
+Reply SoakAnswer(const std::string& line, int& deleted) {
     const std::string prefix = "AT+SOAK=";
-    if (line.rfind(prefix, 0) != 0) {
-        return "\r\nOK\r\n";
-    }
-    return std::stoi(line.substr(prefix.size())) % 5 == 0 ? "\r\nERROR\r\n" : "\r\nOK\r\n";
-}
-
-// Slot 1 always holds a message whose text names how many deletes came before it.
-class MessageSlot {
-public:
-    std::string Answer(const std::string& line) {
-        if (line == "AT+CMGR=1") {
-            return "\r\n+CMGR: \"REC READ\",\"+8613912345678\",,\"26/12/06,21:30:00+32\"\r\n"
+    if (line == "AT+CMGR=1") {
+        return Say("\r\n+CMGR: \"REC READ\",\"+8613912345678\",,\"26/12/06,21:30:00+32\"\r\n"
                    "soak " +
-                   std::to_string(m_deleted.load()) + "\r\n\r\nOK\r\n";
-        }
-        if (line == "AT+CMGD=1") {
-            ++m_deleted;
-        }
-        return "\r\nOK\r\n";
+                   std::to_string(deleted) + "\r\n\r\nOK\r\n");
     }
-
-private:
-    std::atomic<int> m_deleted{0};
-};
-
-class Soak : public ::testing::Test {
-protected:
-    void SetUp() override { ASSERT_TRUE(kOneArena); }
-
-    void Start(PaddedModem& modem) {
-        ASSERT_EQ(m_channel.Start(modem.DeviceName(), 115200, this), 1);
-    }
-
-    // Memory in use once the run has warmed up (buffers at full size, per-thread state made).
-    void MarkWarm() {
-        m_warmHeap = HeapInUseBytes();
-        m_warmResident = ResidentKiB();
-    }
-
-    void ExpectNoGrowthSinceWarm(const char* what) {
-        const std::optional<std::int64_t> heap = HeapInUseBytes();
-        if (m_warmHeap && heap) {
-            EXPECT_LT(*heap - *m_warmHeap, kHeapGrowthBound) << what;
-        }
-        const std::optional<std::int64_t> resident = ResidentKiB();
-        if (m_warmResident && resident) {
-            EXPECT_LT(*resident - *m_warmResident, kResidentGrowthBoundKiB) << what;
-        }
-        EXPECT_TRUE(m_channel.Response().empty());
-        EXPECT_FALSE(m_channel.IsCollecting());
-        EXPECT_TRUE(m_messages.empty());
-    }
-
-    std::vector<std::u16string> m_messages;
-    platform::ScopedMessageSink m_sink{
-        [this](const std::u16string& text) { m_messages.push_back(text); }};
-    CModem m_channel{QuilletSetupCommands()};
-    std::optional<std::int64_t> m_warmHeap;
-    std::optional<std::int64_t> m_warmResident;
-};
-
-TEST_F(Soak, CommandCyclesKeepTheirOwnAnswersAndLeakNothing) {
-    PaddedModem modem(SoakAnswer);
-    Start(modem);
-    int wrong = 0;
-    int firstWrong = -1;
-    for (int cycle = 1; cycle <= kCommandCycles; ++cycle) {
-        if (cycle == kCommandCycles / 10) {
-            MarkWarm();
-        }
-        m_channel.SendLine(u"AT+SOAK=" + Number(cycle));
-        const std::int32_t expected = cycle % 5 == 0 ? 0 : 1;
-        if (m_channel.WaitResult() != expected) {
-            firstWrong = firstWrong < 0 ? cycle : firstWrong;
-            ++wrong;
-        }
-    }
-    EXPECT_EQ(wrong, 0) << "first wrong cycle: " << firstWrong;
-    ExpectNoGrowthSinceWarm("command cycles");
+    deleted += line == "AT+CMGD=1" ? 1 : 0;
+    const bool error = line.rfind(prefix, 0) == 0 && std::stoi(line.substr(prefix.size())) % 5 == 0;
+    return Say(error ? "\r\nERROR\r\n" : "\r\nOK\r\n");
 }
 
-TEST_F(Soak, MessageReadDeleteCyclesReadEachMessageOnceAndLeakNothing) {
-    MessageSlot slot;
-    PaddedModem modem([&](const std::string& line) { return slot.Answer(line); });
-    Start(modem);
+// One message read and delete every tenth cycle; a wrong cycle is any whose result differs.
+TEST(Soak, CyclesKeepTheirOwnAnswersAndLeakNothing) {
+    ASSERT_TRUE(kOneArena);
+    RecordedMessages messages;
+    int deleted = 0;
+    ScriptedModem modem([&](const std::string& line) { return SoakAnswer(line, deleted); },
+                        ModemOptions{false, true, false});  // padded, and no log that grows
+    CModem channel{QuilletSetupCommands()};
+    ASSERT_EQ(channel.Start(modem.DeviceName(), 115200, nullptr), 1);
     int wrong = 0;
     int firstWrong = -1;
-    for (int cycle = 0; cycle < kMessageCycles; ++cycle) {
-        if (cycle == kMessageCycles / 10) {
-            MarkWarm();
+    MemoryMark warm;  // once buffers are at full size and per-thread state is made
+    for (int cycle = 1; cycle <= kCycles; ++cycle) {
+        if (cycle == kCycles / 10) {
+            warm = MemoryMark();
         }
-        std::u16string number;
-        std::u16string text;
-        const bool read = m_channel.ReadSms(1, number, text) == 1;
-        const bool right = read && number == u"+8613912345678" && text == u"soak " + Number(cycle);
-        if (!right || m_channel.DeleteSms(1) != 1) {
-            firstWrong = firstWrong < 0 ? cycle : firstWrong;
-            ++wrong;
+        channel.SendLine(u"AT+SOAK=" + Number(cycle));
+        bool right = channel.WaitResult() == (cycle % 5 == 0 ? 0 : 1);
+        if (cycle % 10 == 0) {
+            std::u16string number;
+            std::u16string text;
+            right = right && channel.ReadSms(1, number, text) == 1 &&
+                    number == u"+8613912345678" && text == u"soak " + Number(cycle / 10 - 1) &&
+                    channel.DeleteSms(1) == 1;
         }
+        firstWrong = right || firstWrong >= 0 ? firstWrong : cycle;
+        wrong += right ? 0 : 1;
     }
     EXPECT_EQ(wrong, 0) << "first wrong cycle: " << firstWrong;
-    ExpectNoGrowthSinceWarm("message cycles");
+    EXPECT_TRUE(GrewLessThan(warm, kHeapGrowthBound, kResidentGrowthBoundKiB));
+    EXPECT_TRUE(channel.Response().empty());
+    EXPECT_FALSE(channel.IsCollecting());
+    EXPECT_TRUE(messages.texts.empty());
 }
 
 }  // namespace

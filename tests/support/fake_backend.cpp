@@ -15,49 +15,14 @@ std::string Number(std::intptr_t value) {
 
 }  // namespace
 
-std::vector<std::string> FakeBackend::Calls() const {
-    std::lock_guard<std::mutex> lock(m_lock);
-    return m_calls;
-}
-
 void FakeBackend::ClearCalls() {
     std::lock_guard<std::mutex> lock(m_lock);
     m_calls.clear();
 }
 
-std::string FakeBackend::Written() const {
-    std::lock_guard<std::mutex> lock(m_lock);
-    return m_written;
-}
-
 std::string FakeBackend::TakeWritten() {
     std::lock_guard<std::mutex> lock(m_lock);
     return std::exchange(m_written, {});
-}
-
-int FakeBackend::OpenCount() const {
-    std::lock_guard<std::mutex> lock(m_lock);
-    return m_openCount;
-}
-
-int FakeBackend::ReadCount() const {
-    std::lock_guard<std::mutex> lock(m_lock);
-    return m_readCount;
-}
-
-bool FakeBackend::DeviceIsOpen() const {
-    std::lock_guard<std::mutex> lock(m_lock);
-    return m_device.IsValid();
-}
-
-LineSettings FakeBackend::AppliedLineSettings() const {
-    std::lock_guard<std::mutex> lock(m_lock);
-    return m_lineSettings;
-}
-
-Timeouts FakeBackend::AppliedTimeouts() const {
-    std::lock_guard<std::mutex> lock(m_lock);
-    return m_timeouts;
 }
 
 MessageSink FakeBackend::RecordingSink() {
@@ -66,11 +31,6 @@ MessageSink FakeBackend::RecordingSink() {
         m_messages.push_back(text);
         m_calls.push_back("Message(" + Utf16ToUtf8(text) + ")");
     };
-}
-
-std::vector<std::u16string> FakeBackend::Messages() const {
-    std::lock_guard<std::mutex> lock(m_lock);
-    return m_messages;
 }
 
 void FakeBackend::PushInput(const std::string& bytes) {
@@ -98,6 +58,12 @@ bool FakeBackend::IsCurrent(DeviceHandle device) const {
     return m_device.IsValid() && device == m_device;
 }
 
+bool FakeBackend::LogFor(DeviceHandle device, std::string call) {
+    std::lock_guard<std::mutex> lock(m_lock);
+    m_calls.push_back(std::move(call));
+    return IsCurrent(device);
+}
+
 DeviceHandle FakeBackend::OpenDevice(const std::u16string& name) {
     std::lock_guard<std::mutex> lock(m_lock);
     m_calls.push_back("OpenDevice(" + Utf16ToUtf8(name) + ")");
@@ -111,10 +77,8 @@ DeviceHandle FakeBackend::OpenDevice(const std::u16string& name) {
 }
 
 bool FakeBackend::GetLineSettings(DeviceHandle device, LineSettings& settings) {
-    std::lock_guard<std::mutex> lock(m_lock);
-    m_calls.push_back("GetLineSettings");
-    settings = m_lineSettings;
-    return IsCurrent(device);
+    settings = Locked(m_lineSettings);
+    return LogFor(device, "GetLineSettings");
 }
 
 bool FakeBackend::SetLineSettings(DeviceHandle device, const LineSettings& settings) {
@@ -128,22 +92,16 @@ bool FakeBackend::SetLineSettings(DeviceHandle device, const LineSettings& setti
 }
 
 bool FakeBackend::SetEventMask(DeviceHandle device, std::uint32_t mask) {
-    std::lock_guard<std::mutex> lock(m_lock);
-    m_calls.push_back("SetEventMask(" + Number(mask) + ")");
-    return IsCurrent(device);
+    return LogFor(device, "SetEventMask(" + Number(mask) + ")");
 }
 
 bool FakeBackend::SetQueueSizes(DeviceHandle device, std::uint32_t input, std::uint32_t output) {
-    std::lock_guard<std::mutex> lock(m_lock);
-    m_calls.push_back("SetQueueSizes(" + Number(input) + "," + Number(output) + ")");
-    return IsCurrent(device);
+    return LogFor(device, "SetQueueSizes(" + Number(input) + "," + Number(output) + ")");
 }
 
 bool FakeBackend::GetTimeouts(DeviceHandle device, Timeouts& timeouts) {
-    std::lock_guard<std::mutex> lock(m_lock);
-    m_calls.push_back("GetTimeouts");
-    timeouts = m_timeouts;
-    return IsCurrent(device);
+    timeouts = Locked(m_timeouts);
+    return LogFor(device, "GetTimeouts");
 }
 
 bool FakeBackend::SetTimeouts(DeviceHandle device, const Timeouts& timeouts) {

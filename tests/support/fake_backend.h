@@ -31,19 +31,18 @@ public:
     explicit FakeBackend(InjectedFaults faults = {}) : m_faults(faults) {}
 
     // What the test sees.
-    std::vector<std::string> Calls() const;
+    std::vector<std::string> Calls() const { return Locked(m_calls); }
     void ClearCalls();
-    std::string Written() const;
+    std::string Written() const { return Locked(m_written); }
     // Written() that starts afresh: a caller writing without end (a fuzz loop) stays bounded.
     std::string TakeWritten();
-    int OpenCount() const;
-    int ReadCount() const;
-    bool DeviceIsOpen() const;
-    LineSettings AppliedLineSettings() const;
-    Timeouts AppliedTimeouts() const;
+    int OpenCount() const { return Locked(m_openCount); }
+    int ReadCount() const { return Locked(m_readCount); }
+    bool DeviceIsOpen() const { return Locked(m_device).IsValid(); }
+    LineSettings AppliedLineSettings() const { return Locked(m_lineSettings); }
     // A sink for ShowMessage that logs "Message(<text>)" in the call order.
     MessageSink RecordingSink();
-    std::vector<std::u16string> Messages() const;
+    std::vector<std::u16string> Messages() const { return Locked(m_messages); }
 
     // What the device receives: a read returns it, in pieces of at most the read's size.
     void PushInput(const std::string& bytes);
@@ -80,7 +79,13 @@ public:
     void Sleep(std::uint32_t ms) override;
 
 private:
+    template <typename T>
+    T Locked(const T& field) const {
+        std::lock_guard<std::mutex> lock(m_lock);
+        return field;
+    }
     void Log(std::string call);
+    bool LogFor(DeviceHandle device, std::string call);  // true when it is the open device
     bool IsCurrent(DeviceHandle device) const;  // caller holds m_lock
 
     const InjectedFaults m_faults;

@@ -4,8 +4,15 @@
 
 #include "platform/core/codepage.h"
 
-ScriptedModem::ScriptedModem(Script script)
-    : m_script(std::move(script)), m_pty(platform::PseudoTerminal::Create()) {
+namespace {
+
+constexpr char kLineEnd[] = "\r\n";
+constexpr char kCtrlZ = '\x1A';
+
+}  // namespace
+
+ScriptedModem::ScriptedModem(Script script, ModemOptions options)
+    : m_script(std::move(script)), m_options(options), m_pty(platform::PseudoTerminal::Create()) {
     if (!m_pty) {
         throw std::runtime_error("no pseudo-terminal available");
     }
@@ -13,21 +20,13 @@ ScriptedModem::ScriptedModem(Script script)
 }
 
 ScriptedModem::~ScriptedModem() {
-    {
-        std::lock_guard<std::mutex> lock(m_lock);
-        m_stopping = true;
-    }
+    m_stopping = true;
     m_pty->Interrupt();
     m_thread.join();
 }
 
 std::u16string ScriptedModem::DeviceName() const {
-    return platform::Utf8ToUtf16(DevicePath());
-}
-
-std::string ScriptedModem::Received() const {
-    std::lock_guard<std::mutex> lock(m_lock);
-    return m_received;
+    return platform::Utf8ToUtf16(m_pty->SlavePath());
 }
 
 std::vector<std::string> ScriptedModem::Lines() const {
@@ -35,38 +34,48 @@ std::vector<std::string> ScriptedModem::Lines() const {
     return m_lines;
 }
 
+std::string ScriptedModem::Padded(const std::string& bytes) {
+    // The CR LF in front of every answer ends the filler line.
+    const std::string head = "\r\n+PAD: ";
+    const std::size_t used = (head.size() + bytes.size()) % kReadSize;
+    return head + std::string(used == 0 ? 0 : kReadSize - used, 'x') + bytes;
+}
+
 void ScriptedModem::Serve() {
     std::string pending;
-    for (;;) {
-        const std::string bytes = m_pty->Read(-1);
-        std::vector<std::string> complete;
-        {
-            std::lock_guard<std::mutex> lock(m_lock);
-            if (m_stopping) {
-                return;
-            }
-            m_received += bytes;
-            pending += bytes;
-            for (std::size_t end; (end = pending.find("\r\n")) != std::string::npos;) {
-                complete.push_back(pending.substr(0, end));
-                pending.erase(0, end + 2);
-            }
-        }
-        for (const std::string& line : complete) {
-            int index;
-            {
-                std::lock_guard<std::mutex> lock(m_lock);
-                index = static_cast<int>(m_lines.size());
-                m_lines.push_back(line);
-            }
-            const std::string answer = m_script(line, index);
-            if (!answer.empty()) {
-                m_pty->Write(answer);
-            }
+    while (!m_stopping) {
+        pending += m_pty->Read(-1);
+        for (std::size_t end; (end = pending.find(kLineEnd)) != std::string::npos;) {
+            const std::string line = pending.substr(0, end);
+            const bool text = pending.size() > end + 2 && pending[end + 2] == kCtrlZ;
+            pending.erase(0, end + (text ? 3 : 2));
+            Answer(line, text);
         }
     }
 }
 
+void ScriptedModem::Answer(const std::string& line, bool text) {
+    ++m_lineCount;
+    if (m_options.keepLines) {
+        std::lock_guard<std::mutex> lock(m_lock);
+        m_lines.push_back(line);
+    }
+    if (m_options.echo) {
+        m_pty->Write(text ? line + kLineEnd : line + "\r");
+    }
+    for (const Chunk& chunk : m_script(line)) {
+        if (m_stopping) {
+            return;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(chunk.afterMs));
+        m_pty->Write(m_options.padded ? Padded(chunk.bytes) : chunk.bytes);
+    }
+}
+
+Reply Say(const std::string& bytes) {
+    return bytes.empty() ? Reply{} : Reply{{0, bytes}};
+}
+
 ScriptedModem::Script AnswerEverything(const std::string& answer) {
-    return [answer](const std::string&, int) { return answer; };
+    return [answer](const std::string&) { return Say(answer); };
 }

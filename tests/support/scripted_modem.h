@@ -1,8 +1,15 @@
 #pragma once
-// A minimal modem on the master side of a pseudo-terminal, for tests of the link itself: every
-// line the port writes (up to CR LF) is recorded and answered by the test's script at once.
-// An empty answer means silence.
+// The test modem: the master side of a pseudo-terminal whose slave a serial port opens. Every
+// line the port writes is logged and answered by the test's script with chunks, each written
+// after its own pause. A line ends with CR LF, a message text with CR LF Ctrl-Z. Options: echo
+// (a command comes back with CR, a text with CR LF, as modems echo them) and padding (a filler
+// line in front makes each chunk fill whole 1024-byte reads, which the port hands over at once
+// instead of after its 100 ms read interval, so a command costs only the link's own work).
+//
+// Thread contract: one thread of its own reads and answers; the script runs there. Every other
+// member may be called from any thread.
 
+#include <atomic>
 #include <functional>
 #include <memory>
 #include <mutex>
@@ -12,33 +19,53 @@
 
 #include "platform/simhost/pseudo_terminal.h"
 
+struct Chunk {
+    int afterMs;  // after the line, or after the chunk before
+    std::string bytes;
+};
+using Reply = std::vector<Chunk>;
+
+struct ModemOptions {
+    bool echo = false;
+    bool padded = false;
+    bool keepLines = true;  // false: only counts them, so a long run grows nothing here
+};
+
 class ScriptedModem {
 public:
-    // Gets the line without its CR LF and how many lines came before it.
-    using Script = std::function<std::string(const std::string& line, int index)>;
+    // Gets each line without its end; an empty reply is silence.
+    using Script = std::function<Reply(const std::string& line)>;
 
-    explicit ScriptedModem(Script script);
+    static constexpr std::size_t kReadSize = 1024;  // the serial port's chunk
+
+    explicit ScriptedModem(Script script, ModemOptions options = {});
     ~ScriptedModem();
     ScriptedModem(const ScriptedModem&) = delete;
     ScriptedModem& operator=(const ScriptedModem&) = delete;
 
-    const std::string& DevicePath() const { return m_pty->SlavePath(); }
     std::u16string DeviceName() const;
-    std::string Received() const;
     std::vector<std::string> Lines() const;
+    long LineCount() const { return m_lineCount.load(); }
     bool Send(const std::string& bytes) { return m_pty->Write(bytes); }
+
+    // The bytes with a filler line in front ("\r\n+PAD: xxx..."), to a multiple of kReadSize.
+    static std::string Padded(const std::string& bytes);
 
 private:
     void Serve();
+    void Answer(const std::string& line, bool text);
 
-    Script m_script;
+    const Script m_script;
+    const ModemOptions m_options;
     std::unique_ptr<platform::PseudoTerminal> m_pty;
-    mutable std::mutex m_lock;
-    std::string m_received;
+    mutable std::mutex m_lock;  // guards m_lines
     std::vector<std::string> m_lines;
-    bool m_stopping = false;
-    std::thread m_thread;
+    std::atomic<long> m_lineCount{0};
+    std::atomic<bool> m_stopping{false};
+    std::thread m_thread;  // last: starts once everything above exists
 };
 
-// Scripts for common cases.
+// One chunk, at once.
+Reply Say(const std::string& bytes);
+// Every line gets the same answer ("" is silence).
 ScriptedModem::Script AnswerEverything(const std::string& answer);

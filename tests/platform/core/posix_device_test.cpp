@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <thread>
+#include <vector>
 
 #include "platform/core/backend.h"
 #include "platform/core/codepage.h"
@@ -39,45 +40,37 @@ protected:
     std::u16string m_name;
 };
 
-TEST_F(PosixDevice, ReadWithNothingArrivingEndsAtTheTotalLimit) {
+// The modem port's rule: 1 ms per wanted byte + 100 ms in all, and 100 ms after the last byte.
+TEST_F(PosixDevice, ReadEndsByTheReadRule) {
+    const struct {
+        const char* name;
+        std::size_t wanted;
+        std::string sent;  // 30 ms after the read begins; "" sends nothing
+        long long minMs;
+        long long maxMs;
+    } rows[] = {
+        {"nothing arrives: the total limit", 10, "", 105, 300},
+        {"one interval after the last byte", 1024, "OK\r\n", 30 + 95, 30 + 300},
+        {"a full buffer ends it at once", 64, std::string(64, 'x'), 0, 110},
+    };
     DeviceHandle device = OpenConfigured();
-    std::uint8_t buffer[10];
-    std::uint32_t received = 99;
-    Stopwatch watch;
-    EXPECT_TRUE(m_backend.Read(device, buffer, sizeof buffer, received));
-    EXPECT_EQ(received, 0u);
-    EXPECT_GE(watch.ElapsedMs(), 105);  // 1 ms x 10 + 100
-    EXPECT_LT(watch.ElapsedMs(), 300);
-    m_backend.CloseDevice(device);
-}
-
-TEST_F(PosixDevice, ReadEndsOneIntervalAfterTheLastByte) {
-    DeviceHandle device = OpenConfigured();
-    std::thread peer([&] {
-        std::this_thread::sleep_for(std::chrono::milliseconds(30));
-        m_pty->Write("OK\r\n");
-    });
-    std::uint8_t buffer[1024];
-    std::uint32_t received = 0;
-    Stopwatch watch;
-    EXPECT_TRUE(m_backend.Read(device, buffer, sizeof buffer, received));
-    const long long elapsed = watch.ElapsedMs();
-    peer.join();
-    EXPECT_EQ(std::string(reinterpret_cast<char*>(buffer), received), "OK\r\n");
-    EXPECT_GE(elapsed, 30 + 95);
-    EXPECT_LT(elapsed, 30 + 300);
-    m_backend.CloseDevice(device);
-}
-
-TEST_F(PosixDevice, FullBufferEndsTheReadAtOnce) {
-    DeviceHandle device = OpenConfigured();
-    ASSERT_TRUE(m_pty->Write(std::string(64, 'x')));
-    std::uint8_t buffer[64];
-    std::uint32_t received = 0;
-    Stopwatch watch;
-    EXPECT_TRUE(m_backend.Read(device, buffer, sizeof buffer, received));
-    EXPECT_EQ(received, 64u);
-    EXPECT_LT(watch.ElapsedMs(), 80);
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        Stopwatch watch;  // before the peer's pause begins
+        std::thread peer([&] {
+            std::this_thread::sleep_for(std::chrono::milliseconds(30));
+            m_pty->Write(row.sent);
+        });
+        std::vector<std::uint8_t> buffer(row.wanted);
+        std::uint32_t received = 99;
+        EXPECT_TRUE(m_backend.Read(device, buffer.data(), static_cast<std::uint32_t>(row.wanted),
+                                   received));
+        const long long elapsed = watch.ElapsedMs();
+        peer.join();
+        EXPECT_EQ(std::string(buffer.begin(), buffer.begin() + received), row.sent);
+        EXPECT_GE(elapsed, row.minMs);
+        EXPECT_LT(elapsed, row.maxMs);
+    }
     m_backend.CloseDevice(device);
 }
 
@@ -154,48 +147,6 @@ TEST(PosixEvents, WaitTellsSetFromTimeoutFromBadHandle) {
     backend.CloseEvent(event);
     EXPECT_EQ(backend.WaitForEvent(event, 0), platform::WaitStatus::kFailed);
     EXPECT_EQ(backend.WaitForEvent(platform::EventHandle{}, 0), platform::WaitStatus::kFailed);
-}
-
-TEST(PosixEvents, SetReleasesEveryWaiter) {
-    platform::PosixBackend backend;
-    platform::EventHandle event = backend.CreateManualResetEvent();
-    std::atomic<int> released{0};
-    std::vector<std::thread> waiters;
-    for (int i = 0; i < 4; ++i) {
-        waiters.emplace_back([&] {
-            if (backend.WaitForEvent(event, 5000) == platform::WaitStatus::kSignaled) {
-                ++released;
-            }
-        });
-    }
-    std::this_thread::sleep_for(std::chrono::milliseconds(20));
-    backend.SetEvent(event);
-    for (auto& waiter : waiters) {
-        waiter.join();
-    }
-    EXPECT_EQ(released.load(), 4);
-    backend.CloseEvent(event);
-}
-
-TEST(PosixThreads, WaitForThreadTimesOutThenJoins) {
-    platform::PosixBackend backend;
-    static platform::PosixBackend* events = &backend;
-    static platform::EventHandle go;
-    go = backend.CreateManualResetEvent();
-    platform::ThreadHandle thread = backend.StartThread(
-        [](void*) -> std::uint32_t {
-            events->WaitForEvent(go, platform::kWaitForever);
-            return 0;
-        },
-        nullptr);
-    ASSERT_TRUE(thread);
-    EXPECT_EQ(backend.WaitForThread(thread, 30), platform::WaitStatus::kTimeout);
-    backend.SetEvent(go);
-    EXPECT_EQ(backend.WaitForThread(thread, platform::kWaitForever),
-              platform::WaitStatus::kSignaled);
-    backend.CloseThread(thread);
-    EXPECT_EQ(backend.WaitForThread(thread, 0), platform::WaitStatus::kFailed);
-    backend.CloseEvent(go);
 }
 
 }  // namespace

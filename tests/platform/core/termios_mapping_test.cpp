@@ -43,6 +43,12 @@ TEST(TermiosMapping, ModemLineIsRaw8N1WithoutFlowControl) {
     EXPECT_EQ(t->c_iflag & (IXON | IXOFF | IXANY | ICRNL | INPCK), 0u);
     EXPECT_EQ(t->c_lflag & (ICANON | ECHO | ISIG), 0u);
     EXPECT_EQ(t->c_oflag & OPOST, 0u);
+    EXPECT_TRUE(platform::ModemLinesFor(ModemLine()).dtr && platform::ModemLinesFor(ModemLine()).rts);
+    LineSettings lowered = ModemLine();
+    lowered.dtrControl = LineControl::kDisable;
+    lowered.rtsControl = LineControl::kEnable;
+    EXPECT_FALSE(platform::ModemLinesFor(lowered).dtr);
+    EXPECT_TRUE(platform::ModemLinesFor(lowered).rts);
 }
 
 TEST(TermiosMapping, FormatsRoundTrip) {
@@ -107,16 +113,6 @@ TEST(TermiosMapping, KeepsFlowControlTheDeviceReported) {
     const auto applied = platform::TermiosFromLineSettings(s, t);
     ASSERT_TRUE(applied);
     EXPECT_NE(applied->c_cflag & CRTSCTS, 0u);
-}
-
-TEST(TermiosMapping, ModemLinesFollowLineControl) {
-    LineSettings s = ModemLine();
-    EXPECT_TRUE(platform::ModemLinesFor(s).dtr);
-    EXPECT_TRUE(platform::ModemLinesFor(s).rts);
-    s.dtrControl = LineControl::kDisable;
-    s.rtsControl = LineControl::kEnable;
-    EXPECT_FALSE(platform::ModemLinesFor(s).dtr);
-    EXPECT_TRUE(platform::ModemLinesFor(s).rts);
 }
 
 }  // namespace

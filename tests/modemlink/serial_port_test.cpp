@@ -1,13 +1,19 @@
-// The serial port against the test backend: configuration, failures, shutdown order.
+// The serial port against the test backend (configuration, failures, shutdown order) and on a
+// real pseudo-terminal (chunking, bytes unchanged both ways, exit with an open port).
 
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <condition_variable>
 #include <ctime>
 #include <thread>
 
 #include "fake_system.h"
 #include "modemlink/serial_port.h"
+#include "platform/core/codepage.h"
+#include "platform/simhost/pseudo_terminal.h"
+#include "recorded_messages.h"
+#include "scripted_modem.h"
 #include "stopwatch.h"
 
 namespace {
@@ -19,23 +25,48 @@ const std::u16string kCannotOpen = u"无法打开端口或端口已打开!请检
 const std::u16string kCannotConfigure = u"无法按当前参数配置端口，请检查参数!";
 const std::u16string kCannotSetTimeouts = u"无法设置超时参数!";
 const std::u16string kThreadFailed = u"创建接收线程失败!";
-const std::u16string kNotOpen = u"串口未打开!";
+
+// Collects what the reader hands over, chunk by chunk.
+struct Collector {
+    std::mutex lock;
+    std::condition_variable arrived;
+    std::vector<std::string> chunks;
+    std::size_t total = 0;
+    void* user = nullptr;
+
+    static void OnData(void* user, const std::uint8_t* data, std::int32_t count) {
+        auto* self = static_cast<Collector*>(user);
+        std::lock_guard<std::mutex> guard(self->lock);
+        self->user = user;
+        self->chunks.emplace_back(reinterpret_cast<const char*>(data), static_cast<std::size_t>(count));
+        self->total += self->chunks.back().size();
+        self->arrived.notify_all();
+    }
+    // Holds the lock from when `bytes` have come, or the limit has passed.
+    std::unique_lock<std::mutex> WaitFor(std::size_t bytes, std::chrono::milliseconds limit) {
+        std::unique_lock<std::mutex> guard(lock);
+        arrived.wait_for(guard, limit, [&] { return total >= bytes; });
+        return guard;
+    }
+};
 
 std::int32_t OpenModemPort(CSerialPort& port, void* owner = nullptr) {
     return port.Open(u"COM1:", 115200, 8, 0, 0, 1, 1, owner);
 }
 
-TEST(SerialPortFailures, EachFailureShowsItsMessageAndLeavesNoThread) {
+// Each failure shows its message once, in its place among the calls, and leaves no device,
+// thread or event behind.
+TEST(SerialPortFailures, EachFailureShowsItsMessageAndLeavesNothingOpen) {
     const struct {
         const char* name;
         InjectedFaults faults;
         std::u16string message;
-        bool deviceWasOpened;
+        const char* first;  // of the message and the device's closing
     } rows[] = {
-        {"device missing", {true, false, false, false, false}, kCannotOpen, false},
-        {"line settings rejected", {false, true, false, false, false}, kCannotConfigure, true},
-        {"time-outs rejected", {false, false, true, false, false}, kCannotSetTimeouts, true},
-        {"thread start fails", {false, false, false, true, false}, kThreadFailed, true},
+        {"device missing", {true, false, false, false, false}, kCannotOpen, "Message"},
+        {"line settings rejected", {false, true, false, false, false}, kCannotConfigure, "Message"},
+        {"time-outs rejected", {false, false, true, false, false}, kCannotSetTimeouts, "Message"},
+        {"thread start fails", {false, false, false, true, false}, kThreadFailed, "CloseDevice"},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.name);
@@ -46,32 +77,16 @@ TEST(SerialPortFailures, EachFailureShowsItsMessageAndLeavesNoThread) {
             EXPECT_EQ(port.IsOpen(), 0);
             EXPECT_FALSE(system.backend.DeviceIsOpen());
             EXPECT_EQ(system.backend.Messages(), std::vector<std::u16string>{row.message});
+            const Calls calls = system.backend.Calls();
+            const int close = IndexOf(calls, "CloseDevice");
+            if (close >= 0) {
+                EXPECT_EQ(IndexOf(calls, row.first), std::min(close, IndexOf(calls, "Message")));
+            }
+            EXPECT_EQ(CountOf(calls, "CreateEvent"), CountOf(calls, "CloseEvent"));
             system.backend.ClearCalls();
         }
-        const Calls open = system.backend.Calls();
-        EXPECT_TRUE(open.empty()) << "destroying a port without a thread calls nothing";
+        EXPECT_TRUE(system.backend.Calls().empty()) << "destroying it calls nothing";
     }
-}
-
-TEST(SerialPortFailures, ConfigurationFailureClosesTheDeviceAfterTheMessage) {
-    FakeSystem system(InjectedFaults{false, true, false, false, false});
-    CSerialPort port;
-    OpenModemPort(port);
-    const Calls calls = system.backend.Calls();
-    EXPECT_LT(IndexOf(calls, "Message("), IndexOf(calls, "CloseDevice"));
-    EXPECT_EQ(IndexOf(calls, "StartThread"), -1);
-    EXPECT_EQ(IndexOf(calls, "SetTimeouts"), -1);
-}
-
-TEST(SerialPortFailures, ThreadFailureClosesFirstThenTellsAndReleasesTheStopEvent) {
-    FakeSystem system(InjectedFaults{false, false, false, true, false});
-    CSerialPort port;
-    OpenModemPort(port);
-    const Calls calls = system.backend.Calls();
-    const int close = IndexOf(calls, "CloseDevice");
-    ASSERT_GE(close, 0);
-    EXPECT_LT(close, IndexOf(calls, "Message(创建接收线程失败!)"));
-    EXPECT_EQ(CountOf(calls, "CreateEvent"), CountOf(calls, "CloseEvent"));
 }
 
 TEST(SerialPortOpen, ConfiguresTheLineInOrder) {
@@ -97,23 +112,9 @@ TEST(SerialPortOpen, ConfiguresTheLineInOrder) {
     EXPECT_FALSE(line.xonXoffIn || line.xonXoffOut || line.txContinueOnXoff);
     EXPECT_EQ(port.IsOpen(), 1);
     EXPECT_TRUE(system.backend.Messages().empty());
-}
-
-TEST(SerialPortOpen, SecondOpenOfTheSameObjectIsRefused) {
-    FakeSystem system;
-    CSerialPort port;
-    ASSERT_EQ(OpenModemPort(port), 1);
-    EXPECT_EQ(OpenModemPort(port), 0);
+    EXPECT_EQ(OpenModemPort(port), 0);  // an object is opened once
     EXPECT_EQ(system.backend.OpenCount(), 1);
     EXPECT_EQ(system.backend.Messages(), std::vector<std::u16string>{kCannotOpen});
-}
-
-TEST(SerialPortLifetime, NeverOpenedObjectDiesQuietlyAndAtOnce) {
-    FakeSystem system;
-    Stopwatch watch;
-    { CSerialPort port; }
-    EXPECT_LT(watch.ElapsedMs(), 50);
-    EXPECT_TRUE(system.backend.Calls().empty());
 }
 
 TEST(SerialPortLifetime, CloseTwiceAndWriteAfterClose) {
@@ -151,38 +152,25 @@ TEST(SerialPortLifetime, DestroyClosesThenStopsThenWaitsForTheReader) {
     EXPECT_LT(elapsed, 600);
 }
 
-TEST(SerialPortReader, ChunksBeforeTheCallbackIsInstalledAreDropped) {
+// The test backend's reads end empty every 100 ms: none of them may reach the callback either.
+TEST(SerialPortReader, OnlyChunksReadOnceTheCallbackIsInstalledReachIt) {
     FakeSystem system;
-    struct Seen {
-        std::mutex lock;
-        std::string bytes;
-        void* user = nullptr;
-    } seen;
+    Collector collector;
     CSerialPort port;
-    ASSERT_EQ(OpenModemPort(port, &seen), 1);
+    ASSERT_EQ(OpenModemPort(port, &collector), 1);
     system.backend.PushInput("early");
     // Two further reads have begun: the one that took "early" has handed it on (or not).
     const int readsAtPush = system.backend.ReadCount();
     while (system.backend.ReadCount() < readsAtPush + 2) {
         std::this_thread::sleep_for(std::chrono::milliseconds(5));
     }
-    port.m_pfnData = [](void* user, const std::uint8_t* bytes, std::int32_t count) {
-        auto* s = static_cast<Seen*>(user);
-        std::lock_guard<std::mutex> lock(s->lock);
-        s->user = user;
-        s->bytes.append(reinterpret_cast<const char*>(bytes), static_cast<std::size_t>(count));
-    };
+    port.m_pfnData = &Collector::OnData;
     system.backend.PushInput("late");
-    for (int i = 0; i < 200; ++i) {
-        std::lock_guard<std::mutex> lock(seen.lock);
-        if (seen.bytes.size() >= 4) {
-            break;
-        }
-        std::this_thread::sleep_for(std::chrono::milliseconds(5));
-    }
-    std::lock_guard<std::mutex> lock(seen.lock);
-    EXPECT_EQ(seen.bytes, "late");
-    EXPECT_EQ(seen.user, &seen);
+    collector.WaitFor(4, std::chrono::seconds(2)).unlock();
+    std::this_thread::sleep_for(std::chrono::milliseconds(250));  // two empty reads end meanwhile
+    const auto guard = collector.WaitFor(0, std::chrono::milliseconds(0));
+    EXPECT_EQ(collector.chunks, std::vector<std::string>{"late"});
+    EXPECT_EQ(collector.user, &collector);
 }
 
 TEST(SerialPortLifetime, DestroyWaitsForACallbackStillRunning) {
@@ -214,7 +202,8 @@ double CpuShareOver(int wallMs) {
     return static_cast<double>(std::clock() - before) / CLOCKS_PER_SEC * 1000.0 / wallMs;
 }
 
-TEST(SerialPortReader, FailingReadsDoNotSpin) {
+// A pulled USB adapter fails every read at once; a closed device has nothing to read.
+TEST(SerialPortReader, RestsBetweenFailedReadsAndWhileClosed) {
     FakeSystem system(InjectedFaults{false, false, false, false, true});
     CSerialPort port;
     ASSERT_EQ(OpenModemPort(port), 1);
@@ -223,14 +212,49 @@ TEST(SerialPortReader, FailingReadsDoNotSpin) {
     const int reads = system.backend.ReadCount() - before;
     EXPECT_GE(reads, 3);
     EXPECT_LE(reads, 8);  // about one per 100 ms
+    port.Close();
+    EXPECT_LT(CpuShareOver(300), 0.2);
 }
 
-TEST(SerialPortReader, ClosedDeviceDoesNotSpinWhileTheThreadLives) {
-    FakeSystem system;
+TEST(SerialPortOnPty, BytesPassUnchangedBothWaysInReadsOfAtMost1024) {
+    RecordedMessages messages;
+    ScriptedModem modem(AnswerEverything(""));
+    Collector collector;
     CSerialPort port;
-    ASSERT_EQ(OpenModemPort(port), 1);
-    port.Close();
-    EXPECT_LT(CpuShareOver(400), 0.2);
+    ASSERT_EQ(port.Open(modem.DeviceName(), 115200, 8, 0, 0, 1, 1, &collector), 1);
+    port.m_pfnData = &Collector::OnData;
+    std::string burst;
+    for (int i = 0; i < 3000; ++i) {
+        burst.push_back(static_cast<char>(i % 251));
+    }
+    ASSERT_TRUE(modem.Send(burst));
+    const std::uint8_t line[] = {'A', 'T', 0x00, 0xFF, '\r', '\n'};
+    port.Write(line, sizeof line);
+    const auto guard = collector.WaitFor(burst.size(), std::chrono::seconds(5));
+    std::string joined;
+    for (const std::string& chunk : collector.chunks) {
+        EXPECT_LE(chunk.size(), 1024u);
+        joined += chunk;
+    }
+    EXPECT_EQ(joined, burst);
+    EXPECT_GE(collector.chunks.size(), 3u);
+    EXPECT_EQ(modem.Lines(), std::vector<std::string>{std::string("AT\0\xFF", 4)});
+    EXPECT_TRUE(messages.texts.empty());
+}
+
+// The real backend outlives static objects, and a reader thread nobody waited for does not
+// abort the process at exit.
+TEST(SerialPortAtExit, ProcessWithAnOpenPortEndsCleanly) {
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    EXPECT_EXIT(
+        {
+            static std::unique_ptr<platform::PseudoTerminal> pty =
+                platform::PseudoTerminal::Create();
+            static CSerialPort* port = new CSerialPort;
+            port->Open(platform::Utf8ToUtf16(pty->SlavePath()), 115200, 8, 0, 0, 1, 1, nullptr);
+            std::exit(port->IsOpen() == 1 ? 0 : 3);
+        },
+        ::testing::ExitedWithCode(0), "");
 }
 
 }  // namespace
