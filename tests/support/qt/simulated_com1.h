@@ -30,6 +30,7 @@ public:
     SimulatedCom1& operator=(const SimulatedCom1&) = delete;
 
     modemsim::Simulator* operator->() const { return m_simulator.get(); }
+    modemsim::Simulator& operator*() const { return *m_simulator; }
     explicit operator bool() const { return m_simulator != nullptr; }
 
 private:
