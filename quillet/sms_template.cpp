@@ -46,7 +46,3 @@ const DialogTemplate& SmsDialogTemplate() {
     };
     return dialog;
 }
-static_assert(kPushButtonControl == 0x50010000 && kLineEditControl == 0x50810080 &&
-              kMultiLineEditControl == 0x50a10004 && kLabelControl == 0x50020000 &&
-              kGroupBoxControl == 0x50000007 && kMainDialog == 0x90c800c0 &&
-              kMainDialogEx == 0x80040000 && platform::ui::style::kToggleControl == 0x50011003);

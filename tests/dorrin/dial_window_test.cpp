@@ -124,8 +124,8 @@ private slots:
     void droppedLineShowsTheNoticeInTheBoxOfTheCall();
     void eventsAfterAFailedStartUpChangeNothing();
     void unpluggedModemLeavesTheWindowUsable();
-    void closingDuringTheDroppedLineNoticeEndsPromptly();
-    void closingWhileARingsWindowCallWaitsEndsPromptly();
+    void closingWhileTheReaderThreadWaitsEndsPromptly_data();
+    void closingWhileTheReaderThreadWaitsEndsPromptly();
 };
 
 void DialWindowTest::startsIdleWithTheDefaults() {
@@ -299,37 +299,33 @@ void DialWindowTest::unpluggedModemLeavesTheWindowUsable() {
     QVERIFY2(watch.ElapsedMs() < 1000, qPrintable(QString::number(watch.ElapsedMs())));
 }
 
-void DialWindowTest::closingDuringTheDroppedLineNoticeEndsPromptly() {
+void DialWindowTest::closingWhileTheReaderThreadWaitsEndsPromptly_data() {
+    QTest::addColumn<bool>("inNotice");
+    QTest::newRow("in the dropped-line notice") << true;
+    QTest::newRow("in a ring's window call") << false;
+}
+
+void DialWindowTest::closingWhileTheReaderThreadWaitsEndsPromptly() {
+    QFETCH(bool, inNotice);
     DialWindowOnSimulator run;
     QVERIFY(run.modem);
     std::unique_ptr<Stopwatch> sinceClose;
     DriveModal(*run.dialog, [&](DialogWindow& window) {
-        ClickControl(window, IDC_DIAL);
-        QVERIFY(run.modem->RemoteHangUp().ok);
-        // The reader thread now pauses two seconds in the notice.
-        QVERIFY(WaitUntil([&] { return Text(window, IDC_DIAL_NUMBER) == kNotice; }, 2000));
+        if (inNotice) {
+            ClickControl(window, IDC_DIAL);
+            QVERIFY(run.modem->RemoteHangUp().ok);
+            // The reader thread now pauses two seconds; a call up makes it the number's box.
+            QVERIFY(WaitUntil([&] { return Text(window, IDC_DIAL_NUMBER) == kNotice; }, 2000));
+        } else {
+            QVERIFY(run.modem->Ring(std::string("13912345678")).ok);
+            // The window's thread is busy; the reader thread's call that shows the caller waits.
+            std::this_thread::sleep_for(500ms);
+            QVERIFY(Text(window, IDC_CALLER).isEmpty());
+        }
         sinceClose = std::make_unique<Stopwatch>();
         window.close();
     });
     run.dialog.reset();  // the port closes and the reader thread is joined
-    QVERIFY(sinceClose);
-    QVERIFY2(sinceClose->ElapsedMs() < kCloseLimitMs,
-             qPrintable(QString::number(sinceClose->ElapsedMs())));
-}
-
-void DialWindowTest::closingWhileARingsWindowCallWaitsEndsPromptly() {
-    DialWindowOnSimulator run;
-    QVERIFY(run.modem);
-    std::unique_ptr<Stopwatch> sinceClose;
-    DriveModal(*run.dialog, [&](DialogWindow& window) {
-        QVERIFY(run.modem->Ring(std::string("13912345678")).ok);
-        // The window's thread is busy; the reader thread's call that shows the caller waits.
-        std::this_thread::sleep_for(500ms);
-        QVERIFY(Text(window, IDC_CALLER).isEmpty());
-        sinceClose = std::make_unique<Stopwatch>();
-        window.close();
-    });
-    run.dialog.reset();
     QVERIFY(sinceClose);
     QVERIFY2(sinceClose->ElapsedMs() < kCloseLimitMs,
              qPrintable(QString::number(sinceClose->ElapsedMs())));
