@@ -1,5 +1,5 @@
-// The template dialog on offscreen Qt: rendering, message map, timers, message boxes, and the
-// window's calls from other threads once it has closed (the gate itself: window_call_gate_test).
+// The template dialog on offscreen Qt: rendering, message map, keys, timers and the real message
+// box. Calls from other threads: window_call_gate_test and the programs' window tests.
 
 #include <QApplication>
 #include <QCheckBox>
@@ -11,8 +11,6 @@
 #include <QPushButton>
 #include <QTest>
 #include <QTimer>
-#include <future>
-#include <thread>
 
 #include "modal_driver.h"
 #include "platform/core/message_box.h"
@@ -20,8 +18,6 @@
 #include "platform/ui/dialog_window.h"
 #include "platform/ui/message_box_window.h"
 #include "platform/ui/version_record.h"
-#include "platform/ui/win_app.h"
-#include "stopwatch.h"
 
 using namespace platform::ui;
 using namespace platform::ui::style;
@@ -122,9 +118,7 @@ private slots:
     void restartingATimerRestartsItsPeriod();
     void realMessageBoxHasTheTitleAndOneOkButton();
     void multiLineBoxesUseCrLfLineBreaks();
-    void closingReleasesAPendingCallAndRefusesLaterOnes();
     void endDialogDuringInitialisationNeverShowsTheWindow();
-    void operationsWithoutAWindowDoNothing();
 };
 
 void DialogTest::rendersEachControlKindFromItsStyle() {
@@ -141,11 +135,8 @@ void DialogTest::rendersEachControlKindFromItsStyle() {
         QVERIFY(toggle != nullptr && toggle->isCheckable());
         QVERIFY(ControlAs<QCheckBox>(window, IDC_CHECK) != nullptr);
         auto* label = qobject_cast<QLabel*>(window.Controls()[1]);
-        QVERIFY(label != nullptr);
-        QCOMPARE(label->textFormat(), Qt::PlainText);
-        QCOMPARE(label->text(), QStringLiteral("Number:"));
+        QVERIFY(label != nullptr && label->textFormat() == Qt::PlainText);
         QVERIFY(qobject_cast<QGroupBox*>(window.Controls()[7]) != nullptr);
-        QCOMPARE(window.windowTitle(), QStringLiteral("Layer test"));
     });
 }
 
@@ -233,7 +224,6 @@ void DialogTest::restartingATimerRestartsItsPeriod() {
     QVERIFY2(dialog.timerTimes[0] >= 470, "first tick came before the restarted period");
     QVERIFY(dialog.timerTimes[0] < 900);
     QVERIFY(dialog.timerTimes[1] - dialog.timerTimes[0] >= 270);
-    QCOMPARE(dialog.log.front(), std::string("timer5"));
 }
 
 void DialogTest::realMessageBoxHasTheTitleAndOneOkButton() {
@@ -278,30 +268,6 @@ void DialogTest::multiLineBoxesUseCrLfLineBreaks() {
     });
 }
 
-void DialogTest::closingReleasesAPendingCallAndRefusesLaterOnes() {
-    TestDialog dialog;
-    std::future<long long> pending;
-    DriveModal(dialog, [&](DialogWindow& window) {
-        pending = std::async(std::launch::async, [&] {
-            const Stopwatch watch;
-            dialog.SetDlgItemText(IDC_LINE, u"never");
-            return watch.ElapsedMs();
-        });
-        std::this_thread::sleep_for(std::chrono::milliseconds(100));
-        window.close();  // the call is still queued behind this busy handler
-    });
-    QVERIFY(pending.wait_for(std::chrono::seconds(2)) == std::future_status::ready);
-    QVERIFY(pending.get() < 1500);
-    const Stopwatch watch;
-    std::thread later([&] {
-        dialog.SetDlgItemText(IDC_LINE, u"gone");
-        QVERIFY(dialog.GetDlgItemText(IDC_LINE).empty());
-        QCOMPARE(dialog.GetButtonState(IDC_TOGGLE), BST_UNCHECKED);
-    });
-    later.join();
-    QVERIFY(watch.ElapsedMs() < 100);
-}
-
 void DialogTest::endDialogDuringInitialisationNeverShowsTheWindow() {
     TestDialog dialog;
     bool shown = false;
@@ -314,20 +280,6 @@ void DialogTest::endDialogDuringInitialisationNeverShowsTheWindow() {
     QCOMPARE(dialog.DoModal(), IDOK);
     QTest::qWait(10);
     QVERIFY(!shown);
-}
-
-void DialogTest::operationsWithoutAWindowDoNothing() {
-    TestDialog dialog;
-    dialog.SetDlgItemText(IDC_LINE, u"x");
-    dialog.SetTimer(1, 10);
-    dialog.SetIcon(nullptr, true);
-    dialog.CenterWindow();
-    QVERIFY(dialog.GetDlgItemText(IDC_LINE).empty());
-    QVERIFY(dialog.GetWindowText().empty());
-    QCOMPARE(dialog.MessageBox(u"x"), 0);
-    QVERIFY(LoadIcon(9999) == nullptr);
-    QTest::qWait(30);
-    QVERIFY(dialog.log.empty());
 }
 
 QTEST_MAIN(DialogTest)

@@ -1,8 +1,7 @@
 #include "window_probes.h"
 
-#include <QEventLoop>
 #include <QMetaObject>
-#include <QTimer>
+#include <QTest>
 #include <ctime>
 
 #include "stopwatch.h"
@@ -15,12 +14,6 @@ int CountIn(const TraceRecorder::Entries& entries, const std::string& text) {
         count += entry.bytes.find(text) != std::string::npos ? 1 : 0;
     }
     return count;
-}
-
-void RunEventLoop(int ms) {
-    QEventLoop loop;
-    QTimer::singleShot(ms, &loop, &QEventLoop::quit);
-    loop.exec();
 }
 
 }  // namespace
@@ -52,11 +45,11 @@ void RequestClose(platform::ui::DialogWindow& window) {
 }
 
 double CpuShareWhileIdle(int ms) {
-    RunEventLoop(200);
+    QTest::qWait(200);
     // std::clock: the CPU time of every thread of the process.
     const std::clock_t before = std::clock();
     const Stopwatch watch;
-    RunEventLoop(ms);
+    QTest::qWait(ms);
     const double cpuMs = 1000.0 * static_cast<double>(std::clock() - before) / CLOCKS_PER_SEC;
     return cpuMs / static_cast<double>(watch.ElapsedMs());
 }
