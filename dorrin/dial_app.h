@@ -1,13 +1,7 @@
 #pragma once
 // The dialer program's application object: it runs the dialer window once.
 
-#include <cstdint>
+#include "dorrin/dial_dialog.h"
+#include "platform/ui/dialog_app.h"
 
-#include "platform/ui/win_app.h"
-
-class CDialApp : public CWinApp {
-public:
-    CDialApp() = default;
-    ~CDialApp() override = default;
-    std::int32_t RunMainDialog() override;
-};
+using CDialApp = CDialogApp<CDialDlg>;

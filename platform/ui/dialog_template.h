@@ -58,6 +58,21 @@ inline constexpr std::uint32_t kStaticAlignMask = 0x0003;
 inline constexpr std::uint32_t kStaticLeft = 0x0000;
 inline constexpr std::uint32_t kStaticCenter = 0x0001;
 inline constexpr std::uint32_t kStaticRight = 0x0002;
+
+// The words the programs' templates are made of.
+inline constexpr std::uint32_t kMainDialog =
+    kPopup | kVisible | kCaption | kSysMenu | kModalFrame | kSetFont;
+inline constexpr std::uint32_t kMainDialogEx = kExCaptionOkButton | kExAppWindow;
+inline constexpr std::uint32_t kChildControl = kChild | kVisible;
+inline constexpr std::uint32_t kPushButtonControl = kChildControl | kTabStop | kPushButton;
+inline constexpr std::uint32_t kToggleControl =
+    kChildControl | kTabStop | kPushLike | kAutoCheckBox;
+inline constexpr std::uint32_t kGroupBoxControl = kChildControl | kGroupBox;
+inline constexpr std::uint32_t kLabelControl = kChildControl | kGroup | kStaticLeft;
+inline constexpr std::uint32_t kLineEditControl =
+    kChildControl | kBorder | kTabStop | kEditAutoHScroll;
+inline constexpr std::uint32_t kMultiLineEditControl =
+    kChildControl | kBorder | kVScroll | kTabStop | kEditMultiLine;
 }  // namespace style
 
 // The window class of a control; its style bits pick the variant (group box, toggle, multi-line).

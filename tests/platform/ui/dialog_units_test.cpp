@@ -11,9 +11,18 @@ TEST(MulDivRound, RoundsHalvesAwayFromZero) {
         std::int32_t value, numerator, denominator, expected;
     };
     const Row rows[] = {
-        {0, 7, 4, 0},     {1, 6, 4, 2},    {1, 7, 8, 1},     {3, 6, 4, 5},  // 4.5 -> 5
-        {5, 7, 4, 9},     {-3, 6, 4, -5},  {246, 6, 4, 369}, {146, 13, 8, 237},
-        {17, 13, 8, 28},  {1, 1, 0, 0},    {7, 1, 2, 4},     {-7, 1, 2, -4},
+        {0, 7, 4, 0},
+        {1, 6, 4, 2},
+        {1, 7, 8, 1},
+        {3, 6, 4, 5},  // 4.5 -> 5
+        {5, 7, 4, 9},
+        {-3, 6, 4, -5},
+        {246, 6, 4, 369},
+        {146, 13, 8, 237},
+        {17, 13, 8, 28},
+        {1, 1, 0, 0},
+        {7, 1, 2, 4},
+        {-7, 1, 2, -4},
         {2147483647, 2, 2, 2147483647},  // no overflow in the product
     };
     for (const Row& row : rows) {
@@ -27,9 +36,7 @@ TEST(DialogUnitsToPixels, ScalesXByQuarterWidthAndYByEighthHeight) {
     EXPECT_EQ(DialogUnitsToPixels({38, 119, 59, 17}, base), (PixelRect{57, 193, 89, 28}));
     EXPECT_EQ(DialogUnitsToPixels({0, 0, 246, 146}, base), (PixelRect{0, 0, 369, 237}));
     EXPECT_EQ(DialogUnitsToPixels({0, 0, 0, 0}, base), (PixelRect{0, 0, 0, 0}));
-    // A larger font makes a larger dialog, in both directions.
-    const PixelRect big = DialogUnitsToPixels({10, 10, 100, 100}, {8, 16});
-    EXPECT_EQ(big, (PixelRect{20, 20, 200, 200}));
+    EXPECT_EQ(DialogUnitsToPixels({10, 10, 100, 100}, {8, 16}), (PixelRect{20, 20, 200, 200}));
 }
 
 TEST(AverageCharWidth, UsesTheDialogManagersRounding) {

@@ -4,7 +4,6 @@
 
 #include <cstdlib>
 #include <memory>
-#include <string>
 
 #include "modemsim/simulator.h"
 
@@ -12,28 +11,18 @@ class SimulatedCom1 {
 public:
     explicit SimulatedCom1(modemsim::SimulatorOptions options = {})
         : m_simulator(modemsim::Simulator::Create(std::move(options))) {
-        const char* previous = std::getenv("COM1");
-        m_hadPrevious = previous != nullptr;
-        m_previous = m_hadPrevious ? previous : "";
         if (m_simulator) {
             ::setenv("COM1", m_simulator->DevicePath().c_str(), 1);
         }
     }
-    ~SimulatedCom1() {
-        if (m_hadPrevious) {
-            ::setenv("COM1", m_previous.c_str(), 1);
-        } else {
-            ::unsetenv("COM1");
-        }
-    }
+    ~SimulatedCom1() { ::unsetenv("COM1"); }
     SimulatedCom1(const SimulatedCom1&) = delete;
     SimulatedCom1& operator=(const SimulatedCom1&) = delete;
 
     modemsim::Simulator* operator->() const { return m_simulator.get(); }
+    modemsim::Simulator& operator*() const { return *m_simulator; }
     explicit operator bool() const { return m_simulator != nullptr; }
 
 private:
     std::unique_ptr<modemsim::Simulator> m_simulator;
-    bool m_hadPrevious = false;
-    std::string m_previous;
 };

@@ -1,0 +1,348 @@
+// The dialer window on offscreen Qt: the real channel on a pseudo-terminal to the simulated modem
+// on COM1.
+
+#include <QIcon>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTest>
+#include <functional>
+#include <memory>
+#include <thread>
+
+#include "dorrin/dial_dialog.h"
+#include "dorrin/resource_ids.h"
+#include "modal_driver.h"
+#include "platform/core/message_box.h"
+#include "simulated_com1.h"
+#include "stopwatch.h"
+#include "window_probes.h"
+
+using platform::ui::DialogWindow;
+using namespace std::chrono_literals;
+
+namespace {
+
+const QString kDial = QStringLiteral("拨号");
+const QString kHangUp = QStringLiteral("挂机");
+const QString kAnswer = QStringLiteral("接听");
+const QString kEnd = QStringLiteral("挂断");
+const QString kNotice = QStringLiteral("对方已挂机.");
+const QString kNumber = QStringLiteral("13912345678");
+constexpr long long kCloseLimitMs = 2500;
+
+// The dialer window on a simulated modem whose trace is kept. Each message is recorded with
+// whether the answer button was up while it showed.
+struct DialWindowOnSimulator {
+    static modemsim::SimulatorOptions Options(const TraceRecorder& trace) {
+        modemsim::SimulatorOptions options;
+        options.ringPeriodMs = 400;
+        options.traceSink = trace.Sink();
+        return options;
+    }
+
+    TraceRecorder trace;
+    SimulatedCom1 modem{Options(trace)};
+    std::vector<QString> messages;  // the window's thread only
+    std::vector<bool> answerUpWhenShown;
+    std::unique_ptr<CDialDlg> dialog = std::make_unique<CDialDlg>();
+    platform::ScopedMessageSink sink{[this](const std::u16string& text) {
+        messages.push_back(QString::fromStdU16String(text));
+        answerUpWhenShown.push_back((dialog->GetButtonState(IDC_ANSWER) & 3) == BST_UNCHECKED);
+    }};
+};
+
+QPushButton* Button(const DialogWindow& window, std::int32_t id) {
+    return ControlAs<QPushButton>(window, id);
+}
+
+QString Text(const DialogWindow& window, std::int32_t id) {
+    return ControlAs<QLineEdit>(window, id)->text();
+}
+
+// Clicks and gives how long the click's handler took.
+long long TimedClick(const DialogWindow& window, std::int32_t id) {
+    const Stopwatch watch;
+    ClickControl(window, id);
+    return watch.ElapsedMs();
+}
+
+bool FailedByTimeOut(long long ms) {
+    return ms >= 450 && ms < 1200;
+}
+
+// One press of a toggle and what it must lead to.
+struct Press {
+    const char* name;
+    std::function<void(modemsim::Simulator&)> before;
+    std::int32_t button;
+    QString number;
+    std::vector<std::string> lines;  // the commands the modem hears
+    std::vector<QString> messages;
+    bool endsDown;
+    QString caption;
+};
+
+void RunPresses(DialWindowOnSimulator& run, DialogWindow& window, const std::vector<Press>& rows) {
+    for (const Press& row : rows) {
+        run.modem->ClearErrors();
+        if (row.before) {
+            row.before(*run.modem);
+        }
+        ControlAs<QLineEdit>(window, IDC_DIAL_NUMBER)->setText(row.number);
+        const QString caller = Text(window, IDC_CALLER);
+        const std::size_t heard = HeardLines(run.trace).size();
+        run.messages.clear();
+        ClickControl(window, row.button);
+        QVERIFY2(Button(window, row.button)->isChecked() == row.endsDown, row.name);
+        QVERIFY2(Button(window, row.button)->text() == row.caption, row.name);
+        std::vector<std::string> sent = HeardLines(run.trace);
+        sent.erase(sent.begin(), sent.begin() + static_cast<long>(heard));
+        QVERIFY2(sent == row.lines, row.name);
+        QVERIFY2(run.messages == row.messages, row.name);
+        // The other toggle and the caller box are never touched.
+        const std::int32_t other = row.button == IDC_DIAL ? IDC_ANSWER : IDC_DIAL;
+        QVERIFY2(!Button(window, other)->isChecked(), row.name);
+        QVERIFY2(Button(window, other)->text() == (other == IDC_DIAL ? kDial : kAnswer), row.name);
+        QVERIFY2(Text(window, IDC_CALLER) == caller, row.name);
+    }
+}
+
+}  // namespace
+
+class DialWindowTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void startsIdleWithTheDefaults();
+    void dialButtonPresses();
+    void answerButtonPressesAndTheCallerBox();
+    void droppedLineShowsTheNoticeInTheBoxOfTheCall_data();
+    void droppedLineShowsTheNoticeInTheBoxOfTheCall();
+    void eventsAfterAFailedStartUpChangeNothing();
+    void unpluggedModemLeavesTheWindowUsable();
+    void closingWhileTheReaderThreadWaitsEndsPromptly_data();
+    void closingWhileTheReaderThreadWaitsEndsPromptly();
+};
+
+void DialWindowTest::startsIdleWithTheDefaults() {
+    DialWindowOnSimulator run;
+    QVERIFY(run.modem);
+    DriveModal(*run.dialog, [&](DialogWindow& window) {
+        QCOMPARE(Text(window, IDC_DIAL_NUMBER), QStringLiteral("13900000000"));
+        QCOMPARE(Button(window, IDC_DIAL)->text(), kDial);
+        QCOMPARE(Button(window, IDC_ANSWER)->text(), kAnswer);
+        QVERIFY(!Button(window, IDC_DIAL)->isChecked() && !Button(window, IDC_ANSWER)->isChecked());
+        QVERIFY(window.windowTitle().startsWith(QStringLiteral("GPRS拔电话测试  ")));
+        QVERIFY(!window.windowIcon().isNull());
+        // An event code the window does not know, from the reader thread, changes nothing.
+        std::thread([&] { CDialDlg::OnModemEvent(run.dialog.get(), 3, u"13912345678"); }).join();
+        QTest::qWait(50);
+        QVERIFY(Text(window, IDC_CALLER).isEmpty());
+    });
+    QCOMPARE(HeardLines(run.trace),
+             (std::vector<std::string>{"AT", "AT", "AT+IPR=115200", "AT+CLIP=1", "AT+CMGF=1"}));
+    QVERIFY(run.messages.empty());
+}
+
+void DialWindowTest::dialButtonPresses() {
+    const auto dialFails = [](modemsim::Simulator& m) { m.AddErrorCommand("D"); };
+    const auto hangUpFails = [](modemsim::Simulator& m) { m.AddErrorCommand("H"); };
+    // Blanks and signs go out as typed.
+    const std::vector<Press> rows = {
+        {"empty number", {}, IDC_DIAL, "", {}, {QStringLiteral("请输入拨号号码.")}, false, kDial},
+        {"refused", dialFails, IDC_DIAL, "+86 139", {"ATD+86 139;"}, {}, false, kDial},
+        {"dialled", {}, IDC_DIAL, kNumber, {"ATD13912345678;"}, {}, true, kHangUp},
+        {"hung up", {}, IDC_DIAL, kNumber, {"ATH"}, {}, false, kDial},
+        {"dialled again", {}, IDC_DIAL, kNumber, {"ATD13912345678;"}, {}, true, kHangUp},
+        {"hang-up fails",
+         hangUpFails,
+         IDC_DIAL,
+         kNumber,
+         {"ATH"},
+         {QStringLiteral("挂机失败.")},
+         false,
+         kDial},
+    };
+    DialWindowOnSimulator run;
+    QVERIFY(run.modem);
+    DriveModal(*run.dialog, [&](DialogWindow& window) {
+        RunPresses(run, window, {rows.begin(), rows.begin() + 3});
+        QCOMPARE(run.modem->Snapshot().call.phase, modemsim::CallPhase::kActive);
+        QCOMPARE(run.modem->Snapshot().call.number, std::string("13912345678"));
+        RunPresses(run, window, {rows.begin() + 3, rows.end()});
+    });
+}
+
+void DialWindowTest::answerButtonPressesAndTheCallerBox() {
+    const auto answerFails = [](modemsim::Simulator& m) { m.AddErrorCommand("A"); };
+    const auto endFails = [](modemsim::Simulator& m) { m.AddErrorCommand("+CHUP"); };
+    const std::vector<Press> rows = {
+        {"answer fails",
+         answerFails,
+         IDC_ANSWER,
+         kNumber,
+         {"ATA"},
+         {QStringLiteral("接听失败.")},
+         false,
+         kAnswer},
+        {"answered", {}, IDC_ANSWER, kNumber, {"ATA"}, {}, true, kEnd},
+        {"ended", {}, IDC_ANSWER, kNumber, {"AT+CHUP"}, {}, false, kAnswer},
+    };
+    const std::vector<Press> last = {
+        {"answered", {}, IDC_ANSWER, kNumber, {"ATA"}, {}, true, kEnd},
+        {"end fails",
+         endFails,
+         IDC_ANSWER,
+         kNumber,
+         {"AT+CHUP"},
+         {QStringLiteral("挂断失败.")},
+         false,
+         kAnswer},
+    };
+    DialWindowOnSimulator run;
+    QVERIFY(run.modem);
+    DriveModal(*run.dialog, [&](DialogWindow& window) {
+        QVERIFY(run.modem->Ring(std::string("10086")).ok);
+        QVERIFY(WaitUntil([&] { return Text(window, IDC_CALLER) == "10086"; }, 2000));
+        RunPresses(run, window, rows);
+        QCOMPARE(run.modem->Snapshot().call.phase, modemsim::CallPhase::kIdle);
+        QVERIFY(run.modem->Ring(std::nullopt).ok);  // withheld: the box empties
+        QVERIFY(WaitUntil([&] { return Text(window, IDC_CALLER).isEmpty(); }, 2000));
+        RunPresses(run, window, last);
+    });
+    // Released before a failure's message, so the user sees the button up while reading it.
+    QCOMPARE(run.answerUpWhenShown, (std::vector<bool>{true, true}));
+}
+
+void DialWindowTest::droppedLineShowsTheNoticeInTheBoxOfTheCall_data() {
+    QTest::addColumn<bool>("ownCall");
+    QTest::newRow("own call") << true;
+    QTest::newRow("no own call") << false;
+}
+
+void DialWindowTest::droppedLineShowsTheNoticeInTheBoxOfTheCall() {
+    QFETCH(bool, ownCall);
+    DialWindowOnSimulator run;
+    QVERIFY(run.modem);
+    long long commandMs = -1;
+    DriveModal(*run.dialog, [&](DialogWindow& window) {
+        ControlAs<QLineEdit>(window, IDC_CALLER)->setText(QStringLiteral("10086"));
+        if (ownCall) {
+            ClickControl(window, IDC_DIAL);
+            QVERIFY(Button(window, IDC_DIAL)->isChecked());
+        }
+        const std::int32_t target = ownCall ? IDC_DIAL_NUMBER : IDC_CALLER;
+        const std::int32_t other = ownCall ? IDC_CALLER : IDC_DIAL_NUMBER;
+        const QString otherBefore = Text(window, other);
+        const Stopwatch watch;
+        if (ownCall) {
+            QVERIFY(run.modem->RemoteHangUp().ok);
+        } else {
+            run.modem->InjectRaw("\r\nNO CARRIER\r\n");
+        }
+        QVERIFY(WaitUntil([&] { return Text(window, target) == kNotice; }, 1000));
+        if (!ownCall) {
+            // Nothing is read while the notice stands: a command fails after its time-out.
+            commandMs = TimedClick(window, IDC_ANSWER);
+            QVERIFY(!Button(window, IDC_ANSWER)->isChecked());
+        }
+        QVERIFY(WaitUntil([&] { return Text(window, target).isEmpty(); }, 3000));
+        const long long stood = watch.ElapsedMs();
+        QVERIFY2(stood >= 1900 && stood < 2800, qPrintable(QString::number(stood)));
+        // The buttons go last.
+        QVERIFY(WaitUntil([&] { return !Button(window, IDC_DIAL)->isChecked(); }, 500));
+        QCOMPARE(Button(window, IDC_DIAL)->text(), kDial);
+        QCOMPARE(Button(window, IDC_ANSWER)->text(), kAnswer);
+        QCOMPARE(Text(window, other), otherBefore);
+    });
+    if (ownCall) {
+        QVERIFY(run.messages.empty());
+    } else {
+        QVERIFY2(FailedByTimeOut(commandMs), qPrintable(QString::number(commandMs)));
+        QCOMPARE(run.messages, std::vector<QString>{QStringLiteral("接听失败.")});
+    }
+}
+
+void DialWindowTest::eventsAfterAFailedStartUpChangeNothing() {
+    DialWindowOnSimulator run;
+    QVERIFY(run.modem);
+    QVERIFY(run.modem->AddErrorCommand("+IPR").ok);
+    DriveModal(*run.dialog, [&](DialogWindow& window) {
+        ControlAs<QLineEdit>(window, IDC_CALLER)->setText(QStringLiteral("keep"));
+        QVERIFY(run.modem->Ring(std::string("13912345678")).ok);
+        run.modem->InjectRaw("\r\nNO CARRIER\r\n");
+        QTest::qWait(500);
+        QCOMPARE(Text(window, IDC_CALLER), QStringLiteral("keep"));
+        QCOMPARE(Text(window, IDC_DIAL_NUMBER), QStringLiteral("13900000000"));
+        // A press still runs its command, which fails at once on a channel without a port.
+        QVERIFY(TimedClick(window, IDC_DIAL) < 300);
+        QVERIFY(!Button(window, IDC_DIAL)->isChecked());
+        QCOMPARE(Button(window, IDC_DIAL)->text(), kDial);
+    });
+    QCOMPARE(run.messages,
+             std::vector<QString>{QStringLiteral("GPRS初始化失败,请检查是否安装正确.")});
+}
+
+void DialWindowTest::unpluggedModemLeavesTheWindowUsable() {
+    DialWindowOnSimulator run;
+    QVERIFY(run.modem);
+    DriveModal(*run.dialog, [&](DialogWindow& window) {
+        ClickControl(window, IDC_DIAL);  // a call is up when the modem goes
+        QVERIFY(Button(window, IDC_DIAL)->isChecked());
+        run.modem->Unplug();
+        // A reader spinning on the dead line would show.
+        const double share = CpuShareWhileIdle(700);
+        QVERIFY2(share < 0.05, qPrintable(QString::number(share * 100) + " % of a core"));
+        QVERIFY(FailedByTimeOut(TimedClick(window, IDC_DIAL)));  // hang up
+        QVERIFY(!Button(window, IDC_DIAL)->isChecked());
+        QCOMPARE(Button(window, IDC_DIAL)->text(), kDial);
+        QVERIFY(FailedByTimeOut(TimedClick(window, IDC_ANSWER)));  // answer
+        QVERIFY(!Button(window, IDC_ANSWER)->isChecked());
+        Button(window, IDC_ANSWER)->setChecked(true);  // as after a call taken before the pull
+        QVERIFY(FailedByTimeOut(TimedClick(window, IDC_ANSWER)));  // end the call
+        QVERIFY(FailedByTimeOut(TimedClick(window, IDC_DIAL)));    // dial: fails without a word
+        QVERIFY(!Button(window, IDC_DIAL)->isChecked());
+    });
+    QCOMPARE(run.messages,
+             (std::vector<QString>{QStringLiteral("挂机失败."), QStringLiteral("接听失败."),
+                                   QStringLiteral("挂断失败.")}));
+    const Stopwatch watch;
+    run.dialog.reset();
+    QVERIFY2(watch.ElapsedMs() < 1000, qPrintable(QString::number(watch.ElapsedMs())));
+}
+
+void DialWindowTest::closingWhileTheReaderThreadWaitsEndsPromptly_data() {
+    QTest::addColumn<bool>("inNotice");
+    QTest::newRow("in the dropped-line notice") << true;
+    QTest::newRow("in a ring's window call") << false;
+}
+
+void DialWindowTest::closingWhileTheReaderThreadWaitsEndsPromptly() {
+    QFETCH(bool, inNotice);
+    DialWindowOnSimulator run;
+    QVERIFY(run.modem);
+    std::unique_ptr<Stopwatch> sinceClose;
+    DriveModal(*run.dialog, [&](DialogWindow& window) {
+        if (inNotice) {
+            ClickControl(window, IDC_DIAL);
+            QVERIFY(run.modem->RemoteHangUp().ok);
+            // The reader thread now pauses two seconds; a call up makes it the number's box.
+            QVERIFY(WaitUntil([&] { return Text(window, IDC_DIAL_NUMBER) == kNotice; }, 2000));
+        } else {
+            QVERIFY(run.modem->Ring(std::string("13912345678")).ok);
+            // The window's thread is busy; the reader thread's call that shows the caller waits.
+            std::this_thread::sleep_for(500ms);
+            QVERIFY(Text(window, IDC_CALLER).isEmpty());
+        }
+        sinceClose = std::make_unique<Stopwatch>();
+        window.close();
+    });
+    run.dialog.reset();  // the port closes and the reader thread is joined
+    QVERIFY(sinceClose);
+    QVERIFY2(sinceClose->ElapsedMs() < kCloseLimitMs,
+             qPrintable(QString::number(sinceClose->ElapsedMs())));
+    QVERIFY(run.messages.empty());
+}
+
+QTEST_MAIN(DialWindowTest)
+#include "dial_window_test.moc"

@@ -1,0 +1,282 @@
+// The message window on offscreen Qt: the real channel on a pseudo-terminal to the simulated
+// modem on COM1, and the test backend where the port cannot even be opened.
+
+#include <QIcon>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QTest>
+#include <atomic>
+#include <functional>
+#include <memory>
+#include <thread>
+
+#include "fake_system.h"
+#include "modal_driver.h"
+#include "quillet/resource_ids.h"
+#include "quillet/sms_dialog.h"
+#include "recorded_messages.h"
+#include "simulated_com1.h"
+#include "stopwatch.h"
+#include "window_probes.h"
+
+using platform::ui::DialogWindow;
+using namespace std::chrono_literals;
+
+namespace {
+
+const std::u16string kEmptyInput = u"电话号码或短信内容不能为空.";
+const std::u16string kSent = u"短信发送成功.";
+const std::u16string kNotSent = u"短信发送失败.";
+const std::u16string kCentreSet = u"设置短信中心号码成功.";
+const std::u16string kCentreNotSet = u"设置短信中心号码失败.";
+// From the close until DoModal has returned and the dialog with its channel is gone.
+constexpr long long kCloseLimitMs = 2500;
+
+// The message window on a simulated modem whose trace is kept; messages are recorded, not shown.
+// Reads of slot 1 fail at once unless a test needs them to find a message: a read of an empty
+// slot waits out 2 s of silence.
+struct SmsWindowOnSimulator {
+    explicit SmsWindowOnSimulator(bool readsFail = true) {
+        if (modem && readsFail) {
+            modem->AddErrorCommand("+CMGR");
+        }
+    }
+    static modemsim::SimulatorOptions Options(const TraceRecorder& trace) {
+        modemsim::SimulatorOptions options;
+        options.networkDelayMs = 100;
+        options.traceSink = trace.Sink();
+        return options;
+    }
+
+    TraceRecorder trace;
+    SimulatedCom1 modem{Options(trace)};
+    RecordedMessages messages;
+    std::unique_ptr<CSmsDlg> dialog = std::make_unique<CSmsDlg>();
+};
+
+}  // namespace
+
+class SmsWindowTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void startsWithTheDefaultsAndDeletesALeftOverMessageUnseen();
+    void showsADeliveredMessageWithCrLfAndEmptiesTheSlot();
+    void refusesAnEmptyNumberOrText();
+    void sendAndCentreOutcomes();
+    void failedStartUpStillOpensAndCommandsFailAtOnce();
+    void unpluggedModemLeavesTheWindowUsable();
+    void closingWhileACommandWaitsEndsPromptly_data();
+    void closingWhileACommandWaitsEndsPromptly();
+};
+
+void SmsWindowTest::startsWithTheDefaultsAndDeletesALeftOverMessageUnseen() {
+    SmsWindowOnSimulator run;
+    QVERIFY(run.modem);
+    QVERIFY(run.modem->DeliverSms({"+8613912345678", "left over", 1, std::nullopt}).ok);
+    DriveModal(*run.dialog, [&](DialogWindow& window) {
+        QCOMPARE(ControlAs<QLineEdit>(window, IDC_NUMBER)->text(), QStringLiteral("13900000000"));
+        QVERIFY(!ControlAs<QPlainTextEdit>(window, IDC_TEXT)->toPlainText().isEmpty());
+        QCOMPARE(ControlAs<QLineEdit>(window, IDC_CENTRE)->text(),
+                 QStringLiteral("+8613800200500"));
+        QVERIFY(window.windowTitle().startsWith(QStringLiteral("GPRS收发短信测试  ")));
+        QVERIFY(!window.windowIcon().isNull());
+        QVERIFY(WaitUntil([&] { return HeardCount(run.trace, "AT+CMGR=1") > 0; }, 3000));
+        QVERIFY(ControlAs<QLineEdit>(window, IDC_FROM)->text().isEmpty());
+    });
+    const std::vector<std::string> startUp = {
+        "AT",        "AT",        "AT+IPR=115200",   "AT+CREG=1",
+        "AT+CLIP=1", "AT+CMGF=1", "AT+CSCS=\"GSM\"", "AT+CMGD=1",
+        "AT+CMGR=1"};
+    const std::vector<std::string> heard = HeardLines(run.trace);
+    QVERIFY(heard.size() >= startUp.size());
+    QVERIFY(std::equal(startUp.begin(), startUp.end(), heard.begin()));
+    QVERIFY(run.modem->Snapshot().storage.IsFree(1));
+    QVERIFY(run.messages.texts.empty());
+}
+
+void SmsWindowTest::showsADeliveredMessageWithCrLfAndEmptiesTheSlot() {
+    SmsWindowOnSimulator run;
+    QVERIFY(run.modem);
+    DriveModal(*run.dialog, [&](DialogWindow& window) {
+        QVERIFY(WaitHeardBeyond(run.trace, "AT+CMGD=1", 0, 3s));  // the start's own delete
+        QVERIFY(run.modem->DeliverSms({"+8613912345678", "Arrived\nsafely", 1, std::nullopt}).ok);
+        run.modem->ClearErrors();
+        // The first read finds it unread and waits out its silence; the next one shows it.
+        auto* from = ControlAs<QLineEdit>(window, IDC_FROM);
+        QVERIFY(WaitUntil([&] { return !from->text().isEmpty(); }, 6000));
+        QCOMPARE(from->text(), QStringLiteral("+8613912345678"));
+        QVERIFY(run.dialog->GetDlgItemText(IDC_RECEIVED) == u"Arrived\r\nsafely");
+        // Deleted once shown, so no later poll shows it again.
+        QVERIFY(WaitUntil([&] { return run.modem->Snapshot().storage.IsFree(1); }, 3000));
+    });
+    QVERIFY(run.messages.texts.empty());
+}
+
+void SmsWindowTest::refusesAnEmptyNumberOrText() {
+    struct Row {
+        std::u16string number;
+        std::u16string text;
+        bool refused;
+    };
+    // Blanks are content: only a box with nothing in it is refused.
+    const Row rows[] = {{u"", u"hi", true},
+                        {u"13912345678", u"", true},
+                        {u"  ", u"hi", false},
+                        {u"13912345678", u" ", false}};
+    SmsWindowOnSimulator run;
+    QVERIFY(run.modem);
+    run.modem->AddErrorCommand("+CMGS");  // what becomes of a message sent is no matter here
+    DriveModal(*run.dialog, [&](DialogWindow& window) {
+        for (const Row& row : rows) {
+            const std::string line =
+                "AT+CMGS=\"" + QString::fromStdU16String(row.number).toStdString() + "\"";
+            const int before = HeardCount(run.trace, line);
+            run.messages.texts.clear();
+            run.dialog->SetDlgItemText(IDC_NUMBER, row.number);
+            run.dialog->SetDlgItemText(IDC_TEXT, row.text);
+            ClickControl(window, IDC_SEND);
+            QCOMPARE(run.messages.texts.size(), std::size_t{1});
+            QCOMPARE(run.messages.texts[0] == kEmptyInput, row.refused);
+            QCOMPARE(HeardCount(run.trace, line) - before, row.refused ? 0 : 1);
+        }
+    });
+}
+
+void SmsWindowTest::sendAndCentreOutcomes() {
+    struct Row {
+        const char* name;
+        std::function<void(modemsim::Simulator&)> fault;
+        std::int32_t button;
+        std::string line;  // the command the modem must have heard
+        std::u16string message;
+    };
+    const auto none = [](modemsim::Simulator&) {};
+    const auto refuse = [](const char* command) {
+        return [command](modemsim::Simulator& m) { m.AddErrorCommand(command); };
+    };
+    const auto networkError = [](modemsim::Simulator& m) { m.SetSendError(500); };
+    // The centre box holds its default.
+    const std::string centreLine = "AT+CSCA=\"+8613800200500\",145";
+    const Row rows[] = {
+        {"sent", none, IDC_SEND, "AT+CMGS=\"+8613912345678\"", kSent},
+        {"refused at the prompt", refuse("+CMGS"), IDC_SEND, "AT+CMGS=", kNotSent},
+        {"network error", networkError, IDC_SEND, "AT+CMGS=", kNotSent},
+        {"centre set", none, IDC_SET_CENTRE, centreLine, kCentreSet},
+        {"centre refused", refuse("+CSCA"), IDC_SET_CENTRE, centreLine, kCentreNotSet},
+    };
+    SmsWindowOnSimulator run;
+    QVERIFY(run.modem);
+    const std::u16string text = u"Line one\r\nline two: 100% {ok} ~ \"quoted\" +CMGS: 9";
+    DriveModal(*run.dialog, [&](DialogWindow& window) {
+        run.dialog->SetDlgItemText(IDC_NUMBER, u"+8613912345678");
+        run.dialog->SetDlgItemText(IDC_TEXT, text);
+        for (const Row& row : rows) {
+            run.modem->ClearErrors();
+            run.modem->SetSendError(std::nullopt);
+            run.modem->AddErrorCommand("+CMGR");
+            row.fault(*run.modem);
+            const int before = HeardCount(run.trace, row.line);
+            run.messages.texts.clear();
+            ClickControl(window, row.button);
+            QVERIFY2(run.messages.texts == std::vector<std::u16string>{row.message}, row.name);
+            QVERIFY2(HeardCount(run.trace, row.line) == before + 1, row.name);
+        }
+    });
+    const modemsim::ModemState state = run.modem->Snapshot();
+    QCOMPARE(state.outbox.size(), std::size_t{1});
+    QCOMPARE(state.outbox[0].destination, std::string("+8613912345678"));
+    QCOMPARE(state.outbox[0].text, QString::fromStdU16String(text).toStdString() + "\r\n");
+}
+
+void SmsWindowTest::failedStartUpStillOpensAndCommandsFailAtOnce() {
+    platform::InjectedFaults faults;
+    faults.openFails = true;
+    FakeSystem system(faults);
+    CSmsDlg dialog;
+    DriveModal(dialog, [&](DialogWindow& window) {
+        QCOMPARE(ControlAs<QLineEdit>(window, IDC_CENTRE)->text(),
+                 QStringLiteral("+8613800200500"));
+        QTest::qWait(1200);  // a poll's worth: polls without a port show nothing
+        QCOMPARE(system.backend.Messages().size(), std::size_t{2});
+        const Stopwatch watch;
+        ClickControl(window, IDC_SEND);
+        QVERIFY(watch.ElapsedMs() < 500);
+    });
+    QCOMPARE(system.backend.Messages(),
+             (std::vector<std::u16string>{u"无法打开端口或端口已打开!请检查是否已被占用.",
+                                          u"GPRS初始化失败, 请检查是否安装正确.", kNotSent}));
+}
+
+void SmsWindowTest::unpluggedModemLeavesTheWindowUsable() {
+    SmsWindowOnSimulator run;
+    QVERIFY(run.modem);
+    long long sendMs = 0;
+    long long centreMs = 0;
+    DriveModal(*run.dialog, [&](DialogWindow& window) {
+        run.modem->Unplug();
+        Stopwatch watch;
+        ClickControl(window, IDC_SEND);  // the prompt never comes: 2 s of silence
+        sendMs = watch.ElapsedMs();
+        watch = Stopwatch();
+        ClickControl(window, IDC_SET_CENTRE);
+        centreMs = watch.ElapsedMs();
+        // Idle until just before the next poll: a reader spinning on the dead line would show.
+        const double share = CpuShareWhileIdle(700);
+        QVERIFY2(share < 0.05, qPrintable(QString::number(share * 100) + " % of a core"));
+    });
+    QVERIFY2(sendMs >= 1950 && sendMs < 2600, qPrintable(QString::number(sendMs)));
+    QVERIFY2(centreMs >= 450 && centreMs < 1000, qPrintable(QString::number(centreMs)));
+    QCOMPARE(run.messages.texts, (std::vector<std::u16string>{kNotSent, kCentreNotSet}));
+    const Stopwatch watch;
+    run.dialog.reset();
+    QVERIFY2(watch.ElapsedMs() < 1000, qPrintable(QString::number(watch.ElapsedMs())));
+}
+
+void SmsWindowTest::closingWhileACommandWaitsEndsPromptly_data() {
+    QTest::addColumn<bool>("inSend");
+    // Slot 1 is empty and the modem answers OK: the read waits out 2 s of silence.
+    QTest::newRow("in a poll") << false;
+    QTest::newRow("in a send without its prompt") << true;
+}
+
+// A close asked for from another thread once the modem has heard the command; a window call made
+// after it waits behind the close. The poll is restarted after each command, so the close comes
+// before a poll that fell due meanwhile.
+void SmsWindowTest::closingWhileACommandWaitsEndsPromptly() {
+    QFETCH(bool, inSend);
+    const std::string line = inSend ? "AT+CMGS" : "AT+CMGR=1";
+    SmsWindowOnSimulator run(inSend);
+    QVERIFY(run.modem);
+    std::unique_ptr<Stopwatch> sinceRequest;
+    std::atomic<bool> callReturned{false};
+    std::thread closer;
+    DriveModal(*run.dialog, [&](DialogWindow& window) {
+        const int seen = HeardCount(run.trace, line);
+        closer = std::thread([&, seen] {
+            if (WaitHeardBeyond(run.trace, line, seen, 6s)) {
+                sinceRequest = std::make_unique<Stopwatch>();
+                RequestClose(window);
+                run.dialog->SetDlgItemText(IDC_FROM, u"late");
+            }
+            callReturned = true;
+        });
+        if (inSend) {
+            run.modem->ClearErrors();
+            run.modem->SetSilent(true);
+            ClickControl(window, IDC_SEND);
+        }
+        // The window must outlive the request, which may come only after a wait in a command.
+        WaitUntil([&] { return callReturned.load(); }, 9000);
+    });
+    closer.join();
+    run.dialog.reset();
+    QVERIFY(sinceRequest);
+    // Most of the command's wait lay after the request: it was closed during the command.
+    const long long toGone = sinceRequest->ElapsedMs();
+    QVERIFY2(toGone >= 1500 && toGone < kCloseLimitMs, qPrintable(QString::number(toGone)));
+    QCOMPARE(run.messages.texts.size(), std::size_t{inSend ? 1U : 0U});
+}
+
+QTEST_MAIN(SmsWindowTest)
+#include "sms_window_test.moc"

@@ -1,0 +1,55 @@
+#include "window_probes.h"
+
+#include <QMetaObject>
+#include <QTest>
+#include <ctime>
+
+#include "stopwatch.h"
+
+namespace {
+
+int CountIn(const TraceRecorder::Entries& entries, const std::string& text) {
+    int count = 0;
+    for (const TraceEntry& entry : TraceRecorder::Only(entries, '<')) {
+        count += entry.bytes.find(text) != std::string::npos ? 1 : 0;
+    }
+    return count;
+}
+
+}  // namespace
+
+std::vector<std::string> HeardLines(const TraceRecorder& trace) {
+    std::vector<std::string> lines;
+    for (const TraceEntry& entry : TraceRecorder::Only(trace.Now(), '<')) {
+        const std::size_t end = entry.bytes.find_last_not_of("\r\n");
+        lines.push_back(entry.bytes.substr(0, end == std::string::npos ? 0 : end + 1));
+    }
+    return lines;
+}
+
+int HeardCount(const TraceRecorder& trace, const std::string& text) {
+    return CountIn(trace.Now(), text);
+}
+
+bool WaitHeardBeyond(const TraceRecorder& trace, const std::string& text, int seen,
+                     std::chrono::milliseconds limit) {
+    const auto done = [&](const TraceRecorder::Entries& entries) {
+        return CountIn(entries, text) > seen;
+    };
+    return done(trace.WaitFor(done, limit));
+}
+
+void RequestClose(platform::ui::DialogWindow& window) {
+    QMetaObject::invokeMethod(
+        &window, [&window] { window.close(); }, Qt::QueuedConnection);
+}
+
+double CpuShareWhileIdle(int ms) {
+    QTest::qWait(200);
+    // std::clock: the CPU time of every thread of the process.
+    const std::clock_t before = std::clock();
+    const Stopwatch watch;
+    QTest::qWait(ms);
+    const double cpuMs = 1000.0 * static_cast<double>(std::clock() - before) / CLOCKS_PER_SEC;
+    return cpuMs / static_cast<double>(watch.ElapsedMs());
+}

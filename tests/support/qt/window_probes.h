@@ -1,0 +1,26 @@
+#pragma once
+// What window tests need beside the modal driver: the lines the simulated modem heard (from its
+// trace), a close asked for from another thread the way a click on the close button asks while a
+// handler runs, and the CPU the process takes while the window idles.
+
+#include <chrono>
+#include <string>
+#include <vector>
+
+#include "platform/ui/dialog_window.h"
+#include "trace_recorder.h"
+
+// The lines the modem received, without their CR, in order.
+std::vector<std::string> HeardLines(const TraceRecorder& trace);
+// How many received lines hold `text`.
+int HeardCount(const TraceRecorder& trace, const std::string& text);
+// Waits until more than `seen` received lines hold `text`; false when the limit passed.
+bool WaitHeardBeyond(const TraceRecorder& trace, const std::string& text, int seen,
+                     std::chrono::milliseconds limit);
+
+// From any thread: the close request waits in the window's event queue until its thread is free.
+void RequestClose(platform::ui::DialogWindow& window);
+
+// The process's CPU time while the window's event loop runs for about `ms`, as a share of one
+// core. The loop runs a little first, so that the repainting after the last click is not counted.
+double CpuShareWhileIdle(int ms);
