@@ -102,14 +102,7 @@ std::u16string GsmToText(const std::u16string& codes) {
 std::optional<std::u16string> TextToGsmBasic(const std::u16string& text) {
     std::u16string codes;
     codes.reserve(text.size());
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        char16_t character = text[i];
-        if (character == u'\r') {
-            character = u'\n';
-            if (i + 1 < text.size() && text[i + 1] == u'\n') {
-                ++i;
-            }
-        }
+    for (char16_t character : text) {
         const std::optional<char16_t> code = BasicCode(character);
         if (!code || *code == kCtrlZ || *code == kEscape) {
             return std::nullopt;

@@ -25,7 +25,6 @@ std::u16string GsmToText(const std::u16string& codes);
 
 // The GSM codes of a text whose every character is in the basic table; nothing otherwise, and
 // nothing for "Ξ" (0x1A) and the escape (0x1B), which text entry takes for Ctrl-Z and ESC.
-// CR LF, and a CR alone, become one LF: what a module sends on as a line break.
 std::optional<std::u16string> TextToGsmBasic(const std::u16string& text);
 
 // The hex of each UTF-16 unit, upper case.

@@ -67,13 +67,17 @@ public:
     std::u16string Response() const;
 
     // SMS commands: defined in quillet/sms_commands.cpp, built only into the message program.
-    // Text mode with the GSM character set is assumed (the message program's set-up list).
+    // Text mode with the GSM character set and AT+CSDH=1 is assumed (the message program's
+    // set-up list).
+    // The text's low bytes, then Ctrl-Z; collecting is the caller's.
     std::int32_t SendLineCtrlZ(std::u16string text);
     // 1 with the sender and text of a read message in the slot; 0 leaves both as they were.
     std::int32_t ReadSms(std::int32_t slot, std::u16string& number, std::u16string& text);
     // 1 when m_response holds a complete read answer (positions in UTF-16 units), else -1.
     std::int32_t ParseReadResponse(std::int32_t& numberStart, std::int32_t& numberLength,
                                    std::int32_t& bodyStart, std::int32_t& bodyLength) const;
+    // 0 without writing anything for a text longer than one message (message_text.h) and for a
+    // number that no command line can carry.
     std::int32_t SendSms(std::u16string number, std::u16string text);
     std::int32_t DeleteSms(std::int32_t slot);
     std::int32_t SetSmsCentre(std::u16string text);
@@ -99,6 +103,8 @@ private:
     enum class Nuls { kCut, kKeep };
     std::int32_t SendCommandLine(const std::u16string& text, Nuls nuls);
     void BeginCollecting(Nuls nuls);
+    // The AT+CMGS dialogue for a number and text already in the current character set.
+    std::int32_t SendMessage(const std::u16string& to, const std::u16string& payload);
     bool WaitForText(std::uint32_t timeoutMs) const;
     // Decides the response under the lock with `decide` (WaitResult: the final codes; the program
     // commands: their own answers). Past 64 Ki characters without a decision the answer fails.

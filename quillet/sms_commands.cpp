@@ -3,6 +3,10 @@
 //   AT+CMGS="<number>"      then, after the modem's "> ", the text ended by Ctrl-Z
 //   AT+CMGD=<slot>          delete one message
 //   AT+CSCA="<number>",145  the service centre (centre_line.h)
+// Text travels in the GSM alphabet, or as UCS2 hex (message_text.h). A UCS2 send switches the
+// character set and the coding scheme for itself and back:
+//   AT+CSCS="UCS2"  AT+CSMP=17,167,0,8  AT+CMGS="002B0038..."  > 4F60597D^Z
+//   AT+CSCS="GSM"   AT+CSMP=17,167,0,0
 // Each command waits on the window thread until its answer is decided; which text decides is in
 // read_answer.h and send_answer.h.
 
@@ -12,7 +16,9 @@
 
 #include "modemlink/modem.h"
 #include "platform/core/backend.h"
+#include "modemlink/gsm_text.h"
 #include "quillet/centre_line.h"
+#include "quillet/message_text.h"
 #include "quillet/read_answer.h"
 #include "quillet/send_answer.h"
 
@@ -65,7 +71,8 @@ std::int32_t CModem::SendLineCtrlZ(std::u16string text) {
     if (!m_pPort) {
         return 0;
     }
-    const std::vector<std::uint8_t> bytes = EncodeLine(text, std::string("\r\n") + kCtrlZ);
+    // Nothing between the text and Ctrl-Z: a CR LF there would reach the recipient.
+    const std::vector<std::uint8_t> bytes = EncodeLine(text, std::string(1, kCtrlZ));
     m_pPort->Write(bytes.data(), static_cast<std::int32_t>(bytes.size()));
     return 1;
 }
@@ -89,27 +96,57 @@ std::int32_t CModem::ParseReadResponse(std::int32_t& numberStart, std::int32_t& 
 }
 
 std::int32_t CModem::ReadSms(std::int32_t slot, std::u16string& number, std::u16string& text) {
-    if (SendLine(u"AT+CMGR=" + Decimal(slot)) == 0) {
+    if (SendCommandLine(u"AT+CMGR=" + Decimal(slot), Nuls::kKeep) == 0) {
         return 0;
     }
-    // The sender and text are taken in the same look that finds the answer complete.
-    const auto decide = [&](const std::u16string& answer) {
-        const std::optional<ReadAnswer> found = LocateReadAnswer(answer);
+    std::u16string answer;
+    std::optional<ReadAnswer> found;
+    // The answer is kept in the same look that finds it complete.
+    const auto decide = [&](const std::u16string& response) {
+        found = LocateReadAnswer(response);
         if (!found) {
-            return DecideReadAnswer(answer);
+            return DecideReadAnswer(response);
         }
-        number = answer.substr(found->numberStart, found->numberLength);
-        text = answer.substr(found->bodyStart, found->bodyLength);
+        answer = response;
         return FinalResult::kOk;
     };
-    const FinalResult result = AwaitUntilSilence(m_hResponseEvent, kReplySilenceMs,
-                                                 [&] { return ExamineResponse(decide); });
+    FinalResult result = AwaitUntilSilence(m_hResponseEvent, kReplySilenceMs,
+                                           [&] { return ExamineResponse(decide); });
+    if (result == FinalResult::kNone) {
+        // The answer has ended; a module that counts the text's length otherwise still gave one.
+        answer = Response();
+        found = LocateReadAnswer(answer, Lengths::kIgnore);
+        result = found ? FinalResult::kOk : result;
+    }
     ResetResponse();
-    return result == FinalResult::kOk ? 1 : 0;
+    if (result != FinalResult::kOk) {
+        return 0;
+    }
+    number = GsmToText(answer.substr(found->numberStart, found->numberLength));
+    text = DecodeMessageText(answer.substr(found->bodyStart, found->bodyLength),
+                             found->codingScheme);
+    return 1;
 }
 
 std::int32_t CModem::SendSms(std::u16string number, std::u16string text) {
-    if (SendLine(u"AT+CMGS=\"" + number + u"\"") == 0) {
+    const OutgoingText planned = PlanOutgoingText(text);
+    const std::optional<std::u16string> to = CommandLineText(number);
+    if (!m_pPort || planned.tooLong || !to) {
+        return 0;
+    }
+    if (!planned.ucs2) {
+        return SendMessage(*to, planned.payload);
+    }
+    const bool switched = RunCommand(u"AT+CSCS=\"UCS2\"") == 1 && RunCommand(u"AT+CSMP=17,167,0,8") == 1;
+    const std::int32_t sent = switched ? SendMessage(TextToUcs2Hex(*to), planned.payload) : 0;
+    // Whatever happened: later reads and sends expect the set-up state.
+    RunCommand(u"AT+CSCS=\"GSM\"");
+    RunCommand(u"AT+CSMP=17,167,0,0");
+    return sent;
+}
+
+std::int32_t CModem::SendMessage(const std::u16string& to, const std::u16string& payload) {
+    if (SendLine(u"AT+CMGS=\"" + to + u"\"") == 0) {
         return 0;
     }
     const FinalResult prompt = AwaitUntilSilence(
@@ -118,13 +155,10 @@ std::int32_t CModem::SendSms(std::u16string number, std::u16string text) {
     if (prompt != FinalResult::kOk) {
         return 0;
     }
-    {
-        // Before the text goes out, so no part of its answer can be missed.
-        std::lock_guard<std::mutex> lock(m_responseLock);
-        m_collecting = 1;
-    }
-    SendLineCtrlZ(text);
-    const std::vector<std::uint8_t> sent = EncodeLine(text, "\r\n");
+    // Before the text goes out, so no part of its answer can be missed. Its echo holds "@" as NUL.
+    BeginCollecting(Nuls::kKeep);
+    SendLineCtrlZ(payload);
+    const std::vector<std::uint8_t> sent = EncodeLine(payload, "");
     const auto decide = [&](const std::u16string& answer) {
         return DecideResultAnswer(answer, sent);
     };
@@ -137,11 +171,9 @@ std::int32_t CModem::SendSms(std::u16string number, std::u16string text) {
 }
 
 std::int32_t CModem::DeleteSms(std::int32_t slot) {
-    SendLine(u"AT+CMGD=" + Decimal(slot));
-    return WaitResult();
+    return RunCommand(u"AT+CMGD=" + Decimal(slot));
 }
 
 std::int32_t CModem::SetSmsCentre(std::u16string text) {
-    SendLine(SmsCentreLine(text));
-    return WaitResult();
+    return RunCommand(SmsCentreLine(text));
 }

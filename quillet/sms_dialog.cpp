@@ -1,6 +1,7 @@
 #include "quillet/sms_dialog.h"
 
 #include "platform/ui/edit_text.h"
+#include "quillet/message_text.h"
 #include "quillet/modem_setup.h"
 #include "quillet/resource_ids.h"
 #include "quillet/sms_template.h"
@@ -20,6 +21,7 @@ constexpr char16_t kStartFailed[] = u"GPRS初始化失败, 请检查是否安装
 constexpr char16_t kEmptyInput[] = u"电话号码或短信内容不能为空.";
 constexpr char16_t kSent[] = u"短信发送成功.";
 constexpr char16_t kNotSent[] = u"短信发送失败.";
+constexpr char16_t kTooLong[] = u"短信太长, 未发送: 一条短信最多160个字符, 含中文或其他特殊字符时最多70个.";
 constexpr char16_t kCentreSet[] = u"设置短信中心号码成功.";
 constexpr char16_t kCentreNotSet[] = u"设置短信中心号码失败.";
 
@@ -68,6 +70,10 @@ void CSmsDlg::OnSendClicked() {
     const std::u16string text = GetDlgItemText(IDC_TEXT);
     if (number.empty() || text.empty()) {
         MessageBox(kEmptyInput);
+        return;
+    }
+    if (PlanOutgoingText(text).tooLong) {
+        MessageBox(kTooLong);
         return;
     }
     const std::int32_t sent = m_modem.SendSms(number, text);
