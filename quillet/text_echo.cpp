@@ -30,23 +30,19 @@ std::size_t PromptLength(const std::u16string& answer, std::size_t position) {
     return position == 0 && answer[position] == u' ' ? 1 : 0;
 }
 
-bool IsHigh(std::uint8_t byte) {
-    return byte > 0x7F;
-}
-
 }  // namespace
 
 EchoMatch MatchEcho(const std::u16string& answer, const std::vector<std::uint8_t>& sent) {
     std::size_t at = 0;
     std::size_t next = 0;  // the next sent byte to be echoed
     while (at < answer.size() && next < sent.size()) {
-        if (IsHigh(sent[next])) {
-            while (next < sent.size() && IsHigh(sent[next])) {
-                ++next;
+        if (sent[next] == '\n' && answer[at] == u'\r') {
+            // A module may echo a line break of the text as CR LF, or as CR alone.
+            if (at + 1 == answer.size()) {
+                return {EchoState::kPartial, answer.size()};
             }
-            while (at < answer.size() && answer[at] > 0x7F) {
-                ++at;
-            }
+            at += answer[at + 1] == u'\n' ? 2U : 1U;
+            ++next;
         } else if (answer[at] == sent[next]) {
             ++at;
             ++next;

@@ -2,10 +2,9 @@
 // Where the modem's echo of a message text ends in the answer that follows the text, so that the
 // text itself, echoed back, is never taken for the modem's own result lines.
 //
-// The echo is the sent bytes as they come back. A modem may put its "> " prompt at each line
-// start inside it (one more line of text may follow), and one with echo off (ATE0) sends none.
-// Bytes above 0x7F come back as whatever the code page makes of them, so a run of them matches
-// any run of non-ASCII units.
+// The echo is the sent bytes (GSM codes or UCS2 hex, all below 0x80) as they come back. A modem
+// may echo a line break as CR LF and put its "> " prompt at each line start inside the echo (one
+// more line of text may follow), and one with echo off (ATE0) sends none.
 
 #include <cstddef>
 #include <cstdint>
