@@ -37,6 +37,15 @@ std::optional<char16_t> ExtensionCharacter(char16_t code) {
     return std::nullopt;
 }
 
+std::optional<char16_t> ExtensionCode(char16_t character) {
+    for (const Extension& entry : kExtension) {
+        if (entry.character == character) {
+            return entry.code;
+        }
+    }
+    return std::nullopt;
+}
+
 std::optional<char16_t> BasicCode(char16_t character) {
     for (char16_t code = 0; code < 128; ++code) {
         if (kBasic[code] == character) {
@@ -97,6 +106,22 @@ std::u16string GsmToText(const std::u16string& codes) {
         }
     }
     return text;
+}
+
+std::optional<std::u16string> TextToGsm(const std::u16string& text) {
+    std::u16string codes;
+    codes.reserve(text.size());
+    for (char16_t character : text) {
+        if (const std::optional<char16_t> code = BasicCode(character); code && *code != kEscape) {
+            codes.push_back(*code);
+        } else if (const std::optional<char16_t> extended = ExtensionCode(character)) {
+            codes.push_back(kEscape);
+            codes.push_back(*extended);
+        } else {
+            return std::nullopt;
+        }
+    }
+    return codes;
 }
 
 std::optional<std::u16string> TextToGsmBasic(const std::u16string& text) {

@@ -23,6 +23,9 @@ SmsAlphabet AlphabetOfCodingScheme(std::uint8_t dcs);
 // 0x7F, which a GSM text cannot hold, are kept as they are.
 std::u16string GsmToText(const std::u16string& codes);
 
+// The GSM codes of a text whose every character is in one of the tables, extension characters
+// as the escape and their code; nothing otherwise.
+std::optional<std::u16string> TextToGsm(const std::u16string& text);
 // The GSM codes of a text whose every character is in the basic table; nothing otherwise, and
 // nothing for "Ξ" (0x1A) and the escape (0x1B), which text entry takes for Ctrl-Z and ESC.
 std::optional<std::u16string> TextToGsmBasic(const std::u16string& text);

@@ -52,6 +52,9 @@ TEST(GsmAlphabet, ExtensionDecodesAndOnlyTheBasicTableEncodes) {
     for (const auto& row : rows) {
         EXPECT_EQ(GsmToText(row.codes), row.text);
     }
+    EXPECT_EQ(TextToGsm(u"^{}\\[~]|€\f@"),
+              std::u16string(u"\x1B\x14\x1B\x28\x1B\x29\x1B\x2F\x1B\x3C\x1B\x3D\x1B\x3E\x1B\x40\x1B\x65\x1B\x0A\0", 21));
+    EXPECT_FALSE(TextToGsm(u"你"));
     for (const std::u16string text : {u"{", u"€", u"Ξ", u"你好", u"\U0001F600", u"\x1B", u"a\tb"}) {
         EXPECT_FALSE(TextToGsmBasic(text));
     }
