@@ -48,12 +48,22 @@ bool IsSender(const std::string& sender) {
     return true;
 }
 
+bool UsesUcs2(const SmsDelivery& delivery) {
+    return delivery.coding == SmsCoding::kUcs2 ||
+           (delivery.coding == SmsCoding::kAuto && !GsmSeptets(delivery.text));
+}
+
 std::optional<std::string> CheckDelivery(const SmsDelivery& delivery) {
     if (!IsSender(delivery.sender)) {
         return "the sender must be 1 to 32 printable characters without '\"'";
     }
-    if (platform::Utf8ToUtf16(delivery.text).size() > kMaxSmsChars) {
-        return "the text is longer than " + std::to_string(kMaxSmsChars) + " characters";
+    const std::optional<std::size_t> septets = GsmSeptets(delivery.text);
+    if (delivery.coding == SmsCoding::kGsm && !septets) {
+        return "the text does not fit the GSM alphabet";
+    }
+    if (UsesUcs2(delivery) ? platform::Utf8ToUtf16(delivery.text).size() > 70 : *septets > 160) {
+        return UsesUcs2(delivery) ? "the text is longer than 70 UCS2 characters"
+                                  : "the text is longer than 160 GSM characters";
     }
     if (delivery.slot && !SmsStorage::IsValidIndex(*delivery.slot)) {
         return "slot " + std::to_string(*delivery.slot) + " is not in 1.." +
@@ -151,6 +161,7 @@ VerbResult Simulator::DeliverSms(const SmsDelivery& delivery) {
         StoredSms sms;
         sms.sender = delivery.sender;
         sms.text = delivery.text;
+        sms.ucs2 = UsesUcs2(delivery);
         sms.timestamp = delivery.timestamp.value_or(SmsTimestamp(std::chrono::system_clock::now()));
         state.storage.Put(*slot, std::move(sms));
         return Done("stored in slot " + std::to_string(*slot));

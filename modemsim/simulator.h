@@ -44,14 +44,17 @@ struct SimulatorOptions {
     TraceSink traceSink;  // empty: no trace until EnableTrace(true), which then writes to stderr
 };
 
+// How a delivered message is coded: kAuto takes the GSM alphabet when the text fits it.
+enum class SmsCoding { kAuto, kGsm, kUcs2 };
+
 struct SmsDelivery {
     std::string sender;
-    std::string text;                      // UTF-8, at most kMaxSmsChars characters
+    std::string text;  // UTF-8, at most 160 septets in the GSM alphabet or 70 UCS2 units
+    SmsCoding coding = SmsCoding::kAuto;
     std::optional<int> slot;               // the first free slot when left out
     std::optional<std::string> timestamp;  // "yy/MM/dd,hh:mm:ss+zz"; now (UTC) when left out
 };
 
-inline constexpr std::size_t kMaxSmsChars = 160;
 
 struct VerbResult {
     bool ok = false;

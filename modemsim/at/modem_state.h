@@ -25,6 +25,7 @@ struct StoredSms {
     std::string text;       // UTF-8
     std::string timestamp;  // as the modem shows it: "24/05/01,12:30:00+00"
     bool read = false;
+    bool ucs2 = false;  // the coding it came in: UCS2, else the GSM alphabet
 };
 
 class SmsStorage {
@@ -64,6 +65,12 @@ struct Settings {
     bool clip = false;
     bool textMode = false;  // AT+CMGF: PDU mode until a program asks for text
     Charset charset = Charset::kGsm;
+    bool showHeader = false;  // AT+CSDH: the long +CMGR header with <dcs> and <length>
+    // AT+CSMP=<fo>,<vp>,<pid>,<dcs>: the coding scheme decides how a text after the prompt is read.
+    int submitFo = 17;
+    int validity = 167;
+    int protocolId = 0;
+    int codingScheme = 0;
     int cregMode = 0;
     long baudRate = 115200;
     std::string scaNumber;

@@ -1,5 +1,8 @@
+#include <algorithm>
+#include <cctype>
 #include <optional>
 
+#include "modemlink/gsm_text.h"
 #include "modemsim/at/at_syntax.h"
 #include "modemsim/at/commands.h"
 #include "modemsim/at/reply.h"
@@ -84,12 +87,69 @@ Reply ReadServiceCentre(ModemState& state, const AtCommand& /*command*/) {
                               "\"," + std::to_string(settings.scaType)));
 }
 
+// AT+CSDH=[<show>]: 1 gives the long +CMGR header.
+Reply SetShowHeader(ModemState& state, const AtCommand& command) {
+    const std::optional<std::vector<AtArg>> args = SplitArgs(command.args);
+    const std::optional<long> show =
+        !args || args->size() > 1 ? std::nullopt
+        : args->empty() || args->front().Omitted() ? 0L : ToNumber(args->front());
+    if (!show || *show > 1) {
+        return Reply::Error();
+    }
+    state.settings.showHeader = *show == 1;
+    return Reply::Ok();
+}
+
+Reply ReadShowHeader(ModemState& state, const AtCommand& /*command*/) {
+    return Reply::Ok(InfoLine(std::string("+CSDH: ") + (state.settings.showHeader ? "1" : "0")));
+}
+
+Reply TestShowHeader(ModemState& /*state*/, const AtCommand& /*command*/) {
+    return Reply::Ok(InfoLine("+CSDH: (0,1)"));
+}
+
+// AT+CSMP=<fo>[,<vp>[,<pid>[,<dcs>]]]: a left-out value stays as it was.
+Reply SetSubmitParameters(ModemState& state, const AtCommand& command) {
+    const std::optional<std::vector<AtArg>> args = SplitArgs(command.args);
+    if (!args || args->empty() || args->size() > 4) {
+        return Reply::Error();
+    }
+    Settings& settings = state.settings;
+    int* const fields[] = {&settings.submitFo, &settings.validity, &settings.protocolId,
+                           &settings.codingScheme};
+    int values[] = {settings.submitFo, settings.validity, settings.protocolId,
+                    settings.codingScheme};
+    for (std::size_t i = 0; i < args->size(); ++i) {
+        if ((*args)[i].Omitted()) {
+            continue;
+        }
+        const std::optional<long> value = ToNumber((*args)[i]);
+        if (!value || *value > 255) {
+            return Reply::Error();
+        }
+        values[i] = static_cast<int>(*value);
+    }
+    for (std::size_t i = 0; i < 4; ++i) {
+        *fields[i] = values[i];
+    }
+    return Reply::Ok();
+}
+
+Reply ReadSubmitParameters(ModemState& state, const AtCommand& /*command*/) {
+    const Settings& s = state.settings;
+    return Reply::Ok(InfoLine("+CSMP: " + std::to_string(s.submitFo) + "," +
+                              std::to_string(s.validity) + "," + std::to_string(s.protocolId) +
+                              "," + std::to_string(s.codingScheme)));
+}
+
 }  // namespace
 
 const std::vector<CommandEntry>& SmsSettingCommands() {
     static const std::vector<CommandEntry> commands = {
         {"+CMGF", nullptr, ReadFormat, TestFormat, SetFormat},
         {"+CSCS", nullptr, ReadCharset, TestCharset, SetCharset},
+        {"+CSDH", nullptr, ReadShowHeader, TestShowHeader, SetShowHeader},
+        {"+CSMP", nullptr, ReadSubmitParameters, Supported, SetSubmitParameters},
         {"+CSCA", nullptr, ReadServiceCentre, Supported, SetServiceCentre},
     };
     return commands;
@@ -117,11 +177,24 @@ std::optional<int> IndexOf(const AtArg& arg) {
 }
 
 //   +CMGR: "REC UNREAD","+393351391306",,"24/05/01,12:30:00+00"\r\n<text>
+// and with AT+CSDH=1 <tooa>,<fo>,<pid>,<dcs>,<sca>,<tosca>,<length> after the time stamp:
+//   +CMGR: "REC READ","10086",,"24/05/01,12:30:00+00",129,4,0,8,"+8613800200500",145,4\r\n
+//   4F60597D
+// A message in the GSM alphabet is given in the character set; one in UCS2 as the hex of its
+// octets whatever the set. The length counts septets, or octets.
 std::string ReadText(const Settings& settings, const StoredSms& sms) {
     const std::string status = sms.read ? "REC READ" : "REC UNREAD";
-    return InfoLine("+CMGR: \"" + status + "\",\"" + ToTerminal(settings.charset, sms.sender) +
-                    "\",,\"" + sms.timestamp + "\"") +
-           ToTerminal(settings.charset, sms.text) + "\r\n";
+    std::string header = "+CMGR: \"" + status + "\",\"" +
+                         ToTerminal(settings.charset, sms.sender) + "\",,\"" + sms.timestamp + "\"";
+    const std::string body = sms.ucs2 ? Ucs2Hex(sms.text) : ToTerminal(settings.charset, sms.text);
+    if (settings.showHeader) {
+        const std::size_t length = sms.ucs2 ? Ucs2Hex(sms.text).size() / 2
+                                            : GsmSeptets(sms.text).value_or(sms.text.size());
+        header += "," + std::to_string(NumberType(sms.sender)) + ",4,0," +
+                  (sms.ucs2 ? "8" : "0") + ",\"" + ToTerminal(settings.charset, settings.scaNumber) +
+                  "\"," + std::to_string(settings.scaType) + "," + std::to_string(length);
+    }
+    return InfoLine(header) + body + "\r\n";
 }
 
 Reply ReadMessage(ModemState& state, const AtCommand& command) {
@@ -213,6 +286,31 @@ int InvalidParameter(const PendingSend& pending) {
     return pending.pdu ? kInvalidPduParameter : kInvalidTextParameter;
 }
 
+// The text typed after the prompt, as AT+CSMP's coding scheme says it is written: GSM text in the
+// character set, else hex octets (UCS2 decoded, 8-bit data kept as its hex). Nothing for text that
+// is malformed or longer than one message: 160 septets, 140 octets.
+std::optional<std::string> DecodeEntry(const Settings& settings, const std::string& text) {
+    switch (AlphabetOfCodingScheme(static_cast<std::uint8_t>(settings.codingScheme))) {
+        case SmsAlphabet::kGsm7: {
+            const std::optional<std::string> decoded = FromTerminal(settings.charset, text);
+            const std::optional<std::size_t> septets =
+                decoded ? GsmSeptets(*decoded) : std::nullopt;
+            return septets && *septets <= 160 ? decoded : std::nullopt;
+        }
+        case SmsAlphabet::kUcs2: {
+            const std::optional<std::string> decoded = FromUcs2Hex(text);
+            return decoded && Ucs2Hex(*decoded).size() <= 280 ? decoded : std::nullopt;
+        }
+        case SmsAlphabet::kEightBit:
+            return text.size() <= 280 && text.size() % 2 == 0 &&
+                           std::all_of(text.begin(), text.end(),
+                                       [](char c) { return std::isxdigit(static_cast<unsigned char>(c)); })
+                       ? std::optional<std::string>(text)
+                       : std::nullopt;
+    }
+    return std::nullopt;
+}
+
 }  // namespace
 
 Reply FinishSend(ModemState& state, const std::string& text) {
@@ -221,8 +319,7 @@ Reply FinishSend(ModemState& state, const std::string& text) {
     if (state.faults.sendError) {
         return Reply::CmsError(*state.faults.sendError);
     }
-    const std::optional<std::string> decoded =
-        pending.pdu ? text : FromTerminal(state.settings.charset, text);
+    const std::optional<std::string> decoded = pending.pdu ? text : DecodeEntry(state.settings, text);
     if (!decoded) {
         return Reply::CmsError(InvalidParameter(pending));
     }

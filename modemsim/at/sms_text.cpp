@@ -4,12 +4,11 @@
 #include <cstdint>
 #include <cstdio>
 
+#include "modemlink/gsm_text.h"
 #include "modemsim/at/at_syntax.h"
 #include "platform/core/codepage.h"
 
 namespace modemsim {
-
-namespace {
 
 std::string Ucs2Hex(std::string_view utf8) {
     std::string hex;
@@ -43,13 +42,48 @@ std::optional<std::string> FromUcs2Hex(std::string_view hex) {
     return platform::Utf16ToUtf8(units);
 }
 
+namespace {
+
+std::string GsmBytes(std::string_view utf8) {
+    std::string bytes;
+    for (char16_t unit : platform::Utf8ToUtf16(std::string(utf8))) {
+        const std::u16string codes = TextToGsm(std::u16string(1, unit)).value_or(u"?");
+        for (char16_t code : codes) {
+            bytes.push_back(static_cast<char>(code));
+        }
+    }
+    return bytes;
+}
+
+std::string FromGsmBytes(std::string_view bytes) {
+    std::u16string codes;
+    for (char byte : bytes) {
+        codes.push_back(static_cast<char16_t>(static_cast<unsigned char>(byte)));
+    }
+    return platform::Utf16ToUtf8(GsmToText(codes));
+}
+
+std::string IraBytes(std::string_view utf8) {
+    std::string bytes;
+    for (char16_t unit : platform::Utf8ToUtf16(std::string(utf8))) {
+        bytes.push_back(unit < 0x80 ? static_cast<char>(unit) : '?');
+    }
+    return bytes;
+}
+
 }  // namespace
+
+std::optional<std::size_t> GsmSeptets(std::string_view utf8) {
+    const std::optional<std::u16string> codes = TextToGsm(platform::Utf8ToUtf16(std::string(utf8)));
+    return codes ? std::optional<std::size_t>(codes->size()) : std::nullopt;
+}
 
 std::string ToTerminal(Charset charset, std::string_view utf8) {
     switch (charset) {
         case Charset::kGsm:
+            return GsmBytes(utf8);
         case Charset::kIra:
-            return std::string(utf8);
+            return IraBytes(utf8);
         case Charset::kUcs2:
             return Ucs2Hex(utf8);
     }
@@ -59,6 +93,7 @@ std::string ToTerminal(Charset charset, std::string_view utf8) {
 std::optional<std::string> FromTerminal(Charset charset, std::string_view text) {
     switch (charset) {
         case Charset::kGsm:
+            return FromGsmBytes(text);
         case Charset::kIra:
             return std::string(text);
         case Charset::kUcs2:

@@ -60,7 +60,7 @@ std::string Report(const VerbResult& result) {
 using Verb = std::string (*)(Simulator& simulator, const Words& words);
 
 std::string Deliver(Simulator& simulator, const Words& words, std::size_t first,
-                    std::optional<int> slot) {
+                    std::optional<int> slot, SmsCoding coding = SmsCoding::kAuto) {
     const std::optional<std::string> text = UnescapeBytes(words.From(first + 1));
     if (!text) {
         return "refused: bad escape in the text (\\r \\n \\0 \\e \\z \\xHH \\\\)";
@@ -69,6 +69,7 @@ std::string Deliver(Simulator& simulator, const Words& words, std::size_t first,
     delivery.sender = words[first];
     delivery.text = *text;
     delivery.slot = slot;
+    delivery.coding = coding;
     return Report(simulator.DeliverSms(delivery));
 }
 
@@ -77,6 +78,20 @@ std::string SmsVerb(Simulator& simulator, const Words& words) {
         return Usage("sms FROM TEXT");
     }
     return Deliver(simulator, words, 1, std::nullopt);
+}
+
+std::string SmsGsmVerb(Simulator& simulator, const Words& words) {
+    if (words.Count() < 3) {
+        return Usage("sms-gsm FROM TEXT");
+    }
+    return Deliver(simulator, words, 1, std::nullopt, SmsCoding::kGsm);
+}
+
+std::string SmsUcs2Verb(Simulator& simulator, const Words& words) {
+    if (words.Count() < 3) {
+        return Usage("sms-ucs2 FROM TEXT");
+    }
+    return Deliver(simulator, words, 1, std::nullopt, SmsCoding::kUcs2);
 }
 
 std::string SmsToVerb(Simulator& simulator, const Words& words) {
@@ -247,7 +262,10 @@ struct VerbEntry {
 };
 
 const VerbEntry kVerbs[] = {
-    {"sms", "sms FROM TEXT            deliver an SMS into the first free slot", SmsVerb},
+    {"sms", "sms FROM TEXT            deliver an SMS into the first free slot (GSM alphabet"
+            " when the text fits it, else UCS2)", SmsVerb},
+    {"sms-gsm", "sms-gsm FROM TEXT        the same, coded in the GSM alphabet", SmsGsmVerb},
+    {"sms-ucs2", "sms-ucs2 FROM TEXT       the same, coded in UCS2", SmsUcs2Verb},
     {"sms-to", "sms-to SLOT FROM TEXT    deliver an SMS into slot SLOT (1-20)", SmsToVerb},
     {"clear", "clear SLOT               empty slot SLOT", ClearVerb},
     {"ring", "ring NUMBER|withheld     an incoming call: RING until answered or ended", RingVerb},
