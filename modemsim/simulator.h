@@ -50,9 +50,9 @@ enum class SmsCoding { kAuto, kGsm, kUcs2 };
 struct SmsDelivery {
     std::string sender;
     std::string text;  // UTF-8, at most 160 septets in the GSM alphabet or 70 UCS2 units
-    SmsCoding coding = SmsCoding::kAuto;
     std::optional<int> slot;               // the first free slot when left out
     std::optional<std::string> timestamp;  // "yy/MM/dd,hh:mm:ss+zz"; now (UTC) when left out
+    SmsCoding coding = SmsCoding::kAuto;
 };
 
 

@@ -31,7 +31,8 @@ TEST(StartUp, OnlyTheLineSpeedAnswerDecidesAndASecondAttemptFollowsAFailure) {
     } rows[] = {
         {"probes refused, line speed taken", QuilletSetupCommands(),
          [](const std::string& line, int) { return line == "AT+IPR=115200" ? kOk : kError; },
-         {"AT", "AT", "AT+IPR=115200", "AT+CREG=1", "AT+CLIP=1", "AT+CMGF=1", "AT+CSCS=\"GSM\""}},
+         {"AT", "AT", "AT+IPR=115200", "AT+CREG=1", "AT+CLIP=1", "AT+CMGF=1", "AT+CSCS=\"GSM\"",
+          "AT+CSDH=1"}},
         {"first attempt refused", DorrinSetupCommands(),
          [](const std::string&, int index) { return index < 3 ? kError : kOk; },
          {"AT", "AT", "AT+IPR=115200", "AT", "AT", "AT+IPR=115200", "AT+CLIP=1", "AT+CMGF=1"}},

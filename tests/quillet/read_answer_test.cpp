@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "platform/core/codepage.h"
+#include "quillet/message_text.h"
 #include "quillet/read_answer.h"
 
 namespace {
@@ -14,6 +15,13 @@ std::u16string Answer(const std::u16string& status, const std::u16string& sender
                       const std::u16string& text) {
     return kEcho + u"\r\n+CMGR: \"" + status + u"\",\"" + sender + u"\"" + kStamp + u"\r\n" + text +
            u"\r\n\r\nOK\r\n";
+}
+
+// The long header of AT+CSDH=1: ...,<tooa>,<fo>,<pid>,<dcs>,<sca>,<tosca>,<length>
+std::u16string LongAnswer(const std::u16string& dcs, const std::u16string& length,
+                          const std::u16string& text) {
+    return kEcho + u"\r\n+CMGR: \"REC READ\",\"10086\"" + kStamp + u",129,4,0," + dcs +
+           u",\"+8613800200500\",145," + length + u"\r\n" + text + u"\r\n\r\nOK\r\n";
 }
 
 struct Found {
@@ -82,6 +90,12 @@ TEST(ReadAnswer, DecidesCompleteAnswersAndErrors) {
         {"REC READ in an unread message's text is no header",
          Answer(u"REC UNREAD", u"555", u"see \"REC READ\",\"10086\" here"), FinalResult::kNone, u"",
          u""},
+        {"long header, UCS2: the octets' hex", LongAnswer(u"8", u"4", u"4F60597D"),
+         FinalResult::kOk, u"10086", u"4F60597D"},
+        {"long header, length takes the text", LongAnswer(u"0", u"7", u"a\r\n\r\nOK"),
+         FinalResult::kOk, u"10086", u"a\r\n\r\nOK"},
+        {"long header, a length that fits not: the last closing",
+         LongAnswer(u"0", u"2", u"abc\r\n\r\nOK"), FinalResult::kOk, u"10086", u"abc\r\n\r\nOK"},
         {"sender left open on the header line, quote in the text",
          kEcho + u"\r\n+CMGR: \"REC READ\",\"555\r\nsay \"hi\"\r\n\r\nOK\r\n", FinalResult::kNone,
          u"", u""},
@@ -108,6 +122,10 @@ TEST(ReadAnswer, NoPrefixDecidesBeforeTheAnswerIsWhole) {
         {"text line ERROR", Answer(u"REC READ", u"10086", u"ERROR\r\nERROR"), FinalResult::kOk},
         {"empty sender", Answer(u"REC READ", u"", u"x"), FinalResult::kOk},
         {"ERROR", kEcho + u"\r\nERROR\r\n", FinalResult::kError},
+        // A module pausing after the inner closing must not end the text there.
+        {"long header, text with an empty line and OK",
+         LongAnswer(u"0", u"13", u"Pay?\r\n\r\nOK\r\nx"), FinalResult::kOk},
+        {"long header, UCS2", LongAnswer(u"8", u"2", u"4F60"), FinalResult::kOk},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.name);
@@ -116,6 +134,34 @@ TEST(ReadAnswer, NoPrefixDecidesBeforeTheAnswerIsWhole) {
                 << Show(row.answer.substr(0, length));
         }
         EXPECT_EQ(DecideReadAnswer(row.answer), row.result);
+    }
+}
+
+TEST(ReadAnswer, LengthStillComingIsTakenByTheLastClosingOnceTheAnswerHasEnded) {
+    const std::u16string ended = LongAnswer(u"0", u"40", u"short\r\n\r\nOK\r\nx");
+    EXPECT_FALSE(LocateReadAnswer(ended));
+    const std::optional<ReadAnswer> read = LocateReadAnswer(ended, Lengths::kIgnore);
+    ASSERT_TRUE(read);
+    EXPECT_EQ(ended.substr(read->bodyStart, read->bodyLength), u"short\r\n\r\nOK\r\nx");
+    EXPECT_EQ(read->codingScheme, 0);
+}
+
+TEST(MessageText, DecodedByItsCodingScheme) {
+    const struct {
+        std::u16string body;
+        std::optional<std::uint8_t> dcs;
+        std::u16string text;
+    } rows[] = {
+        {std::u16string(u"a\0b\x11" u"c\x02", 6), 0, u"a@b_c$"},
+        {std::u16string(u"a\0b", 3), std::nullopt, u"a@b"},  // short header: GSM
+        {u"4F60597DFF0C4E16754C", 8, u"你好，世界"},
+        {u"D83DDE00", 0x18, u"\U0001F600"},
+        {u"4F60597", 8, u"4F60597"},  // malformed: as it arrived
+        {u"4G60", 8, u"4G60"},
+        {u"C0FFEE", 4, u"C0FFEE"},  // 8-bit data: its hex
+    };
+    for (const auto& row : rows) {
+        EXPECT_EQ(Show(DecodeMessageText(row.body, row.dcs)), Show(row.text)) << Show(row.body);
     }
 }
 

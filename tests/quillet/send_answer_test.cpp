@@ -65,13 +65,15 @@ TEST(ResultAnswer, OnlyTheModemsOwnLinesDecideHoweverTheAnswerIsCut) {
          FinalResult::kError, u"+CMS ERROR: 500"},
         {"text +CMGS: 5 is no success", u"+CMGS: 5", u"+CMGS: 5\r\n\r\n+CMS ERROR: 500\r\n",
          FinalResult::kError, u"+CMS ERROR: 500"},
-        {"text line +CMGS: 5 is no success", u"Call\r\n+CMGS: 5\r\nme",
+        {"text line +CMGS: 5 is no success", u"Call\n+CMGS: 5\nme",
          u"Call\r\n+CMGS: 5\r\nme\r\n\r\nERROR\r\n", FinalResult::kError, u"ERROR"},
         {"text ending in ERROR is no failure", u"Code: ERROR",
          u"Code: ERROR\r\n\r\n+CMGS: 9\r\n\r\nOK\r\n", FinalResult::kOk, u"+CMGS: 9"},
-        {"prompt after each line break of the echo", u"x\r\nERROR",
+        {"prompt after each line break of the echo", u"x\nERROR",
          u"x\r\n> ERROR\r\n> \r\n+CMGS: 10\r\n\r\nOK\r\n", FinalResult::kOk, u"+CMGS: 10"},
-        {"text line +CMGS: 1 between prompts", u"one\r\n+CMGS: 1",
+        {"line break echoed as CR LF", u"x\nERROR", u"x\r\nERROR\r\n\r\n+CMGS: 12\r\n",
+         FinalResult::kOk, u"+CMGS: 12"},
+        {"text line +CMGS: 1 between prompts", u"one\n+CMGS: 1",
          u"one\r\n> +CMGS: 1\r\n> \r\n+CMS ERROR: 38\r\n", FinalResult::kError, u"+CMS ERROR: 38"},
         {"rest of the text prompt first", u"Hi", u" Hi\r\n\r\n+CMGS: 4\r\n", FinalResult::kOk,
          u"+CMGS: 4"},
@@ -79,15 +81,15 @@ TEST(ResultAnswer, OnlyTheModemsOwnLinesDecideHoweverTheAnswerIsCut) {
         {"no echo, text like the answer", u"\r\n+CMGS: 5", u"\r\n+CMGS: 12\r\n\r\nOK\r\n",
          FinalResult::kOk, u"+CMGS: 12"},
         {"empty text", u"", u"\r\n\r\n+CMGS: 2\r\n\r\nOK\r\n", FinalResult::kOk, u"+CMGS: 2"},
-        {"high bytes come back as the code page has them", u"caf\x00E9 \x4E2D",
-         u"caf\xFFFD -\r\n\r\n+CMGS: 3\r\n", FinalResult::kOk, u"+CMGS: 3"},
-        {"a run of high bytes comes back as any run", u"\x00E9\x00E8\r\n+CMGS: 1",
-         u"\xFFFD\r\n+CMGS: 1\r\n", FinalResult::kNone, u""},
+        {"GSM '@' comes back as NUL", std::u16string(u"a\0b", 3),
+         std::u16string(u"a\0b\r\n\r\n+CMGS: 3\r\n", 17), FinalResult::kOk, u"+CMGS: 3"},
+        {"UCS2 hex", u"4F60000A0045", u"4F60000A0045\r\n\r\n+CMGS: 1\r\n", FinalResult::kOk,
+         u"+CMGS: 1"},
         {"junk", u"Hi", u"\xFFFD\x0007>>\r\n\r\n", FinalResult::kNone, u""},
     };
     for (const ResultRow& row : rows) {
         SCOPED_TRACE(row.name);
-        const std::vector<std::uint8_t> sent = EncodeLine(row.text, "\r\n");
+        const std::vector<std::uint8_t> sent = EncodeLine(row.text, "");
         const std::size_t decided = DecisionPoint(row);
         ASSERT_GT(decided, 0U) << "the decisive line is not in the answer";
         for (std::size_t length = 0; length <= row.answer.size(); ++length) {

@@ -15,6 +15,7 @@
 #include "recorded_messages.h"
 #include "scripted_modem.h"
 #include "stopwatch.h"
+#include "trace_recorder.h"
 
 namespace {
 
@@ -162,6 +163,7 @@ protected:
     void SetUp() override {
         modemsim::SimulatorOptions options;
         options.networkDelayMs = 50;
+        options.traceSink = m_trace.Sink();
         m_simulator = modemsim::Simulator::Create(options);
         ASSERT_TRUE(m_simulator);
         ASSERT_EQ(m_channel.Start(platform::Utf8ToUtf16(m_simulator->DevicePath()), 115200, this),
@@ -170,23 +172,61 @@ protected:
     void TearDown() override { EXPECT_TRUE(m_messages.texts.empty()); }
 
     RecordedMessages m_messages;
+    TraceRecorder m_trace;
     std::unique_ptr<modemsim::Simulator> m_simulator;
     CModem m_channel{QuilletSetupCommands()};
 };
 
-TEST_F(SmsOnSimulator, SentTextsReachTheOutboxByteForByte) {
-    const char* texts[] = {"Line one\r\nLine two", "+CMGS: 5", "x\r\nERROR", ""};
-    for (const char* text : texts) {
-        SCOPED_TRACE(text);
-        EXPECT_EQ(m_channel.SendSms(u"+8613912345678", platform::Utf8ToUtf16(text)), 1);
-        EXPECT_FALSE(m_channel.IsCollecting());
+// What the recipient reads is exactly the box's text, in whichever alphabet it travelled; a send
+// leaves the modem in the GSM alphabet and coding scheme, whatever its outcome.
+TEST_F(SmsOnSimulator, SentTextsArriveAsTypedAndTheSetUpStateReturns) {
+    const std::u16string gsm160(160, u'@');
+    const std::u16string chinese70(70, u'\x4F60');
+    const struct {
+        std::u16string text;
+        std::int32_t sent;
+        std::string arrives;  // UTF-8; empty: nothing reached the network
+    } rows[] = {
+        {u"a@b_c$d", 1, "a@b_c$d"},
+        {u"Line one\r\nLine two", 1, "Line one\nLine two"},  // no line break at the end
+        {u"x\r\nERROR", 1, "x\nERROR"},
+        {u"+CMGS: 5", 1, "+CMGS: 5"},
+        {u"\x4F60\x597D", 1, "\xE4\xBD\xA0\xE5\xA5\xBD"},
+        {u"{\x20AC}", 1, "{\xE2\x82\xAC}"},  // extension characters go as UCS2
+        {gsm160, 1, std::string(160, '@')},
+        {gsm160 + u"@", 0, ""},
+        {chinese70, 1, platform::Utf16ToUtf8(chinese70)},
+        {chinese70 + u"\x4F60", 0, ""},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(platform::Utf16ToUtf8(row.text));
+        const std::size_t before = m_simulator->Snapshot().outbox.size();
+        const std::size_t heard = TraceRecorder::Only(m_trace.Now(), '<').size();
+        EXPECT_EQ(m_channel.SendSms(u"+8613912345678", row.text), row.sent);
         const modemsim::ModemState state = m_simulator->Snapshot();
-        ASSERT_FALSE(state.outbox.empty());
+        EXPECT_EQ(state.settings.charset, modemsim::Charset::kGsm);
+        EXPECT_EQ(state.settings.codingScheme, 0);
+        if (row.sent == 0) {
+            EXPECT_EQ(state.outbox.size(), before);
+            EXPECT_EQ(TraceRecorder::Only(m_trace.Now(), '<').size(), heard);
+            continue;
+        }
+        ASSERT_EQ(state.outbox.size(), before + 1);
         EXPECT_EQ(state.outbox.back().destination, "+8613912345678");
-        // The modem keeps the CR LF that ends the text, as real modules do.
-        EXPECT_EQ(state.outbox.back().text, std::string(text) + "\r\n");
+        EXPECT_EQ(state.outbox.back().text, row.arrives);
     }
-    EXPECT_EQ(m_simulator->Snapshot().outbox.size(), std::size(texts));
+}
+
+TEST_F(SmsOnSimulator, FailedUcs2SendStillRestoresTheSetUpState) {
+    m_simulator->SetSendError(500);
+    EXPECT_EQ(m_channel.SendSms(u"10086", u"\x4F60"), 0);
+    m_simulator->SetSendError(std::nullopt);
+    m_simulator->AddErrorCommand("+CSMP");
+    EXPECT_EQ(m_channel.SendSms(u"10086", u"\x4F60"), 0);  // refused before AT+CMGS
+    EXPECT_TRUE(m_simulator->Snapshot().outbox.empty());
+    m_simulator->ClearErrors();
+    EXPECT_EQ(m_channel.SendSms(u"10086", u"plain"), 1);
+    EXPECT_EQ(m_simulator->Snapshot().outbox.back().text, "plain");
 }
 
 TEST_F(SmsOnSimulator, RefusedSendFailsWithoutWaitingOutTheLimit) {

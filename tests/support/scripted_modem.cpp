@@ -6,7 +6,6 @@
 
 namespace {
 
-constexpr char kLineEnd[] = "\r\n";
 constexpr char kCtrlZ = '\x1A';
 
 }  // namespace
@@ -45,10 +44,11 @@ void ScriptedModem::Serve() {
     std::string pending;
     while (!m_stopping) {
         pending += m_pty->Read(-1);
-        for (std::size_t end; (end = pending.find(kLineEnd)) != std::string::npos;) {
-            const std::string line = pending.substr(0, end);
-            const bool text = pending.size() > end + 2 && pending[end + 2] == kCtrlZ;
-            pending.erase(0, end + (text ? 3 : 2));
+        for (std::size_t end; (end = pending.find_first_of("\r\x1A")) != std::string::npos;) {
+            const std::size_t start = pending[0] == '\n' ? 1 : 0;
+            const std::string line = pending.substr(start, end - start);
+            const bool text = pending[end] == kCtrlZ;
+            pending.erase(0, end + 1);
             Answer(line, text);
         }
     }
@@ -61,7 +61,7 @@ void ScriptedModem::Answer(const std::string& line, bool text) {
         m_lines.push_back(line);
     }
     if (m_options.echo) {
-        m_pty->Write(text ? line + kLineEnd : line + "\r");
+        m_pty->Write(text ? line : line + "\r");
     }
     for (const Chunk& chunk : m_script(line)) {
         if (m_stopping) {

@@ -1,8 +1,9 @@
 #pragma once
 // The test modem: the master side of a pseudo-terminal whose slave a serial port opens. Every
 // line the port writes is logged and answered by the test's script with chunks, each written
-// after its own pause. A line ends with CR LF, a message text with CR LF Ctrl-Z. Options: echo
-// (a command comes back with CR, a text with CR LF, as modems echo them) and padding (a filler
+// after its own pause. A line ends with CR (an LF after it is dropped), a message text with
+// Ctrl-Z. Options: echo (a command comes back with CR, a text as it was, as modems echo them) and
+// padding (a filler
 // line in front makes each chunk fill whole 1024-byte reads, which the port hands over at once
 // instead of after its 100 ms read interval, so a command costs only the link's own work).
 //
