@@ -229,7 +229,10 @@ TEST(Session, ReadingMarksReadAndDeletingEmpties) {
     const auto stored = [](ModemState& s) {
         s.storage.Put(1, {"+393351391306", "ciao", "24/05/01,12:30:00+00", false});
         s.storage.Put(20, {"Operator", "Hi", "24/05/01,12:30:00+00", false});
+        s.storage.Put(3, {"10086", "a@b", "24/05/01,12:30:00+00", true});
+        s.storage.Put(4, {"10010", "\xE4\xBD\xA0\xE5\xA5\xBD", "24/05/01,12:30:00+00", true, true});
     };
+    const std::string header = "\r\n+CMGR: \"REC READ\",\"100";
     Answers("storage", With(Modem(), stored),
             {{"AT+CMGR=1\r", "\r\n+CMS ERROR: 303\r\n"},  // PDU mode first
              {"AT+CMGF=1;+CMGR=1\r", read("UNREAD")},
@@ -239,6 +242,12 @@ TEST(Session, ReadingMarksReadAndDeletingEmpties) {
               "\"24/05/01,12:30:00+00\"\r\n00480069\r\n" +
                   kOk},
              {"AT+CMGR=2\r", kOk},
+             // The GSM alphabet: "@" is 0x00. A UCS2 message is hex whatever the character set;
+             // the long header gives <tooa>,<fo>,<pid>,<dcs>,<sca>,<tosca>,<length>.
+             {"AT+CSCS=\"GSM\";+CMGR=3\r",
+              header + std::string("86\",,\"24/05/01,12:30:00+00\"\r\na\0b\r\n", 34) + kOk},
+             {"AT+CSDH=1;+CMGR=4\r",
+              header + "10\",,\"24/05/01,12:30:00+00\",129,4,0,8,\"\",129,4\r\n4F60597D\r\n" + kOk},
              {"AT+CMGR=0\r", "\r\n+CMS ERROR: 321\r\n"},
              {"AT+CMGR=21\r", "\r\n+CMS ERROR: 321\r\n"},
              {"AT+CMGR=x\r", "\r\n+CMS ERROR: 321\r\n"},
@@ -283,8 +292,15 @@ TEST(Session, SendingKeepsTheTextAsTyped) {
                      {"AT+CSCS=\"UCS2\";+CMGS=\"002B0031\"\r", "\r\n> "},
                      {"00680069\r\n\x1A", "\r\n+CMGS: 3\r\n" + kOk},
                      {"AT+CMGS=\"002B0031\"\r", "\r\n> "},
-                     {"0068006\x1A", "\r\n+CMS ERROR: 305\r\n"}});
-    EXPECT_EQ(Sent(state), " 0011AB pdu;123 hello\r\n;+1 hi;");
+                     {"0068006\x1A", "\r\n+CMS ERROR: 305\r\n"},
+                     // GSM codes in GSM mode; hex octets once AT+CSMP names UCS2.
+                     {"AT+CSCS=\"GSM\";+CMGS=\"1\"\r", "\r\n> "},
+                     {std::string("a\0b\x11\x1A", 5), "\r\n+CMGS: 4\r\n" + kOk},
+                     {"AT+CSMP=17,167,0,8;+CMGS=\"1\"\r", "\r\n> "},
+                     {"4F60597D\x1A", "\r\n+CMGS: 5\r\n" + kOk},
+                     {"AT+CMGS=\"1\"\r", "\r\n> "},
+                     {std::string(284, '0') + "\x1A", "\r\n+CMS ERROR: 305\r\n"}});
+    EXPECT_EQ(Sent(state), " 0011AB pdu;123 hello\r\n;+1 hi;1 a@b_;1 \xE4\xBD\xA0\xE5\xA5\xBD;");
 }
 
 // The reference runs 0..255 and round; the outbox keeps the latest messages only.
