@@ -61,8 +61,20 @@ bool Contains(const std::u16string& text, const std::u16string& part) {
     return text.find(part) != std::u16string::npos;
 }
 
-void Feed(Channel& channel, const std::uint8_t* bytes, std::size_t count) {
+// A chunk as the channel reads it: the port's bytes are one stream, so a character cut off at
+// the end of a chunk (of this input or the one before) comes whole with the next; a NUL ends the
+// chunk's text.
+struct ChunkText {
+    std::u16string text;
+    bool cut = false;
+};
+
+ChunkText Feed(Channel& channel, const std::uint8_t* bytes, std::size_t count) {
+    static platform::StreamDecoder stream;  // lives as long as the channel's own decoder
     CModem::OnSerialData(&channel.modem, bytes, static_cast<std::int32_t>(count));
+    const std::u16string whole = stream.Decode(bytes, count);
+    const std::size_t nul = whole.find(u'\0');
+    return {whole.substr(0, nul), nul != std::u16string::npos};
 }
 
 void CheckEvents(const std::vector<ChannelEvent>& events, const std::u16string& text) {
@@ -85,8 +97,8 @@ void CheckEvents(const std::vector<ChannelEvent>& events, const std::u16string& 
 }
 
 void FeedIdle(Channel& channel, const std::uint8_t* bytes, std::size_t count) {
-    Feed(channel, bytes, count);
-    CheckEvents(channel.log.Take(), platform::AnsiToUtf16(bytes, count));
+    const std::u16string text = Feed(channel, bytes, count).text;
+    CheckEvents(channel.log.Take(), text);
     Require(!channel.modem.IsCollecting(), "an idle chunk starts no command");
     Require(channel.modem.Response().empty(), "an idle channel keeps no answer");
 }
@@ -124,9 +136,7 @@ bool Collect(Channel& channel, Chunks& chunks) {
     const std::uint8_t* bytes = nullptr;
     std::size_t count = 0;
     while (chunks.Next(bytes, count)) {
-        Feed(channel, bytes, count);
-        const std::u16string text = platform::AnsiToUtf16(bytes, count);
-        const bool chunkCut = std::find(bytes, bytes + count, 0) != bytes + count;
+        const auto [text, chunkCut] = Feed(channel, bytes, count);
         collected += text;
         cut = cut || chunkCut;
         Require(channel.log.Take().empty(), "no event while a command collects");

@@ -66,6 +66,15 @@ protected:
     std::size_t m_linesBefore = 0;
 };
 
+// A header, then a NUL every 300 ms for 3 s.
+Reply NulStream() {
+    Reply reply{{0, kHeader}};
+    for (int i = 0; i < 10; ++i) {
+        reply.push_back({300, std::string(1, '\0')});
+    }
+    return reply;
+}
+
 TEST_F(SmsCommands, ReadTakesSenderAndTextOrFailsOnErrorOrTwoSecondsOfSilence) {
     const struct {
         const char* name;
@@ -81,6 +90,9 @@ TEST_F(SmsCommands, ReadTakesSenderAndTextOrFailsOnErrorOrTwoSecondsOfSilence) {
         {"ERROR", Say(kError), 0, kUntouched, kUntouched, 0, kAtOnceMs},
         {"each piece restarts the silence", {{0, kHeader}, {1500, "x\r\n"}}, 0, kUntouched,
          kUntouched, 1500 + 2000, 1500 + 2000 + kAtOnceMs},
+        // The read keeps NULs (the GSM "@"), but a line sending nothing else holds it no longer.
+        {"NULs alone restart no silence", NulStream(), 0, kUntouched, kUntouched, 2000,
+         2000 + kAtOnceMs},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.name);

@@ -114,13 +114,14 @@ void SmsWindowTest::showsADeliveredMessageWithCrLfAndEmptiesTheSlot() {
         {"10086", "Mail me at a@b.com", u"Mail me at a@b.com"},
         {"10010", "\xE4\xBD\xA0\xE5\xA5\xBD\xEF\xBC\x8C\xE4\xB8\x96\xE7\x95\x8C", u"你好，世界"},
     };
-    SmsWindowOnSimulator run(false);
+    SmsWindowOnSimulator run;
     QVERIFY(run.modem);
     DriveModal(*run.dialog, [&](DialogWindow& window) {
         QVERIFY(WaitHeardBeyond(run.trace, "AT+CMGD=1", 0, 3s));  // the start's own delete
         auto* from = ControlAs<QLineEdit>(window, IDC_FROM);
         for (const auto& row : rows) {
             QVERIFY(run.modem->DeliverSms({row.sender, row.text, 1, std::nullopt}).ok);
+            run.modem->ClearErrors();
             // The first read finds it unread; the next one shows it. Each read that shows nothing
             // waits out 2 s of silence, so that can take up to three polls.
             QVERIFY2(WaitUntil([&] { return run.dialog->GetDlgItemText(IDC_RECEIVED) == row.shown; },
@@ -129,6 +130,7 @@ void SmsWindowTest::showsADeliveredMessageWithCrLfAndEmptiesTheSlot() {
             QCOMPARE(from->text(), QString::fromUtf8(row.sender));
             // Deleted once shown, so no later poll shows it again.
             QVERIFY(WaitUntil([&] { return run.modem->Snapshot().storage.IsFree(1); }, 3000));
+            run.modem->AddErrorCommand("+CMGR");  // no 2 s empty reads until the next one
         }
     });
     QVERIFY(run.messages.texts.empty());
