@@ -12,5 +12,5 @@ if(NOT MODEM_SANITIZE STREQUAL "")
   message(FATAL_ERROR "MODEM_FUZZ brings address + undefined itself; leave MODEM_SANITIZE empty")
 endif()
 add_compile_options(-fsanitize=fuzzer-no-link,address,undefined -fno-sanitize-recover=undefined
-                    -fno-omit-frame-pointer -g)
+                    -fno-omit-frame-pointer ${MODEM_SANITIZER_DEBUG_INFO})
 add_link_options(-fsanitize=address,undefined)

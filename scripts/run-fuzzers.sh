@@ -17,7 +17,8 @@ targets=(fuzz_channel fuzz_read_answer fuzz_caller_id fuzz_simulator_parser)
 
 bash "$root/scripts/install-deps.sh" --fuzz
 CC=clang-14 CXX=clang++-14 cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo \
-    -DMODEM_FUZZ=ON -DBUILD_TESTING=OFF -DMODEM_BUILD_BENCH=OFF >/dev/null
+    -DMODEM_FUZZ=ON -DBUILD_TESTING=OFF -DMODEM_BUILD_BENCH=OFF \
+    -DMODEM_SANITIZER_DEBUG_INFO="${MODEM_FUZZ_DEBUG_INFO:--g}" >/dev/null
 cmake --build "$build" -j"$(nproc)" --target fuzzers
 
 # Leaks count as failures; a crash report ends the target at once.
