@@ -18,11 +18,11 @@
 
 #include "channel_events.h"
 #include "chunks.h"
+#include "fake_backend.h"
 #include "fuzz_check.h"
 #include "modemlink/modem.h"
 #include "platform/core/backend.h"
 #include "platform/core/codepage.h"
-#include "fake_backend.h"
 #include "platform/core/message_box.h"
 
 namespace {

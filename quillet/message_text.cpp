@@ -6,9 +6,12 @@ std::u16string DecodeMessageText(const std::u16string& body,
                                  std::optional<std::uint8_t> codingScheme) {
     // A header without the scheme (a module that ignored AT+CSDH=1) means the GSM alphabet.
     switch (codingScheme ? AlphabetOfCodingScheme(*codingScheme) : SmsAlphabet::kGsm7) {
-        case SmsAlphabet::kGsm7: return GsmToText(body);
-        case SmsAlphabet::kUcs2: return Ucs2HexToText(body).value_or(body);
-        case SmsAlphabet::kEightBit: return body;
+        case SmsAlphabet::kGsm7:
+            return GsmToText(body);
+        case SmsAlphabet::kUcs2:
+            return Ucs2HexToText(body).value_or(body);
+        case SmsAlphabet::kEightBit:
+            return body;
     }
     return body;
 }

@@ -12,7 +12,8 @@
 #include <optional>
 #include <string>
 
-std::u16string DecodeMessageText(const std::u16string& body, std::optional<std::uint8_t> codingScheme);
+std::u16string DecodeMessageText(const std::u16string& body,
+                                 std::optional<std::uint8_t> codingScheme);
 
 struct OutgoingText {
     bool ucs2 = false;

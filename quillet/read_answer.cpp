@@ -66,7 +66,8 @@ std::optional<LongHeader> ReadLongHeader(std::u16string_view header) {
     if (!dcs || !length) {
         return std::nullopt;
     }
-    const bool octets = AlphabetOfCodingScheme(static_cast<std::uint8_t>(*dcs)) != SmsAlphabet::kGsm7;
+    const bool octets =
+        AlphabetOfCodingScheme(static_cast<std::uint8_t>(*dcs)) != SmsAlphabet::kGsm7;
     return LongHeader{static_cast<std::uint8_t>(*dcs), octets ? *length * 2 : *length};
 }
 
@@ -75,7 +76,8 @@ enum class LengthFit { kComplete, kWaiting, kMismatch };
 // Whether the text of known length is followed by its line end and an "OK" line. The answer of a
 // module that counts otherwise has something else at that place: kMismatch.
 LengthFit FitLength(const std::u16string& answer, std::size_t textEnd) {
-    const std::u16string_view rest = std::u16string_view(answer).substr(std::min(textEnd, answer.size()));
+    const std::u16string_view rest =
+        std::u16string_view(answer).substr(std::min(textEnd, answer.size()));
     const std::u16string_view lineEnd = kLineEnd;
     if (rest.size() < lineEnd.size()) {
         return lineEnd.substr(0, rest.size()) == rest ? LengthFit::kWaiting : LengthFit::kMismatch;
@@ -124,13 +126,15 @@ std::optional<ReadAnswer> LocateReadAnswer(const std::u16string& answer, Lengths
         found.codingScheme = longHeader->codingScheme;
         found.bodyLength = longHeader->textUnits;
         switch (FitLength(answer, found.bodyStart + found.bodyLength)) {
-            case LengthFit::kComplete: return found;
+            case LengthFit::kComplete:
+                return found;
             case LengthFit::kWaiting:
                 if (lengths == Lengths::kTrust) {
                     return std::nullopt;
                 }
                 break;
-            case LengthFit::kMismatch: break;
+            case LengthFit::kMismatch:
+                break;
         }
     }
     const std::size_t closing = answer.rfind(kClosing);

@@ -13,5 +13,6 @@ FinalResult DecidePromptAnswer(const std::u16string& answer);
 
 // The answer to the text: its echo (text_echo.h), then the modem's lines. Of those, the first
 // complete "+CMGS: <n>" line means sent (kOk); an "ERROR" or "+CMS ERROR: <n>" line means not
-// sent (kError). kNone until one of them has come. `sent` is the text's bytes as written, without Ctrl-Z.
+// sent (kError). kNone until one of them has come. `sent` is the text's bytes as written, without
+// Ctrl-Z.
 FinalResult DecideResultAnswer(const std::u16string& answer, const std::vector<std::uint8_t>& sent);

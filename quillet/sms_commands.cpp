@@ -14,9 +14,9 @@
 #include <optional>
 #include <string>
 
+#include "modemlink/gsm_text.h"
 #include "modemlink/modem.h"
 #include "platform/core/backend.h"
-#include "modemlink/gsm_text.h"
 #include "quillet/centre_line.h"
 #include "quillet/message_text.h"
 #include "quillet/read_answer.h"
@@ -123,8 +123,8 @@ std::int32_t CModem::ReadSms(std::int32_t slot, std::u16string& number, std::u16
         return 0;
     }
     number = GsmToText(answer.substr(found->numberStart, found->numberLength));
-    text = DecodeMessageText(answer.substr(found->bodyStart, found->bodyLength),
-                             found->codingScheme);
+    text =
+        DecodeMessageText(answer.substr(found->bodyStart, found->bodyLength), found->codingScheme);
     return 1;
 }
 
@@ -137,7 +137,8 @@ std::int32_t CModem::SendSms(std::u16string number, std::u16string text) {
     if (!planned.ucs2) {
         return SendMessage(*to, planned.payload);
     }
-    const bool switched = RunCommand(u"AT+CSCS=\"UCS2\"") == 1 && RunCommand(u"AT+CSMP=17,167,0,8") == 1;
+    const bool switched =
+        RunCommand(u"AT+CSCS=\"UCS2\"") == 1 && RunCommand(u"AT+CSMP=17,167,0,8") == 1;
     const std::int32_t sent = switched ? SendMessage(TextToUcs2Hex(*to), planned.payload) : 0;
     // Whatever happened: later reads and sends expect the set-up state.
     RunCommand(u"AT+CSCS=\"GSM\"");

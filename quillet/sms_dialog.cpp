@@ -21,7 +21,8 @@ constexpr char16_t kStartFailed[] = u"GPRS初始化失败, 请检查是否安装
 constexpr char16_t kEmptyInput[] = u"电话号码或短信内容不能为空.";
 constexpr char16_t kSent[] = u"短信发送成功.";
 constexpr char16_t kNotSent[] = u"短信发送失败.";
-constexpr char16_t kTooLong[] = u"短信太长, 未发送: 一条短信最多160个字符, 含中文或其他特殊字符时最多70个.";
+constexpr char16_t kTooLong[] =
+    u"短信太长, 未发送: 一条短信最多160个字符, 含中文或其他特殊字符时最多70个.";
 constexpr char16_t kCentreSet[] = u"设置短信中心号码成功.";
 constexpr char16_t kCentreNotSet[] = u"设置短信中心号码失败.";
 

@@ -90,9 +90,10 @@ Reply ReadServiceCentre(ModemState& state, const AtCommand& /*command*/) {
 // AT+CSDH=[<show>]: 1 gives the long +CMGR header.
 Reply SetShowHeader(ModemState& state, const AtCommand& command) {
     const std::optional<std::vector<AtArg>> args = SplitArgs(command.args);
-    const std::optional<long> show =
-        !args || args->size() > 1 ? std::nullopt
-        : args->empty() || args->front().Omitted() ? 0L : ToNumber(args->front());
+    const std::optional<long> show = !args || args->size() > 1 ? std::nullopt
+                                     : args->empty() || args->front().Omitted()
+                                         ? 0L
+                                         : ToNumber(args->front());
     if (!show || *show > 1) {
         return Reply::Error();
     }
@@ -184,15 +185,15 @@ std::optional<int> IndexOf(const AtArg& arg) {
 // octets whatever the set. The length counts septets, or octets.
 std::string ReadText(const Settings& settings, const StoredSms& sms) {
     const std::string status = sms.read ? "REC READ" : "REC UNREAD";
-    std::string header = "+CMGR: \"" + status + "\",\"" +
-                         ToTerminal(settings.charset, sms.sender) + "\",,\"" + sms.timestamp + "\"";
+    std::string header = "+CMGR: \"" + status + "\",\"" + ToTerminal(settings.charset, sms.sender) +
+                         "\",,\"" + sms.timestamp + "\"";
     const std::string body = sms.ucs2 ? Ucs2Hex(sms.text) : ToTerminal(settings.charset, sms.text);
     if (settings.showHeader) {
         const std::size_t length = sms.ucs2 ? Ucs2Hex(sms.text).size() / 2
                                             : GsmSeptets(sms.text).value_or(sms.text.size());
-        header += "," + std::to_string(NumberType(sms.sender)) + ",4,0," +
-                  (sms.ucs2 ? "8" : "0") + ",\"" + ToTerminal(settings.charset, settings.scaNumber) +
-                  "\"," + std::to_string(settings.scaType) + "," + std::to_string(length);
+        header += "," + std::to_string(NumberType(sms.sender)) + ",4,0," + (sms.ucs2 ? "8" : "0") +
+                  ",\"" + ToTerminal(settings.charset, settings.scaNumber) + "\"," +
+                  std::to_string(settings.scaType) + "," + std::to_string(length);
     }
     return InfoLine(header) + body + "\r\n";
 }
@@ -303,8 +304,9 @@ std::optional<std::string> DecodeEntry(const Settings& settings, const std::stri
         }
         case SmsAlphabet::kEightBit:
             return text.size() <= 280 && text.size() % 2 == 0 &&
-                           std::all_of(text.begin(), text.end(),
-                                       [](char c) { return std::isxdigit(static_cast<unsigned char>(c)); })
+                           std::all_of(
+                               text.begin(), text.end(),
+                               [](char c) { return std::isxdigit(static_cast<unsigned char>(c)); })
                        ? std::optional<std::string>(text)
                        : std::nullopt;
     }
@@ -319,7 +321,8 @@ Reply FinishSend(ModemState& state, const std::string& text) {
     if (state.faults.sendError) {
         return Reply::CmsError(*state.faults.sendError);
     }
-    const std::optional<std::string> decoded = pending.pdu ? text : DecodeEntry(state.settings, text);
+    const std::optional<std::string> decoded =
+        pending.pdu ? text : DecodeEntry(state.settings, text);
     if (!decoded) {
         return Reply::CmsError(InvalidParameter(pending));
     }
