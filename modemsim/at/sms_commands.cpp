@@ -189,8 +189,8 @@ std::string ReadText(const Settings& settings, const StoredSms& sms) {
                          "\",,\"" + sms.timestamp + "\"";
     const std::string body = sms.ucs2 ? Ucs2Hex(sms.text) : ToTerminal(settings.charset, sms.text);
     if (settings.showHeader) {
-        const std::size_t length = sms.ucs2 ? Ucs2Hex(sms.text).size() / 2
-                                            : GsmSeptets(sms.text).value_or(sms.text.size());
+        const std::size_t length =
+            sms.ucs2 ? body.size() / 2 : GsmSeptets(sms.text).value_or(sms.text.size());
         header += "," + std::to_string(NumberType(sms.sender)) + ",4,0," + (sms.ucs2 ? "8" : "0") +
                   ",\"" + ToTerminal(settings.charset, settings.scaNumber) + "\"," +
                   std::to_string(settings.scaType) + "," + std::to_string(length);

@@ -10,36 +10,19 @@
 
 namespace modemsim {
 
+// The hex itself is the modem link's (modemlink/gsm_text.h); here only UTF-8 meets it.
 std::string Ucs2Hex(std::string_view utf8) {
-    std::string hex;
-    for (char16_t unit : platform::Utf8ToUtf16(std::string(utf8))) {
-        for (int shift = 12; shift >= 0; shift -= 4) {
-            hex.push_back(HexDigit(static_cast<unsigned>(unit) >> shift));
-        }
-    }
-    return hex;
+    const std::u16string hex = TextToUcs2Hex(platform::Utf8ToUtf16(std::string(utf8)));
+    return std::string(hex.begin(), hex.end());  // hex digits only
 }
 
 std::optional<std::string> FromUcs2Hex(std::string_view hex) {
     while (!hex.empty() && (hex.back() == '\r' || hex.back() == '\n')) {
         hex.remove_suffix(1);
     }
-    if (hex.size() % 4 != 0) {
-        return std::nullopt;
-    }
-    std::u16string units;
-    for (std::size_t i = 0; i < hex.size(); i += 4) {
-        unsigned unit = 0;
-        for (std::size_t j = i; j < i + 4; ++j) {
-            const std::optional<unsigned> digit = HexValue(hex[j]);
-            if (!digit) {
-                return std::nullopt;
-            }
-            unit = unit * 16 + *digit;
-        }
-        units.push_back(static_cast<char16_t>(unit));
-    }
-    return platform::Utf16ToUtf8(units);
+    const std::optional<std::u16string> units =
+        Ucs2HexToText(platform::Utf8ToUtf16(std::string(hex)));
+    return units ? std::optional<std::string>(platform::Utf16ToUtf8(*units)) : std::nullopt;
 }
 
 namespace {
