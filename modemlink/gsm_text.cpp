@@ -1,5 +1,9 @@
 #include "modemlink/gsm_text.h"
 
+#include <vector>
+
+#include "modemlink/user_data.h"
+
 namespace {
 
 constexpr char16_t kEscape = 0x1B;
@@ -55,19 +59,6 @@ std::optional<char16_t> BasicCode(char16_t character) {
         }
     }
     return std::nullopt;
-}
-
-int HexValue(char16_t unit) {
-    if (unit >= u'0' && unit <= u'9') {
-        return unit - u'0';
-    }
-    if (unit >= u'A' && unit <= u'F') {
-        return unit - u'A' + 10;
-    }
-    if (unit >= u'a' && unit <= u'f') {
-        return unit - u'a' + 10;
-    }
-    return -1;
 }
 
 }  // namespace
@@ -158,21 +149,14 @@ std::u16string TextToUcs2Hex(const std::u16string& text) {
 }
 
 std::optional<std::u16string> Ucs2HexToText(const std::u16string& hex) {
-    if (hex.size() % 4 != 0) {
+    const std::optional<std::vector<std::uint8_t>> octets = HexToOctets(hex);
+    if (!octets || octets->size() % 2 != 0) {
         return std::nullopt;
     }
     std::u16string text;
-    text.reserve(hex.size() / 4);
-    for (std::size_t i = 0; i < hex.size(); i += 4) {
-        unsigned unit = 0;
-        for (std::size_t k = i; k < i + 4; ++k) {
-            const int value = HexValue(hex[k]);
-            if (value < 0) {
-                return std::nullopt;
-            }
-            unit = unit << 4 | static_cast<unsigned>(value);
-        }
-        text.push_back(static_cast<char16_t>(unit));
+    text.reserve(octets->size() / 2);
+    for (std::size_t i = 0; i < octets->size(); i += 2) {
+        text.push_back(static_cast<char16_t>((*octets)[i] << 8 | (*octets)[i + 1]));
     }
     return text;
 }
