@@ -34,6 +34,10 @@ inline constexpr std::int32_t EVT_NO_CARRIER = 2;  // text: empty
 // Called on the reader thread; the handler owns its copy of the text.
 using ModemEventCallback = void (*)(void* owner, std::int32_t code, std::u16string text);
 
+// The message program's own types (quillet/).
+struct SlotRead;
+enum class SlotAnswer;
+
 // The commands a program runs once the line speed is agreed, each followed by WaitResult whose
 // result is ignored. Each program brings its own list (quillet/, dorrin/).
 using SetupCommands = std::vector<std::u16string>;
@@ -81,6 +85,10 @@ public:
     std::int32_t SendSms(std::u16string number, std::u16string text);
     std::int32_t DeleteSms(std::int32_t slot);
     std::int32_t SetSmsCentre(std::u16string text);
+    // One slot as it is, whatever its status, a part of a long message told apart.
+    void ReadSlot(std::int32_t slot, SlotRead& read);
+    // 1 with the used and total slot counts of the storage that reads and deletes reach.
+    std::int32_t StorageUsage(std::int32_t& used, std::int32_t& total);
 
     // Call commands: defined in dorrin/call_commands.cpp, built only into the dialer program.
     std::int32_t Dial(std::u16string number);
@@ -103,6 +111,8 @@ private:
     enum class Nuls { kCut, kKeep };
     std::int32_t SendCommandLine(const std::u16string& text, Nuls nuls);
     void BeginCollecting(Nuls nuls);
+    // AT+CMGR: the answer as it came, decided by its final result; after a silence undecided.
+    SlotAnswer FetchSlot(std::int32_t slot, std::u16string& answer);
     // The AT+CMGS dialogue for a number and text already in the current character set.
     std::int32_t SendMessage(const std::u16string& to, const std::u16string& payload);
     bool WaitForText(std::uint32_t timeoutMs) const;

@@ -1,5 +1,7 @@
 #include "quillet/message_text.h"
 
+#include <vector>
+
 #include "modemlink/gsm_text.h"
 
 std::u16string DecodeMessageText(const std::u16string& body,
@@ -14,6 +16,65 @@ std::u16string DecodeMessageText(const std::u16string& body,
             return body;
     }
     return body;
+}
+
+namespace {
+
+// How many septets follow the header. The octets alone leave it open when the last octet has 7
+// spare bits: the sender then pads with CR (or leaves a 0, which would read as "@").
+std::size_t TextSeptets(const std::vector<std::uint8_t>& userData, std::size_t headerOctets,
+                        std::optional<std::size_t> dataLength) {
+    const std::size_t skipped = HeaderSeptets(headerOctets);
+    if (dataLength && *dataLength >= skipped && (*dataLength * 7 + 7) / 8 == userData.size()) {
+        return *dataLength - skipped;
+    }
+    std::size_t septets = userData.size() * 8 / 7;
+    if (septets > skipped && (septets - 1) * 7 / 8 + 1 == userData.size() &&
+        (septets - 1) * 7 % 8 != 0) {
+        const std::u16string last = UnpackSeptets(userData, 0).substr(septets - 1);
+        if (last == u"\r" || last == std::u16string(1, u'\0')) {
+            --septets;
+        }
+    }
+    return septets > skipped ? septets - skipped : 0;
+}
+
+std::u16string Utf16BigEndian(const std::vector<std::uint8_t>& octets, std::size_t from) {
+    std::u16string text;
+    for (std::size_t i = from; i + 1 < octets.size(); i += 2) {
+        text.push_back(static_cast<char16_t>(octets[i] << 8 | octets[i + 1]));
+    }
+    return text;
+}
+
+}  // namespace
+
+ReceivedText DecodeReceivedText(const std::u16string& body, std::optional<std::uint8_t> firstOctet,
+                                std::optional<std::uint8_t> codingScheme,
+                                std::optional<std::size_t> dataLength) {
+    if (!firstOctet || (*firstOctet & kHeaderIndication) == 0) {
+        return {DecodeMessageText(body, codingScheme), std::nullopt};
+    }
+    const std::optional<std::vector<std::uint8_t>> userData = HexToOctets(body);
+    const std::optional<UserDataHeader> header =
+        userData ? ReadUserDataHeader(*userData) : std::nullopt;
+    if (!header) {
+        return {body, std::nullopt};
+    }
+    const std::vector<std::uint8_t>& octets = *userData;
+    switch (codingScheme ? AlphabetOfCodingScheme(*codingScheme) : SmsAlphabet::kGsm7) {
+        case SmsAlphabet::kGsm7: {
+            const std::size_t septets = TextSeptets(octets, header->octets, dataLength);
+            return {GsmToText(UnpackSeptets(octets, header->octets, septets)), header->part};
+        }
+        case SmsAlphabet::kUcs2:
+            return {Utf16BigEndian(octets, header->octets), header->part};
+        case SmsAlphabet::kEightBit:
+            break;
+    }
+    return {OctetsToHex({octets.begin() + static_cast<std::ptrdiff_t>(header->octets),
+                         octets.end()}),
+            header->part};
 }
 
 namespace {

@@ -12,8 +12,23 @@
 #include <optional>
 #include <string>
 
+#include "modemlink/user_data.h"
+
 std::u16string DecodeMessageText(const std::u16string& body,
                                  std::optional<std::uint8_t> codingScheme);
+
+// A part of a long message (<fo> with the header indication) comes as the hex of its user data:
+// the header is read for the part's place, and the text after it is decoded by the scheme,
+// 7-bit text from the first septet boundary after the header. `dataLength` is the header's
+// <length>; a value that does not fit the octets is taken for no value. Data that is no valid
+// hex, or whose header runs past it, is shown as it arrived and makes no part.
+struct ReceivedText {
+    std::u16string text;
+    std::optional<MessagePart> part;
+};
+ReceivedText DecodeReceivedText(const std::u16string& body, std::optional<std::uint8_t> firstOctet,
+                                std::optional<std::uint8_t> codingScheme,
+                                std::optional<std::size_t> dataLength);
 
 struct OutgoingText {
     bool ucs2 = false;

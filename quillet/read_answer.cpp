@@ -5,12 +5,14 @@
 #include <vector>
 
 #include "modemlink/gsm_text.h"
+#include "modemlink/user_data.h"
 
 namespace {
 
 constexpr char16_t kHeader[] = u"+CMGR:";
-// The status field and the opening quote of the sender field.
-constexpr char16_t kReadStatus[] = u"\"REC READ\",\"";
+constexpr char16_t kReadStatus[] = u"REC READ";
+// Between the status and the sender: the status's closing quote and the sender's opening one.
+constexpr char16_t kFieldBreak[] = u"\",\"";
 constexpr char16_t kLineEnd[] = u"\r\n";
 constexpr char16_t kClosing[] = u"\r\n\r\nOK\r\n";
 constexpr char16_t kError[] = u"ERROR\r\n";
@@ -50,9 +52,11 @@ std::optional<unsigned> Number(std::u16string_view field, unsigned limit) {
     return value <= limit ? std::optional<unsigned>(value) : std::nullopt;
 }
 
-// <dcs> and <length> of the long header (fields 8 and 11), when both are numbers.
+// <fo>, <dcs> and <length> of the long header (fields 6, 8 and 11), when all are numbers.
 struct LongHeader {
+    std::uint8_t firstOctet;
     std::uint8_t codingScheme;
+    std::size_t length;
     std::size_t textUnits;
 };
 
@@ -61,14 +65,21 @@ std::optional<LongHeader> ReadLongHeader(std::u16string_view header) {
     if (fields.size() < 11) {
         return std::nullopt;
     }
+    const std::optional<unsigned> fo = Number(fields[5], 255);
     const std::optional<unsigned> dcs = Number(fields[7], 255);
     const std::optional<unsigned> length = Number(fields[10], 65535);
-    if (!dcs || !length) {
+    if (!fo || !dcs || !length) {
         return std::nullopt;
     }
-    const bool octets =
-        AlphabetOfCodingScheme(static_cast<std::uint8_t>(*dcs)) != SmsAlphabet::kGsm7;
-    return LongHeader{static_cast<std::uint8_t>(*dcs), octets ? *length * 2 : *length};
+    LongHeader found{static_cast<std::uint8_t>(*fo), static_cast<std::uint8_t>(*dcs), *length,
+                     *length};
+    const bool septets = AlphabetOfCodingScheme(found.codingScheme) == SmsAlphabet::kGsm7;
+    if (septets && (found.firstOctet & kHeaderIndication) != 0) {
+        found.textUnits = 2 * ((*length * 7 + 7) / 8);  // the hex of the packed octets
+    } else if (!septets) {
+        found.textUnits = *length * 2;
+    }
+    return found;
 }
 
 enum class LengthFit { kComplete, kWaiting, kMismatch };
@@ -93,9 +104,36 @@ LengthFit FitLength(const std::u16string& answer, std::size_t textEnd) {
     return rest.find_first_not_of(u"\r\n") == ok + 2 ? LengthFit::kComplete : LengthFit::kMismatch;
 }
 
+// Calls `look` with each line that a line feed has ended, without its CRs: a final result counts
+// only once its line has ended as the modem ends it.
+template <typename Look>
+void ForEachCompleteLine(std::u16string_view text, Look&& look) {
+    std::size_t start = 0;
+    for (std::size_t end = text.find(u'\n'); end != std::u16string_view::npos;
+         start = end + 1, end = text.find(u'\n', start)) {
+        std::u16string_view line = text.substr(start, end - start);
+        const std::size_t first = line.find_first_not_of(u'\r');
+        line = first == std::u16string_view::npos ? std::u16string_view() : line.substr(first);
+        look(line.substr(0, line.find_last_not_of(u'\r') + 1));
+    }
+}
+
+bool StartsWith(std::u16string_view line, std::u16string_view prefix) {
+    return line.substr(0, prefix.size()) == prefix;
+}
+
+bool IsNumberedError(std::u16string_view line) {
+    return StartsWith(line, u"+CMS ERROR:") || StartsWith(line, u"+CME ERROR:");
+}
+
+// The modem's echo of the command line.
+bool IsEcho(std::u16string_view line) {
+    return StartsWith(line, u"AT") || StartsWith(line, u"at");
+}
+
 }  // namespace
 
-std::optional<ReadAnswer> LocateReadAnswer(const std::u16string& answer, Lengths lengths) {
+std::optional<ReadAnswer> LocateStoredMessage(const std::u16string& answer, Lengths lengths) {
     const std::size_t header = answer.find(kHeader);
     if (header == std::u16string::npos) {
         return std::nullopt;
@@ -107,11 +145,18 @@ std::optional<ReadAnswer> LocateReadAnswer(const std::u16string& answer, Lengths
     // The header's own first field only: a "REC READ" further on may be the text of an unread
     // message, which anyone who sends one can choose.
     const std::size_t status = answer.find_first_not_of(u' ', header + Length(kHeader));
-    if (answer.compare(status, Length(kReadStatus), kReadStatus) != 0) {
+    if (status >= headerEnd || answer[status] != u'"') {
+        return std::nullopt;
+    }
+    const std::size_t statusEnd = answer.find(kFieldBreak, status + 1);
+    if (statusEnd == std::u16string::npos || statusEnd > headerEnd) {
         return std::nullopt;
     }
     ReadAnswer found;
-    found.numberStart = status + Length(kReadStatus);
+    found.headerStart = header;
+    found.headerLength = headerEnd - header;
+    found.status = answer.substr(status + 1, statusEnd - status - 1);
+    found.numberStart = statusEnd + Length(kFieldBreak);
     // From the number's first unit: an empty sender field closes right there. A quote past the
     // header line belongs to the text, so a sender field left open makes no read answer.
     const std::size_t numberEnd = answer.find(u'"', found.numberStart);
@@ -123,7 +168,9 @@ std::optional<ReadAnswer> LocateReadAnswer(const std::u16string& answer, Lengths
     const std::optional<LongHeader> longHeader =
         ReadLongHeader(std::u16string_view(answer).substr(status, headerEnd - status));
     if (longHeader) {
+        found.firstOctet = longHeader->firstOctet;
         found.codingScheme = longHeader->codingScheme;
+        found.dataLength = longHeader->length;
         found.bodyLength = longHeader->textUnits;
         switch (FitLength(answer, found.bodyStart + found.bodyLength)) {
             case LengthFit::kComplete:
@@ -145,14 +192,54 @@ std::optional<ReadAnswer> LocateReadAnswer(const std::u16string& answer, Lengths
     return found;
 }
 
+std::optional<ReadAnswer> LocateReadAnswer(const std::u16string& answer, Lengths lengths) {
+    std::optional<ReadAnswer> found = LocateStoredMessage(answer, lengths);
+    if (found && found->status != kReadStatus) {
+        return std::nullopt;
+    }
+    return found;
+}
+
+SlotAnswer DecideSlotAnswer(const std::u16string& answer) {
+    if (LocateStoredMessage(answer)) {
+        return SlotAnswer::kMessage;
+    }
+    const std::size_t header = answer.find(kHeader);
+    if (header != std::u16string::npos) {
+        return SlotAnswer::kUndecided;
+    }
+    // From the second unit on: an ERROR at the very start does not count, nor hide a later one.
+    SlotAnswer decided = answer.find(kError, 1) != std::u16string::npos ? SlotAnswer::kError
+                                                                        : SlotAnswer::kUndecided;
+    ForEachCompleteLine(answer, [&](std::u16string_view line) {
+        if (decided != SlotAnswer::kUndecided) {
+            return;
+        }
+        if (line == u"OK") {
+            decided = SlotAnswer::kEmpty;
+        } else if (IsNumberedError(line)) {
+            decided = SlotAnswer::kError;
+        }
+    });
+    return decided;
+}
+
 FinalResult DecideReadAnswer(const std::u16string& answer) {
     if (LocateReadAnswer(answer)) {
         return FinalResult::kOk;
     }
-    if (answer.find(kHeader) != std::u16string::npos) {
-        return FinalResult::kNone;
-    }
-    // From the second unit on: an ERROR at the very start does not count, nor hide a later one.
-    return answer.find(kError, 1) != std::u16string::npos ? FinalResult::kError
-                                                          : FinalResult::kNone;
+    return DecideSlotAnswer(answer) == SlotAnswer::kUndecided ? FinalResult::kNone
+                                                              : FinalResult::kError;
+}
+
+std::size_t AnswerProgress(const std::u16string& answer) {
+    const std::size_t header = std::min(answer.find(kHeader), answer.size());
+    std::size_t unsolicited = 0;
+    ForEachCompleteLine(std::u16string_view(answer).substr(0, header),
+                        [&](std::u16string_view line) {
+                            if (!line.empty() && !IsEcho(line)) {
+                                unsolicited += line.size();
+                            }
+                        });
+    return answer.size() - unsolicited;
 }

@@ -10,6 +10,8 @@
 //   4F60597D\r\n\r\nOK\r\n
 // The coding scheme says how the text is written (modemlink/gsm_text.h), and the length how
 // long it is: in characters for the GSM alphabet, in octets (two hex digits each) otherwise.
+// A part of a long message has the header indication in <fo> (modemlink/user_data.h): its user
+// data comes as hex whatever the scheme, and a 7-bit length then counts septets of packed octets.
 
 #include <cstddef>
 #include <cstdint>
@@ -19,23 +21,44 @@
 #include "modemlink/result_codes.h"
 
 struct ReadAnswer {
+    std::size_t headerStart = 0;  // "+CMGR:" up to its line end
+    std::size_t headerLength = 0;
+    std::u16string status;  // "REC READ", "REC UNREAD", "STO SENT", ...
     std::size_t numberStart = 0;
     std::size_t numberLength = 0;
     std::size_t bodyStart = 0;
     std::size_t bodyLength = 0;
-    std::optional<std::uint8_t> codingScheme;  // with the long header only
+    // With the long header only.
+    std::optional<std::uint8_t> firstOctet;
+    std::optional<std::uint8_t> codingScheme;
+    std::optional<std::size_t> dataLength;  // <length> as given
 };
 
-// Only a header whose status is "REC READ" is recognised. With the header's length the text is
+// A stored message of any status. With the header's length the text is
 // exactly that long and complete once "\r\n" and an "OK" line follow it; without it, or when
 // the text is not followed by its line end at that length, the text runs from the end of the
 // header line to the last "\r\n\r\nOK\r\n" of the answer. Either way an empty line followed by
 // "OK" inside the text stays part of it. kIgnore takes the text by the last rule even while the
 // length says more is to come: for an answer that has ended, from a module that counts otherwise.
 enum class Lengths { kTrust, kIgnore };
+std::optional<ReadAnswer> LocateStoredMessage(const std::u16string& answer,
+                                              Lengths lengths = Lengths::kTrust);
+// The same for a received message that has been read: only the status "REC READ" is recognised.
 std::optional<ReadAnswer> LocateReadAnswer(const std::u16string& answer,
                                            Lengths lengths = Lengths::kTrust);
 
-// kOk once the answer is complete. kError for "ERROR\r\n" at a position above 0 while no "+CMGR:"
-// header has come: after the header it could be part of the message text. kNone otherwise.
+// How an answer to AT+CMGR stands. Before a "+CMGR:" header, a final result decides it: an "OK"
+// line (nothing stored there), "ERROR\r\n" at a position above 0, or a "+CMS ERROR:" or
+// "+CME ERROR:" line. After the header, only the complete message does: an ERROR or OK there could
+// be part of its text. Any other line before the header is an unsolicited one and decides nothing.
+enum class SlotAnswer { kUndecided, kMessage, kEmpty, kError };
+SlotAnswer DecideSlotAnswer(const std::u16string& answer);
+
+// For ReadSms: kOk for a complete read message, kError once the answer has decided anything
+// else (nothing stored, an error, or a message of another status), kNone while undecided.
 FinalResult DecideReadAnswer(const std::u16string& answer);
+
+// How much of the answer so far belongs to it: everything but the unsolicited lines before the
+// header. Only growth of this restarts the silence after which an undecided read gives up, so a
+// module that reports its signal every second cannot hold a read open.
+std::size_t AnswerProgress(const std::u16string& answer);

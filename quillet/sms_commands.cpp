@@ -1,5 +1,6 @@
 // Short messages in text mode:
-//   AT+CMGR=<slot>          read one message; "REC READ" messages only
+//   AT+CMGR=<slot>          read one message; ReadSms takes "REC READ" messages only
+//   AT+CPMS?                how many slots are used, of how many
 //   AT+CMGS="<number>"      then, after the modem's "> ", the text ended by Ctrl-Z
 //   AT+CMGD=<slot>          delete one message
 //   AT+CSCA="<number>",145  the service centre (centre_line.h)
@@ -21,6 +22,7 @@
 #include "quillet/message_text.h"
 #include "quillet/read_answer.h"
 #include "quillet/send_answer.h"
+#include "quillet/slot_read.h"
 
 namespace {
 
@@ -47,6 +49,64 @@ FinalResult AwaitUntilSilence(platform::EventHandle event, std::uint32_t silence
         result = look();
     }
     return result;
+}
+
+// Looks after every arrival of text; undecided once `silenceMs` have passed without the answer
+// growing. `look` decides and tells how far the answer has come.
+template <typename Look>
+FinalResult AwaitUntilQuiet(platform::EventHandle event, std::uint32_t silenceMs, Look&& look) {
+    const auto silence = std::chrono::milliseconds(silenceMs);
+    Clock::time_point quietAt = Clock::now() + silence;
+    std::size_t reached = 0;
+    FinalResult result = FinalResult::kNone;
+    while (result == FinalResult::kNone) {
+        const auto left = std::chrono::ceil<std::chrono::milliseconds>(quietAt - Clock::now());
+        if (left.count() <= 0 || !TextArrives(event, static_cast<std::uint32_t>(left.count()))) {
+            break;
+        }
+        std::size_t progress = 0;
+        result = look(progress);
+        if (progress > reached) {
+            reached = progress;
+            quietAt = Clock::now() + silence;
+        }
+    }
+    return result;
+}
+
+// Up to six digits at `at`, which then stands behind them.
+std::optional<std::int32_t> TakeNumber(const std::u16string& text, std::size_t& at) {
+    std::int32_t value = 0;
+    std::size_t digits = 0;
+    for (; at < text.size() && text[at] >= u'0' && text[at] <= u'9' && digits < 6; ++digits) {
+        value = value * 10 + (text[at++] - u'0');
+    }
+    return digits > 0 ? std::optional<std::int32_t>(value) : std::nullopt;
+}
+
+// "+CPMS: "SM",3,20,"SM",3,20,..." or without the names: the first used and total.
+bool ParseStorageUsage(const std::u16string& answer, std::int32_t& used, std::int32_t& total) {
+    std::size_t at = answer.find(u"+CPMS:");
+    if (at == std::u16string::npos) {
+        return false;
+    }
+    at = answer.find_first_not_of(u' ', at + 6);
+    if (at < answer.size() && answer[at] == u'"') {
+        at = answer.find(u"\",", at + 1);
+        at = at == std::u16string::npos ? at : at + 2;
+    }
+    const std::optional<std::int32_t> usedSlots = TakeNumber(answer, at);
+    if (!usedSlots || at >= answer.size() || answer[at] != u',') {
+        return false;
+    }
+    ++at;
+    const std::optional<std::int32_t> totalSlots = TakeNumber(answer, at);
+    if (!totalSlots || *usedSlots > *totalSlots) {
+        return false;
+    }
+    used = *usedSlots;
+    total = *totalSlots;
+    return true;
 }
 
 // Looks after every arrival of text; undecided once `limit` has passed, however much came.
@@ -95,37 +155,86 @@ std::int32_t CModem::ParseReadResponse(std::int32_t& numberStart, std::int32_t& 
     return 1;
 }
 
-std::int32_t CModem::ReadSms(std::int32_t slot, std::u16string& number, std::u16string& text) {
+SlotAnswer CModem::FetchSlot(std::int32_t slot, std::u16string& answer) {
     if (SendCommandLine(u"AT+CMGR=" + Decimal(slot), Nuls::kKeep) == 0) {
-        return 0;
+        return SlotAnswer::kError;
     }
-    std::u16string answer;
-    std::optional<ReadAnswer> found;
-    // The answer is kept in the same look that finds it complete.
-    const auto decide = [&](const std::u16string& response) {
-        found = LocateReadAnswer(response);
-        if (!found) {
-            return DecideReadAnswer(response);
+    SlotAnswer decided = SlotAnswer::kUndecided;
+    // The answer is kept in the same look that finds it decided.
+    const auto decide = [&](const std::u16string& response, std::size_t& progress) {
+        decided = DecideSlotAnswer(response);
+        if (decided == SlotAnswer::kUndecided) {
+            progress = AnswerProgress(response);
+            return FinalResult::kNone;
         }
         answer = response;
         return FinalResult::kOk;
     };
-    FinalResult result = AwaitUntilSilence(m_hResponseEvent, kReplySilenceMs,
-                                           [&] { return ExamineResponse(decide); });
-    if (result == FinalResult::kNone) {
+    AwaitUntilQuiet(m_hResponseEvent, kReplySilenceMs, [&](std::size_t& progress) {
+        return ExamineResponse(
+            [&](const std::u16string& response) { return decide(response, progress); });
+    });
+    if (decided == SlotAnswer::kUndecided) {
         // The answer has ended; a module that counts the text's length otherwise still gave one.
         answer = Response();
-        found = LocateReadAnswer(answer, Lengths::kIgnore);
-        result = found ? FinalResult::kOk : result;
+        if (LocateStoredMessage(answer, Lengths::kIgnore)) {
+            decided = SlotAnswer::kMessage;
+        }
     }
     ResetResponse();
-    if (result != FinalResult::kOk) {
+    return decided;
+}
+
+void CModem::ReadSlot(std::int32_t slot, SlotRead& read) {
+    std::u16string answer;
+    read = SlotRead{};
+    read.answer = FetchSlot(slot, answer);
+    const std::optional<ReadAnswer> found =
+        read.answer == SlotAnswer::kMessage ? LocateStoredMessage(answer, Lengths::kIgnore)
+                                            : std::nullopt;
+    if (!found) {
+        return;
+    }
+    read.received = found->status == u"REC READ" || found->status == u"REC UNREAD";
+    read.sender = GsmToText(answer.substr(found->numberStart, found->numberLength));
+    const std::u16string body = answer.substr(found->bodyStart, found->bodyLength);
+    read.text =
+        DecodeReceivedText(body, found->firstOctet, found->codingScheme, found->dataLength);
+    read.fingerprint = answer.substr(found->headerStart, found->headerLength) + body;
+}
+
+std::int32_t CModem::ReadSms(std::int32_t slot, std::u16string& number, std::u16string& text) {
+    std::u16string answer;
+    if (FetchSlot(slot, answer) != SlotAnswer::kMessage) {
+        return 0;
+    }
+    const std::optional<ReadAnswer> found = LocateReadAnswer(answer, Lengths::kIgnore);
+    if (!found) {
         return 0;
     }
     number = GsmToText(answer.substr(found->numberStart, found->numberLength));
-    text =
-        DecodeMessageText(answer.substr(found->bodyStart, found->bodyLength), found->codingScheme);
+    text = DecodeReceivedText(answer.substr(found->bodyStart, found->bodyLength),
+                              found->firstOctet, found->codingScheme, found->dataLength)
+               .text;
     return 1;
+}
+
+std::int32_t CModem::StorageUsage(std::int32_t& used, std::int32_t& total) {
+    if (SendLine(u"AT+CPMS?") == 0) {
+        return 0;
+    }
+    std::u16string answer;
+    const auto decide = [&](const std::u16string& response) {
+        const FinalResult result = DecideFinalResult(response);
+        if (result == FinalResult::kOk) {
+            answer = response;
+        }
+        return result;
+    };
+    const FinalResult result = AwaitUntilSilence(m_hResponseEvent, kReplySilenceMs,
+                                                 [&] { return ExamineResponse(decide); });
+    ResetResponse();
+    return result == FinalResult::kOk && ParseStorageUsage(answer, used, total) ? 1 : 0;
 }
 
 std::int32_t CModem::SendSms(std::u16string number, std::u16string text) {

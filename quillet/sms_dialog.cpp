@@ -83,14 +83,11 @@ void CSmsDlg::OnSendClicked() {
 }
 
 void CSmsDlg::OnPollTimer(std::uintptr_t timerId) {
-    std::u16string number;
-    std::u16string text;
-    if (m_modem.ReadSms(kSlot, number, text) == 1) {
-        SetDlgItemText(IDC_FROM, number);
+    m_inbox.Poll([this](const std::u16string& sender, const std::u16string& text) {
+        SetDlgItemText(IDC_FROM, sender);
         // Bare line feeds break no line in an edit box; CR LF does.
         SetDlgItemText(IDC_RECEIVED, platform::ui::LfToCrLf(text));
-        m_modem.DeleteSms(kSlot);
-    }
+    });
     RestartPoll();
     DefaultTimer(timerId);
 }

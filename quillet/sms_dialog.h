@@ -1,16 +1,18 @@
 #pragma once
-// The message window: send an SMS, show what arrives in storage slot 1 (polled once a second,
-// then deleted), set the SMS centre.
+// The message window: send an SMS, show every message that arrives in the modem's storage (polled
+// once a second; each shown once, then deleted: inbox.h), set the SMS centre.
 //
 // Thread contract: everything runs on the window's thread except OnModemEvent, which the channel
 // calls on the serial reader thread and which touches nothing of the dialog.
 
+#include <chrono>
 #include <cstdint>
 #include <string>
 
 #include "modemlink/modem.h"
 #include "platform/ui/dialog.h"
 #include "platform/ui/icon.h"
+#include "quillet/inbox.h"
 
 class CSmsDlg : public CDialog {
 public:
@@ -22,6 +24,9 @@ public:
     void OnSetCentreClicked();
     static void OnModemEvent(void* owner, std::int32_t code, std::u16string text);
 
+    // How long the parts of a long message wait for the rest; tests shorten it.
+    void SetPartWait(std::chrono::milliseconds wait) { m_inbox.SetPartWait(wait); }
+
 protected:
     std::int32_t InitDialog() override;
     const platform::ui::MessageMap& GetMessageMap() const override;
@@ -31,4 +36,5 @@ private:
 
     platform::ui::HICON m_hAppIcon;
     CModem m_modem;
+    Inbox m_inbox{m_modem};
 };
