@@ -19,6 +19,7 @@
 
 #include "fuzz_check.h"
 #include "modemlink/result_codes.h"
+#include "quillet/message_text.h"
 #include "quillet/read_answer.h"
 #include "quillet/send_answer.h"
 #include "quillet/text_echo.h"
@@ -79,10 +80,23 @@ void CheckReadAnswer(const std::u16string& answer) {
         CheckReadPositions(answer, *read);
     }
     if (!read) {
+        const SlotAnswer slot = DecideSlotAnswer(answer);
+        Require(decided == (slot == SlotAnswer::kUndecided ? FinalResult::kNone : FinalResult::kError),
+                "anything decided but a read message fails a read");
         const bool header = answer.find(kHeader) != std::u16string::npos;
         const bool error = answer.find(u"ERROR\r\n", 1) != std::u16string::npos;
-        Require(decided == (!header && error ? FinalResult::kError : FinalResult::kNone),
-                "ERROR after the first unit and before any header fails a read, else none yet");
+        Require(header || !error || slot == SlotAnswer::kError,
+                "ERROR after the first unit and before any header fails a read");
+        Require(!header || slot == SlotAnswer::kUndecided || slot == SlotAnswer::kMessage,
+                "after a header only the whole message decides");
+    }
+    if (const std::optional<ReadAnswer> stored = LocateStoredMessage(answer)) {
+        const std::u16string body = answer.substr(stored->bodyStart, stored->bodyLength);
+        for (const std::uint8_t dcs : {0x00, 0x04, 0x08}) {
+            const ReceivedText text =
+                DecodeReceivedText(body, 0x44, dcs, stored->dataLength.value_or(body.size()));
+            Require(text.text.size() <= body.size(), "a part's text is no longer than its hex");
+        }
     }
     // A chunk boundary anywhere: what was found complete stays where it was found.
     for (const std::size_t cut : Cuts(answer.size())) {

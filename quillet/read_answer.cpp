@@ -104,8 +104,8 @@ LengthFit FitLength(const std::u16string& answer, std::size_t textEnd) {
     return rest.find_first_not_of(u"\r\n") == ok + 2 ? LengthFit::kComplete : LengthFit::kMismatch;
 }
 
-// Calls `look` with each line that a line feed has ended, without its CRs: a final result counts
-// only once its line has ended as the modem ends it.
+// Calls `look` with each line that a line feed has ended, without its CRs, and the units it took
+// with them: a final result counts only once its line has ended as the modem ends it.
 template <typename Look>
 void ForEachCompleteLine(std::u16string_view text, Look&& look) {
     std::size_t start = 0;
@@ -114,7 +114,7 @@ void ForEachCompleteLine(std::u16string_view text, Look&& look) {
         std::u16string_view line = text.substr(start, end - start);
         const std::size_t first = line.find_first_not_of(u'\r');
         line = first == std::u16string_view::npos ? std::u16string_view() : line.substr(first);
-        look(line.substr(0, line.find_last_not_of(u'\r') + 1));
+        look(line.substr(0, line.find_last_not_of(u'\r') + 1), end + 1 - start);
     }
 }
 
@@ -211,7 +211,7 @@ SlotAnswer DecideSlotAnswer(const std::u16string& answer) {
     // From the second unit on: an ERROR at the very start does not count, nor hide a later one.
     SlotAnswer decided = answer.find(kError, 1) != std::u16string::npos ? SlotAnswer::kError
                                                                         : SlotAnswer::kUndecided;
-    ForEachCompleteLine(answer, [&](std::u16string_view line) {
+    ForEachCompleteLine(answer, [&](std::u16string_view line, std::size_t) {
         if (decided != SlotAnswer::kUndecided) {
             return;
         }
@@ -234,12 +234,12 @@ FinalResult DecideReadAnswer(const std::u16string& answer) {
 
 std::size_t AnswerProgress(const std::u16string& answer) {
     const std::size_t header = std::min(answer.find(kHeader), answer.size());
-    std::size_t unsolicited = 0;
+    std::size_t notAnswer = 0;
     ForEachCompleteLine(std::u16string_view(answer).substr(0, header),
-                        [&](std::u16string_view line) {
-                            if (!line.empty() && !IsEcho(line)) {
-                                unsolicited += line.size();
+                        [&](std::u16string_view line, std::size_t rawLength) {
+                            if (!IsEcho(line)) {
+                                notAnswer += rawLength;  // with its line breaks, even if empty
                             }
                         });
-    return answer.size() - unsolicited;
+    return answer.size() - notAnswer;
 }

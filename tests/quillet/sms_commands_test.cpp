@@ -88,6 +88,16 @@ TEST_F(SmsCommands, ReadTakesSenderAndTextOrFailsOnErrorOrTwoSecondsOfSilence) {
         {"read message", Say(kHeader + "Meet at 10\r\n\r\nOK\r\n"), 1, u"555", u"Meet at 10", 0,
          kAtOnceMs},
         {"ERROR", Say(kError), 0, kUntouched, kUntouched, 0, kAtOnceMs},
+        {"an empty slot's OK", Say(kOk), 0, kUntouched, kUntouched, 0, kAtOnceMs},
+        {"a numbered error", Say("\r\n+CMS ERROR: 321\r\n"), 0, kUntouched, kUntouched, 0,
+         kAtOnceMs},
+        {"unsolicited lines neither decide nor extend",
+         {{0, "\r\n+CSQ: 20,99\r\n"}, {700, "\r\n^RSSI: 17\r\n"}, {700, "\r\n+CREG: 1\r\n"},
+          {700, "\r\n+CSQ: 20,99\r\n"}},
+         0, kUntouched, kUntouched, 2000, 2000 + kAtOnceMs},
+        {"an unsolicited line before the answer",
+         {{0, "\r\n^RSSI: 17\r\n"}, {300, kHeader + "x\r\n\r\nOK\r\n"}}, 1, u"555", u"x", 300,
+         300 + kAtOnceMs},
         {"each piece restarts the silence", {{0, kHeader}, {1500, "x\r\n"}}, 0, kUntouched,
          kUntouched, 1500 + 2000, 1500 + 2000 + kAtOnceMs},
         // The read keeps NULs (the GSM "@"), but a line sending nothing else holds it no longer.
@@ -107,6 +117,30 @@ TEST_F(SmsCommands, ReadTakesSenderAndTextOrFailsOnErrorOrTwoSecondsOfSilence) {
         EXPECT_EQ(text, row.text);
         ExpectIdle();
         EXPECT_EQ(TakeLines(), std::vector<std::string>{"AT+CMGR=1"});
+    }
+}
+
+TEST_F(SmsCommands, StorageUsageTakesTheFirstStoragesCounts) {
+    const struct {
+        std::string answer;
+        std::int32_t result;
+        std::int32_t used;
+        std::int32_t total;
+    } rows[] = {
+        {"\r\n+CPMS: \"SM\",3,20,\"SM\",3,20,\"SM\",3,20\r\n" + kOk, 1, 3, 20},
+        {"\r\n+CPMS: 0,255,0,255,0,255\r\n" + kOk, 1, 0, 255},
+        {"\r\n+CPMS: \"SM\",21,20\r\n" + kOk, 0, -1, -1},
+        {"\r\n+CPMS: \"SM\",x,20\r\n" + kOk, 0, -1, -1},
+        {"\r\n+CPMS: \"SM\",3,20\r\n" + kError, 0, -1, -1},
+    };
+    for (const auto& row : rows) {
+        Answer({{"AT+CPMS?", Say(row.answer)}});
+        std::int32_t used = -1;
+        std::int32_t total = -1;
+        EXPECT_EQ(m_modem.StorageUsage(used, total), row.result) << row.answer;
+        EXPECT_EQ(used, row.used);
+        EXPECT_EQ(total, row.total);
+        ExpectIdle();
     }
 }
 
