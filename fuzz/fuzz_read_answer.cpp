@@ -81,8 +81,9 @@ void CheckReadAnswer(const std::u16string& answer) {
     }
     if (!read) {
         const SlotAnswer slot = DecideSlotAnswer(answer);
-        Require(decided == (slot == SlotAnswer::kUndecided ? FinalResult::kNone : FinalResult::kError),
-                "anything decided but a read message fails a read");
+        Require(
+            decided == (slot == SlotAnswer::kUndecided ? FinalResult::kNone : FinalResult::kError),
+            "anything decided but a read message fails a read");
         const bool header = answer.find(kHeader) != std::u16string::npos;
         const bool error = answer.find(u"ERROR\r\n", 1) != std::u16string::npos;
         Require(header || !error || slot == SlotAnswer::kError,
@@ -92,9 +93,9 @@ void CheckReadAnswer(const std::u16string& answer) {
     }
     if (const std::optional<ReadAnswer> stored = LocateStoredMessage(answer)) {
         const std::u16string body = answer.substr(stored->bodyStart, stored->bodyLength);
-        for (const std::uint8_t dcs : {0x00, 0x04, 0x08}) {
-            const ReceivedText text =
-                DecodeReceivedText(body, 0x44, dcs, stored->dataLength.value_or(body.size()));
+        for (const int dcs : {0x00, 0x04, 0x08}) {
+            const ReceivedText text = DecodeReceivedText(body, 0x44, static_cast<std::uint8_t>(dcs),
+                                                         stored->dataLength.value_or(body.size()));
             Require(text.text.size() <= body.size(), "a part's text is no longer than its hex");
         }
     }
