@@ -3,8 +3,10 @@
 //   command overhead - the modem's last byte of "OK" for "AT" to WaitResult returning
 //   event latency    - the modem's "RING"/"+CLIP" to the dialer's caller box, text and paint
 //   start-up         - CModem::Start with each program's set-up list, responsive and silent modem
+//   message latency  - a message's arrival in storage to its text in the message window
 // The first two are given above the channel's 100 ms read interval.
 // Usage: simulator_bench [--samples N (default 21)] [--silent-runs N (default 5)]
+//                        [--messages N (default 20)]
 
 #include <QApplication>
 #include <algorithm>
@@ -13,6 +15,7 @@
 #include <cstring>
 
 #include "bench/command_overhead.h"
+#include "bench/message_latency.h"
 #include "bench/ring_latency.h"
 #include "bench/sample_stats.h"
 #include "bench/startup_time.h"
@@ -24,6 +27,7 @@ namespace {
 struct BenchOptions {
     int samples = 21;
     int silentRuns = 5;  // each one takes about 3.4 s
+    int messages = 20;   // each one takes a few seconds under the former rule
 };
 
 BenchOptions ParseOptions(int argc, char** argv) {
@@ -34,6 +38,8 @@ BenchOptions ParseOptions(int argc, char** argv) {
             options.samples = value;
         } else if (std::strcmp(argv[i], "--silent-runs") == 0) {
             options.silentRuns = value;
+        } else if (std::strcmp(argv[i], "--messages") == 0) {
+            options.messages = value;
         }
     }
     return options;
@@ -69,6 +75,15 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "event latency: %s\n", ring.problem.c_str());
     }
     PrintStartUp("quillet", QuilletSetupCommands(), options);
+    const MessageLatencies messages = MessageToWindowMs(options.messages);
+    PrintTableRow("message arrival to window, slot 1 only (the former rule)", messages.slotOnlyMs,
+                  "ms", "-");
+    PrintTableRow("message arrival to window, every slot", messages.inboxMs, "ms", "< 1500 ms");
+    PrintTableRow("message arrival to window, burst 0.3 s apart, every slot", messages.burstMs,
+                  "ms", "-");
+    if (!messages.problem.empty()) {
+        std::fprintf(stderr, "message latency: %s\n", messages.problem.c_str());
+    }
     PrintStartUp("dorrin", DorrinSetupCommands(), options);
     return 0;
 }

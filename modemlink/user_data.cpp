@@ -75,8 +75,8 @@ std::vector<std::uint8_t> PartHeader(const MessagePart& part) {
                 part.total,
                 part.sequence};
     }
-    return {5, kConcatenation8, 3, static_cast<std::uint8_t>(part.reference & 0xFF), part.total,
-            part.sequence};
+    return {5,          kConcatenation8, 3, static_cast<std::uint8_t>(part.reference & 0xFF),
+            part.total, part.sequence};
 }
 
 std::size_t HeaderSeptets(std::size_t headerOctets) {

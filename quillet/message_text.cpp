@@ -72,9 +72,9 @@ ReceivedText DecodeReceivedText(const std::u16string& body, std::optional<std::u
         case SmsAlphabet::kEightBit:
             break;
     }
-    return {OctetsToHex({octets.begin() + static_cast<std::ptrdiff_t>(header->octets),
-                         octets.end()}),
-            header->part};
+    return {
+        OctetsToHex({octets.begin() + static_cast<std::ptrdiff_t>(header->octets), octets.end()}),
+        header->part};
 }
 
 namespace {

@@ -60,7 +60,8 @@ std::u16string PartAssembler::Joined(const Pending& pending) {
 std::optional<PartAssembler::Whole> PartAssembler::TakeReady(Clock::time_point now) {
     auto ready = m_pending.end();
     for (auto it = m_pending.begin(); it != m_pending.end(); ++it) {
-        if (IsReady(*it, now) && (ready == m_pending.end() || LowestSlot(*it) < LowestSlot(*ready))) {
+        if (IsReady(*it, now) &&
+            (ready == m_pending.end() || LowestSlot(*it) < LowestSlot(*ready))) {
             ready = it;
         }
     }

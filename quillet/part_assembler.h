@@ -34,8 +34,8 @@ public:
 
     // A part read from a slot. A part that came twice keeps its first text; both slots go with
     // the message.
-    void Add(Slot slot, const std::u16string& sender, const MessagePart& part,
-             std::u16string text, Clock::time_point now);
+    void Add(Slot slot, const std::u16string& sender, const MessagePart& part, std::u16string text,
+             Clock::time_point now);
     bool Holds(std::int32_t slot) const;
     std::size_t SlotsHeld() const;
 

@@ -189,17 +189,16 @@ void CModem::ReadSlot(std::int32_t slot, SlotRead& read) {
     std::u16string answer;
     read = SlotRead{};
     read.answer = FetchSlot(slot, answer);
-    const std::optional<ReadAnswer> found =
-        read.answer == SlotAnswer::kMessage ? LocateStoredMessage(answer, Lengths::kIgnore)
-                                            : std::nullopt;
+    const std::optional<ReadAnswer> found = read.answer == SlotAnswer::kMessage
+                                                ? LocateStoredMessage(answer, Lengths::kIgnore)
+                                                : std::nullopt;
     if (!found) {
         return;
     }
     read.received = found->status == u"REC READ" || found->status == u"REC UNREAD";
     read.sender = GsmToText(answer.substr(found->numberStart, found->numberLength));
     const std::u16string body = answer.substr(found->bodyStart, found->bodyLength);
-    read.text =
-        DecodeReceivedText(body, found->firstOctet, found->codingScheme, found->dataLength);
+    read.text = DecodeReceivedText(body, found->firstOctet, found->codingScheme, found->dataLength);
     read.fingerprint = answer.substr(found->headerStart, found->headerLength) + body;
 }
 
@@ -213,8 +212,8 @@ std::int32_t CModem::ReadSms(std::int32_t slot, std::u16string& number, std::u16
         return 0;
     }
     number = GsmToText(answer.substr(found->numberStart, found->numberLength));
-    text = DecodeReceivedText(answer.substr(found->bodyStart, found->bodyLength),
-                              found->firstOctet, found->codingScheme, found->dataLength)
+    text = DecodeReceivedText(answer.substr(found->bodyStart, found->bodyLength), found->firstOctet,
+                              found->codingScheme, found->dataLength)
                .text;
     return 1;
 }

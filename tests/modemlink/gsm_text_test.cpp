@@ -35,7 +35,11 @@ TEST(GsmAlphabet, BasicTableBothWays) {
             EXPECT_EQ(*back, std::u16string(1, code));
         }
     }
-    EXPECT_EQ(TextToGsmBasic(u"a@b_c$d"), std::u16string(u"a\x00" u"b\x11" u"c\x02" u"d", 7));
+    EXPECT_EQ(TextToGsmBasic(u"a@b_c$d"), std::u16string(u"a\x00"
+                                                         u"b\x11"
+                                                         u"c\x02"
+                                                         u"d",
+                                                         7));
 }
 
 TEST(GsmAlphabet, ExtensionDecodesAndOnlyTheBasicTableEncodes) {
@@ -43,7 +47,8 @@ TEST(GsmAlphabet, ExtensionDecodesAndOnlyTheBasicTableEncodes) {
         std::u16string codes;
         std::u16string text;
     } rows[] = {
-        {u"\x1B\x14\x1B\x28\x1B\x29\x1B\x2F\x1B\x3C\x1B\x3D\x1B\x3E\x1B\x40\x1B\x65", u"^{}\\[~]|€"},
+        {u"\x1B\x14\x1B\x28\x1B\x29\x1B\x2F\x1B\x3C\x1B\x3D\x1B\x3E\x1B\x40\x1B\x65",
+         u"^{}\\[~]|€"},
         {u"\x1B\x0A", u"\f"},
         {u"\x1B\x41", u"A"},  // no extension character: the basic table's
         {u"a\x1B", u"a "},    // an escape with nothing after it
@@ -52,8 +57,11 @@ TEST(GsmAlphabet, ExtensionDecodesAndOnlyTheBasicTableEncodes) {
     for (const auto& row : rows) {
         EXPECT_EQ(GsmToText(row.codes), row.text);
     }
-    EXPECT_EQ(TextToGsm(u"^{}\\[~]|€\f@"),
-              std::u16string(u"\x1B\x14\x1B\x28\x1B\x29\x1B\x2F\x1B\x3C\x1B\x3D\x1B\x3E\x1B\x40\x1B\x65\x1B\x0A\0", 21));
+    EXPECT_EQ(
+        TextToGsm(u"^{}\\[~]|€\f@"),
+        std::u16string(
+            u"\x1B\x14\x1B\x28\x1B\x29\x1B\x2F\x1B\x3C\x1B\x3D\x1B\x3E\x1B\x40\x1B\x65\x1B\x0A\0",
+            21));
     EXPECT_FALSE(TextToGsm(u"你"));
     for (const std::u16string text : {u"{", u"€", u"Ξ", u"你好", u"\U0001F600", u"\x1B", u"a\tb"}) {
         EXPECT_FALSE(TextToGsmBasic(text));
@@ -74,12 +82,14 @@ TEST(CodingScheme, CodingGroupsNameTheAlphabet) {
         std::uint8_t dcs;
         SmsAlphabet alphabet;
     } rows[] = {
-        {0x00, SmsAlphabet::kGsm7},     {0x04, SmsAlphabet::kEightBit}, {0x08, SmsAlphabet::kUcs2},
-        {0x0C, SmsAlphabet::kGsm7},     {0x10, SmsAlphabet::kGsm7},     {0x18, SmsAlphabet::kUcs2},
+        {0x00, SmsAlphabet::kGsm7},     {0x04, SmsAlphabet::kEightBit},
+        {0x08, SmsAlphabet::kUcs2},     {0x0C, SmsAlphabet::kGsm7},
+        {0x10, SmsAlphabet::kGsm7},     {0x18, SmsAlphabet::kUcs2},
         {0x24, SmsAlphabet::kEightBit},  // compressed
         {0x48, SmsAlphabet::kUcs2},      // marked for automatic deletion
-        {0x80, SmsAlphabet::kGsm7},     {0xC0, SmsAlphabet::kGsm7},     {0xD8, SmsAlphabet::kGsm7},
-        {0xE0, SmsAlphabet::kUcs2},     {0xF0, SmsAlphabet::kGsm7},     {0xF4, SmsAlphabet::kEightBit},
+        {0x80, SmsAlphabet::kGsm7},     {0xC0, SmsAlphabet::kGsm7},
+        {0xD8, SmsAlphabet::kGsm7},     {0xE0, SmsAlphabet::kUcs2},
+        {0xF0, SmsAlphabet::kGsm7},     {0xF4, SmsAlphabet::kEightBit},
         {0xF6, SmsAlphabet::kEightBit},
     };
     for (const auto& row : rows) {

@@ -105,7 +105,9 @@ TEST_F(FedChannel, NulCutLeavesOneMarkInTheAnswer) {
         std::u16string answer;
     } rows[] = {
         {"text after a NUL is dropped", {std::string("\r\nO\0K\r\n", 7)}, u"\r\nO\uFFFD"},
-        {"no code forms across the cut", {std::string("\r\nOK\0x", 6), "\r\n"}, u"\r\nOK\uFFFD\r\n"},
+        {"no code forms across the cut",
+         {std::string("\r\nOK\0x", 6), "\r\n"},
+         u"\r\nOK\uFFFD\r\n"},
         {"a mark after a mark adds nothing",
          {"\r\n", std::string(3, '\0'), std::string(1, '\0')},
          u"\r\n\uFFFD"},
@@ -157,7 +159,9 @@ TEST_F(FedChannel, AnswerArrivingDuringTheWriteIsKept) {
 // U+4E0D's low byte is CR: it would have ended the line inside the number.
 TEST_F(FedChannel, LineWithACharacterNoLineCanCarryIsRefusedUnwritten) {
     m_system.backend.TakeWritten();
-    EXPECT_EQ(m_modem.SendLine(u"ATD139\x4E0D" u"0;"), 0);
+    EXPECT_EQ(m_modem.SendLine(u"ATD139\x4E0D"
+                               u"0;"),
+              0);
     EXPECT_EQ(m_modem.Dial(u"139\r0"), 0);
     ExpectIdle();
     EXPECT_TRUE(m_system.backend.TakeWritten().empty());

@@ -29,11 +29,13 @@ TEST(StartUp, OnlyTheLineSpeedAnswerDecidesAndASecondAttemptFollowsAFailure) {
         std::function<std::string(const std::string& line, int index)> answer;
         Lines lines;
     } rows[] = {
-        {"probes refused, line speed taken", QuilletSetupCommands(),
+        {"probes refused, line speed taken",
+         QuilletSetupCommands(),
          [](const std::string& line, int) { return line == "AT+IPR=115200" ? kOk : kError; },
          {"AT", "AT", "AT+IPR=115200", "AT+CREG=1", "AT+CLIP=1", "AT+CMGF=1", "AT+CSCS=\"GSM\"",
           "AT+CSDH=1"}},
-        {"first attempt refused", DorrinSetupCommands(),
+        {"first attempt refused",
+         DorrinSetupCommands(),
          [](const std::string&, int index) { return index < 3 ? kError : kOk; },
          {"AT", "AT", "AT+IPR=115200", "AT", "AT", "AT+IPR=115200", "AT+CLIP=1", "AT+CMGF=1"}},
     };
@@ -41,8 +43,8 @@ TEST(StartUp, OnlyTheLineSpeedAnswerDecidesAndASecondAttemptFollowsAFailure) {
         SCOPED_TRACE(row.name);
         RecordedMessages messages;
         int index = 0;
-        ScriptedModem modem(
-            [&](const std::string& line) { return Say(row.answer(line, index++)); }, kPadded);
+        ScriptedModem modem([&](const std::string& line) { return Say(row.answer(line, index++)); },
+                            kPadded);
         CModem channel{row.commands};
         EXPECT_EQ(channel.Start(modem.DeviceName(), 115200, nullptr), 1);
         EXPECT_EQ(modem.Lines(), row.lines);

@@ -38,7 +38,8 @@ struct Collector {
         auto* self = static_cast<Collector*>(user);
         std::lock_guard<std::mutex> guard(self->lock);
         self->user = user;
-        self->chunks.emplace_back(reinterpret_cast<const char*>(data), static_cast<std::size_t>(count));
+        self->chunks.emplace_back(reinterpret_cast<const char*>(data),
+                                  static_cast<std::size_t>(count));
         self->total += self->chunks.back().size();
         self->arrived.notify_all();
     }

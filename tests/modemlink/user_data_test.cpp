@@ -39,8 +39,8 @@ TEST(UserData, HeaderAndSeptetsAfterTheFillBits) {
         EXPECT_EQ(header->part->sequence, row.part.sequence);
         EXPECT_EQ(HeaderSeptets(row.headerOctets) * 7 - row.headerOctets * 8, row.fillBits);
         EXPECT_EQ(UnpackSeptets(userData, header->octets, 2), u"\x48\x69");
-        const std::vector<std::uint8_t> headerBytes(userData.begin(),
-                                                    userData.begin() + static_cast<long>(row.headerOctets));
+        const std::vector<std::uint8_t> headerBytes(
+            userData.begin(), userData.begin() + static_cast<long>(row.headerOctets));
         EXPECT_EQ(PackSeptets(headerBytes, u"\x48\x69"), userData);
         if (row.headerOctets < 8) {
             EXPECT_EQ(PartHeader(row.part), headerBytes);
@@ -54,12 +54,12 @@ TEST(UserData, BrokenHeadersAndBadPartNumbers) {
         bool header;
         bool part;
     } rows[] = {
-        {u"0500032A02", false, false},          // the header runs past the data
-        {u"0500042A0201", false, false},        // an element runs past the header
-        {u"0500032A0200", true, false},         // part 0
-        {u"0500032A0203", true, false},         // part 3 of 2
-        {u"0500032A0001", true, false},         // no parts
-        {u"0600032A020100", false, false},      // a lone octet cannot be an element
+        {u"0500032A02", false, false},      // the header runs past the data
+        {u"0500042A0201", false, false},    // an element runs past the header
+        {u"0500032A0200", true, false},     // part 0
+        {u"0500032A0203", true, false},     // part 3 of 2
+        {u"0500032A0001", true, false},     // no parts
+        {u"0600032A020100", false, false},  // a lone octet cannot be an element
         {u"", false, false},
     };
     for (const auto& row : rows) {

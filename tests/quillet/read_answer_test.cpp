@@ -80,17 +80,16 @@ TEST(ReadAnswer, DecidesCompleteAnswersAndErrors) {
          Answer(u"REC READ", u"10086", u"Pay?\r\n\r\nOK\r\nthanks"), kMessage, u"10086",
          u"Pay?\r\n\r\nOK\r\nthanks"},
         {"text ending in an empty line and OK is whole",
-         Answer(u"REC READ", u"10086", u"Pay?\r\n\r\nOK"), kMessage, u"10086",
-         u"Pay?\r\n\r\nOK"},
-        {"empty sender gives an empty number", Answer(u"REC READ", u"", u"anonymous"),
-         kMessage, u"", u"anonymous"},
+         Answer(u"REC READ", u"10086", u"Pay?\r\n\r\nOK"), kMessage, u"10086", u"Pay?\r\n\r\nOK"},
+        {"empty sender gives an empty number", Answer(u"REC READ", u"", u"anonymous"), kMessage,
+         u"", u"anonymous"},
         {"empty text", Answer(u"REC READ", u"10086", u""), kMessage, u"10086", u""},
         {"unsolicited lines around the answer",
-         u"\r\n+CREG: 1\r\n" + Answer(u"REC READ", u"555", u"x") + u"\r\nRING\r\n",
-         kMessage, u"555", u"x"},
+         u"\r\n+CREG: 1\r\n" + Answer(u"REC READ", u"555", u"x") + u"\r\nRING\r\n", kMessage,
+         u"555", u"x"},
         {"closing OK without its line end is none yet",
-         kEcho + u"\r\n+CMGR: \"REC READ\",\"555\"" + kStamp + u"\r\nx\r\n\r\nOK",
-         kUndecided, u"", u""},
+         kEcho + u"\r\n+CMGR: \"REC READ\",\"555\"" + kStamp + u"\r\nx\r\n\r\nOK", kUndecided, u"",
+         u""},
         {"sender without closing quote", kEcho + u"\r\n+CMGR: \"REC READ\",\"555\r\n\r\nOK\r\n",
          kUndecided, u"", u""},
         {"closing right after the header line leaves no text",
@@ -101,15 +100,15 @@ TEST(ReadAnswer, DecidesCompleteAnswersAndErrors) {
         {"REC READ in an unread message's text is no header",
          Answer(u"REC UNREAD", u"555", u"see \"REC READ\",\"10086\" here"), kMessage, u"555",
          u"see \"REC READ\",\"10086\" here"},
-        {"long header, UCS2: the octets' hex", LongAnswer(u"8", u"4", u"4F60597D"),
-         kMessage, u"10086", u"4F60597D"},
-        {"long header, length takes the text", LongAnswer(u"0", u"7", u"a\r\n\r\nOK"),
-         kMessage, u"10086", u"a\r\n\r\nOK"},
+        {"long header, UCS2: the octets' hex", LongAnswer(u"8", u"4", u"4F60597D"), kMessage,
+         u"10086", u"4F60597D"},
+        {"long header, length takes the text", LongAnswer(u"0", u"7", u"a\r\n\r\nOK"), kMessage,
+         u"10086", u"a\r\n\r\nOK"},
         {"long header, a length that fits not: the last closing",
          LongAnswer(u"0", u"2", u"abc\r\n\r\nOK"), kMessage, u"10086", u"abc\r\n\r\nOK"},
         {"sender left open on the header line, quote in the text",
-         kEcho + u"\r\n+CMGR: \"REC READ\",\"555\r\nsay \"hi\"\r\n\r\nOK\r\n", kUndecided,
-         u"", u""},
+         kEcho + u"\r\n+CMGR: \"REC READ\",\"555\r\nsay \"hi\"\r\n\r\nOK\r\n", kUndecided, u"",
+         u""},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.name);
@@ -165,7 +164,10 @@ TEST(MessageText, DecodedByItsCodingScheme) {
         std::optional<std::uint8_t> dcs;
         std::u16string text;
     } rows[] = {
-        {std::u16string(u"a\0b\x11" u"c\x02", 6), 0, u"a@b_c$"},
+        {std::u16string(u"a\0b\x11"
+                        u"c\x02",
+                        6),
+         0, u"a@b_c$"},
         {std::u16string(u"a\0b", 3), std::nullopt, u"a@b"},  // short header: GSM
         {u"4F60597DFF0C4E16754C", 8, u"你好，世界"},
         {u"D83DDE00", 0x18, u"\U0001F600"},

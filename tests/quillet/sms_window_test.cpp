@@ -113,9 +113,10 @@ void SmsWindowTest::showsADeliveredMessageWithCrLfAndEmptiesTheSlot() {
         auto* from = ControlAs<QLineEdit>(window, IDC_FROM);
         for (const auto& row : rows) {
             QVERIFY(run.modem->DeliverSms({row.sender, row.text, 1, std::nullopt}).ok);
-            QVERIFY2(WaitUntil([&] { return run.dialog->GetDlgItemText(IDC_RECEIVED) == row.shown; },
-                               3000),
-                     row.text);
+            QVERIFY2(
+                WaitUntil([&] { return run.dialog->GetDlgItemText(IDC_RECEIVED) == row.shown; },
+                          3000),
+                row.text);
             QCOMPARE(from->text(), QString::fromUtf8(row.sender));
             // Deleted once shown, so no later poll shows it again.
             QVERIFY(WaitUntil([&] { return run.modem->Snapshot().storage.IsFree(1); }, 3000));
@@ -138,7 +139,9 @@ void SmsWindowTest::refusesAnEmptyNumberOrText() {
                         {u"13912345678", u" ", u""},
                         {u"13912345678", std::u16string(161, u'x'), kTooLong},
                         {u"13912345678", std::u16string(71, u'\x4F60'), kTooLong},
-                        {u"139\x4E0D" u"0", u"hi", kNotSent},
+                        {u"139\x4E0D"
+                         u"0",
+                         u"hi", kNotSent},
                         {u"139\r0", u"hi", kNotSent}};
     SmsWindowOnSimulator run;
     QVERIFY(run.modem);
