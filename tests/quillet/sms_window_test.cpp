@@ -12,6 +12,7 @@
 
 #include "fake_system.h"
 #include "modal_driver.h"
+#include "platform/core/codepage.h"
 #include "quillet/resource_ids.h"
 #include "quillet/sms_dialog.h"
 #include "recorded_messages.h"
@@ -49,6 +50,46 @@ struct SmsWindowOnSimulator {
     std::unique_ptr<CSmsDlg> dialog = std::make_unique<CSmsDlg>();
 };
 
+// The received box's texts as they change, until `count` have been seen or the limit passed.
+std::vector<std::u16string> CollectShown(CSmsDlg& dialog, std::size_t count, int limitMs) {
+    std::vector<std::u16string> shown;
+    std::u16string last = dialog.GetDlgItemText(IDC_RECEIVED);
+    WaitUntil(
+        [&] {
+            const std::u16string now = dialog.GetDlgItemText(IDC_RECEIVED);
+            if (now != last) {
+                shown.push_back(now);
+                last = now;
+            }
+            return shown.size() >= count;
+        },
+        limitMs);
+    return shown;
+}
+
+std::u16string Utf16(const std::string& text) {
+    return platform::Utf8ToUtf16(text);
+}
+
+// 400 GSM characters, 153 a part (an extension character takes two of them), and 200 Chinese
+// ones: 3 parts each.
+std::string LongGsmText(bool euroAtThePartEnd) {
+    std::string text;
+    for (int i = 0; i < 400; ++i) {
+        text += euroAtThePartEnd && i == 152 ? std::string("\xE2\x82\xAC")
+                                             : std::string(1, static_cast<char>('a' + i % 26));
+    }
+    return text;
+}
+
+std::string LongChineseText() {
+    std::u16string text;
+    for (char16_t i = 0; i < 200; ++i) {
+        text.push_back(static_cast<char16_t>(0x4E00 + i));
+    }
+    return platform::Utf16ToUtf8(text);
+}
+
 }  // namespace
 
 class SmsWindowTest : public QObject {
@@ -61,6 +102,9 @@ private slots:
     void sendAndCentreOutcomes();
     void failedStartUpStillOpensAndCommandsFailAtOnce();
     void unpluggedModemLeavesTheWindowUsable();
+    void everyMessageShownOnceLongOnesWhole();
+    void aMissingPartIsMarkedAfterTheWait();
+    void unsolicitedLinesNeitherEndNorProlongAPoll();
     void closingWhileACommandWaitsEndsPromptly_data();
     void closingWhileACommandWaitsEndsPromptly();
 };
@@ -251,6 +295,113 @@ void SmsWindowTest::unpluggedModemLeavesTheWindowUsable() {
     const Stopwatch watch;
     run.dialog.reset();
     QVERIFY2(watch.ElapsedMs() < 1000, qPrintable(QString::number(watch.ElapsedMs())));
+}
+
+// A burst fills slots 1-3 before the first poll has shown slot 1; then long messages, one with
+// its parts in reverse order. Each is shown once and whole, and storage ends empty.
+void SmsWindowTest::everyMessageShownOnceLongOnesWhole() {
+    SmsWindowOnSimulator run;
+    QVERIFY(run.modem);
+    const std::string gsm = LongGsmText(true);
+    const std::string chinese = LongChineseText();
+    std::vector<std::u16string> shown;
+    DriveModal(*run.dialog, [&](DialogWindow&) {
+        QVERIFY(WaitHeardBeyond(run.trace, "AT+CMGD=1", 0, 3s));
+        QVERIFY(run.modem->DeliverBurst(3, 300, "10086").ok);
+        shown = CollectShown(*run.dialog, 3, 6000);
+        QVERIFY(run.modem->DeliverSms({"10086", gsm, std::nullopt, std::nullopt}).ok);
+        QVERIFY(run.modem->DeliverSms({"10010", chinese, std::nullopt, std::nullopt}).ok);
+        modemsim::PartDelivery reversed;
+        reversed.reversed = true;
+        QVERIFY(
+            run.modem->DeliverParts({"10086", chinese, std::nullopt, std::nullopt}, reversed).ok);
+        const std::vector<std::u16string> more = CollectShown(*run.dialog, 3, 9000);
+        shown.insert(shown.end(), more.begin(), more.end());
+        // Nothing more to show, however many polls follow.
+        const std::vector<std::u16string> after = CollectShown(*run.dialog, 1, 2500);
+        shown.insert(shown.end(), after.begin(), after.end());
+    });
+    const std::vector<std::u16string> expected = {u"message 1 of 3", u"message 2 of 3",
+                                                  u"message 3 of 3", Utf16(gsm),
+                                                  Utf16(chinese),    Utf16(chinese)};
+    QCOMPARE(shown.size(), expected.size());
+    QVERIFY(shown == expected);
+    QVERIFY(run.modem->Snapshot().storage.Occupied().empty());
+}
+
+void SmsWindowTest::aMissingPartIsMarkedAfterTheWait() {
+    SmsWindowOnSimulator run;
+    QVERIFY(run.modem);
+    run.dialog->SetPartWait(2s);
+    const std::string gsm = LongGsmText(false);
+    std::vector<std::u16string> shown;
+    long long waitedMs = 0;
+    DriveModal(*run.dialog, [&](DialogWindow&) {
+        QVERIFY(WaitHeardBeyond(run.trace, "AT+CMGD=1", 0, 3s));
+        modemsim::PartDelivery lost;
+        lost.missingPart = 2;
+        const Stopwatch watch;
+        QVERIFY(run.modem->DeliverParts({"10086", gsm, std::nullopt, std::nullopt}, lost).ok);
+        shown = CollectShown(*run.dialog, 1, 6000);
+        waitedMs = watch.ElapsedMs();
+    });
+    const std::u16string text = Utf16(gsm);
+    QCOMPARE(shown.size(), std::size_t{1});
+    QVERIFY(shown[0] == text.substr(0, 153) + u"[…]" + text.substr(306));
+    QVERIFY2(waitedMs >= 2000 && waitedMs < 4000, qPrintable(QString::number(waitedMs)));
+    QVERIFY(run.modem->Snapshot().storage.Occupied().empty());
+}
+
+// A module that reports its signal every 1.5 s: each empty read ends at its OK (the next command
+// follows within 0.5 s), and a click while a poll runs is served within 2 s.
+void SmsWindowTest::unsolicitedLinesNeitherEndNorProlongAPoll() {
+    SmsWindowOnSimulator run;
+    QVERIFY(run.modem);
+    QVERIFY(run.modem->SetPeriodicLine("+CSQ: 20,99", 1500).ok);
+    long long servedMs = -1;
+    DriveModal(*run.dialog, [&](DialogWindow& window) {
+        QVERIFY(WaitHeardBeyond(run.trace, "AT+CMGR=1", 3, 8s));
+        const int seen = HeardCount(run.trace, "AT+CMGR=1");
+        std::unique_ptr<Stopwatch> sinceClick;
+        std::thread clicker([&] {
+            if (WaitHeardBeyond(run.trace, "AT+CMGR=1", seen, 3s)) {
+                sinceClick = std::make_unique<Stopwatch>();
+                RequestClick(window, IDC_SET_CENTRE);
+            }
+        });
+        QVERIFY(WaitUntil([&] { return !run.messages.texts.empty(); }, 4000));
+        clicker.join();
+        QVERIFY(sinceClick);
+        servedMs = sinceClick->ElapsedMs();
+    });
+    QVERIFY2(servedMs >= 0 && servedMs < 2000, qPrintable(QString::number(servedMs)));
+    QVERIFY(run.messages.texts == std::vector<std::u16string>{kCentreSet});
+    // From the modem's OK to a read to the next line it heard.
+    const TraceRecorder::Entries entries = run.trace.Now();
+    int reads = 0;
+    for (std::size_t i = 0; i < entries.size(); ++i) {
+        if (entries[i].direction != '<' ||
+            entries[i].bytes.find("AT+CMGR=1") == std::string::npos) {
+            continue;
+        }
+        std::size_t ok = i + 1;
+        while (ok < entries.size() && !(entries[ok].direction == '>' &&
+                                        entries[ok].bytes.find("OK") != std::string::npos)) {
+            ++ok;
+        }
+        std::size_t next = ok + 1;
+        while (next < entries.size() && entries[next].direction != '<') {
+            ++next;
+        }
+        if (next < entries.size()) {
+            const auto gap = entries[next].arrived - entries[ok].arrived;
+            QVERIFY2(gap < 500ms,
+                     qPrintable(QString::number(
+                         std::chrono::duration_cast<std::chrono::milliseconds>(gap).count())));
+            ++reads;
+        }
+    }
+    QVERIFY(reads >= 3);
 }
 
 void SmsWindowTest::closingWhileACommandWaitsEndsPromptly_data() {

@@ -1,5 +1,6 @@
 #include "window_probes.h"
 
+#include <QAbstractButton>
 #include <QMetaObject>
 #include <QTest>
 #include <ctime>
@@ -42,6 +43,17 @@ bool WaitHeardBeyond(const TraceRecorder& trace, const std::string& text, int se
 void RequestClose(platform::ui::DialogWindow& window) {
     QMetaObject::invokeMethod(
         &window, [&window] { window.close(); }, Qt::QueuedConnection);
+}
+
+void RequestClick(platform::ui::DialogWindow& window, std::int32_t controlId) {
+    QMetaObject::invokeMethod(
+        &window,
+        [&window, controlId] {
+            if (auto* button = qobject_cast<QAbstractButton*>(window.Control(controlId))) {
+                button->click();
+            }
+        },
+        Qt::QueuedConnection);
 }
 
 double CpuShareWhileIdle(int ms) {

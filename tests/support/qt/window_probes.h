@@ -4,6 +4,7 @@
 // handler runs, and the CPU the process takes while the window idles.
 
 #include <chrono>
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -20,6 +21,8 @@ bool WaitHeardBeyond(const TraceRecorder& trace, const std::string& text, int se
 
 // From any thread: the close request waits in the window's event queue until its thread is free.
 void RequestClose(platform::ui::DialogWindow& window);
+// From any thread, the same way: a click on a button of the window.
+void RequestClick(platform::ui::DialogWindow& window, std::int32_t controlId);
 
 // The process's CPU time while the window's event loop runs for about `ms`, as a share of one
 // core. The loop runs a little first, so that the repainting after the last click is not counted.
