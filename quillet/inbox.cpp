@@ -36,12 +36,22 @@ void Inbox::Poll(const Show& show, Clock::time_point now) {
         return;
     }
     const std::int32_t known = static_cast<std::int32_t>(m_parts.SlotsHeld()) + otherHere;
-    if (used > known) {
-        ScanOthers(used - known, total, show, now);
+    if (used <= known) {
+        m_settledAt.reset();
+        return;
+    }
+    // Storage that a whole scan has seen, unchanged since: nothing new to find there.
+    if (m_settledAt == used && ++m_pollsSettled < kRescanPolls) {
+        return;
+    }
+    m_settledAt.reset();
+    if (ScanOthers(used - known, total, show, now)) {
+        m_settledAt = used;
+        m_pollsSettled = 0;
     }
 }
 
-void Inbox::ScanOthers(std::int32_t unfound, std::int32_t total, const Show& show,
+bool Inbox::ScanOthers(std::int32_t unfound, std::int32_t total, const Show& show,
                        Clock::time_point now) {
     std::int32_t slot = m_resumeAt > kFirstSlot ? m_resumeAt : kFirstSlot + 1;
     m_resumeAt = 0;
@@ -51,15 +61,15 @@ void Inbox::ScanOthers(std::int32_t unfound, std::int32_t total, const Show& sho
         }
         if (reads++ == kReadsPerPoll) {
             m_resumeAt = slot;
-            return;
+            return false;
         }
         switch (Look(slot, show, now)) {
             case Found::kShown:
             case Found::kComeBack:
-                return;
+                return false;
             case Found::kHeld:
                 if (ShowReady(show, now)) {
-                    return;
+                    return false;
                 }
                 --unfound;
                 break;
@@ -70,6 +80,7 @@ void Inbox::ScanOthers(std::int32_t unfound, std::int32_t total, const Show& sho
                 break;
         }
     }
+    return true;
 }
 
 Inbox::Found Inbox::Look(std::int32_t slot, const Show& show, Clock::time_point now) {

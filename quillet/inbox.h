@@ -3,10 +3,11 @@
 //
 // A poll reads slot 1 first. When that shows nothing, AT+CPMS? tells how many slots are used; if
 // more are used than the inbox already holds parts of, the other slots are read in order until
-// each used one has been found, a bounded number of reads a poll. A message is shown and then
-// its slot deleted; one poll shows at most one message. Parts of long messages are held (by
-// slot, so they are not read again) until the message is whole or its wait is over
-// (part_assembler.h). A message whose delete failed is not shown again: its slot is deleted
+// each used one has been found, a bounded number of reads a poll. Each read costs the channel's
+// read interval (about 0.1 s), so an unchanged storage is not scanned again at every poll. A
+// message is shown and then its slot deleted; one poll shows at most one message. Parts of long
+// messages are held (by slot, so they are not read again) until the message is whole or its wait is
+// over (part_assembler.h). A message whose delete failed is not shown again: its slot is deleted
 // again the next time it reads the same.
 //
 // AT+CMGL would list the slots in one command, but in text mode its entries carry no <fo> and
@@ -19,6 +20,7 @@
 #include <cstdint>
 #include <functional>
 #include <map>
+#include <optional>
 #include <string>
 
 #include "quillet/part_assembler.h"
@@ -36,6 +38,9 @@ public:
     // Reads of other slots in one poll: a storage of hundreds of slots costs several polls, not
     // one long freeze.
     static constexpr std::int32_t kReadsPerPoll = 16;
+    // Slots that hold what is not ours to show (or that the module counts but no read finds) are
+    // not read again at every poll: only when the used count changes, or after this many polls.
+    static constexpr std::int32_t kRescanPolls = 30;
 
     explicit Inbox(CModem& modem) : m_modem(modem), m_parts(kPartWait) {}
     void SetPartWait(std::chrono::milliseconds wait) { m_parts.SetWait(wait); }
@@ -49,11 +54,14 @@ private:
     Found Take(std::int32_t slot, const SlotRead& read, const Show& show, Clock::time_point now);
     bool ShowReady(const Show& show, Clock::time_point now);
     void ShowAndDelete(const Show& show, const PartAssembler::Whole& whole);
-    void ScanOthers(std::int32_t unfound, std::int32_t total, const Show& show,
+    // True when the scan has seen what it could: every used slot found, or the last slot read.
+    bool ScanOthers(std::int32_t unfound, std::int32_t total, const Show& show,
                     Clock::time_point now);
 
     CModem& m_modem;
     PartAssembler m_parts;
-    std::int32_t m_resumeAt = 0;  // where a scan cut short goes on; 0: from slot 2
+    std::int32_t m_resumeAt = 0;              // where a scan cut short goes on; 0: from slot 2
+    std::optional<std::int32_t> m_settledAt;  // the used count when a scan last saw everything
+    std::int32_t m_pollsSettled = 0;
     std::map<std::int32_t, std::u16string> m_undeleted;  // shown, delete failed: its fingerprint
 };
