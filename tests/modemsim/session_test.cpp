@@ -381,39 +381,29 @@ TEST(LongMessages, PartsReadBackAsHeaderAndUserDataHex) {
         SCOPED_TRACE(text.substr(0, 20));
         const std::vector<std::string> parts = SplitIntoParts(text, ucs2);
         ASSERT_EQ(parts.size(), units.size());
-        ModemState state = Modem(false, true);
-        state.settings.showHeader = true;
-        const auto total = static_cast<std::uint8_t>(parts.size());
-        for (std::uint8_t i = 1; i <= total; ++i) {
-            state.storage.Put(
-                i, {"1", parts[i - 1], "", false, ucs2, MessagePart{7, false, total, i}});
-        }
+        ModemState state =
+            With(Modem(false, true), [](ModemState& m) { m.settings.showHeader = true; });
         ModemSession session;
         std::u16string joined;
+        const auto total = static_cast<std::uint8_t>(parts.size());
         for (std::uint8_t i = 1; i <= total; ++i) {
+            const MessagePart part{7, false, total, i};
+            state.storage.Put(i, {"1", parts[i - 1], "", false, ucs2, part});
             const std::string said =
                 Said(session, state, "AT+CMGR=" + std::to_string(i) + "\r", false);
             const std::size_t eol = said.find("\r\n", 2);
             const std::string header = said.substr(0, eol);
-            const std::u16string hex =
-                platform::Utf8ToUtf16(said.substr(eol + 2, said.find('\r', eol + 2) - eol - 2));
+            const std::string hex = said.substr(eol + 2, said.find('\r', eol + 2) - eol - 2);
             const std::size_t length = std::stoul(header.substr(header.rfind(',') + 1));
             EXPECT_NE(header.find(ucs2 ? ",68,0,8," : ",68,0,0,"), std::string::npos) << header;
-            const std::vector<std::uint8_t> octets =
-                HexToOctets(hex).value_or(std::vector<std::uint8_t>{});
-            const std::optional<UserDataHeader> udh = ReadUserDataHeader(octets);
-            ASSERT_TRUE(udh && udh->part);
-            EXPECT_EQ(udh->part->reference * 1000 + udh->part->total * 10 + udh->part->sequence,
-                      7000 + total * 10 + i);
-            std::u16string share;
-            for (std::size_t at = 6; ucs2 && at + 1 < octets.size(); at += 2) {
-                share.push_back(static_cast<char16_t>(octets[at] << 8 | octets[at + 1]));
-            }
-            if (!ucs2) {
-                share = UnpackSeptets(octets, 6, length - 7);
-            }
+            const std::u16string wide(hex.begin(), hex.end());
+            EXPECT_EQ(wide.substr(0, 12), OctetsToHex(PartHeader(part)));
+            const std::u16string share =
+                ucs2 ? Ucs2HexToText(wide.substr(12)).value_or(u"")
+                     : UnpackSeptets(HexToOctets(wide).value_or(std::vector<std::uint8_t>{}), 6,
+                                     length - 7);
             EXPECT_EQ(share.size(), units[i - 1u]);
-            EXPECT_EQ(length, ucs2 ? octets.size() : 7 + share.size());
+            EXPECT_EQ(length, ucs2 ? hex.size() / 2 : 7 + share.size());
             joined += ucs2 ? share : GsmToText(share);
         }
         EXPECT_EQ(platform::Utf16ToUtf8(joined), text);
