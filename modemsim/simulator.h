@@ -4,10 +4,11 @@
 // controller verbs below. Every verb that is refused says why and changes nothing.
 //
 // Thread contract: all public members may be called from any thread. Inside, a reader thread
-// answers the terminal and a timer thread writes output and rings; both reach the modem state
-// only under ModemModel's lock (at/modem_state.h); both hand trace lines to the trace's writer
-// thread without waiting for it. The destructor interrupts the pseudo-terminal, stops the timer
-// thread, joins both threads and stops the trace writer (bounded: trace/trace.h).
+// answers the terminal and a timer thread writes output, rings, writes periodic lines and stores
+// the messages that arrive over time; both reach the modem state only under ModemModel's lock
+// (at/modem_state.h); both hand trace lines to the trace's writer thread without waiting for it.
+// The destructor interrupts the pseudo-terminal, stops the timer thread, joins both threads and
+// stops the trace writer (bounded: trace/trace.h).
 //
 // The messages that the network delivers are in message_delivery.cpp.
 //
@@ -56,8 +57,7 @@ struct SmsDelivery {
     // UTF-8. Longer than one message (160 septets in the GSM alphabet, 70 UCS2 units) it arrives
     // as parts of a long message (at/message_parts.h), each into the first free slot.
     std::string text;
-    std::optional<int> slot;  // the first free slot when left out; one message only
-
+    std::optional<int> slot;               // the first free slot when left out; one message only
     std::optional<std::string> timestamp;  // "yy/MM/dd,hh:mm:ss+zz"; now (UTC) when left out
     SmsCoding coding = SmsCoding::kAuto;
 };

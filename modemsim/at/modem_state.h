@@ -28,8 +28,8 @@ struct StoredSms {
     std::string timestamp;  // as the modem shows it: "24/05/01,12:30:00+00"
     bool read = false;
     bool ucs2 = false;  // the coding it came in: UCS2, else the GSM alphabet
-    std::optional<MessagePart> part =
-        std::nullopt;  // a part of a long message: text holds this part's share
+    // A part of a long message: the text is this part's share of it.
+    std::optional<MessagePart> part = std::nullopt;
 };
 
 class SmsStorage {
@@ -140,10 +140,11 @@ int TakeReference(ModemState& state);
 // The one ModemState of a simulator and the lock that guards it.
 //
 // Thread contract: the pty reader thread (commands from the terminal), the timer thread (RING
-// ticks) and controller callers (tests, the console) all reach the state only through With, which
-// holds the lock for the whole function. Work inside must not block: it may schedule output
-// (Transmitter::Send only queues) but never waits for the pty or for another thread. Lock order:
-// this lock, then the transmitter's, then the timer queue's; the trace lock is innermost.
+// ticks, periodic lines, messages arriving over time) and controller callers (tests, the console)
+// all reach the state only through With, which holds the lock for the whole function. Work inside
+// must not block: it may schedule output (Transmitter::Send only queues) but never waits for the
+// pty or for another thread. Lock order: this lock, then the transmitter's, then the timer
+// queue's; the trace lock is innermost.
 
 class ModemModel {
 public:
