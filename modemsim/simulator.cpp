@@ -6,8 +6,6 @@
 #include "modemsim/at/at_syntax.h"
 #include "modemsim/at/commands.h"
 #include "modemsim/at/reply.h"
-#include "modemsim/at/sms_text.h"
-#include "platform/core/codepage.h"
 #include "platform/simhost/bounded_write.h"
 #include "platform/simhost/pseudo_terminal.h"
 
@@ -34,42 +32,6 @@ Shaping SplitOnly(const Faults& faults) {
     shaping.pieceBytes = faults.splitBytes;
     shaping.gapMs = faults.splitGapMs;
     return shaping;
-}
-
-bool IsSender(const std::string& sender) {
-    if (sender.empty() || sender.size() > 32) {
-        return false;
-    }
-    for (char c : sender) {
-        if (static_cast<unsigned char>(c) < 0x20 || c == '"' || c == '\x7F') {
-            return false;
-        }
-    }
-    return true;
-}
-
-bool UsesUcs2(const SmsDelivery& delivery) {
-    return delivery.coding == SmsCoding::kUcs2 ||
-           (delivery.coding == SmsCoding::kAuto && !GsmSeptets(delivery.text));
-}
-
-std::optional<std::string> CheckDelivery(const SmsDelivery& delivery) {
-    if (!IsSender(delivery.sender)) {
-        return "the sender must be 1 to 32 printable characters without '\"'";
-    }
-    const std::optional<std::size_t> septets = GsmSeptets(delivery.text);
-    if (delivery.coding == SmsCoding::kGsm && !septets) {
-        return "the text does not fit the GSM alphabet";
-    }
-    if (UsesUcs2(delivery) ? platform::Utf8ToUtf16(delivery.text).size() > 70 : *septets > 160) {
-        return UsesUcs2(delivery) ? "the text is longer than 70 UCS2 characters"
-                                  : "the text is longer than 160 GSM characters";
-    }
-    if (delivery.slot && !SmsStorage::IsValidIndex(*delivery.slot)) {
-        return "slot " + std::to_string(*delivery.slot) + " is not in 1.." +
-               std::to_string(kSlotCount);
-    }
-    return std::nullopt;
 }
 
 }  // namespace
@@ -146,28 +108,6 @@ void Simulator::SendUnsolicited(const ModemState& state, std::string bytes) {
     }
 }
 
-VerbResult Simulator::DeliverSms(const SmsDelivery& delivery) {
-    if (const std::optional<std::string> problem = CheckDelivery(delivery)) {
-        return Refused(*problem);
-    }
-    return m_model.With([&](ModemState& state) {
-        const std::optional<int> slot = delivery.slot ? delivery.slot : state.storage.FirstFree();
-        if (!slot) {
-            return Refused("the storage is full");
-        }
-        if (!state.storage.IsFree(*slot)) {
-            return Refused("slot " + std::to_string(*slot) + " holds a message");
-        }
-        StoredSms sms;
-        sms.sender = delivery.sender;
-        sms.text = delivery.text;
-        sms.ucs2 = UsesUcs2(delivery);
-        sms.timestamp = delivery.timestamp.value_or(SmsTimestamp(std::chrono::system_clock::now()));
-        state.storage.Put(*slot, std::move(sms));
-        return Done("stored in slot " + std::to_string(*slot));
-    });
-}
-
 VerbResult Simulator::ClearSlot(int slot) {
     if (!SmsStorage::IsValidIndex(slot)) {
         return Refused("slot " + std::to_string(slot) + " is not in 1.." +
@@ -178,7 +118,7 @@ VerbResult Simulator::ClearSlot(int slot) {
 }
 
 VerbResult Simulator::Ring(const std::optional<std::string>& number) {
-    if (number && !IsSender(*number)) {
+    if (number && !IsSenderName(*number)) {
         return Refused("the number must be 1 to 32 printable characters without '\"'");
     }
     return m_model.With([&](ModemState& state) {
@@ -289,6 +229,45 @@ void Simulator::SetEmptyReadError(bool on) {
 
 void Simulator::InjectRaw(const std::string& bytes) {
     m_transmitter.Send(bytes);
+}
+
+VerbResult Simulator::SetPeriodicLine(const std::string& line, int periodMs) {
+    if (periodMs < 0) {
+        return Refused("the period must be 0 (off) or more ms");
+    }
+    if (periodMs > 0 && (line.empty() || line.size() > kMaxPeriodicLine ||
+                         line.find_first_of("\r\n") != std::string::npos)) {
+        return Refused("the line must be 1 to " + std::to_string(kMaxPeriodicLine) +
+                       " bytes without CR or LF");
+    }
+    const int period = periodMs == 0 ? 0 : std::clamp(periodMs, kMinRingPeriodMs, kMaxRingPeriodMs);
+    return m_model.With([&](ModemState& state) {
+        Faults& faults = state.faults;
+        faults.periodicLine = period == 0 ? std::string() : line;
+        faults.periodicMs = period;
+        const std::uint64_t generation = ++faults.periodicGeneration;
+        if (period == 0) {
+            return Done("no periodic line");
+        }
+        const auto first = TimerQueue::Clock::now() + std::chrono::milliseconds(period);
+        m_timers.At(first, [this, generation, first] { PeriodicTick(generation, first); });
+        return Done("\"" + line + "\" every " + std::to_string(period) + " ms");
+    });
+}
+
+void Simulator::PeriodicTick(std::uint64_t generation, TimerQueue::Clock::time_point due) {
+    m_model.With([&](ModemState& state) {
+        const Faults& faults = state.faults;
+        if (faults.periodicGeneration != generation) {
+            return;
+        }
+        // After the prompt the terminal is typing a text: a line then would land inside its echo.
+        if (!faults.silent && !state.pendingSend) {
+            m_transmitter.SendBetween(InfoLine(faults.periodicLine));
+        }
+        const auto next = due + std::chrono::milliseconds(faults.periodicMs);
+        m_timers.At(next, [this, generation, next] { PeriodicTick(generation, next); });
+    });
 }
 
 void Simulator::Unplug() {

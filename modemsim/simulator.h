@@ -4,10 +4,13 @@
 // controller verbs below. Every verb that is refused says why and changes nothing.
 //
 // Thread contract: all public members may be called from any thread. Inside, a reader thread
-// answers the terminal and a timer thread writes output and rings; both reach the modem state
-// only under ModemModel's lock (at/modem_state.h); both hand trace lines to the trace's writer
-// thread without waiting for it. The destructor interrupts the pseudo-terminal, stops the timer
-// thread, joins both threads and stops the trace writer (bounded: trace/trace.h).
+// answers the terminal and a timer thread writes output, rings, writes periodic lines and stores
+// the messages that arrive over time; both reach the modem state only under ModemModel's lock
+// (at/modem_state.h); both hand trace lines to the trace's writer thread without waiting for it.
+// The destructor interrupts the pseudo-terminal, stops the timer thread, joins both threads and
+// stops the trace writer (bounded: trace/trace.h).
+//
+// The messages that the network delivers are in message_delivery.cpp.
 //
 // A read error on the pseudo-terminal ends the modem's answers; it is reported on stderr, unless
 // the modem was unplugged.
@@ -34,6 +37,8 @@ inline constexpr int kMinRingPeriodMs = 5;
 inline constexpr int kMaxRingPeriodMs = 600000;
 inline constexpr int kMaxDelayMs = 60000;
 inline constexpr std::size_t kMaxSplitBytes = 4096;
+inline constexpr int kMaxBurst = 1000;
+inline constexpr std::size_t kMaxPeriodicLine = 256;
 
 // Timings out of range are brought into it: a ring period into kMinRingPeriodMs..
 // kMaxRingPeriodMs, so the timer cannot spin, and the network delay into 0..kMaxDelayMs.
@@ -49,12 +54,22 @@ enum class SmsCoding { kAuto, kGsm, kUcs2 };
 
 struct SmsDelivery {
     std::string sender;
-    std::string text;  // UTF-8, at most 160 septets in the GSM alphabet or 70 UCS2 units
-    std::optional<int> slot;               // the first free slot when left out
+    // UTF-8. Longer than one message (160 septets in the GSM alphabet, 70 UCS2 units) it arrives
+    // as parts of a long message (at/message_parts.h), each into the first free slot.
+    std::string text;
+    std::optional<int> slot;               // the first free slot when left out; one message only
     std::optional<std::string> timestamp;  // "yy/MM/dd,hh:mm:ss+zz"; now (UTC) when left out
     SmsCoding coding = SmsCoding::kAuto;
 };
 
+// How the parts of a long text arrive: last first, without one of them (1..parts), and gapMs
+// apart (0..kMaxDelayMs), the first at once. The ones that arrive at once must all find room, or
+// none is stored; a later one that finds the storage full is lost, as the trace says.
+struct PartDelivery {
+    bool reversed = false;
+    std::optional<int> missingPart;
+    int gapMs = 0;
+};
 
 struct VerbResult {
     bool ok = false;
@@ -71,8 +86,13 @@ public:
 
     const std::string& DevicePath() const;
 
-    // The network and the other party.
+    // The network and the other party. A long text's parts arrive at once, in order.
     VerbResult DeliverSms(const SmsDelivery& delivery);
+    // Refused for a text that fits one message.
+    VerbResult DeliverParts(const SmsDelivery& delivery, const PartDelivery& how);
+    // count (1..kMaxBurst) messages "message 1 of <count>" ... from sender, gapMs (0..kMaxDelayMs)
+    // apart, the first at once; each one that finds the storage full is lost, as the trace says.
+    VerbResult DeliverBurst(int count, int gapMs, const std::string& sender);
     VerbResult ClearSlot(int slot);
     // An incoming call; no number: withheld. RING every ring period until answered or ended.
     VerbResult Ring(const std::optional<std::string>& number);
@@ -93,6 +113,11 @@ public:
     void SetEmptyReadError(bool on);
     // Written as they are, in order with the modem's own output, even while silent.
     void InjectRaw(const std::string& bytes);
+    // A chatty module: "\r\n<line>\r\n" every periodMs (brought into kMinRingPeriodMs..
+    // kMaxRingPeriodMs), never inside an answer but ahead of one held back; not while silent or
+    // while the terminal types a message text. periodMs 0 ends it. The line: 1 to kMaxPeriodicLine
+    // bytes without CR or LF.
+    VerbResult SetPeriodicLine(const std::string& line, int periodMs);
     // Pulls the modem off the line for good: the modem's side of the pseudo-terminal closes, so
     // the device is hung up (a program's reads fail at once, its writes fail) and its path goes
     // away. The verbs above keep changing the model; nothing reaches the line any more.
@@ -110,6 +135,14 @@ private:
     void Transmit(const ModemState& state, const std::vector<Output>& outputs);
     void SendUnsolicited(const ModemState& state, std::string bytes);
     void RingTick(std::uint64_t generation, TimerQueue::Clock::time_point due);
+    void PeriodicTick(std::uint64_t generation, TimerQueue::Clock::time_point due);
+    VerbResult Deliver(const SmsDelivery& delivery, const PartDelivery& how);
+    VerbResult DeliverLong(ModemState& state, const StoredSms& common,
+                           const std::vector<std::string>& texts, const PartDelivery& how);
+    // Under the model's lock: into a free slot, announced as AT+CNMI asks.
+    void Store(ModemState& state, int slot, StoredSms sms);
+    // On the timer thread: into the first free slot, or lost (traced as `what`).
+    void Arrive(StoredSms sms, const std::string& what);
 
     const SimulatorOptions m_options;
     std::atomic<bool> m_stopping{false};

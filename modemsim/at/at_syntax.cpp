@@ -48,6 +48,13 @@ bool IsAddress(const std::string& number) {
            });
 }
 
+bool IsSenderName(const std::string& sender) {
+    return !sender.empty() && sender.size() <= 32 &&
+           std::none_of(sender.begin(), sender.end(), [](char c) {
+               return static_cast<unsigned char>(c) < 0x20 || c == '"' || c == '\x7F';
+           });
+}
+
 int NumberType(std::string_view number) {
     return !number.empty() && number.front() == '+' ? 145 : 129;
 }

@@ -34,6 +34,10 @@ std::optional<unsigned> HexValue(char c);
 // 1 to 20 of 0-9 + * #.
 bool IsAddress(const std::string& number);
 
+// A sender or caller as the controller names it, which the network may give as a name
+// ("Operator"): 1 to 32 printable characters without '"'.
+bool IsSenderName(const std::string& sender);
+
 // Type of address: 145 for international numbers ("+..."), else 129.
 int NumberType(std::string_view number);
 

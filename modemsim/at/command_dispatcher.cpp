@@ -11,8 +11,8 @@ namespace modemsim {
 namespace {
 
 const CommandEntry* FindEntry(const std::string& name) {
-    for (const auto* group :
-         {&BasicCommands(), &NetworkCommands(), &SmsSettingCommands(), &SmsMessageCommands()}) {
+    for (const auto* group : {&BasicCommands(), &NetworkCommands(), &SmsSettingCommands(),
+                              &SmsMessageCommands(), &SmsStorageCommands()}) {
         const auto found =
             std::find_if(group->begin(), group->end(),
                          [&](const CommandEntry& entry) { return name == entry.name; });

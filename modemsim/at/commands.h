@@ -47,6 +47,8 @@ const std::vector<CommandEntry>& NetworkCommands();
 const std::vector<CommandEntry>& SmsSettingCommands();
 // +CMGR, +CMGD, +CMGS
 const std::vector<CommandEntry>& SmsMessageCommands();
+// +CPMS, +CNMI
+const std::vector<CommandEntry>& SmsStorageCommands();
 
 // The end of AT+CMGS: the text that came after the "> " prompt is sent, or the sending is
 // cancelled. Runs under the model's lock like the command handlers.

@@ -41,6 +41,14 @@ std::optional<int> SmsStorage::FirstFree() const {
     return std::nullopt;
 }
 
+int SmsStorage::Used() const {
+    int used = 0;
+    for (const auto& slot : m_slots) {
+        used += slot ? 1 : 0;
+    }
+    return used;
+}
+
 bool SmsStorage::IsFree(int index) const {
     return IsValidIndex(index) && !m_slots[Position(index)].has_value();
 }

@@ -13,6 +13,8 @@
 #include <utility>
 #include <vector>
 
+#include "modemlink/user_data.h"
+
 namespace modemsim {
 
 // The SIM's message storage: a fixed number of numbered slots, each empty or holding one
@@ -26,6 +28,8 @@ struct StoredSms {
     std::string timestamp;  // as the modem shows it: "24/05/01,12:30:00+00"
     bool read = false;
     bool ucs2 = false;  // the coding it came in: UCS2, else the GSM alphabet
+    // A part of a long message: the text is this part's share of it.
+    std::optional<MessagePart> part = std::nullopt;
 };
 
 class SmsStorage {
@@ -33,6 +37,7 @@ public:
     static bool IsValidIndex(long index) { return index >= 1 && index <= kSlotCount; }
 
     std::optional<int> FirstFree() const;
+    int Used() const;
     // Callers check the index first; a bad one is ignored or finds nothing.
     bool IsFree(int index) const;
     void Put(int index, StoredSms sms);
@@ -76,6 +81,8 @@ struct Settings {
     std::string scaNumber;
     int scaType = 129;
     int registration = 1;  // registered, home network
+    // AT+CNMI=<mode>,<mt>,<bm>,<ds>,<bfr>: with <mt> 1 a message stored is announced (+CMTI).
+    std::array<int, 5> newMessageIndication{};
 };
 
 struct Faults {
@@ -86,6 +93,11 @@ struct Faults {
     std::size_t splitBytes = 0;  // 0: each answer in one write
     int splitGapMs = 0;
     std::optional<int> sendError;  // +CMS ERROR code for every message sent
+    // A chatty module: "\r\n<line>\r\n" every periodicMs, 0 for never. The generation advances
+    // at every change, so a tick of an earlier setting knows to stop.
+    std::string periodicLine;
+    int periodicMs = 0;
+    std::uint64_t periodicGeneration = 0;
 };
 
 // The outbox keeps the latest messages only, so a program sending in a loop cannot exhaust memory.
@@ -109,6 +121,7 @@ struct ModemState {
     SmsStorage storage;
     std::vector<SentSms> outbox;
     int nextReference = 1;
+    int nextPartReference = 1;  // the concatenation reference of the next long message received
     std::optional<PendingSend> pendingSend;
     Call call;
     Faults faults;
@@ -127,10 +140,11 @@ int TakeReference(ModemState& state);
 // The one ModemState of a simulator and the lock that guards it.
 //
 // Thread contract: the pty reader thread (commands from the terminal), the timer thread (RING
-// ticks) and controller callers (tests, the console) all reach the state only through With, which
-// holds the lock for the whole function. Work inside must not block: it may schedule output
-// (Transmitter::Send only queues) but never waits for the pty or for another thread. Lock order:
-// this lock, then the transmitter's, then the timer queue's; the trace lock is innermost.
+// ticks, periodic lines, messages arriving over time) and controller callers (tests, the console)
+// all reach the state only through With, which holds the lock for the whole function. Work inside
+// must not block: it may schedule output (Transmitter::Send only queues) but never waits for the
+// pty or for another thread. Lock order: this lock, then the transmitter's, then the timer
+// queue's; the trace lock is innermost.
 
 class ModemModel {
 public:

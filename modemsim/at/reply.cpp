@@ -96,4 +96,12 @@ std::string NoCarrierText() {
     return InfoLine("NO CARRIER");
 }
 
+std::string NewMessageReport(const Settings& settings, int index) {
+    const std::array<int, 5>& cnmi = settings.newMessageIndication;
+    if (cnmi[0] == 0 || cnmi[1] != 1) {
+        return {};
+    }
+    return InfoLine("+CMTI: \"SM\"," + std::to_string(index));
+}
+
 }  // namespace modemsim

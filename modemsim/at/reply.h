@@ -43,11 +43,16 @@ inline constexpr int kInvalidIndex = 321;
 //                                                         and a number that is not withheld)
 //   \r\n+CREG: 1\r\n                                      (with AT+CREG=1 or 2)
 //   \r\nNO CARRIER\r\n                                    (the other side ended the call)
+//   \r\n+CMTI: "SM",3\r\n                                (a message stored in slot 3, with
+//                                                         AT+CNMI <mt> 1 and a <mode> other
+//                                                         than 0, which keeps them in the module)
 
 std::string RingText(const ModemState& state);
 // Nothing when AT+CREG has reports off.
 std::string RegistrationReport(const Settings& settings);
 std::string NoCarrierText();
+// Nothing when AT+CNMI asks for no announcement.
+std::string NewMessageReport(const Settings& settings, int index);
 
 // The registration status, with location and cell for mode 2 while registered: `1,"00A1","1B2C"`.
 std::string RegistrationFields(const Settings& settings);

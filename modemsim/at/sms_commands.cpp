@@ -5,6 +5,7 @@
 #include "modemlink/gsm_text.h"
 #include "modemsim/at/at_syntax.h"
 #include "modemsim/at/commands.h"
+#include "modemsim/at/message_parts.h"
 #include "modemsim/at/reply.h"
 #include "modemsim/at/sms_text.h"
 
@@ -182,20 +183,40 @@ std::optional<int> IndexOf(const AtArg& arg) {
 //   +CMGR: "REC READ","10086",,"24/05/01,12:30:00+00",129,4,0,8,"+8613800200500",145,4\r\n
 //   4F60597D
 // A message in the GSM alphabet is given in the character set; one in UCS2 as the hex of its
-// octets whatever the set. The length counts septets, or octets.
+// octets whatever the set. The length counts septets, or octets. A part of a long message has
+// the header indication in <fo> (68), and its whole user data, header included, is given as hex
+// whatever the coding: a terminal could not tell the header from the text otherwise.
+struct Body {
+    std::string text;
+    std::size_t length = 0;
+    int firstOctet = 4;
+};
+
+Body BodyOf(const Settings& settings, const StoredSms& sms) {
+    if (sms.part) {
+        const PartUserData data = UserDataOf(sms);
+        const std::u16string hex = OctetsToHex(data.octets);
+        return {std::string(hex.begin(), hex.end()), data.length, 4 | kHeaderIndication};
+    }
+    if (sms.ucs2) {
+        const std::string hex = Ucs2Hex(sms.text);
+        return {hex, hex.size() / 2};
+    }
+    return {ToTerminal(settings.charset, sms.text), GsmSeptets(sms.text).value_or(sms.text.size())};
+}
+
 std::string ReadText(const Settings& settings, const StoredSms& sms) {
     const std::string status = sms.read ? "REC READ" : "REC UNREAD";
     std::string header = "+CMGR: \"" + status + "\",\"" + ToTerminal(settings.charset, sms.sender) +
                          "\",,\"" + sms.timestamp + "\"";
-    const std::string body = sms.ucs2 ? Ucs2Hex(sms.text) : ToTerminal(settings.charset, sms.text);
+    const Body body = BodyOf(settings, sms);
     if (settings.showHeader) {
-        const std::size_t length =
-            sms.ucs2 ? body.size() / 2 : GsmSeptets(sms.text).value_or(sms.text.size());
-        header += "," + std::to_string(NumberType(sms.sender)) + ",4,0," + (sms.ucs2 ? "8" : "0") +
-                  ",\"" + ToTerminal(settings.charset, settings.scaNumber) + "\"," +
-                  std::to_string(settings.scaType) + "," + std::to_string(length);
+        header += "," + std::to_string(NumberType(sms.sender)) + "," +
+                  std::to_string(body.firstOctet) + ",0," + (sms.ucs2 ? "8" : "0") + ",\"" +
+                  ToTerminal(settings.charset, settings.scaNumber) + "\"," +
+                  std::to_string(settings.scaType) + "," + std::to_string(body.length);
     }
-    return InfoLine(header) + body + "\r\n";
+    return InfoLine(header) + body.text + "\r\n";
 }
 
 Reply ReadMessage(ModemState& state, const AtCommand& command) {

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "modemsim/at/at_syntax.h"
+#include "modemsim/at/message_parts.h"
 #include "modemsim/at/sms_text.h"
 #include "modemsim/trace/byte_escapes.h"
 
@@ -59,18 +60,35 @@ std::string Report(const VerbResult& result) {
 
 using Verb = std::string (*)(Simulator& simulator, const Words& words);
 
-std::string Deliver(Simulator& simulator, const Words& words, std::size_t first,
-                    std::optional<int> slot, SmsCoding coding = SmsCoding::kAuto) {
+std::optional<SmsDelivery> DeliveryOf(const Words& words, std::size_t first) {
     const std::optional<std::string> text = UnescapeBytes(words.From(first + 1));
     if (!text) {
-        return "refused: bad escape in the text (\\r \\n \\0 \\e \\z \\xHH \\\\)";
+        return std::nullopt;
     }
     SmsDelivery delivery;
     delivery.sender = words[first];
     delivery.text = *text;
-    delivery.slot = slot;
-    delivery.coding = coding;
-    return Report(simulator.DeliverSms(delivery));
+    return delivery;
+}
+
+constexpr const char* kBadEscape =
+    "refused: bad escape in the text (\\r \\n \\0 \\e \\z \\xHH \\\\)";
+
+std::string Deliver(Simulator& simulator, const Words& words, std::size_t first,
+                    std::optional<int> slot, SmsCoding coding = SmsCoding::kAuto) {
+    std::optional<SmsDelivery> delivery = DeliveryOf(words, first);
+    if (!delivery) {
+        return kBadEscape;
+    }
+    delivery->slot = slot;
+    delivery->coding = coding;
+    return Report(simulator.DeliverSms(*delivery));
+}
+
+std::string DeliverParts(Simulator& simulator, const Words& words, std::size_t first,
+                         const PartDelivery& how) {
+    const std::optional<SmsDelivery> delivery = DeliveryOf(words, first);
+    return delivery ? Report(simulator.DeliverParts(*delivery, how)) : kBadEscape;
 }
 
 std::string SmsVerb(Simulator& simulator, const Words& words) {
@@ -101,6 +119,63 @@ std::string SmsToVerb(Simulator& simulator, const Words& words) {
         return Usage("sms-to SLOT(1-20) FROM TEXT");
     }
     return Deliver(simulator, words, 2, static_cast<int>(*slot));
+}
+
+std::string SmsReverseVerb(Simulator& simulator, const Words& words) {
+    if (words.Count() < 3) {
+        return Usage("sms-reverse FROM TEXT");
+    }
+    PartDelivery how;
+    how.reversed = true;
+    return DeliverParts(simulator, words, 1, how);
+}
+
+std::string SmsLoseVerb(Simulator& simulator, const Words& words) {
+    const std::optional<long> part =
+        words.Count() >= 4 ? Number(words[1], 1, static_cast<long>(kMaxParts)) : std::nullopt;
+    if (!part) {
+        return Usage("sms-lose PART FROM TEXT");
+    }
+    PartDelivery how;
+    how.missingPart = static_cast<int>(*part);
+    return DeliverParts(simulator, words, 2, how);
+}
+
+std::string SmsGapVerb(Simulator& simulator, const Words& words) {
+    const std::optional<long> gap =
+        words.Count() >= 4 ? Number(words[1], 0, kMaxDelayMs) : std::nullopt;
+    if (!gap) {
+        return Usage("sms-gap MS(0-" + std::to_string(kMaxDelayMs) + ") FROM TEXT");
+    }
+    PartDelivery how;
+    how.gapMs = static_cast<int>(*gap);
+    return DeliverParts(simulator, words, 2, how);
+}
+
+std::string BurstVerb(Simulator& simulator, const Words& words) {
+    const std::optional<long> count =
+        words.Count() == 3 ? Number(words[1], 1, kMaxBurst) : std::nullopt;
+    const std::optional<long> gap =
+        words.Count() == 3 ? Number(words[2], 0, kMaxDelayMs) : std::nullopt;
+    if (!count || !gap) {
+        return Usage("burst COUNT(1-" + std::to_string(kMaxBurst) + ") GAP_MS(0-" +
+                     std::to_string(kMaxDelayMs) + ")");
+    }
+    return Report(
+        simulator.DeliverBurst(static_cast<int>(*count), static_cast<int>(*gap), "10086"));
+}
+
+std::string UrcVerb(Simulator& simulator, const Words& words) {
+    if (words.Count() == 2 && words[1] == "off") {
+        return Report(simulator.SetPeriodicLine({}, 0));
+    }
+    const std::optional<long> period =
+        words.Count() >= 3 ? Number(words[1], 1, kMaxRingPeriodMs) : std::nullopt;
+    const std::optional<std::string> line = period ? UnescapeBytes(words.From(2)) : std::nullopt;
+    if (!line) {
+        return Usage("urc MS LINE | urc off (escapes: \\r \\n \\0 \\e \\z \\xHH \\\\)");
+    }
+    return Report(simulator.SetPeriodicLine(*line, static_cast<int>(*period)));
 }
 
 std::string ClearVerb(Simulator& simulator, const Words& words) {
@@ -262,10 +337,16 @@ struct VerbEntry {
 };
 
 const VerbEntry kVerbs[] = {
-    {"sms", "sms FROM TEXT            deliver an SMS into the first free slot (GSM alphabet"
-            " when the text fits it, else UCS2)", SmsVerb},
+    {"sms",
+     "sms FROM TEXT            deliver an SMS into the first free slot (GSM alphabet"
+     " when the text fits it, else UCS2); a long text as parts",
+     SmsVerb},
     {"sms-gsm", "sms-gsm FROM TEXT        the same, coded in the GSM alphabet", SmsGsmVerb},
     {"sms-ucs2", "sms-ucs2 FROM TEXT       the same, coded in UCS2", SmsUcs2Verb},
+    {"sms-reverse", "sms-reverse FROM TEXT    a long text's parts, the last first", SmsReverseVerb},
+    {"sms-lose", "sms-lose PART FROM TEXT  a long text whose part PART never comes", SmsLoseVerb},
+    {"sms-gap", "sms-gap MS FROM TEXT     a long text's parts, MS ms apart", SmsGapVerb},
+    {"burst", "burst COUNT GAP_MS       COUNT messages from 10086, GAP_MS ms apart", BurstVerb},
     {"sms-to", "sms-to SLOT FROM TEXT    deliver an SMS into slot SLOT (1-20)", SmsToVerb},
     {"clear", "clear SLOT               empty slot SLOT", ClearVerb},
     {"ring", "ring NUMBER|withheld     an incoming call: RING until answered or ended", RingVerb},
@@ -286,6 +367,7 @@ const VerbEntry kVerbs[] = {
      InjectVerb},
     {"garbage", "garbage COUNT            write COUNT pseudo-random bytes", GarbageVerb},
     {"longline", "longline LENGTH          write a line of LENGTH characters", LongLineVerb},
+    {"urc", "urc MS LINE|off          write LINE every MS ms, as a chatty module does", UrcVerb},
     {"trace", "trace on|off             show the dialogue on stderr", TraceVerb},
 };
 
@@ -350,7 +432,27 @@ std::string FaultText(const Faults& faults) {
            (faults.splitBytes == 0 ? std::string("off")
                                    : std::to_string(faults.splitBytes) + " bytes/" +
                                          std::to_string(faults.splitGapMs) + " ms") +
-           ", sendfail " + (faults.sendError ? std::to_string(*faults.sendError) : "off");
+           ", sendfail " + (faults.sendError ? std::to_string(*faults.sendError) : "off") +
+           ", urc " +
+           (faults.periodicMs == 0 ? std::string("off")
+                                   : std::to_string(faults.periodicMs) + " ms \"" +
+                                         EscapeBytes(faults.periodicLine) + "\"");
+}
+
+std::string CnmiText(const Settings& settings) {
+    std::string text;
+    for (int value : settings.newMessageIndication) {
+        text += (text.empty() ? "" : ",") + std::to_string(value);
+    }
+    return text;
+}
+
+std::string PartText(const StoredSms& sms) {
+    if (!sms.part) {
+        return {};
+    }
+    return "part " + std::to_string(sms.part->sequence) + "/" + std::to_string(sms.part->total) +
+           " ref " + std::to_string(sms.part->reference) + "  ";
 }
 
 }  // namespace
@@ -362,7 +464,7 @@ std::string ListReport(const ModemState& state) {
     for (const auto& [index, sms] : messages) {
         text += "\n  " + std::string(index < 10 ? " " : "") + std::to_string(index) + "  " +
                 (sms.read ? "REC READ  " : "REC UNREAD") + "  " + sms.sender + "  " +
-                sms.timestamp + "  " + EscapeBytes(sms.text);
+                sms.timestamp + "  " + PartText(sms) + EscapeBytes(sms.text);
     }
     text += "\noutbox (" + std::to_string(state.outbox.size()) + "):";
     for (const SentSms& sent : state.outbox) {
@@ -378,8 +480,9 @@ std::string StatusReport(const ModemState& state, const std::string& devicePath)
            ", cmgf " + (s.textMode ? "1" : "0") + ", cscs " + CharsetName(s.charset) + ", creg " +
            std::to_string(s.cregMode) + " (status " + std::to_string(s.registration) +
            "), csca \"" + s.scaNumber + "\"," + std::to_string(s.scaType) + ", ipr " +
-           std::to_string(s.baudRate) + "\ncall " + CallText(state.call) + "\nfaults " +
-           FaultText(state.faults) + ", emptyread " + (state.emptyReadError ? "error" : "ok");
+           std::to_string(s.baudRate) + ", cnmi " + CnmiText(s) + "\ncall " + CallText(state.call) +
+           "\nfaults " + FaultText(state.faults) + ", emptyread " +
+           (state.emptyReadError ? "error" : "ok");
 }
 
 }  // namespace modemsim

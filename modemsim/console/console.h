@@ -32,6 +32,7 @@ private:
 // The console's views of the modem state, as text for people:
 //   storage (1 of 20):
 //      3  REC UNREAD  +393351391306  24/05/01,12:30:00+00  hello
+//      4  REC READ    10086  24/05/01,12:31:00+00  part 2/3 ref 7  the second share of a long one
 //   outbox (1):
 //     mr 1  to +393351391306  hello\r\n
 

@@ -64,6 +64,7 @@ void Transmitter::Send(std::string bytes, const Shaping& shaping) {
     std::lock_guard<std::mutex> lock(m_lock);
     const auto now = TimerQueue::Clock::now();
     auto when = std::max(now + std::chrono::milliseconds(shaping.delayMs), m_lastWrite);
+    const auto first = when;
     const std::size_t piece = shaping.pieceBytes == 0 ? bytes.size() : shaping.pieceBytes;
     for (std::size_t pos = 0; pos < bytes.size(); pos += piece) {
         if (pos > 0) {
@@ -72,6 +73,31 @@ void Transmitter::Send(std::string bytes, const Shaping& shaping) {
         WriteAt(when, bytes.substr(pos, piece));
     }
     m_lastWrite = when;
+    if (when != first) {
+        m_pieceSpans.emplace_back(first, when);
+    }
+}
+
+void Transmitter::SendBetween(std::string bytes) {
+    if (bytes.empty()) {
+        return;
+    }
+    std::lock_guard<std::mutex> lock(m_lock);
+    const auto now = TimerQueue::Clock::now();
+    while (!m_pieceSpans.empty() && m_pieceSpans.front().second < now) {
+        m_pieceSpans.pop_front();
+    }
+    // Spans follow one another, the next one possibly starting where the last ends; a piece queued
+    // for the same time as this write still goes first.
+    auto when = now;
+    for (const Span& span : m_pieceSpans) {
+        if (span.first > when) {
+            break;
+        }
+        when = std::max(when, span.second);
+    }
+    WriteAt(when, std::move(bytes));
+    m_lastWrite = std::max(m_lastWrite, when);
 }
 
 void Transmitter::WriteAt(TimerQueue::Clock::time_point when, std::string piece) {

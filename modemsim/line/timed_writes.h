@@ -6,6 +6,7 @@
 #include <condition_variable>
 #include <cstddef>
 #include <cstdint>
+#include <deque>
 #include <functional>
 #include <map>
 #include <mutex>
@@ -71,8 +72,14 @@ public:
     Transmitter(platform::PseudoTerminal& pty, TimerQueue& timers, Trace& trace);
 
     void Send(std::string bytes, const Shaping& shaping = {});
+    // In one write, now, as a module writes an unsolicited line: ahead of an answer that is held
+    // back, as the module is still working on it, but never inside one going out in pieces: then
+    // right after its last piece.
+    void SendBetween(std::string bytes);
 
 private:
+    using Span = std::pair<TimerQueue::Clock::time_point, TimerQueue::Clock::time_point>;
+
     void WriteAt(TimerQueue::Clock::time_point when, std::string piece);
 
     platform::PseudoTerminal& m_pty;
@@ -80,6 +87,8 @@ private:
     Trace& m_trace;
     std::mutex m_lock;
     TimerQueue::Clock::time_point m_lastWrite;
+    // First and last piece of each answer in pieces not yet written, in time order.
+    std::deque<Span> m_pieceSpans;
 };
 
 }  // namespace modemsim

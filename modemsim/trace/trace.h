@@ -1,7 +1,8 @@
 #pragma once
 // A readable record of the dialogue on the pseudo-terminal, one line per read or write: seconds
 // since the simulator started, the direction ('<' from the terminal to the modem, '>' from the
-// modem to the terminal) and the bytes escaped as in byte_escapes.h:
+// modem to the terminal, '!' for what befell the modem, such as a message lost) and the bytes
+// escaped as in byte_escapes.h:
 //   [   0.412] < AT+CMGF=1\r
 //   [   0.413] > AT+CMGF=1\r\r\nOK\r\n
 // The time is taken when the bytes are read or written, not when the line reaches the sink, so it

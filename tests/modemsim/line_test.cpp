@@ -194,4 +194,98 @@ TEST_F(LineTest, UnpluggedOutputInFlightRingsAndVerbsAfterwardsEndQuietly) {
     EXPECT_EQ(testing::internal::GetCapturedStderr(), "");
 }
 
+void FillTo(modemsim::Simulator& simulator, int used) {
+    while (simulator.Snapshot().storage.Used() < used) {
+        ASSERT_TRUE(simulator.DeliverSms({"1", "filler", std::nullopt, std::nullopt}).ok);
+    }
+}
+
+std::string Cmti(int slot) {
+    return "\r\n+CMTI: \"SM\"," + std::to_string(slot) + "\r\n";
+}
+
+modemsim::SmsDelivery Long(std::size_t length, const char* sender = "10086") {
+    return {sender, std::string(length, 'x'), std::nullopt, std::nullopt};
+}
+
+// Parts that arrive at once all find room or none is stored; each part stored is announced once
+// AT+CNMI asks; a part that comes later and finds no room is lost, as the trace says.
+TEST_F(LineTest, LongTextsLandWholeOrNotAtAllAndAreAnnounced) {
+    EchoOff();
+    ASSERT_TRUE(m_simulator->DeliverSms(Long(400)).ok);  // slots 1-3, unannounced
+    EXPECT_EQ(m_client->ReadFor(50ms), "");
+    Expect("AT+CNMI=2,1\r\n", "\r\nOK\r\n");
+    ASSERT_TRUE(m_simulator->ClearSlot(2).ok);
+    ASSERT_TRUE(m_simulator->DeliverParts(Long(500, "10010"), {true, 2, 0}).ok);
+    EXPECT_EQ(m_client->ReadAtLeast(3 * Cmti(2).size(), 1s), Cmti(2) + Cmti(4) + Cmti(5));
+    std::string parts;  // slot:reference:part/total
+    for (const auto& [slot, sms] : m_simulator->Snapshot().storage.Occupied()) {
+        parts += std::to_string(slot) + ":" + std::to_string(sms.part->reference) + ":" +
+                 std::to_string(sms.part->sequence) + "/" + std::to_string(sms.part->total) + " ";
+    }
+    EXPECT_EQ(parts, "1:1:1/3 2:2:4/4 3:1:3/3 4:2:3/4 5:2:1/4 ");
+    Expect("AT+CNMI=0,0\r\n", "\r\nOK\r\n");
+    FillTo(*m_simulator, 19);
+    EXPECT_FALSE(m_simulator->DeliverSms(Long(200)).ok);
+    Expect("AT+CPMS?\r\n", "\r\n+CPMS: \"SM\",19,20,\"SM\",19,20,\"SM\",19,20\r\n\r\nOK\r\n");
+    ASSERT_TRUE(m_simulator->DeliverParts(Long(200), {false, std::nullopt, 50}).ok);
+    m_trace->WaitFor([](const TraceRecorder::Entries& all) {
+        return std::any_of(all.begin(), all.end(), [](const TraceEntry& entry) {
+            return entry.line.find("! part 2/2 ref 3 lost: the storage is full") !=
+                   std::string::npos;
+        });
+    });
+    modemsim::ModemState state = m_simulator->Snapshot();
+    EXPECT_EQ(state.storage.Used(), 20);
+    EXPECT_EQ(state.storage.Find(20)->part->sequence, 1);
+}
+
+// A burst comes gap apart, the first at once; the one that finds no room is lost.
+TEST_F(LineTest, BurstComesGapApart) {
+    constexpr int kGapMs = 150;
+    EchoOff();
+    FillTo(*m_simulator, 18);
+    Expect("AT+CNMI=1,1\r\n", "\r\nOK\r\n");
+    EXPECT_FALSE(m_simulator->DeliverBurst(modemsim::kMaxBurst + 1, 0, "10086").ok);
+    const Stopwatch started;
+    ASSERT_TRUE(m_simulator->DeliverBurst(3, kGapMs, "10086").ok);
+    EXPECT_EQ(m_client->ReadAtLeast(Cmti(19).size(), 1s), Cmti(19));
+    EXPECT_LT(started.ElapsedMs(), kGapMs / 2);
+    EXPECT_EQ(m_client->ReadAtLeast(Cmti(20).size(), 1s), Cmti(20));
+    EXPECT_GE(started.ElapsedMs(), kGapMs - 10);
+    EXPECT_LT(started.ElapsedMs(), kGapMs + 150);
+    EXPECT_EQ(m_client->ReadFor(std::chrono::milliseconds(kGapMs * 2)), "");  // the third is lost
+    EXPECT_EQ(m_simulator->Snapshot().storage.Find(20)->text, "message 2 of 3");
+}
+
+// The chatty module's line comes at its period, ahead of an answer held back but never inside one
+// that goes out in pieces.
+TEST_F(LineTest, PeriodicLineComesBetweenAnswersNeverInside) {
+    constexpr int kPeriodMs = 40;
+    constexpr int kWindowMs = 600;
+    const std::string line = "\r\n^RSSI: 17\r\n";
+    const std::string answer = "\r\n+CMGF: 0\r\n\r\nOK\r\n";
+    EchoOff();
+    EXPECT_FALSE(m_simulator->SetPeriodicLine("two\r\nlines", kPeriodMs).ok);
+    ASSERT_TRUE(m_simulator->SetPeriodicLine("^RSSI: 17", kPeriodMs).ok);
+    ASSERT_TRUE(m_simulator->SetAnswerDelay(200).ok);
+    ASSERT_TRUE(m_simulator->SetSplit(4, 25).ok);
+    m_client->Write("AT+CMGF?\r\n");
+    const std::string received = m_client->ReadFor(std::chrono::milliseconds(kWindowMs));
+    EXPECT_EQ(received.substr(0, line.size()), line);  // ahead of the held-back answer
+    const std::size_t at = received.find(answer);
+    ASSERT_NE(at, std::string::npos) << received;
+    const std::string lines = received.substr(0, at) + received.substr(at + answer.size());
+    std::size_t count = 0;  // whole lines, and nothing else
+    while (lines.compare(count * line.size(), line.size(), line) == 0) {
+        ++count;
+    }
+    EXPECT_EQ(count * line.size(), lines.size()) << lines;
+    EXPECT_GE(count, static_cast<std::size_t>(kWindowMs / kPeriodMs / 2));
+    EXPECT_LE(count, static_cast<std::size_t>(kWindowMs / kPeriodMs + 1));
+    ASSERT_TRUE(m_simulator->SetPeriodicLine({}, 0).ok);
+    m_client->ReadFor(50ms);
+    EXPECT_EQ(m_client->ReadFor(std::chrono::milliseconds(kPeriodMs * 3)), "");
+}
+
 }  // namespace

@@ -63,7 +63,11 @@ TEST_F(ConsoleTest, BadInputIsExplainedAndChangesNothing) {
         {"sms-to 1 +1 text", "refused: slot 1 holds a message"},
         {"sms +1 bad\\q escape", "refused: bad escape"},
         {"sms \"quoted\" text", "refused: the sender"},
-        {"sms +1 " + std::string(161, 'x'), "refused: the text is longer"}, {"ring +1 +2", "usage"},
+        {"sms +1 " + std::string(255 * 153 + 1, 'x'), "refused: the text would take more"},
+        {"sms-lose 3 +1 " + std::string(161, 'x'), "refused: the text has parts 1..2"},
+        {"sms-gap 5 +1 short", "refused: the text fits one message"}, {"burst 1001 0", "usage"},
+        {"sms-to 3 +1 " + std::string(161, 'x'), "refused: a long text goes into the first free"},
+        {"urc 10 two\\rlines", "refused: the line must be"}, {"ring +1 +2", "usage"},
         {"hangup", "refused: there is no call"}, {"creg 6", "usage"}, {"error +C MGS", "usage"},
         {"error +CMGX", "refused: +CMGX is not a command this modem knows"},
         {"error ATV1", "refused: V is not a command this modem knows"}, {"delay 60001", "usage"},
@@ -94,6 +98,12 @@ TEST_F(ConsoleTest, GoodVerbsReachTheController) {
     EXPECT_TRUE(list.find("20  REC UNREAD  Bank") != std::string::npos &&
                 list.find("two  spaces\\r\\n") != std::string::npos)
         << list;
+    EXPECT_EQ(console->Execute("clear 3") + console->Execute("clear 4"),
+              "slot 3 is emptyslot 4 is empty");
+    EXPECT_EQ(console->Execute("sms-reverse +1 " + std::string(170, 'y')),
+              "2 parts, ref 1: slot 3, 4");
+    EXPECT_NE(console->Execute("list").find("part 2/2 ref 1  yyyyyyyyyyyyyyyyy\n"),
+              std::string::npos);
     EXPECT_EQ(console->Execute("ring withheld"), "ringing, number withheld");
     EXPECT_EQ(console->Execute("hangup"), "the other side hung up");
     for (const char* verb : {"silent on", "error +cmgs", "delay 250", "split 7 30", "sendfail 42",

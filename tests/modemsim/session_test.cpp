@@ -4,10 +4,14 @@
 
 #include <gtest/gtest.h>
 
+#include "modemlink/gsm_text.h"
+#include "modemlink/user_data.h"
 #include "modemsim/at/at_syntax.h"
+#include "modemsim/at/message_parts.h"
 #include "modemsim/at/modem_session.h"
 #include "modemsim/at/reply.h"
 #include "modemsim/at/sms_text.h"
+#include "platform/core/codepage.h"
 
 namespace {
 
@@ -334,6 +338,80 @@ TEST(Session, FaultsRefuseOrSilenceTheModem) {
     EXPECT_TRUE(Answers("send failure", failing,
                         {{"AT+CMGS=\"1\"\r", "\r\n> "}, {"y\x1A", "\r\n+CMS ERROR: 500\r\n"}})
                     .outbox.empty());
+}
+
+TEST(Session, StorageAndNewMessageIndications) {
+    const std::string cpms = "\r\n+CPMS: 1,20,1,20,1,20\r\n" + kOk;
+    Answers("storage",
+            With(Modem(),
+                 [](ModemState& s) {
+                     s.storage.Put(7, {"1", "x", "", false});
+                 }),
+            {{"AT+CPMS?\r", "\r\n+CPMS: \"SM\",1,20,\"SM\",1,20,\"SM\",1,20\r\n" + kOk},
+             {"AT+CPMS=?\r", "\r\n+CPMS: (\"SM\"),(\"SM\"),(\"SM\")\r\n" + kOk},
+             {"AT+CPMS=\"SM\",\"sm\",\"SM\"\r", cpms},
+             {"AT+CSCS=\"UCS2\";+CPMS=\"0053004D\",,\"SM\"\r", cpms},
+             {"AT+CPMS=\"ME\"\r", "\r\n+CMS ERROR: 302\r\n"},
+             {"AT+CPMS=SM\r", kError},
+             {"AT+CPMS=\"SM\",\"SM\",\"SM\",\"SM\"\r", kError},
+             {"AT+CNMI?\r", "\r\n+CNMI: 0,0,0,0,0\r\n" + kOk},
+             {"AT+CNMI=2,1;+CNMI=,,2;+CNMI?\r", "\r\n+CNMI: 2,1,2,0,0\r\n" + kOk},
+             {"AT+CNMI=4\r", kError},
+             {"AT+CNMI=2,1,0,0,2\r", kError},
+             {"AT+CNMI=?\r", "\r\n+CNMI: (0-3),(0-3),(0-3),(0-2),(0,1)\r\n" + kOk}});
+}
+
+// A long text's parts read back with <fo> 68, <length> as the user data counts it (septets, fill
+// included, or octets) and the user data's hex, whose header numbers the parts and whose text
+// joins back to the whole; an escape pair or a surrogate pair is never cut in two.
+TEST(LongMessages, PartsReadBackAsHeaderAndUserDataHex) {
+    std::string alphabet, chinese;
+    for (int i = 0; i < 400; ++i) {
+        alphabet += static_cast<char>('a' + i % 26);
+        chinese += i < 200 ? "\xE4\xBD\xA0" : "";
+    }
+    const std::string euro = "\xE2\x82\xAC", smile = "\xF0\x9F\x98\x80";
+    const std::vector<std::tuple<std::string, bool, std::vector<std::size_t>>> cases = {
+        {alphabet, false, {153, 153, 94}},
+        {alphabet.substr(0, 152) + euro + alphabet.substr(0, 10), false, {152, 12}},
+        {chinese, true, {67, 67, 66}},
+        {alphabet.substr(0, 66) + smile + alphabet.substr(0, 10), true, {66, 12}},
+        {alphabet.substr(0, 161), false, {153, 8}}};
+    for (const auto& [text, ucs2, units] : cases) {
+        SCOPED_TRACE(text.substr(0, 20));
+        const std::vector<std::string> parts = SplitIntoParts(text, ucs2);
+        ASSERT_EQ(parts.size(), units.size());
+        ModemState state =
+            With(Modem(false, true), [](ModemState& m) { m.settings.showHeader = true; });
+        ModemSession session;
+        std::u16string joined;
+        const auto total = static_cast<std::uint8_t>(parts.size());
+        for (std::uint8_t i = 1; i <= total; ++i) {
+            const MessagePart part{7, false, total, i};
+            state.storage.Put(i, {"1", parts[i - 1], "", false, ucs2, part});
+            const std::string said =
+                Said(session, state, "AT+CMGR=" + std::to_string(i) + "\r", false);
+            const std::size_t eol = said.find("\r\n", 2);
+            const std::string header = said.substr(0, eol);
+            const std::string hex = said.substr(eol + 2, said.find('\r', eol + 2) - eol - 2);
+            const std::size_t length = std::stoul(header.substr(header.rfind(',') + 1));
+            EXPECT_NE(header.find(ucs2 ? ",68,0,8," : ",68,0,0,"), std::string::npos) << header;
+            const std::u16string wide(hex.begin(), hex.end());
+            EXPECT_EQ(wide.substr(0, 12), OctetsToHex(PartHeader(part)));
+            const std::u16string share =
+                ucs2 ? Ucs2HexToText(wide.substr(12)).value_or(u"")
+                     : UnpackSeptets(HexToOctets(wide).value_or(std::vector<std::uint8_t>{}), 6,
+                                     length - 7);
+            EXPECT_EQ(share.size(), units[i - 1u]);
+            EXPECT_EQ(length, ucs2 ? hex.size() / 2 : 7 + share.size());
+            joined += ucs2 ? share : GsmToText(share);
+        }
+        EXPECT_EQ(platform::Utf16ToUtf8(joined), text);
+    }
+    EXPECT_EQ(SplitIntoParts(alphabet.substr(0, 160), false).size(), 1u);
+    EXPECT_EQ(SplitIntoParts(chinese.substr(0, 70 * 3), true).size(), 1u);
+    EXPECT_EQ(SplitIntoParts(std::string(255 * 153, 'a'), false).size(), 255u);
+    EXPECT_TRUE(SplitIntoParts(std::string(255 * 153 + 1, 'a'), false).empty());
 }
 
 TEST(Unsolicited, RingWithCallerIdentification) {
