@@ -96,7 +96,7 @@ std::u16string UnpackSeptets(const std::vector<std::uint8_t>& userData, std::siz
         const std::size_t bit = k * 7;
         const std::size_t octet = bit / 8;
         const unsigned shift = bit % 8;
-        unsigned value = userData[octet] >> shift;
+        unsigned value = static_cast<unsigned>(userData[octet]) >> shift;
         if (shift > 1 && octet + 1 < userData.size()) {
             value |= static_cast<unsigned>(userData[octet + 1]) << (8 - shift);
         }

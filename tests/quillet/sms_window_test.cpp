@@ -82,10 +82,10 @@ std::string LongGsmText(bool euroAtThePartEnd) {
     return text;
 }
 
-std::string LongChineseText() {
+std::string LongChineseText(char16_t first) {
     std::u16string text;
     for (char16_t i = 0; i < 200; ++i) {
-        text.push_back(static_cast<char16_t>(0x4E00 + i));
+        text.push_back(static_cast<char16_t>(first + i));
     }
     return platform::Utf16ToUtf8(text);
 }
@@ -303,7 +303,8 @@ void SmsWindowTest::everyMessageShownOnceLongOnesWhole() {
     SmsWindowOnSimulator run;
     QVERIFY(run.modem);
     const std::string gsm = LongGsmText(true);
-    const std::string chinese = LongChineseText();
+    const std::string chinese = LongChineseText(0x4E00);
+    const std::string reversedChinese = LongChineseText(0x5000);
     std::vector<std::u16string> shown;
     DriveModal(*run.dialog, [&](DialogWindow&) {
         QVERIFY(WaitHeardBeyond(run.trace, "AT+CMGD=1", 0, 3s));
@@ -313,8 +314,9 @@ void SmsWindowTest::everyMessageShownOnceLongOnesWhole() {
         QVERIFY(run.modem->DeliverSms({"10010", chinese, std::nullopt, std::nullopt}).ok);
         modemsim::PartDelivery reversed;
         reversed.reversed = true;
-        QVERIFY(
-            run.modem->DeliverParts({"10086", chinese, std::nullopt, std::nullopt}, reversed).ok);
+        QVERIFY(run.modem
+                    ->DeliverParts({"10086", reversedChinese, std::nullopt, std::nullopt}, reversed)
+                    .ok);
         const std::vector<std::u16string> more = CollectShown(*run.dialog, 3, 9000);
         shown.insert(shown.end(), more.begin(), more.end());
         // Nothing more to show, however many polls follow.
@@ -323,7 +325,7 @@ void SmsWindowTest::everyMessageShownOnceLongOnesWhole() {
     });
     const std::vector<std::u16string> expected = {u"message 1 of 3", u"message 2 of 3",
                                                   u"message 3 of 3", Utf16(gsm),
-                                                  Utf16(chinese),    Utf16(chinese)};
+                                                  Utf16(chinese),    Utf16(reversedChinese)};
     QCOMPARE(shown.size(), expected.size());
     QVERIFY(shown == expected);
     QVERIFY(run.modem->Snapshot().storage.Occupied().empty());
@@ -360,7 +362,7 @@ void SmsWindowTest::unsolicitedLinesNeitherEndNorProlongAPoll() {
     QVERIFY(run.modem->SetPeriodicLine("+CSQ: 20,99", 1500).ok);
     long long servedMs = -1;
     DriveModal(*run.dialog, [&](DialogWindow& window) {
-        QVERIFY(WaitHeardBeyond(run.trace, "AT+CMGR=1", 3, 8s));
+        QVERIFY(WaitUntil([&] { return HeardCount(run.trace, "AT+CMGR=1") > 3; }, 8000));
         const int seen = HeardCount(run.trace, "AT+CMGR=1");
         std::unique_ptr<Stopwatch> sinceClick;
         std::thread clicker([&] {
