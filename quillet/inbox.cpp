@@ -14,6 +14,7 @@ void Inbox::Poll(const Show& show, Clock::time_point now) {
         return;
     }
     std::int32_t otherHere = 0;
+    bool firstEmpty = false;
     if (!m_parts.Holds(kFirstSlot)) {
         switch (Look(kFirstSlot, show, now)) {
             case Found::kShown:
@@ -23,6 +24,8 @@ void Inbox::Poll(const Show& show, Clock::time_point now) {
                 otherHere = 1;
                 break;
             case Found::kNothing:
+                firstEmpty = true;
+                break;
             case Found::kHeld:
                 break;
         }
@@ -35,6 +38,14 @@ void Inbox::Poll(const Show& show, Clock::time_point now) {
     if (m_modem.StorageUsage(used, total) == 0) {
         return;
     }
+    // More used than our own deletes left: a message has arrived, maybe into a slot read empty
+    // (slot 1 too, since its read above).
+    if (!m_expectedUsed || used > *m_expectedUsed) {
+        m_seenEmpty.clear();
+    } else if (firstEmpty) {
+        m_seenEmpty.insert(kFirstSlot);
+    }
+    m_expectedUsed = used;
     const std::int32_t known = static_cast<std::int32_t>(m_parts.SlotsHeld()) + otherHere;
     if (used <= known) {
         m_settledAt.reset();
@@ -45,18 +56,19 @@ void Inbox::Poll(const Show& show, Clock::time_point now) {
         return;
     }
     m_settledAt.reset();
-    if (ScanOthers(used - known, total, show, now)) {
+    if (ScanOthers(used - known, total, otherHere == 1, show, now)) {
         m_settledAt = used;
         m_pollsSettled = 0;
     }
 }
 
-bool Inbox::ScanOthers(std::int32_t unfound, std::int32_t total, const Show& show,
-                       Clock::time_point now) {
-    std::int32_t slot = m_resumeAt > kFirstSlot ? m_resumeAt : kFirstSlot + 1;
+bool Inbox::ScanOthers(std::int32_t unfound, std::int32_t total, bool firstIsOther,
+                       const Show& show, Clock::time_point now) {
+    std::int32_t slot = m_resumeAt > kFirstSlot ? m_resumeAt : kFirstSlot;
     m_resumeAt = 0;
     for (std::int32_t reads = 0; unfound > 0 && slot <= total; ++slot) {
-        if (m_parts.Holds(slot)) {
+        if (m_parts.Holds(slot) || m_seenEmpty.count(slot) != 0 ||
+            (slot == kFirstSlot && firstIsOther)) {
             continue;
         }
         if (reads++ == kReadsPerPoll) {
@@ -77,6 +89,7 @@ bool Inbox::ScanOthers(std::int32_t unfound, std::int32_t total, const Show& sho
                 --unfound;
                 break;
             case Found::kNothing:
+                m_seenEmpty.insert(slot);
                 break;
         }
     }
@@ -141,6 +154,11 @@ void Inbox::ShowAndDelete(const Show& show, const PartAssembler::Whole& whole) {
     for (const PartAssembler::Slot& slot : whole.occupied) {
         if (m_modem.DeleteSms(slot.number) != 1) {
             m_undeleted[slot.number] = slot.fingerprint;
+            continue;
+        }
+        m_seenEmpty.insert(slot.number);
+        if (m_expectedUsed) {
+            --*m_expectedUsed;
         }
     }
 }

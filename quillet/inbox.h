@@ -2,9 +2,11 @@
 // Every received message in the modem's storage, shown once, oldest (lowest slot) first.
 //
 // A poll reads slot 1 first. When that shows nothing, AT+CPMS? tells how many slots are used; if
-// more are used than the inbox already holds parts of, the other slots are read in order until
-// each used one has been found, a bounded number of reads a poll. Each read costs the channel's
-// read interval (about 0.1 s), so an unchanged storage is not scanned again at every poll. A
+// more are used than the inbox already holds parts of, the slots are read in order until each
+// used one has been found, a bounded number of reads a poll. Each read costs the channel's read
+// interval (about 0.1 s), so slots known empty are passed over until the used count says that
+// something has arrived (slot 1 again then: the message may have come just after its read), and
+// an unchanged storage is not scanned again at every poll. A
 // message is shown and then its slot deleted; one poll shows at most one message. Parts of long
 // messages are held (by slot, so they are not read again) until the message is whole or its wait is
 // over (part_assembler.h). A message whose delete failed is not shown again: its slot is deleted
@@ -21,6 +23,7 @@
 #include <functional>
 #include <map>
 #include <optional>
+#include <set>
 #include <string>
 
 #include "quillet/part_assembler.h"
@@ -55,7 +58,7 @@ private:
     bool ShowReady(const Show& show, Clock::time_point now);
     void ShowAndDelete(const Show& show, const PartAssembler::Whole& whole);
     // True when the scan has seen what it could: every used slot found, or the last slot read.
-    bool ScanOthers(std::int32_t unfound, std::int32_t total, const Show& show,
+    bool ScanOthers(std::int32_t unfound, std::int32_t total, bool firstIsOther, const Show& show,
                     Clock::time_point now);
 
     CModem& m_modem;
@@ -63,5 +66,8 @@ private:
     std::int32_t m_resumeAt = 0;              // where a scan cut short goes on; 0: from slot 2
     std::optional<std::int32_t> m_settledAt;  // the used count when a scan last saw everything
     std::int32_t m_pollsSettled = 0;
+    // Slots read empty (or emptied by us) since the last arrival: not read again until one.
+    std::set<std::int32_t> m_seenEmpty;
+    std::optional<std::int32_t> m_expectedUsed;          // the used count if nothing arrives
     std::map<std::int32_t, std::u16string> m_undeleted;  // shown, delete failed: its fingerprint
 };
