@@ -17,6 +17,25 @@ constexpr char16_t kHangUpFailed[] = u"挂机失败.";
 constexpr char16_t kAnswerFailed[] = u"接听失败.";
 constexpr char16_t kEndFailed[] = u"挂断失败.";
 constexpr char16_t kOtherPartyHungUp[] = u"对方已挂机.";
+constexpr char16_t kBusy[] = u"对方忙.";
+constexpr char16_t kNoAnswer[] = u"无人接听.";
+constexpr char16_t kNoDialTone[] = u"无拨号音.";
+
+// The notice for an event that ends a call; nothing for one that does not.
+const char16_t* NoticeOf(std::int32_t code) {
+    switch (code) {
+        case EVT_NO_CARRIER:
+            return kOtherPartyHungUp;
+        case EVT_BUSY:
+            return kBusy;
+        case EVT_NO_ANSWER:
+            return kNoAnswer;
+        case EVT_NO_DIALTONE:
+            return kNoDialTone;
+        default:
+            return nullptr;
+    }
+}
 
 constexpr char16_t kDialCaption[] = u"拨号";
 constexpr char16_t kHangUpCaption[] = u"挂机";
@@ -36,6 +55,8 @@ const platform::ui::MessageMap& CDialDlg::GetMessageMap() const {
     static const platform::ui::MessageMap map = {
         platform::ui::OnClicked<&CDialDlg::OnDialClicked>(IDC_DIAL),
         platform::ui::OnClicked<&CDialDlg::OnAnswerClicked>(IDC_ANSWER),
+        platform::ui::OnMessage<&CDialDlg::OnCallEvent>(WM_CALL_EVENT),
+        platform::ui::OnTimer<&CDialDlg::OnNoticeTimer>(static_cast<std::int32_t>(ID_NOTICE_TIMER)),
     };
     return map;
 }
@@ -61,6 +82,7 @@ bool CDialDlg::IsDown(std::int32_t buttonId) const {
 
 // The press has already flipped the button; its new state says what the user wants.
 void CDialDlg::OnDialClicked() {
+    m_dialPressedInNotice = m_noticeBox != 0;
     const std::u16string number = GetDlgItemText(IDC_DIAL_NUMBER);
     if (!IsDown(IDC_DIAL)) {
         if (m_modem.HangUp() == 0) {
@@ -84,6 +106,7 @@ void CDialDlg::OnDialClicked() {
 }
 
 void CDialDlg::OnAnswerClicked() {
+    m_answerPressedInNotice = m_noticeBox != 0;
     if (!IsDown(IDC_ANSWER)) {
         if (m_modem.Reject() == 0) {
             MessageBox(kEndFailed);
@@ -106,22 +129,56 @@ void CDialDlg::OnModemEvent(void* owner, std::int32_t code, std::u16string text)
     if (dialog == nullptr) {
         return;
     }
-    if (code == EVT_RING) {
-        dialog->SetDlgItemText(IDC_CALLER, text);
-    } else if (code == EVT_NO_CARRIER) {
-        dialog->ShowDroppedLine();
+    {
+        std::lock_guard<std::mutex> lock(dialog->m_eventLock);
+        dialog->m_events.push_back({code, std::move(text)});
+    }
+    dialog->PostMessage(WM_CALL_EVENT);
+}
+
+void CDialDlg::OnCallEvent() {
+    std::deque<CallEvent> events;
+    {
+        std::lock_guard<std::mutex> lock(m_eventLock);
+        events.swap(m_events);
+    }
+    for (const CallEvent& event : events) {
+        if (event.code == EVT_RING) {
+            SetDlgItemText(IDC_CALLER, event.text);
+        } else if (const char16_t* notice = NoticeOf(event.code)) {
+            ShowNotice(notice);
+        }
     }
 }
 
-// Runs on the reader thread: no data is read while the notice stands, so a command given from
-// the window meanwhile gets no answer and fails after the channel's silence time-out.
-void CDialDlg::ShowDroppedLine() {
-    const std::int32_t target = IsDown(IDC_DIAL) ? IDC_DIAL_NUMBER : IDC_CALLER;
-    SetDlgItemText(target, kOtherPartyHungUp);
-    Pause(kNoticeMs);
-    SetDlgItemText(target, u"");
-    SetDlgItemText(IDC_ANSWER, kAnswerCaption);
-    SetDlgItemText(IDC_DIAL, kDialCaption);
-    SetButtonCheck(IDC_ANSWER, BST_UNCHECKED);
-    SetButtonCheck(IDC_DIAL, BST_UNCHECKED);
+// In the box of the call that ended: the number's when the window placed a call, else the
+// caller's. A notice that stands already is restarted where it stands, with the new text.
+void CDialDlg::ShowNotice(const std::u16string& text) {
+    if (m_noticeBox == 0) {
+        m_noticeBox = IsDown(IDC_DIAL) ? IDC_DIAL_NUMBER : IDC_CALLER;
+        m_dialPressedInNotice = false;
+        m_answerPressedInNotice = false;
+    }
+    SetDlgItemText(m_noticeBox, text);
+    SetTimer(ID_NOTICE_TIMER, kNoticeMs);
+}
+
+void CDialDlg::OnNoticeTimer(std::uintptr_t) {
+    KillTimer(ID_NOTICE_TIMER);
+    if (m_noticeBox == 0) {
+        return;
+    }
+    SetDlgItemText(m_noticeBox, u"");
+    m_noticeBox = 0;
+    if (!m_answerPressedInNotice) {
+        Release(IDC_ANSWER, kAnswerCaption);
+    }
+    if (!m_dialPressedInNotice) {
+        Release(IDC_DIAL, kDialCaption);
+    }
+}
+
+void CDialDlg::Release(std::int32_t toggle, const char16_t* caption) {
+    SetDlgItemText(toggle, caption);
+    SetButtonCheck(toggle, BST_UNCHECKED);
 }

@@ -1,13 +1,16 @@
 #pragma once
 // The dialer window: one toggle dials and hangs up, the other answers and ends a call; a ring
-// shows the caller's number, a dropped line shows a notice for two seconds and releases both.
+// shows the caller's number. A call that ends (the other side hung up, or it never connected:
+// busy, no answer, no dial tone) shows a notice for two seconds, then releases both toggles.
 //
 // Thread contract: the handlers run on the window's thread, except OnModemEvent, which the
-// channel calls on the serial reader thread. It only uses the window operations, which the
-// window's thread carries out; once the window has closed they do nothing and the notice's pause
-// ends at once, so closing never waits for a handler.
+// channel calls on the serial reader thread. It queues the event and posts a message to the
+// window, and returns at once: the reader goes on reading while the window is busy or shows a
+// notice, so a command given meanwhile gets its answer. The notice is a timer of the window.
 
 #include <cstdint>
+#include <deque>
+#include <mutex>
 #include <string>
 
 #include "modemlink/modem.h"
@@ -21,6 +24,8 @@ public:
 
     void OnDialClicked();
     void OnAnswerClicked();
+    void OnCallEvent();
+    void OnNoticeTimer(std::uintptr_t timerId);
     static void OnModemEvent(void* owner, std::int32_t code, std::u16string text);
 
 protected:
@@ -28,9 +33,22 @@ protected:
     const platform::ui::MessageMap& GetMessageMap() const override;
 
 private:
+    struct CallEvent {
+        std::int32_t code;
+        std::u16string text;
+    };
+
     bool IsDown(std::int32_t buttonId) const;
-    void ShowDroppedLine();
+    void ShowNotice(const std::u16string& text);
+    void Release(std::int32_t toggle, const char16_t* caption);
 
     platform::ui::HICON m_hAppIcon;
     CModem m_modem;
+    std::mutex m_eventLock;  // guards m_events: the reader thread adds, the window's thread takes
+    std::deque<CallEvent> m_events;
+    // The notice (window's thread only): the box it stands in, and whether a toggle was pressed
+    // while it stood. A pressed toggle belongs to the command it gave, not to the call that ended.
+    std::int32_t m_noticeBox = 0;  // 0: no notice
+    bool m_dialPressedInNotice = false;
+    bool m_answerPressedInNotice = false;
 };

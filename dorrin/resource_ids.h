@@ -10,3 +10,7 @@ inline constexpr std::int32_t IDC_DIAL_NUMBER = 1000;
 inline constexpr std::int32_t IDC_DIAL = 1002;
 inline constexpr std::int32_t IDC_ANSWER = 1003;
 inline constexpr std::int32_t IDC_CALLER = 1004;
+
+// The window's own timer and message.
+inline constexpr std::uintptr_t ID_NOTICE_TIMER = 1;
+inline constexpr std::int32_t WM_CALL_EVENT = 0x8001;  // a call event waits in the dialog's queue

@@ -42,6 +42,18 @@ bool AddChunkWithNuls(std::u16string& response, const std::u16string& chunk) {
     return chunk.find_first_not_of(u'\0') != std::u16string::npos;
 }
 
+std::int32_t EventOf(CallFailure failure) {
+    switch (failure) {
+        case CallFailure::kBusy:
+            return EVT_BUSY;
+        case CallFailure::kNoAnswer:
+            return EVT_NO_ANSWER;
+        case CallFailure::kNoDialTone:
+            return EVT_NO_DIALTONE;
+    }
+    return EVT_NO_CARRIER;
+}
+
 }  // namespace
 
 CModem::CModem(SetupCommands setupCommands) : m_setupCommands(std::move(setupCommands)) {}
@@ -167,6 +179,9 @@ void CModem::OnSerialData(void* channel, const std::uint8_t* bytes, std::int32_t
     }
     if (codes.noCarrier) {
         handler(self->m_pOwner, EVT_NO_CARRIER, std::u16string());
+    }
+    for (const CallFailure failure : codes.failures) {
+        handler(self->m_pOwner, EventOf(failure), std::u16string());
     }
 }
 

@@ -1,5 +1,8 @@
 #include "modemlink/result_codes.h"
 
+#include <algorithm>
+#include <string_view>
+
 namespace {
 
 struct FinalCode {
@@ -19,6 +22,38 @@ bool Contains(const std::u16string& text, const char16_t* code) {
     return text.find(code) != std::u16string::npos;
 }
 
+struct FailureLine {
+    std::u16string_view line;
+    CallFailure failure;
+};
+
+constexpr FailureLine kFailureLines[] = {
+    {u"BUSY", CallFailure::kBusy},
+    {u"busy", CallFailure::kBusy},
+    {u"NO ANSWER", CallFailure::kNoAnswer},
+    {u"no answer", CallFailure::kNoAnswer},
+    {u"NO DIALTONE", CallFailure::kNoDialTone},
+    {u"no dialtone", CallFailure::kNoDialTone},
+    {u"NO DIAL TONE", CallFailure::kNoDialTone},
+    {u"no dial tone", CallFailure::kNoDialTone},
+};
+
+std::vector<CallFailure> FailureLines(std::u16string_view chunk) {
+    std::vector<CallFailure> failures;
+    std::size_t start = 0;
+    while (start < chunk.size()) {
+        const std::size_t end = std::min(chunk.find_first_of(u"\r\n", start), chunk.size());
+        const std::u16string_view line = chunk.substr(start, end - start);
+        for (const FailureLine& known : kFailureLines) {
+            if (line == known.line) {
+                failures.push_back(known.failure);
+            }
+        }
+        start = end + 1;
+    }
+    return failures;
+}
+
 }  // namespace
 
 FinalResult DecideFinalResult(const std::u16string& response) {
@@ -34,6 +69,7 @@ UnsolicitedCodes ScanUnsolicited(const std::u16string& chunk) {
     UnsolicitedCodes codes;
     codes.ring = Contains(chunk, u"RING") || Contains(chunk, u"ring");
     codes.noCarrier = Contains(chunk, u"NO CARRIER") || Contains(chunk, u"no carrier");
+    codes.failures = FailureLines(chunk);
     return codes;
 }
 

@@ -13,9 +13,16 @@ enum class FinalResult { kNone, kOk, kError };
 // their CR LF count. "OK" without a line end, or "Ok\r\n", is no result yet.
 FinalResult DecideFinalResult(const std::u16string& response);
 
+// How a call attempt that never connected ended (V.250 final results, sent after the dial's OK).
+enum class CallFailure { kBusy, kNoAnswer, kNoDialTone };
+
 struct UnsolicitedCodes {
     bool ring = false;       // "RING" or "ring" anywhere in the chunk
     bool noCarrier = false;  // "NO CARRIER" or "no carrier"
+    // "BUSY", "NO ANSWER", "NO DIALTONE" (also "NO DIAL TONE"), in capitals or small letters,
+    // each a whole line: words inside a caller's name or a message indication end no call. In
+    // the order of their lines.
+    std::vector<CallFailure> failures;
 };
 UnsolicitedCodes ScanUnsolicited(const std::u16string& chunk);
 

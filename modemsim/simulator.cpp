@@ -158,6 +158,19 @@ VerbResult Simulator::RemoteHangUp() {
     });
 }
 
+VerbResult Simulator::FailDialledCall(DialFailure failure) {
+    static constexpr const char* kResults[] = {"BUSY", "NO ANSWER", "NO DIALTONE"};
+    const char* result = kResults[static_cast<int>(failure)];
+    return m_model.With([&](ModemState& state) {
+        if (state.call.phase == CallPhase::kIdle || !state.call.outgoing) {
+            return Refused("there is no dialled call");
+        }
+        EndCall(state.call);
+        SendUnsolicited(state, InfoLine(result));
+        return Done(std::string("the call ended: ") + result);
+    });
+}
+
 VerbResult Simulator::SetRegistration(int status) {
     if (status < 0 || status > 5) {
         return Refused("the registration status must be 0..5");

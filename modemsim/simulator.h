@@ -71,6 +71,9 @@ struct PartDelivery {
     int gapMs = 0;
 };
 
+// How a call that the terminal dialled ends before it connects (V.250 final results).
+enum class DialFailure { kBusy, kNoAnswer, kNoDialTone };
+
 struct VerbResult {
     bool ok = false;
     std::string message;  // what was done, or why nothing was
@@ -97,6 +100,8 @@ public:
     // An incoming call; no number: withheld. RING every ring period until answered or ended.
     VerbResult Ring(const std::optional<std::string>& number);
     VerbResult RemoteHangUp();
+    // Ends a dialled call with "BUSY", "NO ANSWER" or "NO DIALTONE" instead of "NO CARRIER".
+    VerbResult FailDialledCall(DialFailure failure);
     // Registration status 0..5; reported as "+CREG: <stat>" when AT+CREG=1 or 2.
     VerbResult SetRegistration(int status);
 

@@ -200,6 +200,22 @@ std::string HangUpVerb(Simulator& simulator, const Words& words) {
     return words.Count() == 1 ? Report(simulator.RemoteHangUp()) : Usage("hangup");
 }
 
+std::string CallFailVerb(Simulator& simulator, const Words& words) {
+    static const std::pair<const char*, DialFailure> kFailures[] = {
+        {"busy", DialFailure::kBusy},
+        {"noanswer", DialFailure::kNoAnswer},
+        {"nodialtone", DialFailure::kNoDialTone},
+    };
+    if (words.Count() == 2) {
+        for (const auto& [name, failure] : kFailures) {
+            if (words[1] == name) {
+                return Report(simulator.FailDialledCall(failure));
+            }
+        }
+    }
+    return Usage("callfail");
+}
+
 std::string ListVerb(Simulator& simulator, const Words& words) {
     return words.Count() == 1 ? ListReport(simulator.Snapshot()) : Usage("list");
 }
@@ -351,6 +367,8 @@ const VerbEntry kVerbs[] = {
     {"clear", "clear SLOT               empty slot SLOT", ClearVerb},
     {"ring", "ring NUMBER|withheld     an incoming call: RING until answered or ended", RingVerb},
     {"hangup", "hangup                   the other side ends the call", HangUpVerb},
+    {"callfail", "callfail busy|noanswer|nodialtone  a dialled call ends unconnected",
+     CallFailVerb},
     {"list", "list                     storage and outbox", ListVerb},
     {"status", "status                   settings, call and faults", StatusVerb},
     {"creg", "creg STAT                network registration status (0-5)", CregVerb},

@@ -40,12 +40,11 @@ QWidget* CreateEdit(const ControlTemplate& control, QWidget* parent) {
     const bool readOnly = Has(control.style, style::kEditReadOnly);
     if (Has(control.style, style::kEditMultiLine)) {
         auto* edit = new QPlainTextEdit(parent);
-        edit->setVerticalScrollBarPolicy(Has(control.style, style::kVScroll)
-                                             ? Qt::ScrollBarAlwaysOn
-                                             : Qt::ScrollBarAsNeeded);
+        edit->setVerticalScrollBarPolicy(
+            Has(control.style, style::kVScroll) ? Qt::ScrollBarAlwaysOn : Qt::ScrollBarAsNeeded);
         // Without a horizontal scroll bar or auto-scroll, lines wrap at the box's edge.
-        const bool scrolls = Has(control.style, style::kHScroll) ||
-                             Has(control.style, style::kEditAutoHScroll);
+        const bool scrolls =
+            Has(control.style, style::kHScroll) || Has(control.style, style::kEditAutoHScroll);
         edit->setLineWrapMode(scrolls ? QPlainTextEdit::NoWrap : QPlainTextEdit::WidgetWidth);
         edit->setTabChangesFocus(true);
         edit->setReadOnly(readOnly);

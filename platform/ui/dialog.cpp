@@ -75,6 +75,14 @@ void CDialog::Dispatch(MessageKind kind, std::uintptr_t id) {
     }
 }
 
+void CDialog::PostMessage(std::int32_t messageId) {
+    m_gate->Post([this, messageId] {
+        if (m_pWindow != nullptr) {
+            Dispatch(MessageKind::kPosted, static_cast<std::uintptr_t>(messageId));
+        }
+    });
+}
+
 template <class Operation>
 void CDialog::RunOnWindow(Operation&& operation) const {
     m_gate->Call([&] {

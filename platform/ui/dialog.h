@@ -58,6 +58,9 @@ public:
     // Modal message box owned by this dialog: the application title, the text, one OK button.
     // Goes through the platform's message sink, like every user-facing message.
     std::int32_t MessageBox(const std::u16string& text);
+    // From any thread, without waiting: the message map's OnMessage entry for the id runs on the
+    // window's thread once it is free; dropped once the window is closing or gone.
+    void PostMessage(std::int32_t messageId);
     // Pauses the calling thread; ends early, on any thread but the window's, when the window
     // closes, so a handler that pauses never holds up the end of the program.
     void Pause(std::uint32_t ms);

@@ -37,8 +37,8 @@ QFont TemplateFont(const DialogTemplate& dialogTemplate) {
 DialogBaseUnits BaseUnitsOf(const QFont& font) {
     const QFontMetrics metrics(font);
     DialogBaseUnits base;
-    base.averageCharWidth = AverageCharWidthFromAlphabet(
-        metrics.horizontalAdvance(QStringLiteral("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz")));
+    base.averageCharWidth = AverageCharWidthFromAlphabet(metrics.horizontalAdvance(
+        QStringLiteral("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz")));
     base.charHeight = metrics.height();
     return base;
 }

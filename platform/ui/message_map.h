@@ -1,5 +1,6 @@
 #pragma once
-// A dialog's message map: which member handles a button click (by control id) or a timer.
+// A dialog's message map: which member handles a button click (by control id), a timer, or a
+// message posted to the window (CDialog::PostMessage).
 // Each dialog class returns one static table from GetMessageMap():
 //
 //     static const platform::ui::MessageMap map = {
@@ -17,7 +18,7 @@ class CDialog;
 
 namespace platform::ui {
 
-enum class MessageKind { kButtonClicked, kTimer };
+enum class MessageKind { kButtonClicked, kTimer, kPosted };
 
 inline constexpr std::int32_t kAnyId = -1;
 
@@ -46,9 +47,8 @@ struct HandlerClass<void (C::*)(std::uintptr_t)> {
 template <auto Handler>
 MessageMapEntry OnClicked(std::int32_t controlId) {
     using Dialog = typename detail::HandlerClass<decltype(Handler)>::Type;
-    return {MessageKind::kButtonClicked, controlId, [](CDialog& dialog, std::uintptr_t) {
-                (static_cast<Dialog&>(dialog).*Handler)();
-            }};
+    return {MessageKind::kButtonClicked, controlId,
+            [](CDialog& dialog, std::uintptr_t) { (static_cast<Dialog&>(dialog).*Handler)(); }};
 }
 
 // void Dialog::Handler(std::uintptr_t timerId): every timer of the window, or the one given.
@@ -58,6 +58,14 @@ MessageMapEntry OnTimer(std::int32_t timerId = kAnyId) {
     return {MessageKind::kTimer, timerId, [](CDialog& dialog, std::uintptr_t id) {
                 (static_cast<Dialog&>(dialog).*Handler)(id);
             }};
+}
+
+// void Dialog::Handler(): a message posted with that id.
+template <auto Handler>
+MessageMapEntry OnMessage(std::int32_t messageId) {
+    using Dialog = typename detail::HandlerClass<decltype(Handler)>::Type;
+    return {MessageKind::kPosted, messageId,
+            [](CDialog& dialog, std::uintptr_t) { (static_cast<Dialog&>(dialog).*Handler)(); }};
 }
 
 }  // namespace platform::ui

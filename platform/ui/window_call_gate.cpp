@@ -34,6 +34,18 @@ bool WindowCallGate::Call(std::function<void()> task) {
     return call->done;
 }
 
+bool WindowCallGate::Post(std::function<void()> task) {
+    auto call = std::make_shared<PendingCall>();
+    call->task = std::move(task);
+    std::lock_guard<std::mutex> lock(m_lock);
+    if (!m_open) {
+        return false;
+    }
+    m_queue.push_back(std::move(call));
+    m_waker();
+    return true;
+}
+
 void WindowCallGate::RunPending() {
     std::unique_lock<std::mutex> lock(m_lock);
     while (m_open && !m_queue.empty()) {

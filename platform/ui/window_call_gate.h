@@ -1,5 +1,6 @@
 #pragma once
-// Hands calls from other threads to the window's thread and waits until they have run.
+// Hands calls from other threads to the window's thread and waits until they have run, or posts
+// them without waiting.
 //
 // While open, Call queues the task, wakes the window's thread through the waker (which posts an
 // event to the window) and waits; the window's thread runs the queue in order from its event
@@ -27,6 +28,9 @@ public:
     // True once the task has run on the window's thread; false when the window is closing or
     // gone (the task has not run and never will). On the window's thread the task runs at once.
     bool Call(std::function<void()> task);
+    // Queues the task without waiting for it, from any thread (the window's own too: it then runs
+    // after the current handler). False when the window is closing or gone.
+    bool Post(std::function<void()> task);
     void RunPending();
     void Close();
 

@@ -55,6 +55,28 @@ TEST(Unsolicited, FindsRingAndNoCarrierInExactCase) {
     }
 }
 
+TEST(Unsolicited, CallFailuresAreWholeLinesInTheirOrder) {
+    using F = CallFailure;
+    const struct {
+        std::u16string chunk;
+        std::vector<CallFailure> failures;
+    } rows[] = {
+        {u"\r\nBUSY\r\n", {F::kBusy}},
+        {u"\r\nno answer\r\n", {F::kNoAnswer}},
+        {u"\r\nNO DIALTONE\r\n\r\nNO DIAL TONE\r\n", {F::kNoDialTone, F::kNoDialTone}},
+        {u"\r\nNO ANSWER\r\n\r\nBUSY\r\n", {F::kNoAnswer, F::kBusy}},
+        {u"BUSY", {F::kBusy}},  // a chunk is whole: its end ends the line
+        {u"\r\nRING\r\n\r\n+CLIP: \"BUSY\",129,,,\"NO ANSWER\"\r\n", {}},
+        {u"\r\n+CMTI: \"SM\",3 BUSY\r\n", {}},
+        {u"\r\n BUSY\r\n", {}},
+        {u"\r\nBusy\r\n", {}},
+        {u"\r\nNO ANSWERS\r\n", {}},
+    };
+    for (const auto& row : rows) {
+        EXPECT_EQ(ScanUnsolicited(row.chunk).failures, row.failures);
+    }
+}
+
 TEST(CallerNumber, TakesTheQuotedFieldOfTheClipLine) {
     const struct {
         std::u16string text;

@@ -145,6 +145,26 @@ TEST(WindowCallGate, CallWaitsWhileTheWindowThreadIsBusyUntilFreeOrClosed) {
     EXPECT_FALSE(ran.load());
 }
 
+// A post returns at once while the window's thread is held (as the serial reader must), then runs
+// in order with the calls; once closed, posts are refused and never run.
+TEST(WindowCallGate, PostDoesNotWaitAndKeepsItsPlaceInTheOrder) {
+    WindowCallGate gate;
+    FakeWindowThread window(gate);
+    std::vector<int> seen;  // touched on the window thread only
+    window.Block();
+    const Stopwatch watch;
+    EXPECT_TRUE(gate.Post([&] { seen.push_back(1); }));
+    EXPECT_LT(watch.ElapsedMs(), 50);
+    auto call =
+        std::async(std::launch::async, [&] { return gate.Call([&] { seen.push_back(2); }); });
+    std::this_thread::sleep_for(50ms);
+    window.Unblock();
+    EXPECT_TRUE(call.get());
+    ASSERT_TRUE(gate.Call([&] { EXPECT_EQ(seen, (std::vector<int>{1, 2})); }));
+    window.Stop();
+    EXPECT_FALSE(gate.Post([] { ADD_FAILURE() << "ran after close"; }));
+}
+
 TEST(WindowCallGate, ClosedGateRefusesAtOnceOnEveryThread) {
     WindowCallGate gate;
     EXPECT_FALSE(gate.Call([] { ADD_FAILURE() << "ran on a gate never opened"; }));
