@@ -1,5 +1,6 @@
 // Voice calls: one command line each, decided by the channel's OK/ERROR rule.
-//   ATD0123456789;   the ';' makes it a voice call and returns the modem to command state
+//   ATD0123456789;   the ';' makes it a voice call and returns the modem to command state; on
+//                    some module families only once the call connects (see Dial)
 //   ATH              hook control: hang up (V.250)
 //   ATA              answer the ringing call
 //   AT+CHUP          hang up the call (27.007); some modules ignore ATH during a voice call
@@ -8,10 +9,53 @@
 
 #include "modemlink/modem.h"
 
+namespace {
+
+// As the channel's own silence: a module that takes the dial answers within it.
+constexpr std::uint32_t kDialSilenceMs = 500;
+
+// OK places the call; ERROR, +CME ERROR or a call report as the dial's own result refuse it.
+FinalResult DecideDialAnswer(const std::u16string& answer) {
+    const FinalResult result = DecideFinalResult(answer);
+    if (result != FinalResult::kNone) {
+        return result;
+    }
+    if (answer.find(u"+CME ERROR:") != std::u16string::npos) {
+        return FinalResult::kError;
+    }
+    const std::vector<CallReport> reports = ScanUnsolicited(answer).reports;
+    if (reports.empty()) {
+        return FinalResult::kNone;
+    }
+    // CONNECT is a dial's own final result where the module answers only once the call is up.
+    return reports.front() == CallReport::kConnected ? FinalResult::kOk : FinalResult::kError;
+}
+
+}  // namespace
+
+// Some module families (ZTE and Qualcomm-based ones) answer ATD<n>; only when the call connects.
+// A dial that the module has taken (it echoed the line or said anything else) but neither
+// accepted nor refused within the silence is being placed: 1, and a later call report settles
+// it. Nothing at all back is a modem that is not there: 0, as for any unanswered command. No
+// command (AT+CLCC, say) is sent to find out more: V.250 lets any character abort a dial still
+// in progress.
 std::int32_t CModem::Dial(std::u16string number) {
     std::u16string line = u"ATD";
     line += std::move(number) + u";";
-    return RunCommand(std::move(line));
+    if (SendLine(std::move(line)) == 0) {
+        return 0;
+    }
+    bool heard = false;
+    FinalResult result = FinalResult::kNone;
+    while (result == FinalResult::kNone && WaitForText(kDialSilenceMs)) {
+        heard = true;
+        result = ExamineResponse(DecideDialAnswer);
+    }
+    ResetResponse();
+    if (result == FinalResult::kNone) {
+        return heard ? 1 : 0;
+    }
+    return result == FinalResult::kOk ? 1 : 0;
 }
 
 std::int32_t CModem::HangUp() {

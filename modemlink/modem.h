@@ -1,8 +1,8 @@
 #pragma once
 // The AT command channel over one serial port. A command sends one line and collects the modem's
 // answer until "OK" or "ERROR" decides it or 500 ms pass without new text. While no command
-// waits, a chunk that holds "RING" (with the number of its "+CLIP" line) or "NO CARRIER", or
-// a line "BUSY", "NO ANSWER" or "NO DIALTONE", becomes an event for the owner.
+// waits, a chunk that holds "RING" (with the number of its "+CLIP" line), or a line that reports
+// a call's end, connection or failure, becomes an event for the owner.
 //
 // Thread contract: Start, SendLine, WaitResult, ResetResponse, the program commands and the
 // destructor run on one command thread (the window's); OnSerialData runs on the serial reader
@@ -28,13 +28,15 @@
 #include "platform/core/codepage.h"
 #include "platform/core/handles.h"
 
+// The call reports of every module family (result_codes.h) as events; the text is empty but for
+// a ring's.
 inline constexpr std::int32_t EVT_RING = 1;        // text: the caller's number, or empty
-inline constexpr std::int32_t EVT_NO_CARRIER = 2;  // text: empty
-// A call attempt that ended unconnected, each reported as a whole line (result_codes.h); text:
-// empty.
+inline constexpr std::int32_t EVT_NO_CARRIER = 2;  // the call ended: NO CARRIER, ^CEND, HANGUP
+// A call attempt that ended unconnected.
 inline constexpr std::int32_t EVT_BUSY = 3;
 inline constexpr std::int32_t EVT_NO_ANSWER = 4;
 inline constexpr std::int32_t EVT_NO_DIALTONE = 5;
+inline constexpr std::int32_t EVT_CONNECTED = 6;  // CONNECT, ^CONN
 
 // Called on the reader thread; the handler owns its copy of the text.
 using ModemEventCallback = void (*)(void* owner, std::int32_t code, std::u16string text);

@@ -42,13 +42,17 @@ bool AddChunkWithNuls(std::u16string& response, const std::u16string& chunk) {
     return chunk.find_first_not_of(u'\0') != std::u16string::npos;
 }
 
-std::int32_t EventOf(CallFailure failure) {
-    switch (failure) {
-        case CallFailure::kBusy:
+std::int32_t EventOf(CallReport report) {
+    switch (report) {
+        case CallReport::kEnded:
+            return EVT_NO_CARRIER;
+        case CallReport::kConnected:
+            return EVT_CONNECTED;
+        case CallReport::kBusy:
             return EVT_BUSY;
-        case CallFailure::kNoAnswer:
+        case CallReport::kNoAnswer:
             return EVT_NO_ANSWER;
-        case CallFailure::kNoDialTone:
+        case CallReport::kNoDialTone:
             return EVT_NO_DIALTONE;
     }
     return EVT_NO_CARRIER;
@@ -177,11 +181,8 @@ void CModem::OnSerialData(void* channel, const std::uint8_t* bytes, std::int32_t
     if (codes.ring) {
         handler(self->m_pOwner, EVT_RING, ParseCallerId(text));
     }
-    if (codes.noCarrier) {
-        handler(self->m_pOwner, EVT_NO_CARRIER, std::u16string());
-    }
-    for (const CallFailure failure : codes.failures) {
-        handler(self->m_pOwner, EventOf(failure), std::u16string());
+    for (const CallReport report : codes.reports) {
+        handler(self->m_pOwner, EventOf(report), std::u16string());
     }
 }
 

@@ -1,6 +1,7 @@
 #include "modemlink/result_codes.h"
 
 #include <algorithm>
+#include <optional>
 #include <string_view>
 
 namespace {
@@ -22,36 +23,84 @@ bool Contains(const std::u16string& text, const char16_t* code) {
     return text.find(code) != std::u16string::npos;
 }
 
-struct FailureLine {
-    std::u16string_view line;
-    CallFailure failure;
+struct ReportLine {
+    std::u16string_view text;
+    bool prefix;  // the line starts with it; else the line is it
+    CallReport report;
 };
 
-constexpr FailureLine kFailureLines[] = {
-    {u"BUSY", CallFailure::kBusy},
-    {u"busy", CallFailure::kBusy},
-    {u"NO ANSWER", CallFailure::kNoAnswer},
-    {u"no answer", CallFailure::kNoAnswer},
-    {u"NO DIALTONE", CallFailure::kNoDialTone},
-    {u"no dialtone", CallFailure::kNoDialTone},
-    {u"NO DIAL TONE", CallFailure::kNoDialTone},
-    {u"no dial tone", CallFailure::kNoDialTone},
+// clang-format off
+constexpr ReportLine kReportLines[] = {
+    {u"NO CARRIER", false, CallReport::kEnded},
+    {u"^CEND:", true, CallReport::kEnded},
+    {u"HANGUP:", true, CallReport::kEnded},
+    {u"CONNECT", false, CallReport::kConnected},
+    {u"CONNECT ", true, CallReport::kConnected},
+    {u"^CONN:", true, CallReport::kConnected},
+    {u"BUSY", false, CallReport::kBusy},
+    {u"NO ANSWER", false, CallReport::kNoAnswer},
+    {u"NO DIALTONE", false, CallReport::kNoDialTone},
+    {u"NO DIAL TONE", false, CallReport::kNoDialTone},
 };
+// clang-format on
 
-std::vector<CallFailure> FailureLines(std::u16string_view chunk) {
-    std::vector<CallFailure> failures;
+// V.250 codes come in capitals or, from some modules, all in small letters.
+std::u16string Small(std::u16string_view text) {
+    std::u16string small(text);
+    for (char16_t& unit : small) {
+        if (unit >= u'A' && unit <= u'Z') {
+            unit = static_cast<char16_t>(unit - u'A' + u'a');
+        }
+    }
+    return small;
+}
+
+bool Matches(std::u16string_view line, std::u16string_view text, bool prefix) {
+    return prefix ? line.substr(0, text.size()) == text : line == text;
+}
+
+// ^CEND:<id>,<duration>,<end status>,<cause>: the cause says why a call never connected.
+CallReport EndedBy(std::u16string_view line) {
+    std::size_t field = 0;
+    std::size_t at = 0;
+    while (field < 3 && (at = line.find(u',', at)) != std::u16string_view::npos) {
+        ++field;
+        ++at;
+    }
+    if (field < 3) {
+        return CallReport::kEnded;
+    }
+    const std::u16string_view cause = line.substr(at);
+    if (cause == u"17") {
+        return CallReport::kBusy;
+    }
+    if (cause == u"18" || cause == u"19") {
+        return CallReport::kNoAnswer;
+    }
+    return CallReport::kEnded;
+}
+
+std::optional<CallReport> ReportOf(std::u16string_view line) {
+    for (const ReportLine& known : kReportLines) {
+        if (Matches(line, known.text, known.prefix) ||
+            Matches(line, Small(known.text), known.prefix)) {
+            return known.text == u"^CEND:" ? EndedBy(line) : known.report;
+        }
+    }
+    return std::nullopt;
+}
+
+std::vector<CallReport> ReportLines(std::u16string_view chunk) {
+    std::vector<CallReport> reports;
     std::size_t start = 0;
     while (start < chunk.size()) {
         const std::size_t end = std::min(chunk.find_first_of(u"\r\n", start), chunk.size());
-        const std::u16string_view line = chunk.substr(start, end - start);
-        for (const FailureLine& known : kFailureLines) {
-            if (line == known.line) {
-                failures.push_back(known.failure);
-            }
+        if (const std::optional<CallReport> report = ReportOf(chunk.substr(start, end - start))) {
+            reports.push_back(*report);
         }
         start = end + 1;
     }
-    return failures;
+    return reports;
 }
 
 }  // namespace
@@ -68,8 +117,7 @@ FinalResult DecideFinalResult(const std::u16string& response) {
 UnsolicitedCodes ScanUnsolicited(const std::u16string& chunk) {
     UnsolicitedCodes codes;
     codes.ring = Contains(chunk, u"RING") || Contains(chunk, u"ring");
-    codes.noCarrier = Contains(chunk, u"NO CARRIER") || Contains(chunk, u"no carrier");
-    codes.failures = FailureLines(chunk);
+    codes.reports = ReportLines(chunk);
     return codes;
 }
 

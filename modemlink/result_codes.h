@@ -13,16 +13,19 @@ enum class FinalResult { kNone, kOk, kError };
 // their CR LF count. "OK" without a line end, or "Ok\r\n", is no result yet.
 FinalResult DecideFinalResult(const std::u16string& response);
 
-// How a call attempt that never connected ended (V.250 final results, sent after the dial's OK).
-enum class CallFailure { kBusy, kNoAnswer, kNoDialTone };
+// What a module reports on its own about a voice call, by family:
+//   ended       NO CARRIER (V.250), ^CEND:<id>,<duration>,<end status>[,<cause>] (Huawei),
+//               HANGUP: <id> (ZTE and Qualcomm-based)
+//   connected   CONNECT (we place no data calls, so it is the voice call), ^CONN:<id>,<type>
+//   failures    BUSY, NO ANSWER, NO DIALTONE (also written NO DIAL TONE); a ^CEND whose cause
+//               (3GPP TS 24.008) is 17 "user busy" is busy, 18 or 19 "no answer" no answer
+enum class CallReport { kEnded, kConnected, kBusy, kNoAnswer, kNoDialTone };
 
 struct UnsolicitedCodes {
-    bool ring = false;       // "RING" or "ring" anywhere in the chunk
-    bool noCarrier = false;  // "NO CARRIER" or "no carrier"
-    // "BUSY", "NO ANSWER", "NO DIALTONE" (also "NO DIAL TONE"), in capitals or small letters,
-    // each a whole line: words inside a caller's name or a message indication end no call. In
-    // the order of their lines.
-    std::vector<CallFailure> failures;
+    bool ring = false;  // "RING" or "ring" anywhere in the chunk ("+CRING: VOICE" holds it too)
+    // Each a whole line, in capitals or small letters, in the order of their lines: words inside
+    // a caller's name or a message indication report nothing.
+    std::vector<CallReport> reports;
 };
 UnsolicitedCodes ScanUnsolicited(const std::u16string& chunk);
 

@@ -50,7 +50,10 @@ Simulator::Simulator(std::unique_ptr<platform::PseudoTerminal> pty, SimulatorOpt
       m_trace(m_options.traceSink),
       m_transmitter(*m_pty, m_timers, m_trace),
       m_reader([this] { ReadLoop(); }) {
-    m_model.With([&](ModemState& state) { state.emptyReadError = m_options.emptyReadError; });
+    m_model.With([&](ModemState& state) {
+        state.emptyReadError = m_options.emptyReadError;
+        state.callProfile = m_options.callProfile;
+    });
 }
 
 Simulator::~Simulator() {
@@ -153,22 +156,43 @@ VerbResult Simulator::RemoteHangUp() {
             return Refused("there is no call");
         }
         EndCall(state.call);
-        SendUnsolicited(state, NoCarrierText());
+        SendUnsolicited(state, FramedReport(ReportsOf(state.callProfile).ended));
         return Done("the other side hung up");
     });
 }
 
 VerbResult Simulator::FailDialledCall(DialFailure failure) {
-    static constexpr const char* kResults[] = {"BUSY", "NO ANSWER", "NO DIALTONE"};
-    const char* result = kResults[static_cast<int>(failure)];
     return m_model.With([&](ModemState& state) {
-        if (state.call.phase == CallPhase::kIdle || !state.call.outgoing) {
-            return Refused("there is no dialled call");
+        if (state.call.phase == CallPhase::kIdle || !state.call.outgoing || state.call.connected) {
+            return Refused("there is no dialled call being placed");
         }
+        const CallReports& reports = ReportsOf(state.callProfile);
+        const char* const results[] = {reports.busy, reports.noAnswer, reports.noDialTone};
+        const char* result = results[static_cast<int>(failure)];
         EndCall(state.call);
-        SendUnsolicited(state, InfoLine(result));
+        SendUnsolicited(state, FramedReport(result));
         return Done(std::string("the call ended: ") + result);
     });
+}
+
+VerbResult Simulator::RemoteAnswer() {
+    return m_model.With([&](ModemState& state) {
+        if (state.call.phase == CallPhase::kIdle || !state.call.outgoing || state.call.connected) {
+            return Refused("there is no dialled call being placed");
+        }
+        state.call.connected = true;
+        SendUnsolicited(state, FramedReport(ReportsOf(state.callProfile).connected));
+        return Done("the other side answered");
+    });
+}
+
+VerbResult Simulator::SetCallProfile(const std::string& name) {
+    const std::optional<CallProfile> profile = CallProfileNamed(name);
+    if (!profile) {
+        return Refused("the call profile must be one of " + CallProfileNames());
+    }
+    m_model.With([&](ModemState& state) { state.callProfile = *profile; });
+    return Done("calls are reported as the " + name + " family does");
 }
 
 VerbResult Simulator::SetRegistration(int status) {

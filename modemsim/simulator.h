@@ -46,6 +46,7 @@ struct SimulatorOptions {
     int ringPeriodMs = 3000;
     int networkDelayMs = 1000;  // from Ctrl-Z to the result of AT+CMGS
     bool emptyReadError = false;
+    CallProfile callProfile = CallProfile::kStandard;
     TraceSink traceSink;  // empty: no trace until EnableTrace(true), which then writes to stderr
 };
 
@@ -100,8 +101,12 @@ public:
     // An incoming call; no number: withheld. RING every ring period until answered or ended.
     VerbResult Ring(const std::optional<std::string>& number);
     VerbResult RemoteHangUp();
-    // Ends a dialled call with "BUSY", "NO ANSWER" or "NO DIALTONE" instead of "NO CARRIER".
+    // A dialled call that has not connected: the other side answers, or the call fails ("BUSY",
+    // "NO ANSWER", "NO DIALTONE" or what the call profile says instead).
+    VerbResult RemoteAnswer();
     VerbResult FailDialledCall(DialFailure failure);
+    // How calls are reported: "standard", "huawei" or "zte" (at/call_profile.h).
+    VerbResult SetCallProfile(const std::string& name);
     // Registration status 0..5; reported as "+CREG: <stat>" when AT+CREG=1 or 2.
     VerbResult SetRegistration(int status);
 

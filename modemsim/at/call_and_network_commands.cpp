@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "modemsim/at/at_syntax.h"
+#include "modemsim/at/call_profile.h"
 #include "modemsim/at/commands.h"
 #include "modemsim/at/reply.h"
 
@@ -34,8 +35,11 @@ Reply Answer(ModemState& state, const AtCommand& /*command*/) {
         return Reply::NoCarrier();
     }
     state.call.phase = CallPhase::kActive;
+    state.call.connected = true;
     ++state.call.generation;
-    return Reply::Ok();
+    Reply reply = Reply::Ok();
+    reply.after = FramedReport(ReportsOf(state.callProfile).afterAnswer);
+    return reply;
 }
 
 Reply HangUp(ModemState& state, const AtCommand& command) {
@@ -68,9 +72,16 @@ Reply Dial(ModemState& state, const AtCommand& command) {
     }
     state.call.phase = CallPhase::kActive;
     state.call.outgoing = true;
+    state.call.connected = false;
     state.call.number = number;
     ++state.call.generation;
-    return Reply::Ok();
+    const CallReports& reports = ReportsOf(state.callProfile);
+    if (!reports.dialAnsweredAtOnce) {
+        return Reply::Pending();
+    }
+    Reply reply = Reply::Ok();
+    reply.after = FramedReport(reports.afterDial);
+    return reply;
 }
 
 }  // namespace

@@ -14,6 +14,7 @@ void RestoreProfile(Settings& settings) {
 void EndCall(Call& call) {
     call.phase = CallPhase::kIdle;
     call.outgoing = false;
+    call.connected = false;
     call.number.clear();
     ++call.generation;
 }

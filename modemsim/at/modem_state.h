@@ -13,6 +13,8 @@
 #include <utility>
 #include <vector>
 
+#include "modemsim/at/call_profile.h"
+
 #include "modemlink/user_data.h"
 
 namespace modemsim {
@@ -59,7 +61,8 @@ enum class CallPhase { kIdle, kRinging, kActive };
 struct Call {
     CallPhase phase = CallPhase::kIdle;
     bool outgoing = false;
-    std::string number;  // the caller's or the dialled number; empty when withheld
+    std::string number;      // the caller's or the dialled number; empty when withheld
+    bool connected = false;  // answered, by the terminal or the other side
     // Advances at every change of call, so a RING tick of an earlier call knows to stop.
     std::uint64_t generation = 0;
 };
@@ -118,6 +121,7 @@ struct PendingSend {
 
 struct ModemState {
     Settings settings;
+    CallProfile callProfile = CallProfile::kStandard;  // not a setting: ATZ keeps it
     SmsStorage storage;
     std::vector<SentSms> outbox;
     int nextReference = 1;

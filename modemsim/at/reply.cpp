@@ -27,11 +27,19 @@ std::string FinalText(const Reply& reply) {
             return InfoLine("NO CARRIER");
         case FinalCode::kPrompt:
             return "\r\n> ";
+        case FinalCode::kPending:
+            return {};
     }
     return {};
 }
 
 }  // namespace
+
+Reply Reply::Pending() {
+    Reply reply;
+    reply.final = FinalCode::kPending;
+    return reply;
+}
 
 Reply Reply::Ok(std::string info) {
     Reply reply;
@@ -63,7 +71,7 @@ std::string InfoLine(std::string_view text) {
 }
 
 std::string Render(const Reply& reply) {
-    return reply.info + FinalText(reply);
+    return reply.info + FinalText(reply) + reply.after;
 }
 
 std::string RingText(const ModemState& state) {

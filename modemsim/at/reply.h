@@ -11,11 +11,14 @@
 
 namespace modemsim {
 
-enum class FinalCode { kOk, kError, kCmsError, kNoCarrier, kPrompt };
+// kPending: the command goes on after its information (a dial that reports only when the call
+// connects): no final code yet.
+enum class FinalCode { kOk, kError, kCmsError, kNoCarrier, kPrompt, kPending };
 
 struct Reply {
     std::string info;  // framed information text, possibly empty
     FinalCode final = FinalCode::kOk;
+    std::string after;  // framed reports that follow the final code at once
     int cmsError = 0;
 
     static Reply Ok(std::string info = {});
@@ -23,12 +26,13 @@ struct Reply {
     static Reply CmsError(int code);
     static Reply NoCarrier();
     static Reply Prompt();
+    static Reply Pending();
 };
 
 // "\r\n" + text + "\r\n"
 std::string InfoLine(std::string_view text);
 
-// The information text followed by the framed final code.
+// The information text, the framed final code, the reports after it.
 std::string Render(const Reply& reply);
 
 // The +CMS ERROR codes the message commands answer with.

@@ -216,6 +216,14 @@ std::string CallFailVerb(Simulator& simulator, const Words& words) {
     return Usage("callfail");
 }
 
+std::string PickUpVerb(Simulator& simulator, const Words& words) {
+    return words.Count() == 1 ? Report(simulator.RemoteAnswer()) : Usage("pickup");
+}
+
+std::string ProfileVerb(Simulator& simulator, const Words& words) {
+    return words.Count() == 2 ? Report(simulator.SetCallProfile(words[1])) : Usage("profile");
+}
+
 std::string ListVerb(Simulator& simulator, const Words& words) {
     return words.Count() == 1 ? ListReport(simulator.Snapshot()) : Usage("list");
 }
@@ -367,8 +375,11 @@ const VerbEntry kVerbs[] = {
     {"clear", "clear SLOT               empty slot SLOT", ClearVerb},
     {"ring", "ring NUMBER|withheld     an incoming call: RING until answered or ended", RingVerb},
     {"hangup", "hangup                   the other side ends the call", HangUpVerb},
+    {"pickup", "pickup                   the other side answers the dialled call", PickUpVerb},
     {"callfail", "callfail busy|noanswer|nodialtone  a dialled call ends unconnected",
      CallFailVerb},
+    {"profile", "profile standard|huawei|zte  report calls as that module family does",
+     ProfileVerb},
     {"list", "list                     storage and outbox", ListVerb},
     {"status", "status                   settings, call and faults", StatusVerb},
     {"creg", "creg STAT                network registration status (0-5)", CregVerb},

@@ -32,6 +32,8 @@ modemsim::SimulatorOptions SimulatorOptionsFor(const ProgramOptions& options) {
     modemsim::SimulatorOptions simulatorOptions;
     simulatorOptions.ringPeriodMs = options.ringPeriodMs;
     simulatorOptions.networkDelayMs = options.networkDelayMs;
+    simulatorOptions.callProfile =
+        modemsim::CallProfileNamed(options.callProfile).value_or(modemsim::CallProfile::kStandard);
     if (options.trace) {
         simulatorOptions.traceSink = modemsim::StderrTraceSink();
     }

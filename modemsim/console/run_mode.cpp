@@ -28,6 +28,14 @@ bool TakeValue(const std::vector<std::string>& args, std::size_t& i, ProgramOpti
         options.linkPath = value;
         return true;
     }
+    if (name == "--call-profile") {
+        if (!modemsim::CallProfileNamed(value)) {
+            error = "--call-profile: '" + value + "' is none of " + modemsim::CallProfileNames();
+            return false;
+        }
+        options.callProfile = value;
+        return true;
+    }
     const bool ring = name == "--ring-period";
     const std::optional<long> ms = ring ? ParseDecimalIn(value, kMinRingPeriodMs, kMaxRingPeriodMs)
                                         : ParseDecimalIn(value, 0, kMaxDelayMs);
@@ -70,7 +78,8 @@ std::optional<ProgramOptions> ParseProgramOptions(const std::vector<std::string>
             }
             return options;
         }
-        if (arg == "--link" || arg == "--ring-period" || arg == "--network-delay") {
+        if (arg == "--link" || arg == "--ring-period" || arg == "--network-delay" ||
+            arg == "--call-profile") {
             if (!TakeValue(args, i, options, error)) {
                 return std::nullopt;
             }
@@ -84,7 +93,8 @@ std::optional<ProgramOptions> ParseProgramOptions(const std::vector<std::string>
 
 std::string ProgramUsage() {
     return "usage: modemsim [--link PATH] [--ring-period MS] [--network-delay MS] [--no-trace]\n"
-           "                [--console | --no-console] [run PROGRAM [ARGS...]]\n"
+           "                [--call-profile standard|huawei|zte] [--console | --no-console]\n"
+           "                [run PROGRAM [ARGS...]]\n"
            "  Acts as a GSM modem on a pseudo-terminal. Without run it prints the device path;\n"
            "  with run it starts PROGRAM with COM1 set to the device and ends when it ends.\n"
            "  --link PATH     also reach the device as PATH (a symbolic link, removed at exit);\n"
@@ -92,7 +102,8 @@ std::string ProgramUsage() {
            "  --console       read console verbs on standard input (type help); the default\n"
            "                  without run. With run, standard input is PROGRAM's unless given\n"
            "  --no-console    leave standard input alone\n"
-           "  --no-trace      do not show the dialogue on stderr\n";
+           "  --no-trace      do not show the dialogue on stderr\n"
+           "  --call-profile  report calls as that module family does (default standard)\n";
 }
 
 namespace {

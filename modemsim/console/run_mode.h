@@ -22,6 +22,7 @@ struct ProgramOptions {
     std::vector<std::string> runCommand;  // empty: the console alone
     int ringPeriodMs = 3000;
     int networkDelayMs = 1000;
+    std::string callProfile = "standard";
     bool trace = true;
     // Unset: on without run; off with run, where standard input belongs to the program.
     std::optional<bool> console;

@@ -55,6 +55,51 @@ TEST(CallCommands, EachWritesItsLineAndTakesTheFinalResult) {
     }
 }
 
+// How a dial is decided on each module family: at once on its own result, after the silence when
+// the module took the line and is still placing the call (1) or said nothing at all (0).
+TEST(CallCommands, DialDecidesOnEveryFamilysAnswer) {
+    const struct {
+        const char* name;
+        std::string answer;
+        std::int32_t result;
+        bool atOnce;
+    } rows[] = {
+        {"accepted", "\r\nOK\r\n", 1, true},
+        {"accepted with Huawei reports", "\r\nOK\r\n\r\n^ORIG: 1,0\r\n", 1, true},
+        {"connected at once", "\r\nCONNECT\r\n", 1, true},
+        {"refused", "\r\nERROR\r\n", 0, true},
+        {"refused with a number", "\r\n+CME ERROR: 30\r\n", 0, true},
+        {"busy as its own result", "\r\nBUSY\r\n", 0, true},
+        {"taken, still placing (its echo only)", "ATD1;\r", 1, false},
+        {"nothing at all", "", 0, false},
+    };
+    std::string answer;
+    std::mutex lock;
+    ScriptedModem modem(
+        [&](const std::string& line) {
+            std::lock_guard<std::mutex> held(lock);
+            if (line != "ATD1;") {
+                return Say("\r\nOK\r\n");
+            }
+            return answer.empty() ? Reply{} : Say(answer);
+        },
+        ModemOptions{false, true, true});
+    CModem channel{DorrinSetupCommands()};
+    ASSERT_EQ(channel.Start(modem.DeviceName(), 115200, nullptr), 1);
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        {
+            std::lock_guard<std::mutex> held(lock);
+            answer = row.answer;
+        }
+        const Stopwatch watch;
+        EXPECT_EQ(channel.Dial(u"1"), row.result);
+        const long long ms = watch.ElapsedMs();
+        EXPECT_TRUE(row.atOnce ? ms < 400 : ms >= 450 && ms < 1000) << ms;
+        EXPECT_FALSE(channel.IsCollecting());
+    }
+}
+
 class DialerOnSimulator : public ::testing::Test {
 protected:
     void SetUp() override {

@@ -121,6 +121,8 @@ private slots:
     void eachEndOfACallShowsItsNoticeForTwoSeconds();
     void aCallBegunDuringTheNoticeOutlivesIt();
     void aStormOfDroppedLinesLeavesNoQueue();
+    void everyModuleFamilysCallsThroughTheWindow_data();
+    void everyModuleFamilysCallsThroughTheWindow();
     void eventsAfterAFailedStartUpChangeNothing();
     void unpluggedModemLeavesTheWindowUsable();
     void closingWhileTheReaderThreadWaitsEndsPromptly_data();
@@ -330,6 +332,56 @@ void DialWindowTest::aStormOfDroppedLinesLeavesNoQueue() {
     });
     QVERIFY(run.trace.WritesHolding("NO CARRIER").count >= 900);
     QVERIFY2(dialMs >= 0 && dialMs < 450, qPrintable(QString::number(dialMs)));
+}
+
+void DialWindowTest::everyModuleFamilysCallsThroughTheWindow_data() {
+    QTest::addColumn<QString>("profile");
+    QTest::newRow("standard") << "standard";
+    QTest::newRow("huawei") << "huawei";  // OK ^ORIG ^CONF, ^CONN, ^CEND
+    QTest::newRow("zte") << "zte";        // no answer to the dial until CONNECT, HANGUP:
+}
+
+// A call placed, answered and ended by the other side; a dial refused; a call taken and ended by
+// the other side: each family's reports give the same window.
+void DialWindowTest::everyModuleFamilysCallsThroughTheWindow() {
+    QFETCH(QString, profile);
+    DialWindowOnSimulator run;
+    QVERIFY(run.modem);
+    QVERIFY(run.modem->SetCallProfile(profile.toStdString()).ok);
+    const auto released = [&](const DialogWindow& window) {
+        return !Button(window, IDC_DIAL)->isChecked() && !Button(window, IDC_ANSWER)->isChecked() &&
+               Button(window, IDC_DIAL)->text() == kDial &&
+               Button(window, IDC_ANSWER)->text() == kAnswer;
+    };
+    DriveModal(*run.dialog, [&](DialogWindow& window) {
+        ControlAs<QLineEdit>(window, IDC_DIAL_NUMBER)->setText(kNumber);
+        ClickControl(window, IDC_DIAL);
+        QVERIFY(Button(window, IDC_DIAL)->isChecked());
+        QCOMPARE(Button(window, IDC_DIAL)->text(), kHangUp);
+        QVERIFY(run.modem->RemoteAnswer().ok);
+        QTest::qWait(300);
+        QVERIFY(Button(window, IDC_DIAL)->isChecked());
+        QVERIFY(run.modem->RemoteHangUp().ok);
+        QVERIFY(WaitUntil([&] { return Text(window, IDC_DIAL_NUMBER) == kNotice; }, 1000));
+        QVERIFY(WaitUntil([&] { return released(window); }, 3000));
+        QVERIFY(Text(window, IDC_DIAL_NUMBER).isEmpty());
+
+        run.modem->AddErrorCommand("D");
+        ControlAs<QLineEdit>(window, IDC_DIAL_NUMBER)->setText(kNumber);
+        QVERIFY(TimedClick(window, IDC_DIAL) < 450);
+        QVERIFY(released(window));
+        run.modem->ClearErrors();
+
+        QVERIFY(run.modem->Ring(std::string("10086")).ok);
+        QVERIFY(WaitUntil([&] { return Text(window, IDC_CALLER) == "10086"; }, 2000));
+        ClickControl(window, IDC_ANSWER);
+        QVERIFY(Button(window, IDC_ANSWER)->isChecked());
+        QCOMPARE(Button(window, IDC_ANSWER)->text(), kEnd);
+        QVERIFY(run.modem->RemoteHangUp().ok);
+        QVERIFY(WaitUntil([&] { return Text(window, IDC_CALLER) == kNotice; }, 1000));
+        QVERIFY(WaitUntil([&] { return released(window); }, 3000));
+    });
+    QVERIFY(run.messages.empty());
 }
 
 void DialWindowTest::eventsAfterAFailedStartUpChangeNothing() {

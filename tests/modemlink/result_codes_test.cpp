@@ -31,49 +31,54 @@ TEST(FinalResult, DecidesFromTheWholeAnswer) {
     }
 }
 
-TEST(Unsolicited, FindsRingAndNoCarrierInExactCase) {
+TEST(Unsolicited, RingAnywhereInExactCase) {
     const struct {
         std::u16string chunk;
         bool ring;
-        bool noCarrier;
     } rows[] = {
-        {u"\r\nRING\r\n", true, false},
-        {u"\r\nring\r\n", true, false},
-        {u"\r\nRing\r\n", false, false},
-        {u"\r\nNO CARRIER\r\n", false, true},
-        {u"\r\nno carrier\r\n", false, true},
-        {u"\r\nNo Carrier\r\n", false, false},
-        {u"\r\nRING\r\n\r\nNO CARRIER\r\n", true, true},
-        {u"NO CARR", false, false},
-        {u"+CRING: VOICE", true, false},  // the extended ring holds the word too
-        {u"", false, false},
+        {u"\r\nRING\r\n", true},          {u"\r\nring\r\n", true},        {u"\r\nRing\r\n", false},
+        {u"\r\n+CRING: VOICE\r\n", true}, {u"\r\nNO CARRIER\r\n", false}, {u"", false},
     };
     for (const auto& row : rows) {
-        const UnsolicitedCodes codes = ScanUnsolicited(row.chunk);
-        EXPECT_EQ(codes.ring, row.ring);
-        EXPECT_EQ(codes.noCarrier, row.noCarrier);
+        EXPECT_EQ(ScanUnsolicited(row.chunk).ring, row.ring);
     }
 }
 
-TEST(Unsolicited, CallFailuresAreWholeLinesInTheirOrder) {
-    using F = CallFailure;
+// Every family's call reports, whole lines only and in their order.
+TEST(Unsolicited, CallReportsAreWholeLinesOfEveryFamily) {
+    using R = CallReport;
     const struct {
         std::u16string chunk;
-        std::vector<CallFailure> failures;
+        std::vector<CallReport> reports;
     } rows[] = {
-        {u"\r\nBUSY\r\n", {F::kBusy}},
-        {u"\r\nno answer\r\n", {F::kNoAnswer}},
-        {u"\r\nNO DIALTONE\r\n\r\nNO DIAL TONE\r\n", {F::kNoDialTone, F::kNoDialTone}},
-        {u"\r\nNO ANSWER\r\n\r\nBUSY\r\n", {F::kNoAnswer, F::kBusy}},
-        {u"BUSY", {F::kBusy}},  // a chunk is whole: its end ends the line
-        {u"\r\nRING\r\n\r\n+CLIP: \"BUSY\",129,,,\"NO ANSWER\"\r\n", {}},
-        {u"\r\n+CMTI: \"SM\",3 BUSY\r\n", {}},
+        {u"\r\nNO CARRIER\r\n", {R::kEnded}},
+        {u"\r\nno carrier\r\n", {R::kEnded}},
+        {u"\r\n^CEND: 1,12,104,16\r\n", {R::kEnded}},
+        {u"\r\n^CEND:1,0,104,17\r\n", {R::kBusy}},
+        {u"\r\n^CEND: 1,0,104,19\r\n", {R::kNoAnswer}},
+        {u"\r\n^CEND: 1,0,21\r\n", {R::kEnded}},
+        {u"\r\nHANGUP: 1\r\n", {R::kEnded}},
+        {u"\r\nCONNECT\r\n", {R::kConnected}},
+        {u"\r\nCONNECT 9600\r\n", {R::kConnected}},
+        {u"\r\n^CONN: 1,0\r\n", {R::kConnected}},
+        {u"\r\n^ORIG: 1,0\r\n\r\n^CONF: 1\r\n", {}},
+        {u"\r\nBUSY\r\n", {R::kBusy}},
+        {u"\r\nno answer\r\n", {R::kNoAnswer}},
+        {u"\r\nNO DIALTONE\r\n\r\nNO DIAL TONE\r\n", {R::kNoDialTone, R::kNoDialTone}},
+        {u"\r\nRING\r\n\r\nNO CARRIER\r\n\r\nBUSY\r\n", {R::kEnded, R::kBusy}},
+        {u"BUSY", {R::kBusy}},  // a chunk is whole: its end ends the line
+        // The words inside other lines report nothing.
+        {u"\r\nRING\r\n\r\n+CLIP: \"NO CARRIER\",129,,,\"BUSY\"\r\n", {}},
+        {u"\r\n+CMTI: \"SM\",3 NO ANSWER\r\n", {}},
         {u"\r\n BUSY\r\n", {}},
         {u"\r\nBusy\r\n", {}},
-        {u"\r\nNO ANSWERS\r\n", {}},
+        {u"\r\nNO CARRIERS\r\n", {}},
+        {u"\r\nCONNECTED\r\n", {}},
+        {u"\r\nNO CARR", {}},
     };
     for (const auto& row : rows) {
-        EXPECT_EQ(ScanUnsolicited(row.chunk).failures, row.failures);
+        const std::string shown(row.chunk.begin(), row.chunk.end());
+        EXPECT_EQ(ScanUnsolicited(row.chunk).reports, row.reports) << shown;
     }
 }
 
