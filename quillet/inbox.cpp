@@ -38,14 +38,7 @@ void Inbox::Poll(const Show& show, Clock::time_point now) {
     if (m_modem.StorageUsage(used, total) == 0) {
         return;
     }
-    // More used than our own deletes left: a message has arrived, maybe into a slot read empty
-    // (slot 1 too, since its read above).
-    if (!m_expectedUsed || used > *m_expectedUsed) {
-        m_seenEmpty.clear();
-    } else if (firstEmpty) {
-        m_seenEmpty.insert(kFirstSlot);
-    }
-    m_expectedUsed = used;
+    NoteUsage(used, firstEmpty);
     const std::int32_t known = static_cast<std::int32_t>(m_parts.SlotsHeld()) + otherHere;
     if (used <= known) {
         m_settledAt.reset();
@@ -60,6 +53,17 @@ void Inbox::Poll(const Show& show, Clock::time_point now) {
         m_settledAt = used;
         m_pollsSettled = 0;
     }
+}
+
+// More used than our own deletes left: a message has arrived, maybe into a slot read empty (slot
+// 1 too, since its read in this poll).
+void Inbox::NoteUsage(std::int32_t used, bool firstEmpty) {
+    if (!m_expectedUsed || used > *m_expectedUsed) {
+        m_seenEmpty.clear();
+    } else if (firstEmpty) {
+        m_seenEmpty.insert(kFirstSlot);
+    }
+    m_expectedUsed = used;
 }
 
 bool Inbox::ScanOthers(std::int32_t unfound, std::int32_t total, bool firstIsOther,

@@ -57,6 +57,7 @@ private:
     Found Take(std::int32_t slot, const SlotRead& read, const Show& show, Clock::time_point now);
     bool ShowReady(const Show& show, Clock::time_point now);
     void ShowAndDelete(const Show& show, const PartAssembler::Whole& whole);
+    void NoteUsage(std::int32_t used, bool firstEmpty);
     // True when the scan has seen what it could: every used slot found, or the last slot read.
     bool ScanOthers(std::int32_t unfound, std::int32_t total, bool firstIsOther, const Show& show,
                     Clock::time_point now);
