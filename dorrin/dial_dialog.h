@@ -43,9 +43,10 @@ private:
     void Release(std::int32_t toggle, const char16_t* caption);
 
     platform::ui::HICON m_hAppIcon;
-    CModem m_modem;
+    // Before the channel, so they outlive its reader thread, which the channel's end joins.
     std::mutex m_eventLock;  // guards m_events: the reader thread adds, the window's thread takes
     std::deque<CallEvent> m_events;
+    CModem m_modem;
     // The notice (window's thread only): the box it stands in, and whether a toggle was pressed
     // while it stood. A pressed toggle belongs to the command it gave, not to the call that ended.
     std::int32_t m_noticeBox = 0;  // 0: no notice
