@@ -169,7 +169,7 @@ UserData UserDataFor(const StoredSms& sms) {
     return data;
 }
 
-// Reads octets in order; once one is missing, everything reads as nothing and ok() stays false.
+// Reads octets in order; once one is missing, everything reads as nothing and Ok() stays false.
 class Reader {
 public:
     explicit Reader(const Octets& octets) : m_octets(octets) {}
@@ -185,7 +185,7 @@ public:
                       m_octets.begin() + static_cast<long>(m_at));
     }
     std::size_t Left() const { return m_octets.size() - m_at; }
-    bool ok() const { return m_ok; }
+    bool Ok() const { return m_ok; }
 
 private:
     const Octets& m_octets;
@@ -222,7 +222,7 @@ std::optional<std::optional<std::string>> ReadCentre(Reader& reader) {
     }
     const std::uint8_t type = reader.Next();
     const Octets semi = reader.Take(octets - 1);
-    if (!reader.ok() || semi.empty()) {
+    if (!reader.Ok() || semi.empty()) {
         return std::nullopt;
     }
     const std::size_t count = semi.size() * 2 - ((semi.back() >> 4) == 0xF ? 1 : 0);
@@ -234,7 +234,7 @@ std::optional<std::string> ReadDestination(Reader& reader) {
     const std::size_t count = reader.Next();
     const std::uint8_t type = reader.Next();
     const Octets semi = reader.Take((count + 1) / 2);
-    return reader.ok() ? Number(type, Digits(semi, count)) : std::nullopt;
+    return reader.Ok() ? Number(type, Digits(semi, count)) : std::nullopt;
 }
 
 // The validity period's size by its format in the first octet: none, 7 octets, 1, 7.
@@ -275,7 +275,7 @@ std::optional<Submission> ReadUserData(std::uint8_t firstOctet, std::uint8_t cod
     const Octets data = reader.Take(reader.Left());
     const SmsAlphabet alphabet = AlphabetOfCodingScheme(codingScheme);
     const bool septets = alphabet == SmsAlphabet::kGsm7;
-    if (!reader.ok() || length > (septets ? 160u : 140u) ||
+    if (!reader.Ok() || length > (septets ? 160u : 140u) ||
         data.size() != (septets ? (length * 7 + 7) / 8 : length)) {
         return std::nullopt;
     }
@@ -331,7 +331,7 @@ std::optional<Submission> DecodeSubmit(std::string_view hex, std::size_t tpduOct
     reader.Next();  // protocol
     const std::uint8_t codingScheme = reader.Next();
     reader.Take(ValidityOctets(firstOctet));
-    if ((firstOctet & 0x03) != kSubmit || !destination || !reader.ok()) {
+    if ((firstOctet & 0x03) != kSubmit || !destination || !reader.Ok()) {
         return std::nullopt;
     }
     std::optional<Submission> submission = ReadUserData(firstOctet, codingScheme, reader);
