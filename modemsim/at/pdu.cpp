@@ -193,11 +193,11 @@ private:
     bool m_ok = true;
 };
 
-// count digits from semi-octets; nothing for a nibble that is no digit.
+// `count` digits from semi-octets; nothing for a nibble that is no digit.
 std::optional<std::string> Digits(const Octets& semi, std::size_t count) {
     std::string digits;
     for (std::size_t i = 0; i < count; ++i) {
-        const unsigned nibble = (semi[i / 2] >> (i % 2 == 0 ? 0 : 4)) & 0xFu;
+        const unsigned nibble = (unsigned{semi[i / 2]} >> (i % 2 == 0 ? 0u : 4u)) & 0xFu;
         if (nibble >= sizeof kDigitChars - 1) {
             return std::nullopt;
         }
