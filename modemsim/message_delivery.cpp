@@ -105,11 +105,12 @@ VerbResult Simulator::Deliver(const SmsDelivery& delivery, const PartDelivery& h
         if (texts.size() > 1) {
             return DeliverLong(state, common, texts, how);
         }
-        const std::optional<int> slot = delivery.slot ? delivery.slot : state.storage.FirstFree();
+        const std::optional<int> slot =
+            delivery.slot ? delivery.slot : ReceivingStorage(state).FirstFree();
         if (!slot) {
             return Refused("the storage is full");
         }
-        if (!state.storage.IsFree(*slot)) {
+        if (!ReceivingStorage(state).IsFree(*slot)) {
             return Refused("slot " + std::to_string(*slot) + " holds a message");
         }
         StoredSms sms = common;
@@ -123,7 +124,7 @@ VerbResult Simulator::DeliverLong(ModemState& state, const StoredSms& common,
                                   const std::vector<std::string>& texts, const PartDelivery& how) {
     std::vector<StoredSms> parts = ArrivingParts(common, texts, state.nextPartReference, how);
     const std::size_t atOnce = how.gapMs == 0 ? parts.size() : 1;
-    const auto room = static_cast<std::size_t>(kSlotCount - state.storage.Used());
+    const auto room = static_cast<std::size_t>(kSlotCount - ReceivingStorage(state).Used());
     if (room < atOnce) {
         return Refused("the storage has room for " + std::to_string(room) + " of the " +
                        std::to_string(atOnce) + " parts that arrive now");
@@ -132,7 +133,7 @@ VerbResult Simulator::DeliverLong(ModemState& state, const StoredSms& common,
         std::exchange(state.nextPartReference, (state.nextPartReference + 1) % 256);
     std::string slots;
     for (std::size_t i = 0; i < atOnce; ++i) {
-        const int slot = state.storage.FirstFree().value_or(0);
+        const int slot = ReceivingStorage(state).FirstFree().value_or(0);
         slots += (i > 0 ? ", " : "") + std::to_string(slot);
         Store(state, slot, std::move(parts[i]));
     }
@@ -171,13 +172,13 @@ VerbResult Simulator::DeliverBurst(int count, int gapMs, const std::string& send
 }
 
 void Simulator::Store(ModemState& state, int slot, StoredSms sms) {
-    state.storage.Put(slot, std::move(sms));
+    ReceivingStorage(state).Put(slot, std::move(sms));
     SendUnsolicited(state, NewMessageReport(state.settings, slot));
 }
 
 void Simulator::Arrive(StoredSms sms, const std::string& what) {
     m_model.With([&](ModemState& state) {
-        if (const std::optional<int> slot = state.storage.FirstFree()) {
+        if (const std::optional<int> slot = ReceivingStorage(state).FirstFree()) {
             Store(state, *slot, std::move(sms));
         } else {
             m_trace.Record('!', what + " lost: the storage is full");

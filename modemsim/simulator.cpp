@@ -116,7 +116,7 @@ VerbResult Simulator::ClearSlot(int slot) {
         return Refused("slot " + std::to_string(slot) + " is not in 1.." +
                        std::to_string(kSlotCount));
     }
-    m_model.With([&](ModemState& state) { state.storage.Erase(slot); });
+    m_model.With([&](ModemState& state) { ReceivingStorage(state).Erase(slot); });
     return Done("slot " + std::to_string(slot) + " is empty");
 }
 

@@ -90,7 +90,9 @@ public:
 
     const std::string& DevicePath() const;
 
-    // The network and the other party. A long text's parts arrive at once, in order.
+    // The network and the other party. Messages arrive in the storage that AT+CPMS names for
+    // them (<mem3>: the SIM's, "SM", unless a program chose the phone's), and ClearSlot empties
+    // a slot there. A long text's parts arrive at once, in order.
     VerbResult DeliverSms(const SmsDelivery& delivery);
     // Refused for a text that fits one message.
     VerbResult DeliverParts(const SmsDelivery& delivery, const PartDelivery& how);

@@ -5,8 +5,9 @@
 #   install-deps.sh --fuzz   that, and clang with libFuzzer for the fuzz targets (MODEM_FUZZ)
 set -euo pipefail
 
-# qt6-base-dev brings Widgets and Test; the font shows the windows' Chinese texts.
-packages=(g++ make cmake libgtest-dev qt6-base-dev fonts-wqy-microhei)
+# qt6-base-dev brings Widgets and Test; the font shows the windows' Chinese texts; gammu is the
+# client of the simulated modem in its end-to-end test (tests/modemsim/gammu_client.sh).
+packages=(g++ make cmake libgtest-dev qt6-base-dev fonts-wqy-microhei gammu)
 for argument in "$@"; do
     case $argument in
         --fuzz) packages+=(clang-14 libclang-rt-14-dev) ;;

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "modemsim/at/at_syntax.h"
@@ -11,8 +12,9 @@ namespace modemsim {
 namespace {
 
 const CommandEntry* FindEntry(const std::string& name) {
-    for (const auto* group : {&BasicCommands(), &NetworkCommands(), &SmsSettingCommands(),
-                              &SmsMessageCommands(), &SmsStorageCommands()}) {
+    for (const auto* group :
+         {&BasicCommands(), &NetworkCommands(), &EquipmentCommands(), &SmsSettingCommands(),
+          &SmsMessageCommands(), &SmsStorageCommands()}) {
         const auto found =
             std::find_if(group->begin(), group->end(),
                          [&](const CommandEntry& entry) { return name == entry.name; });
@@ -72,7 +74,9 @@ std::optional<Reply> ExecuteLine(ModemState& state, std::string_view line) {
     if (state.faults.errorAll || !commands || IsRefused(state.faults, *commands)) {
         return Reply::Error();
     }
-    return RunCommands(state, *commands);
+    // The mode as the line leaves it: "AT+CMEE=1;+CFUN=9" already reports the number.
+    Reply reply = RunCommands(state, *commands);
+    return WithErrorMode(std::move(reply), state.settings.errorMode);
 }
 
 bool IsKnownCommand(const std::string& name) {

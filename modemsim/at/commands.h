@@ -43,11 +43,14 @@ Reply Supported(ModemState& state, const AtCommand& command);
 const std::vector<CommandEntry>& BasicCommands();
 // +IPR, +CREG, +CLIP, +CHUP
 const std::vector<CommandEntry>& NetworkCommands();
+// I, +CGMI, +CGMM, +CGMR, +CGSN, +CIMI (and +GMI, +GMM, +GMR, +GSN), +CPIN, +CSQ, +COPS, +CFUN,
+// +CMEE
+const std::vector<CommandEntry>& EquipmentCommands();
 // +CMGF, +CSCS, +CSCA
 const std::vector<CommandEntry>& SmsSettingCommands();
 // +CMGR, +CMGD, +CMGS
 const std::vector<CommandEntry>& SmsMessageCommands();
-// +CPMS, +CNMI
+// +CPMS, +CMGL, +CNMI
 const std::vector<CommandEntry>& SmsStorageCommands();
 
 // The end of AT+CMGS: the text that came after the "> " prompt is sent, or the sending is

@@ -9,6 +9,23 @@ void RestoreProfile(Settings& settings) {
     settings.textMode = defaults.textMode;
     settings.charset = defaults.charset;
     settings.cregMode = defaults.cregMode;
+    settings.errorMode = defaults.errorMode;
+}
+
+SmsStorage& StorageOf(ModemState& state, Memory memory) {
+    return memory == Memory::kPhone ? state.phoneStorage : state.storage;
+}
+
+const SmsStorage& StorageOf(const ModemState& state, Memory memory) {
+    return memory == Memory::kPhone ? state.phoneStorage : state.storage;
+}
+
+SmsStorage& ReceivingStorage(ModemState& state) {
+    return StorageOf(state, state.settings.memories[2]);
+}
+
+int EffectiveRegistration(const Settings& settings) {
+    return settings.functionality == 1 ? settings.registration : 0;
 }
 
 void EndCall(Call& call) {

@@ -19,8 +19,8 @@
 
 namespace modemsim {
 
-// The SIM's message storage: a fixed number of numbered slots, each empty or holding one
-// received message.
+// A message storage, the SIM's ("SM") or the phone's ("ME"): a fixed number of numbered slots,
+// each empty or holding one received message.
 
 inline constexpr int kSlotCount = 20;
 
@@ -55,6 +55,8 @@ private:
 
 enum class Charset { kGsm, kIra, kUcs2 };
 
+enum class Memory { kSim, kPhone };  // "SM", "ME"
+
 // Incoming calls ring until answered or ended; an answered or dialled call is active.
 enum class CallPhase { kIdle, kRinging, kActive };
 
@@ -74,6 +76,7 @@ struct Settings {
     bool textMode = false;  // AT+CMGF: PDU mode until a program asks for text
     Charset charset = Charset::kGsm;
     bool showHeader = false;  // AT+CSDH: the long +CMGR header with <dcs> and <length>
+    int errorMode = 0;        // AT+CMEE: +CME ERROR as ERROR (0), as a number (1) or as text (2)
     // AT+CSMP=<fo>,<vp>,<pid>,<dcs>: the coding scheme decides how a text after the prompt is read.
     int submitFo = 17;
     int validity = 167;
@@ -81,9 +84,13 @@ struct Settings {
     int codingScheme = 0;
     int cregMode = 0;
     long baudRate = 115200;
-    std::string scaNumber;
-    int scaType = 129;
-    int registration = 1;  // registered, home network
+    std::string scaNumber = "+447700900999";  // the SIM's own service centre
+    int scaType = 145;
+    int registration = 1;    // registered, home network
+    int operatorFormat = 0;  // AT+COPS=3,<format>: the operator's long name, short name, number
+    int functionality = 1;   // AT+CFUN: 1 full, 0 minimum and 4 flight mode, both off the network
+    // AT+CPMS: where messages are read, listed and deleted; written; and stored when they arrive.
+    std::array<Memory, 3> memories{};
     // AT+CNMI=<mode>,<mt>,<bm>,<ds>,<bfr>: with <mt> 1 a message stored is announced (+CMTI).
     std::array<int, 5> newMessageIndication{};
 };
@@ -108,21 +115,25 @@ inline constexpr std::size_t kOutboxLimit = 1000;
 
 struct SentSms {
     std::string destination;
-    std::string text;  // UTF-8 in text mode; the hex PDU in PDU mode
+    std::string text;  // UTF-8; 8-bit data as the hex of its octets
     int reference = 0;
-    bool pdu = false;
+    bool pdu = false;                 // given as an SMS-SUBMIT in PDU mode
+    std::optional<MessagePart> part;  // a part of a long message, as its header says
+    std::string centre;               // the service centre it went through
 };
 
 // A message whose text the modem is collecting after the "> " prompt.
 struct PendingSend {
     std::string destination;
     bool pdu = false;
+    std::size_t tpduOctets = 0;  // PDU mode: the length AT+CMGS announced
 };
 
 struct ModemState {
     Settings settings;
     CallProfile callProfile = CallProfile::kStandard;  // not a setting: ATZ keeps it
-    SmsStorage storage;
+    SmsStorage storage;                                // "SM"
+    SmsStorage phoneStorage;                           // "ME"
     std::vector<SentSms> outbox;
     int nextReference = 1;
     int nextPartReference = 1;  // the concatenation reference of the next long message received
@@ -137,6 +148,14 @@ void RestoreProfile(Settings& settings);
 
 // Ends any call and makes a pending RING tick of it stale.
 void EndCall(Call& call);
+
+SmsStorage& StorageOf(ModemState& state, Memory memory);
+const SmsStorage& StorageOf(const ModemState& state, Memory memory);
+// Where AT+CPMS has the modem store the messages that arrive (<mem3>).
+SmsStorage& ReceivingStorage(ModemState& state);
+
+// Registration as the network sees it: none while AT+CFUN has the radio off.
+int EffectiveRegistration(const Settings& settings);
 
 // The message reference of the next message sent: 0..255, then round again.
 int TakeReference(ModemState& state);

@@ -9,6 +9,18 @@ namespace modemsim {
 
 namespace {
 
+std::string CmeText(int code) {
+    switch (code) {
+        case kCmeNotAllowed:
+            return "operation not allowed";
+        case kCmeNotSupported:
+            return "operation not supported";
+        case kCmeIncorrectParameters:
+            return "incorrect parameters";
+    }
+    return "unknown";
+}
+
 Reply WithFinal(FinalCode final) {
     Reply reply;
     reply.final = final;
@@ -23,6 +35,9 @@ std::string FinalText(const Reply& reply) {
             return InfoLine("ERROR");
         case FinalCode::kCmsError:
             return InfoLine("+CMS ERROR: " + std::to_string(reply.cmsError));
+        case FinalCode::kCmeError:
+            return InfoLine("+CME ERROR: " + (reply.verboseError ? CmeText(reply.cmeError)
+                                                                 : std::to_string(reply.cmeError)));
         case FinalCode::kNoCarrier:
             return InfoLine("NO CARRIER");
         case FinalCode::kPrompt:
@@ -63,6 +78,24 @@ Reply Reply::CmsError(int code) {
     return reply;
 }
 
+Reply Reply::CmeError(int code) {
+    Reply reply = WithFinal(FinalCode::kCmeError);
+    reply.cmeError = code;
+    return reply;
+}
+
+Reply WithErrorMode(Reply reply, int errorMode) {
+    if (reply.final == FinalCode::kCmeError) {
+        reply.final = errorMode == 0 ? FinalCode::kError : FinalCode::kCmeError;
+        reply.verboseError = errorMode == 2;
+    }
+    return reply;
+}
+
+std::string MemoryName(Memory memory) {
+    return memory == Memory::kPhone ? "ME" : "SM";
+}
+
 std::string InfoLine(std::string_view text) {
     std::string line = "\r\n";
     line.append(text);
@@ -85,8 +118,9 @@ std::string RingText(const ModemState& state) {
 }
 
 std::string RegistrationFields(const Settings& settings) {
-    std::string fields = std::to_string(settings.registration);
-    const bool registered = settings.registration == 1 || settings.registration == 5;
+    const int registration = EffectiveRegistration(settings);
+    std::string fields = std::to_string(registration);
+    const bool registered = registration == 1 || registration == 5;
     if (settings.cregMode == 2 && registered) {
         fields += ",\"00A1\",\"1B2C\"";
     }
@@ -109,7 +143,7 @@ std::string NewMessageReport(const Settings& settings, int index) {
     if (cnmi[0] == 0 || cnmi[1] != 1) {
         return {};
     }
-    return InfoLine("+CMTI: \"SM\"," + std::to_string(index));
+    return InfoLine("+CMTI: \"" + MemoryName(settings.memories[2]) + "\"," + std::to_string(index));
 }
 
 }  // namespace modemsim

@@ -5,7 +5,8 @@
 #include "modemlink/gsm_text.h"
 #include "modemsim/at/at_syntax.h"
 #include "modemsim/at/commands.h"
-#include "modemsim/at/message_parts.h"
+#include "modemsim/at/message_view.h"
+#include "modemsim/at/pdu.h"
 #include "modemsim/at/reply.h"
 #include "modemsim/at/sms_text.h"
 
@@ -178,61 +179,17 @@ std::optional<int> IndexOf(const AtArg& arg) {
     return static_cast<int>(*index);
 }
 
-//   +CMGR: "REC UNREAD","+393351391306",,"24/05/01,12:30:00+00"\r\n<text>
-// and with AT+CSDH=1 <tooa>,<fo>,<pid>,<dcs>,<sca>,<tosca>,<length> after the time stamp:
-//   +CMGR: "REC READ","10086",,"24/05/01,12:30:00+00",129,4,0,8,"+8613800200500",145,4\r\n
-//   4F60597D
-// A message in the GSM alphabet is given in the character set; one in UCS2 as the hex of its
-// octets whatever the set. The length counts septets, or octets. A part of a long message has
-// the header indication in <fo> (68), and its whole user data, header included, is given as hex
-// whatever the coding: a terminal could not tell the header from the text otherwise.
-struct Body {
-    std::string text;
-    std::size_t length = 0;
-    int firstOctet = 4;
-};
-
-Body BodyOf(const Settings& settings, const StoredSms& sms) {
-    if (sms.part) {
-        const PartUserData data = UserDataOf(sms);
-        const std::u16string hex = OctetsToHex(data.octets);
-        return {std::string(hex.begin(), hex.end()), data.length, 4 | kHeaderIndication};
-    }
-    if (sms.ucs2) {
-        const std::string hex = Ucs2Hex(sms.text);
-        return {hex, hex.size() / 2};
-    }
-    return {ToTerminal(settings.charset, sms.text), GsmSeptets(sms.text).value_or(sms.text.size())};
-}
-
-std::string ReadText(const Settings& settings, const StoredSms& sms) {
-    const std::string status = sms.read ? "REC READ" : "REC UNREAD";
-    std::string header = "+CMGR: \"" + status + "\",\"" + ToTerminal(settings.charset, sms.sender) +
-                         "\",,\"" + sms.timestamp + "\"";
-    const Body body = BodyOf(settings, sms);
-    if (settings.showHeader) {
-        header += "," + std::to_string(NumberType(sms.sender)) + "," +
-                  std::to_string(body.firstOctet) + ",0," + (sms.ucs2 ? "8" : "0") + ",\"" +
-                  ToTerminal(settings.charset, settings.scaNumber) + "\"," +
-                  std::to_string(settings.scaType) + "," + std::to_string(body.length);
-    }
-    return InfoLine(header) + body.text + "\r\n";
-}
-
 Reply ReadMessage(ModemState& state, const AtCommand& command) {
     const std::optional<std::vector<AtArg>> args = ArgsOf(command, 2);
     const std::optional<int> index = args ? IndexOf(args->front()) : std::nullopt;
     if (!index) {
         return Reply::CmsError(kInvalidIndex);
     }
-    if (!state.settings.textMode) {
-        return Reply::CmsError(kOperationNotSupported);
-    }
-    StoredSms* sms = state.storage.Find(*index);
+    StoredSms* sms = StorageOf(state, state.settings.memories[0]).Find(*index);
     if (sms == nullptr) {
         return state.emptyReadError ? Reply::CmsError(kInvalidIndex) : Reply::Ok();
     }
-    Reply reply = Reply::Ok(ReadText(state.settings, *sms));
+    Reply reply = Reply::Ok(ReadView(state, *sms));
     sms->read = true;
     return reply;
 }
@@ -250,12 +207,13 @@ Reply DeleteMessage(ModemState& state, const AtCommand& command) {
     if (!flag || *flag > 4) {
         return Reply::Error();
     }
+    SmsStorage& storage = StorageOf(state, state.settings.memories[0]);
     if (*flag == 0) {
-        state.storage.Erase(*index);
+        storage.Erase(*index);
     } else if (*flag == 4) {
-        state.storage.EraseAll();
+        storage.EraseAll();
     } else {
-        state.storage.EraseRead();
+        storage.EraseRead();
     }
     return Reply::Ok();
 }
@@ -277,6 +235,7 @@ Reply StartSend(ModemState& state, const AtCommand& command) {
         if (!length || *length < 1 || *length > 164 || args->size() != 1) {
             return Reply::CmsError(kInvalidPduParameter);
         }
+        pending.tpduOctets = static_cast<std::size_t>(*length);
     } else {
         const AtArg& da = args->front();
         const std::optional<std::string> number =
@@ -334,6 +293,38 @@ std::optional<std::string> DecodeEntry(const Settings& settings, const std::stri
     return std::nullopt;
 }
 
+std::optional<SentSms> FromEntry(const Settings& settings, const std::string& text,
+                                 const std::string& destination) {
+    const std::optional<std::string> decoded = DecodeEntry(settings, text);
+    if (!decoded) {
+        return std::nullopt;
+    }
+    SentSms sent;
+    sent.destination = destination;
+    sent.text = *decoded;
+    sent.centre = settings.scaNumber;
+    return sent;
+}
+
+// The hex may end in a line end, as a terminal that ends each line types it.
+std::optional<SentSms> FromSubmit(const Settings& settings, std::string hex,
+                                  std::size_t tpduOctets) {
+    while (!hex.empty() && (hex.back() == '\r' || hex.back() == '\n')) {
+        hex.pop_back();
+    }
+    const std::optional<Submission> submission = DecodeSubmit(hex, tpduOctets);
+    if (!submission) {
+        return std::nullopt;
+    }
+    SentSms sent;
+    sent.destination = submission->destination;
+    sent.text = submission->text;
+    sent.pdu = true;
+    sent.part = submission->part;
+    sent.centre = submission->centre.value_or(settings.scaNumber);
+    return sent;
+}
+
 }  // namespace
 
 Reply FinishSend(ModemState& state, const std::string& text) {
@@ -342,15 +333,16 @@ Reply FinishSend(ModemState& state, const std::string& text) {
     if (state.faults.sendError) {
         return Reply::CmsError(*state.faults.sendError);
     }
-    const std::optional<std::string> decoded =
-        pending.pdu ? text : DecodeEntry(state.settings, text);
+    const std::optional<SentSms> decoded =
+        pending.pdu ? FromSubmit(state.settings, text, pending.tpduOctets)
+                    : FromEntry(state.settings, text, pending.destination);
     if (!decoded) {
         return Reply::CmsError(InvalidParameter(pending));
     }
-    SentSms sent;
-    sent.destination = pending.destination;
-    sent.text = *decoded;
-    sent.pdu = pending.pdu;
+    if (decoded->centre.empty()) {
+        return Reply::CmsError(kCentreUnknown);
+    }
+    SentSms sent = *decoded;
     sent.reference = TakeReference(state);
     if (state.outbox.size() >= kOutboxLimit) {
         state.outbox.erase(state.outbox.begin());

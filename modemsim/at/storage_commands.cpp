@@ -4,16 +4,19 @@
 
 #include "modemsim/at/at_syntax.h"
 #include "modemsim/at/commands.h"
+#include "modemsim/at/message_view.h"
 #include "modemsim/at/reply.h"
 #include "modemsim/at/sms_text.h"
 
 namespace modemsim {
 
-// The message storage (one: the SIM's, "SM") and how new messages are announced.
+// The message storages, the SIM's ("SM") and the phone's ("ME"), listing what they hold, and how
+// new messages are announced.
 
 namespace {
 
 constexpr int kOperationNotAllowed = 302;
+constexpr Memory kMemories[] = {Memory::kSim, Memory::kPhone};
 
 std::string Upper(std::string text) {
     for (char& c : text) {
@@ -22,41 +25,120 @@ std::string Upper(std::string text) {
     return text;
 }
 
-// A storage name is a string in the character set; plain "SM" is taken in any set as well.
-bool IsSimStorage(const Settings& settings, const AtArg& arg) {
-    const std::optional<std::string> name = FromTerminal(settings.charset, arg.text);
-    return Upper(arg.text) == "SM" || (name && Upper(*name) == "SM");
+// A name given as a string in the character set, or plainly, which every set takes as well.
+bool Names(const Settings& settings, const AtArg& arg, const std::string& name) {
+    const std::optional<std::string> decoded = FromTerminal(settings.charset, arg.text);
+    return Upper(arg.text) == name || (decoded && Upper(*decoded) == name);
 }
 
-std::string UsedAndTotal(const ModemState& state) {
-    return std::to_string(state.storage.Used()) + "," + std::to_string(kSlotCount);
+std::optional<Memory> MemoryOf(const Settings& settings, const AtArg& arg) {
+    for (const Memory memory : kMemories) {
+        if (Names(settings, arg, MemoryName(memory))) {
+            return memory;
+        }
+    }
+    return std::nullopt;
 }
 
-// AT+CPMS=<mem1>[,<mem2>[,<mem3>]]: only "SM" is there to choose.
+std::string UsedAndTotal(ModemState& state, Memory memory) {
+    return std::to_string(StorageOf(state, memory).Used()) + "," + std::to_string(kSlotCount);
+}
+
+// AT+CPMS=<mem1>[,<mem2>[,<mem3>]]: a left-out storage stays as it was.
 Reply SetStorage(ModemState& state, const AtCommand& command) {
     const std::optional<std::vector<AtArg>> args = SplitArgs(command.args);
     if (!args || args->empty() || args->size() > 3 || args->front().Omitted()) {
         return Reply::Error();
     }
-    for (const AtArg& arg : *args) {
-        if (!arg.Omitted() && !arg.quoted) {
+    std::array<Memory, 3> chosen = state.settings.memories;
+    for (std::size_t i = 0; i < args->size(); ++i) {
+        const AtArg& arg = (*args)[i];
+        if (arg.Omitted()) {
+            continue;
+        }
+        const std::optional<Memory> memory =
+            arg.quoted ? MemoryOf(state.settings, arg) : std::nullopt;
+        if (!arg.quoted) {
             return Reply::Error();
         }
-        if (!arg.Omitted() && !IsSimStorage(state.settings, arg)) {
+        if (!memory) {
             return Reply::CmsError(kOperationNotAllowed);
         }
+        chosen[i] = *memory;
     }
-    const std::string counts = UsedAndTotal(state);
-    return Reply::Ok(InfoLine("+CPMS: " + counts + "," + counts + "," + counts));
+    state.settings.memories = chosen;
+    std::string counts;
+    for (const Memory memory : chosen) {
+        counts += (counts.empty() ? "" : ",") + UsedAndTotal(state, memory);
+    }
+    return Reply::Ok(InfoLine("+CPMS: " + counts));
 }
 
 Reply ReadStorage(ModemState& state, const AtCommand& /*command*/) {
-    const std::string one = "\"SM\"," + UsedAndTotal(state);
-    return Reply::Ok(InfoLine("+CPMS: " + one + "," + one + "," + one));
+    std::string text;
+    for (const Memory memory : state.settings.memories) {
+        text += (text.empty() ? "\"" : ",\"") + MemoryName(memory) + "\"," +
+                UsedAndTotal(state, memory);
+    }
+    return Reply::Ok(InfoLine("+CPMS: " + text));
 }
 
 Reply TestStorage(ModemState& /*state*/, const AtCommand& /*command*/) {
-    return Reply::Ok(InfoLine("+CPMS: (\"SM\"),(\"SM\"),(\"SM\")"));
+    return Reply::Ok(InfoLine("+CPMS: (\"SM\",\"ME\"),(\"SM\",\"ME\"),(\"SM\",\"ME\")"));
+}
+
+// The status AT+CMGL asks for: named in text mode ("REC UNREAD" when left out), numbered in PDU
+// mode (0 when left out).
+std::optional<int> ListStatus(const Settings& settings, const AtCommand& command) {
+    const std::optional<std::vector<AtArg>> args = SplitArgs(command.args);
+    if (!args || args->size() > 1) {
+        return std::nullopt;
+    }
+    if (args->empty() || args->front().Omitted()) {
+        return 0;
+    }
+    const AtArg& arg = args->front();
+    if (!settings.textMode) {
+        const std::optional<long> number = ToNumber(arg);
+        return number && *number <= 4 ? std::optional<int>(static_cast<int>(*number))
+                                      : std::nullopt;
+    }
+    for (int status = 0; arg.quoted && status <= 4; ++status) {
+        if (Names(settings, arg, kStatusNames[status])) {
+            return status;
+        }
+    }
+    return std::nullopt;
+}
+
+// Only received messages are stored here: "STO UNSENT" and "STO SENT" list nothing. Listing
+// marks unread messages read, as reading them one by one does.
+Reply ListMessages(ModemState& state, const AtCommand& command) {
+    const std::optional<int> status = ListStatus(state.settings, command);
+    if (!status) {
+        return Reply::CmsError(state.settings.textMode ? kInvalidTextParameter
+                                                       : kInvalidPduParameter);
+    }
+    SmsStorage& storage = StorageOf(state, state.settings.memories[0]);
+    std::string entries;
+    for (const auto& [index, sms] : storage.Occupied()) {
+        if (*status == 4 || *status == (sms.read ? 1 : 0)) {
+            entries += ListEntry(state, index, sms);
+            storage.Find(index)->read = true;
+        }
+    }
+    return Reply::Ok(entries.empty() ? entries : "\r\n" + entries);
+}
+
+Reply TestList(ModemState& state, const AtCommand& /*command*/) {
+    if (!state.settings.textMode) {
+        return Reply::Ok(InfoLine("+CMGL: (0-4)"));
+    }
+    std::string names;
+    for (const char* name : kStatusNames) {
+        names += (names.empty() ? "\"" : ",\"") + std::string(name) + "\"";
+    }
+    return Reply::Ok(InfoLine("+CMGL: (" + names + ")"));
 }
 
 // AT+CNMI=[<mode>[,<mt>[,<bm>[,<ds>[,<bfr>]]]]]: a left-out value stays as it was.
@@ -98,6 +180,7 @@ Reply TestIndications(ModemState& /*state*/, const AtCommand& /*command*/) {
 const std::vector<CommandEntry>& SmsStorageCommands() {
     static const std::vector<CommandEntry> commands = {
         {"+CPMS", nullptr, ReadStorage, TestStorage, SetStorage},
+        {"+CMGL", ListMessages, nullptr, TestList, ListMessages},
         {"+CNMI", nullptr, ReadIndications, TestIndications, SetIndications},
     };
     return commands;

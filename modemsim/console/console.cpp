@@ -476,29 +476,38 @@ std::string CnmiText(const Settings& settings) {
     return text;
 }
 
+std::string PartText(const MessagePart& part) {
+    return "part " + std::to_string(part.sequence) + "/" + std::to_string(part.total) + " ref " +
+           std::to_string(part.reference) + "  ";
+}
+
 std::string PartText(const StoredSms& sms) {
-    if (!sms.part) {
-        return {};
-    }
-    return "part " + std::to_string(sms.part->sequence) + "/" + std::to_string(sms.part->total) +
-           " ref " + std::to_string(sms.part->reference) + "  ";
+    return sms.part ? PartText(*sms.part) : std::string();
 }
 
 }  // namespace
 
 std::string ListReport(const ModemState& state) {
-    const auto messages = state.storage.Occupied();
-    std::string text =
-        "storage (" + std::to_string(messages.size()) + " of " + std::to_string(kSlotCount) + "):";
-    for (const auto& [index, sms] : messages) {
-        text += "\n  " + std::string(index < 10 ? " " : "") + std::to_string(index) + "  " +
-                (sms.read ? "REC READ  " : "REC UNREAD") + "  " + sms.sender + "  " +
-                sms.timestamp + "  " + PartText(sms) + EscapeBytes(sms.text);
+    std::string text;
+    for (const Memory memory : {Memory::kSim, Memory::kPhone}) {
+        const auto messages = StorageOf(state, memory).Occupied();
+        if (memory == Memory::kPhone && messages.empty()) {
+            continue;  // a storage that programs seldom choose: shown once it holds something
+        }
+        text += std::string(text.empty() ? "" : "\n") +
+                (memory == Memory::kPhone ? "phone storage ME (" : "storage (") +
+                std::to_string(messages.size()) + " of " + std::to_string(kSlotCount) + "):";
+        for (const auto& [index, sms] : messages) {
+            text += "\n  " + std::string(index < 10 ? " " : "") + std::to_string(index) + "  " +
+                    (sms.read ? "REC READ  " : "REC UNREAD") + "  " + sms.sender + "  " +
+                    sms.timestamp + "  " + PartText(sms) + EscapeBytes(sms.text);
+        }
     }
     text += "\noutbox (" + std::to_string(state.outbox.size()) + "):";
     for (const SentSms& sent : state.outbox) {
-        text += "\n  mr " + std::to_string(sent.reference) + "  " +
-                (sent.pdu ? "PDU" : "to " + sent.destination) + "  " + EscapeBytes(sent.text);
+        text += "\n  mr " + std::to_string(sent.reference) + "  to " + sent.destination + "  " +
+                (sent.pdu ? "PDU  " : "") + (sent.part ? PartText(*sent.part) : "") +
+                EscapeBytes(sent.text);
     }
     return text;
 }

@@ -3,6 +3,7 @@
 
 #include <iostream>
 
+#include "modemsim/console/console.h"
 #include "modemsim/console/console_thread.h"
 #include "modemsim/console/run_mode.h"
 #include "modemsim/simulator.h"
@@ -104,7 +105,8 @@ int main(int argc, char** argv) {
         return 2;
     }
     if (options->help) {
-        std::cout << modemsim::ProgramUsage();
+        std::cout << modemsim::ProgramUsage() << "console verbs (one a line on standard input):\n"
+                  << modemsim::Console::Help() << "\n";
         return 0;
     }
     // A background job that touches its terminal is not stopped, and a reader who goes away

@@ -9,6 +9,7 @@
 #include "modemsim/at/at_syntax.h"
 #include "modemsim/at/message_parts.h"
 #include "modemsim/at/modem_session.h"
+#include "modemsim/at/pdu.h"
 #include "modemsim/at/reply.h"
 #include "modemsim/at/sms_text.h"
 #include "platform/core/codepage.h"
@@ -191,7 +192,7 @@ TEST(Session, SettingsReadTestAndReject) {
              {"AT+CREG=1;+CREG?\r", "\r\n+CREG: 1,1\r\n" + kOk},
              {"AT+CREG=2;+CREG?\r", "\r\n+CREG: 2,1,\"00A1\",\"1B2C\"\r\n" + kOk},
              {"AT+CREG=3\r", kError},
-             {"AT+CGMI\r", kError},
+             {"AT+CGREG?\r", kError},
              {"AT+CHUP=?\r", kOk},
              {"AT+CMGF?;+BOGUS;+CMGF=0\r", "\r\n+CMGF: 1\r\n" + kError},  // stops at the error
              {"AT+CMGF?\r", "\r\n+CMGF: 1\r\n" + kOk}});
@@ -238,8 +239,7 @@ TEST(Session, ReadingMarksReadAndDeletingEmpties) {
     };
     const std::string header = "\r\n+CMGR: \"REC READ\",\"100";
     Answers("storage", With(Modem(), stored),
-            {{"AT+CMGR=1\r", "\r\n+CMS ERROR: 303\r\n"},  // PDU mode first
-             {"AT+CMGF=1;+CMGR=1\r", read("UNREAD")},
+            {{"AT+CMGF=1;+CMGR=1\r", read("UNREAD")},
              {"AT+CMGR=1\r", read("READ")},
              {"AT+CSCS=\"UCS2\";+CMGR=20\r",
               "\r\n+CMGR: \"REC UNREAD\",\"004F00700065007200610074006F0072\",,"
@@ -251,7 +251,10 @@ TEST(Session, ReadingMarksReadAndDeletingEmpties) {
              {"AT+CSCS=\"GSM\";+CMGR=3\r",
               header + std::string("86\",,\"24/05/01,12:30:00+00\"\r\na\0b\r\n", 34) + kOk},
              {"AT+CSDH=1;+CMGR=4\r",
-              header + "10\",,\"24/05/01,12:30:00+00\",129,4,0,8,\"\",129,4\r\n4F60597D\r\n" + kOk},
+              header +
+                  "10\",,\"24/05/01,12:30:00+00\",129,4,0,8,\"+447700900999\",145,4\r\n"
+                  "4F60597D\r\n" +
+                  kOk},
              {"AT+CMGR=0\r", "\r\n+CMS ERROR: 321\r\n"},
              {"AT+CMGR=21\r", "\r\n+CMS ERROR: 321\r\n"},
              {"AT+CMGR=x\r", "\r\n+CMS ERROR: 321\r\n"},
@@ -280,31 +283,35 @@ TEST(Session, SendingKeepsTheTextAsTyped) {
                  {"abc\x1B", "abc" + kOk}});  // ESC cancels, unechoed
     EXPECT_EQ(Sent(state), "+39555 line one\rline two\r\n;");
 
-    state = Answers("PDU, text, cancel, bounds", Modem(),
-                    {{"AT+CMGS=0\r", "\r\n+CMS ERROR: 304\r\n"},  // PDU mode: a length in octets
-                     {"AT+CMGS=3\r", "\r\n> "},
-                     {"0011AB\x1A", "\r\n+CMGS: 1\r\n" + kOk},
-                     {"AT+CMGF=1;+CMGS=\"123\"\r", "\r\n> "},
-                     {"never sent\x1B", kOk},
-                     {"AT+CMGS=\"123\"\r", "\r\n> "},
-                     {std::string(3000, 'w') + "\x1A", "\r\n+CMS ERROR: 305\r\n"},
-                     {"AT+CMGS=\"123\"\r", "\r\n> "},
-                     {"hello\r\n\x1A", "\r\n+CMGS: 2\r\n" + kOk},
-                     {"AT+CMGS=\"\"\r", "\r\n+CMS ERROR: 305\r\n"},
-                     {"AT+CMGS=123\r", "\r\n+CMS ERROR: 305\r\n"},
-                     {"AT+CMGS\r", kError},
-                     {"AT+CSCS=\"UCS2\";+CMGS=\"002B0031\"\r", "\r\n> "},
-                     {"00680069\r\n\x1A", "\r\n+CMGS: 3\r\n" + kOk},
-                     {"AT+CMGS=\"002B0031\"\r", "\r\n> "},
-                     {"0068006\x1A", "\r\n+CMS ERROR: 305\r\n"},
-                     // GSM codes in GSM mode; hex octets once AT+CSMP names UCS2.
-                     {"AT+CSCS=\"GSM\";+CMGS=\"1\"\r", "\r\n> "},
-                     {std::string("a\0b\x11\x1A", 5), "\r\n+CMGS: 4\r\n" + kOk},
-                     {"AT+CSMP=17,167,0,8;+CMGS=\"1\"\r", "\r\n> "},
-                     {"4F60597D\x1A", "\r\n+CMGS: 5\r\n" + kOk},
-                     {"AT+CMGS=\"1\"\r", "\r\n> "},
-                     {std::string(284, '0') + "\x1A", "\r\n+CMS ERROR: 305\r\n"}});
-    EXPECT_EQ(Sent(state), " 0011AB pdu;123 hello\r\n;+1 hi;1 a@b_;1 \xE4\xBD\xA0\xE5\xA5\xBD;");
+    state = Answers(
+        "PDU, text, cancel, bounds", Modem(),
+        {{"AT+CMGS=0\r", "\r\n+CMS ERROR: 304\r\n"},  // PDU mode: a length in octets
+         {"AT+CMGS=3\r", "\r\n> "},
+         {"0011AB\x1A", "\r\n+CMS ERROR: 304\r\n"},  // no SMS-SUBMIT
+         {"AT+CMGS=23\r", "\r\n> "},
+         {"0011000B916407281553F80000AA0AE8329BFD4697D9EC37\r\x1A", "\r\n+CMGS: 1\r\n" + kOk},
+         {"AT+CMGF=1;+CMGS=\"123\"\r", "\r\n> "},
+         {"never sent\x1B", kOk},
+         {"AT+CMGS=\"123\"\r", "\r\n> "},
+         {std::string(3000, 'w') + "\x1A", "\r\n+CMS ERROR: 305\r\n"},
+         {"AT+CMGS=\"123\"\r", "\r\n> "},
+         {"hello\r\n\x1A", "\r\n+CMGS: 2\r\n" + kOk},
+         {"AT+CMGS=\"\"\r", "\r\n+CMS ERROR: 305\r\n"},
+         {"AT+CMGS=123\r", "\r\n+CMS ERROR: 305\r\n"},
+         {"AT+CMGS\r", kError},
+         {"AT+CSCS=\"UCS2\";+CMGS=\"002B0031\"\r", "\r\n> "},
+         {"00680069\r\n\x1A", "\r\n+CMGS: 3\r\n" + kOk},
+         {"AT+CMGS=\"002B0031\"\r", "\r\n> "},
+         {"0068006\x1A", "\r\n+CMS ERROR: 305\r\n"},
+         // GSM codes in GSM mode; hex octets once AT+CSMP names UCS2.
+         {"AT+CSCS=\"GSM\";+CMGS=\"1\"\r", "\r\n> "},
+         {std::string("a\0b\x11\x1A", 5), "\r\n+CMGS: 4\r\n" + kOk},
+         {"AT+CSMP=17,167,0,8;+CMGS=\"1\"\r", "\r\n> "},
+         {"4F60597D\x1A", "\r\n+CMGS: 5\r\n" + kOk},
+         {"AT+CMGS=\"1\"\r", "\r\n> "},
+         {std::string(284, '0') + "\x1A", "\r\n+CMS ERROR: 305\r\n"}});
+    EXPECT_EQ(Sent(state),
+              "+46708251358 hellohello pdu;123 hello\r\n;+1 hi;1 a@b_;1 \xE4\xBD\xA0\xE5\xA5\xBD;");
 }
 
 // The reference runs 0..255 and round; the outbox keeps the latest messages only.
@@ -340,25 +347,100 @@ TEST(Session, FaultsRefuseOrSilenceTheModem) {
                     .outbox.empty());
 }
 
-TEST(Session, StorageAndNewMessageIndications) {
-    const std::string cpms = "\r\n+CPMS: 1,20,1,20,1,20\r\n" + kOk;
-    Answers("storage",
-            With(Modem(),
-                 [](ModemState& s) {
-                     s.storage.Put(7, {"1", "x", "", false});
-                 }),
-            {{"AT+CPMS?\r", "\r\n+CPMS: \"SM\",1,20,\"SM\",1,20,\"SM\",1,20\r\n" + kOk},
-             {"AT+CPMS=?\r", "\r\n+CPMS: (\"SM\"),(\"SM\"),(\"SM\")\r\n" + kOk},
-             {"AT+CPMS=\"SM\",\"sm\",\"SM\"\r", cpms},
-             {"AT+CSCS=\"UCS2\";+CPMS=\"0053004D\",,\"SM\"\r", cpms},
-             {"AT+CPMS=\"ME\"\r", "\r\n+CMS ERROR: 302\r\n"},
-             {"AT+CPMS=SM\r", kError},
-             {"AT+CPMS=\"SM\",\"SM\",\"SM\",\"SM\"\r", kError},
-             {"AT+CNMI?\r", "\r\n+CNMI: 0,0,0,0,0\r\n" + kOk},
-             {"AT+CNMI=2,1;+CNMI=,,2;+CNMI?\r", "\r\n+CNMI: 2,1,2,0,0\r\n" + kOk},
-             {"AT+CNMI=4\r", kError},
-             {"AT+CNMI=2,1,0,0,2\r", kError},
-             {"AT+CNMI=?\r", "\r\n+CNMI: (0-3),(0-3),(0-3),(0-2),(0,1)\r\n" + kOk}});
+// Identification, the SIM, the radio and the network; +CME ERROR as AT+CMEE asks, while unknown
+// commands stay ERROR; AT+CFUN takes the modem off the network and back.
+TEST(Session, EquipmentAnswersAndErrorReports) {
+    Answers("equipment", Modem(),
+            {{"AT+CGMI;+CGMM;+CGMR;+GMI\r",
+              "\r\nModemsim\r\n\r\nMS-1\r\n\r\nMS1.01.00\r\n\r\nModemsim\r\n" + kOk},
+             {"ATI\r", "\r\nModemsim MS-1\r\n\r\nRevision: MS1.01.00\r\n" + kOk},
+             {"ATI4\r", kError},
+             {"AT+CIMI;+CPIN?\r", "\r\n001010123456789\r\n\r\n+CPIN: READY\r\n" + kOk},
+             {"AT+CPIN=\"1234\"\r", kError},
+             {"AT+CMEE=1;+CPIN=\"1234\"\r", "\r\n+CME ERROR: 3\r\n"},
+             {"AT+CFUN=2\r", "\r\n+CME ERROR: 50\r\n"},
+             {"AT+CMEE=2;+CFUN=5\r", "\r\n+CME ERROR: incorrect parameters\r\n"},
+             {"AT+COPS=1,2,\"00101\"\r", "\r\n+CME ERROR: operation not supported\r\n"},
+             {"AT+CMEE=3\r", "\r\n+CME ERROR: incorrect parameters\r\n"},
+             {"AT+BOGUS\r", kError},
+             {"AT+CMGF=2\r", kError},
+             {"AT+CMEE?;+CSQ;+COPS?\r",
+              "\r\n+CMEE: 2\r\n\r\n+CSQ: 24,99\r\n\r\n+COPS: 0,0,\"Modemsim Network\",0\r\n" + kOk},
+             {"AT+CFUN=4;+CFUN?;+CSQ;+COPS?;+CREG?\r",
+              "\r\n+CFUN: 4\r\n\r\n+CSQ: 99,99\r\n\r\n+COPS: 0\r\n\r\n+CREG: 0,0\r\n" + kOk},
+             {"AT+CFUN=1;+COPS=3,2;+COPS?\r", "\r\n+COPS: 0,2,\"00101\",0\r\n" + kOk},
+             // A reset restores the profile, echo included.
+             {"AT+CFUN=1,1;+CMEE?\r", "\r\n+CMEE: 0\r\n" + kOk},
+             {"AT+CMEE=1\r", "AT+CMEE=1\r" + kOk},
+             {"ATZ\r", "ATZ\r" + kOk},
+             {"AT+CPIN=\"0000\"\r", "AT+CPIN=\"0000\"\r" + kError}});
+    // The IMEI's last digit is its Luhn check digit.
+    ModemState state = Modem();
+    ModemSession session;
+    const std::string imei = Said(session, state, "AT+CGSN\r", false).substr(2, 15);
+    int sum = 0;
+    for (std::size_t i = 0; i < imei.size(); ++i) {
+        const int digit = imei[imei.size() - 1 - i] - '0';
+        sum += i % 2 == 0 ? digit : (digit * 2) % 10 + digit * 2 / 10;
+    }
+    EXPECT_EQ(imei.find_first_not_of("0123456789"), std::string::npos) << imei;
+    EXPECT_EQ(sum % 10, 0) << imei;
+}
+
+// Both storages, chosen for reading and for receiving; listing by status in text and PDU mode,
+// which marks messages read; and the announcement of a message that arrives in either.
+TEST(Session, StoragesListingsAndIndications) {
+    // mobilephonetechnology.co.uk, Format of SMS messages: the SMS-DELIVER of slot 2 (28 octets
+    // after the centre's 8).
+    const std::string known =
+        "0791447758100650040C914477072143650000919092510312430AE8329BFD4697D9EC37";
+    const auto stored = [](ModemState& s) {
+        s.settings.scaNumber = "+447785016005";
+        s.storage.Put(7, {"1", "x", "", false});
+        s.storage.Put(2, {"+447770123456", "hellohello", "19/09/29,15:30:21+34", true});
+        s.phoneStorage.Put(3, {"Bank", "hi", "", false});
+    };
+    const std::string cpms = "\r\n+CPMS: 2,20,2,20,2,20\r\n" + kOk;
+    const std::string seven = DeliverPdu("+447785016005", {"1", "x", "", true}).hex;
+    const ModemState state = Answers(
+        "storages", With(Modem(), stored),
+        {{"AT+CPMS?\r", "\r\n+CPMS: \"SM\",2,20,\"SM\",2,20,\"SM\",2,20\r\n" + kOk},
+         {"AT+CPMS=?\r", "\r\n+CPMS: (\"SM\",\"ME\"),(\"SM\",\"ME\"),(\"SM\",\"ME\")\r\n" + kOk},
+         {"AT+CPMS=\"SM\",\"sm\",\"SM\"\r", cpms},
+         {"AT+CPMS=\"ME\",\"ME\"\r", "\r\n+CPMS: 1,20,1,20,2,20\r\n" + kOk},
+         {"AT+CPMS?\r", "\r\n+CPMS: \"ME\",1,20,\"ME\",1,20,\"SM\",2,20\r\n" + kOk},
+         {"AT+CMGF=1;+CMGL=\"ALL\"\r",
+          "\r\n+CMGL: 3,\"REC UNREAD\",\"Bank\",,\"\"\r\nhi\r\n" + kOk},
+         {"AT+CMGD=3;+CPMS=\"MT\"\r", "\r\n+CMS ERROR: 302\r\n"},
+         {"AT+CPMS=SM\r", kError},
+         {"AT+CPMS=\"SM\",\"SM\",\"SM\",\"SM\"\r", kError},
+         {"AT+CSCS=\"UCS2\";+CPMS=\"0053004D\",,\"SM\"\r", "\r\n+CPMS: 2,20,0,20,2,20\r\n" + kOk},
+         {"AT+CSCS=\"GSM\";+CSDH=1;+CMGL\r",
+          "\r\n+CMGL: 7,\"REC UNREAD\",\"1\",,\"\",129,1\r\nx\r\n" + kOk},
+         {"AT+CMGL=\"REC UNREAD\"\r", kOk},
+         {"AT+CMGL=\"STO SENT\"\r", kOk},
+         {"AT+CMGL=\"BOGUS\"\r", "\r\n+CMS ERROR: 305\r\n"},
+         {"AT+CMGL=4\r", "\r\n+CMS ERROR: 305\r\n"},
+         {"AT+CMGL=?\r",
+          "\r\n+CMGL: (\"REC UNREAD\",\"REC READ\",\"STO UNSENT\",\"STO SENT\",\"ALL\")\r\n" + kOk},
+         {"AT+CMGF=0;+CMGL=1\r",
+          "\r\n+CMGL: 2,1,,28\r\n" + known + "\r\n+CMGL: 7,1,,15\r\n" + seven + "\r\n" + kOk},
+         {"AT+CMGR=2\r", "\r\n+CMGR: 1,,28\r\n" + known + "\r\n" + kOk},
+         {"AT+CMGL=5\r", "\r\n+CMS ERROR: 304\r\n"},
+         {"AT+CMGL=\"ALL\"\r", "\r\n+CMS ERROR: 304\r\n"},
+         {"AT+CMGL=?\r", "\r\n+CMGL: (0-4)\r\n" + kOk},
+         {"AT+CNMI?\r", "\r\n+CNMI: 0,0,0,0,0\r\n" + kOk},
+         {"AT+CNMI=2,1;+CNMI=,,2;+CNMI?\r", "\r\n+CNMI: 2,1,2,0,0\r\n" + kOk},
+         {"AT+CNMI=4\r", kError},
+         {"AT+CNMI=2,1,0,0,2\r", kError},
+         {"AT+CNMI=?\r", "\r\n+CNMI: (0-3),(0-3),(0-3),(0-2),(0,1)\r\n" + kOk}});
+    EXPECT_TRUE(state.phoneStorage.Occupied().empty());
+    Settings settings = state.settings;
+    EXPECT_EQ(NewMessageReport(settings, 3), "\r\n+CMTI: \"SM\",3\r\n");
+    settings.memories[2] = Memory::kPhone;
+    EXPECT_EQ(NewMessageReport(settings, 3), "\r\n+CMTI: \"ME\",3\r\n");
+    settings.newMessageIndication = {0, 1, 0, 0, 0};
+    EXPECT_EQ(NewMessageReport(settings, 3), "");
 }
 
 // A long text's parts read back with <fo> 68, <length> as the user data counts it (septets, fill

@@ -1,0 +1,83 @@
+#include "modemsim/at/message_view.h"
+
+#include "modemlink/user_data.h"
+#include "modemsim/at/at_syntax.h"
+#include "modemsim/at/message_parts.h"
+#include "modemsim/at/pdu.h"
+#include "modemsim/at/reply.h"
+#include "modemsim/at/sms_text.h"
+
+namespace modemsim {
+
+namespace {
+
+struct Body {
+    std::string text;
+    std::size_t length = 0;
+    int firstOctet = 4;
+};
+
+Body BodyOf(const Settings& settings, const StoredSms& sms) {
+    if (sms.part) {
+        const PartUserData data = UserDataOf(sms);
+        const std::u16string hex = OctetsToHex(data.octets);
+        return {std::string(hex.begin(), hex.end()), data.length, 4 | kHeaderIndication};
+    }
+    if (sms.ucs2) {
+        const std::string hex = Ucs2Hex(sms.text);
+        return {hex, hex.size() / 2};
+    }
+    return {ToTerminal(settings.charset, sms.text), GsmSeptets(sms.text).value_or(sms.text.size())};
+}
+
+std::string Quoted(const std::string& text) {
+    return "\"" + text + "\"";
+}
+
+std::string Status(const StoredSms& sms) {
+    return Quoted(kStatusNames[sms.read ? 1 : 0]);
+}
+
+// <oa>,[<alpha>],<scts> as text mode gives them.
+std::string Origin(const Settings& settings, const StoredSms& sms) {
+    return Quoted(ToTerminal(settings.charset, sms.sender)) + ",," + Quoted(sms.timestamp);
+}
+
+}  // namespace
+
+std::string ReadView(const ModemState& state, const StoredSms& sms) {
+    const Settings& settings = state.settings;
+    if (!settings.textMode) {
+        const Pdu pdu = DeliverPdu(settings.scaNumber, sms);
+        return InfoLine("+CMGR: " + std::to_string(sms.read ? 1 : 0) + ",," +
+                        std::to_string(pdu.tpduOctets)) +
+               pdu.hex + "\r\n";
+    }
+    std::string header = "+CMGR: " + Status(sms) + "," + Origin(settings, sms);
+    const Body body = BodyOf(settings, sms);
+    if (settings.showHeader) {
+        header += "," + std::to_string(NumberType(sms.sender)) + "," +
+                  std::to_string(body.firstOctet) + ",0," + (sms.ucs2 ? "8" : "0") + "," +
+                  Quoted(ToTerminal(settings.charset, settings.scaNumber)) + "," +
+                  std::to_string(settings.scaType) + "," + std::to_string(body.length);
+    }
+    return InfoLine(header) + body.text + "\r\n";
+}
+
+std::string ListEntry(const ModemState& state, int index, const StoredSms& sms) {
+    const Settings& settings = state.settings;
+    const std::string start = "+CMGL: " + std::to_string(index) + ",";
+    if (!settings.textMode) {
+        const Pdu pdu = DeliverPdu(settings.scaNumber, sms);
+        return start + std::to_string(sms.read ? 1 : 0) + ",," + std::to_string(pdu.tpduOctets) +
+               "\r\n" + pdu.hex + "\r\n";
+    }
+    const Body body = BodyOf(settings, sms);
+    std::string header = start + Status(sms) + "," + Origin(settings, sms);
+    if (settings.showHeader) {
+        header += "," + std::to_string(NumberType(sms.sender)) + "," + std::to_string(body.length);
+    }
+    return header + "\r\n" + body.text + "\r\n";
+}
+
+}  // namespace modemsim
