@@ -5,8 +5,11 @@
 #   install-deps.sh --fuzz   that, and clang with libFuzzer for the fuzz targets (MODEM_FUZZ)
 set -euo pipefail
 
-# qt6-base-dev brings Widgets and Test; the font shows the windows' Chinese texts.
-packages=(g++ make cmake libgtest-dev qt6-base-dev fonts-wqy-microhei)
+# qt6-base-dev brings Widgets and Test; the font shows the windows' Chinese texts. The Debian
+# packages need dpkg-shlibdeps (dpkg-dev) and file to find their dependencies; man-db and
+# groff-base render the manual pages to check them.
+packages=(g++ make cmake libgtest-dev qt6-base-dev fonts-wqy-microhei dpkg-dev file man-db
+    groff-base)
 for argument in "$@"; do
     case $argument in
         --fuzz) packages+=(clang-14 libclang-rt-14-dev) ;;
