@@ -36,6 +36,22 @@ QString Complaint(const QCommandLineParser& parser, const VersionRecord& version
            QLatin1Char('\n') + HelpText(parser, version);
 }
 
+struct Options {
+    QCommandLineOption help{{QStringLiteral("h"), QStringLiteral("help")},
+                            QStringLiteral("Show this help and exit.")};
+    QCommandLineOption version{{QStringLiteral("v"), QStringLiteral("version")},
+                               QStringLiteral("Show the version and exit.")};
+    QCommandLineOption port{
+        QStringLiteral("port"),
+        QStringLiteral("The modem's serial device, e.g. /dev/ttyUSB0 (instead of COM1)."),
+        QStringLiteral("device")};
+};
+
+bool Misused(const QCommandLineParser& parser, bool parsed, const Options& options) {
+    return !parsed || !parser.positionalArguments().isEmpty() ||
+           (parser.isSet(options.port) && parser.value(options.port).isEmpty());
+}
+
 }  // namespace
 
 CommandLine ParseCommandLine(const QStringList& arguments, const VersionRecord& version) {
@@ -43,31 +59,23 @@ CommandLine ParseCommandLine(const QStringList& arguments, const VersionRecord& 
     // Qt's own options are single-dash words ("-reverse"): read as letters they would spell -v.
     parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
     parser.setApplicationDescription(Describe(version));
-    const QCommandLineOption help({QStringLiteral("h"), QStringLiteral("help")},
-                                  QStringLiteral("Show this help and exit."));
-    const QCommandLineOption versionOption({QStringLiteral("v"), QStringLiteral("version")},
-                                           QStringLiteral("Show the version and exit."));
-    const QCommandLineOption port(
-        QStringLiteral("port"),
-        QStringLiteral("The modem's serial device, e.g. /dev/ttyUSB0 (instead of COM1)."),
-        QStringLiteral("device"));
-    parser.addOptions({help, versionOption, port});
+    const Options options;
+    parser.addOptions({options.help, options.version, options.port});
 
     CommandLine line;
     const bool parsed = parser.parse(arguments);
-    if (parser.isSet(help)) {
+    if (parser.isSet(options.help)) {
         line.action = CommandLine::Action::kHelp;
         line.text = HelpText(parser, version);
-    } else if (parser.isSet(versionOption)) {
+    } else if (parser.isSet(options.version)) {
         line.action = CommandLine::Action::kVersion;
         line.text = QString::fromUtf8(version.internalName) + QLatin1Char(' ') +
                     VersionNumbers(version) + QLatin1Char('\n');
-    } else if (!parsed || !parser.positionalArguments().isEmpty() ||
-               (parser.isSet(port) && parser.value(port).isEmpty())) {
+    } else if (Misused(parser, parsed, options)) {
         line.action = CommandLine::Action::kUsageError;
         line.text = Complaint(parser, version);
     } else {
-        line.port = parser.value(port);
+        line.port = parser.value(options.port);
     }
     return line;
 }
