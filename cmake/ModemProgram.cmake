@@ -22,5 +22,5 @@ function(modem_program program)
   target_link_libraries(${program} PRIVATE
     ${program}_window ${program}_resources platform_ui_main)
   modem_warnings(${program})
-  install(TARGETS ${program} RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+  install(TARGETS ${program} RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR} COMPONENT ${program})
 endfunction()

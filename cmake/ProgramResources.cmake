@@ -4,7 +4,7 @@ include_guard(GLOBAL)
 # (the icon group), from <program>/resources/. An object library rather than a static one: the
 # linker keeps every object of it, so the resources register themselves and the version record
 # stays in the file even where no code refers to them. Also installs the program's desktop entry
-# and theme icons.
+# and theme icons, as part of the program's package (cmake/Packaging.cmake).
 function(modem_program_resources program)
   set(target ${program}_resources)
   set(folder ${CMAKE_CURRENT_SOURCE_DIR}/resources)
@@ -26,7 +26,8 @@ function(modem_program_resources program)
   foreach(size 32 16)
     install(FILES ${folder}/app-${size}.png
             DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/${size}x${size}/apps
-            RENAME ${program}.png)
+            RENAME ${program}.png COMPONENT ${program})
   endforeach()
-  install(FILES ${folder}/${program}.desktop DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
+  install(FILES ${folder}/${program}.desktop DESTINATION ${CMAKE_INSTALL_DATADIR}/applications
+          COMPONENT ${program})
 endfunction()

@@ -6,8 +6,11 @@
 set -euo pipefail
 
 # qt6-base-dev brings Widgets and Test; the font shows the windows' Chinese texts; gammu is the
-# client of the simulated modem in its end-to-end test (tests/modemsim/gammu_client.sh).
-packages=(g++ make cmake libgtest-dev qt6-base-dev fonts-wqy-microhei gammu)
+# client of the simulated modem in its end-to-end test (tests/modemsim/gammu_client.sh). The
+# Debian packages need dpkg-shlibdeps (dpkg-dev) and file to find their dependencies; man-db and
+# groff-base render the manual pages to check them.
+packages=(g++ make cmake libgtest-dev qt6-base-dev fonts-wqy-microhei gammu dpkg-dev file man-db
+    groff-base)
 for argument in "$@"; do
     case $argument in
         --fuzz) packages+=(clang-14 libclang-rt-14-dev) ;;

@@ -16,7 +16,7 @@ public:
     virtual ~Backend() = default;
 
     // Serial devices. Open gives kInvalidDevice when the device is missing, unusable or held by
-    // anyone else (this process included).
+    // anyone else (this process included); the real backend also says why on stderr.
     virtual DeviceHandle OpenDevice(const std::u16string& name) = 0;
     virtual bool GetLineSettings(DeviceHandle device, LineSettings& settings) = 0;
     virtual bool SetLineSettings(DeviceHandle device, const LineSettings& settings) = 0;

@@ -7,6 +7,7 @@
 
 #include "platform/core/device_name.h"
 #include "platform/core/manual_reset_event.h"
+#include "platform/core/open_failure.h"
 #include "platform/core/posix_serial_device.h"
 
 namespace platform {
@@ -35,8 +36,11 @@ PosixBackend::PosixBackend() = default;
 PosixBackend::~PosixBackend() = default;
 
 DeviceHandle PosixBackend::OpenDevice(const std::u16string& name) {
-    std::shared_ptr<PosixSerialDevice> device = PosixSerialDevice::Open(DevicePathFor(name));
+    const std::string path = DevicePathFor(name);
+    int error = 0;
+    std::shared_ptr<PosixSerialDevice> device = PosixSerialDevice::Open(path, error);
     if (!device) {
+        ReportOpenFailure(path, error);
         return kInvalidDevice;
     }
     return DeviceHandle{m_devices.Add(std::move(device))};

@@ -28,18 +28,22 @@ void SetModemLines(int fd, ModemLines lines) {
 
 }  // namespace
 
-std::shared_ptr<PosixSerialDevice> PosixSerialDevice::Open(const std::string& path) {
+std::shared_ptr<PosixSerialDevice> PosixSerialDevice::Open(const std::string& path, int& error) {
     // O_NONBLOCK so the open does not wait for a carrier; reads are paced by poll() anyway.
     const int fd = ::open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0) {
+        error = errno;
         return nullptr;
     }
     if (::flock(fd, LOCK_EX | LOCK_NB) != 0 || ::ioctl(fd, TIOCEXCL) != 0) {
+        // A lock held elsewhere reads "try again"; to the user the device is busy.
+        error = errno == EWOULDBLOCK ? EBUSY : errno;
         ::close(fd);
         return nullptr;
     }
     const int wakeFd = CreateWakeFd();
     if (wakeFd < 0) {
+        error = errno;
         ::ioctl(fd, TIOCNXCL);
         ::close(fd);
         return nullptr;

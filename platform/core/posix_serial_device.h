@@ -19,8 +19,9 @@ namespace platform {
 
 class PosixSerialDevice {
 public:
-    // Nothing when the path does not exist, is no tty-like file we can open, or is held.
-    static std::shared_ptr<PosixSerialDevice> Open(const std::string& path);
+    // Nothing when the path does not exist, is no tty-like file we can open, or is held; error
+    // then holds the errno of the step that failed, EBUSY when someone else holds the lock.
+    static std::shared_ptr<PosixSerialDevice> Open(const std::string& path, int& error);
     ~PosixSerialDevice();
     PosixSerialDevice(const PosixSerialDevice&) = delete;
     PosixSerialDevice& operator=(const PosixSerialDevice&) = delete;

@@ -1,8 +1,8 @@
 #pragma once
 // The application object. Each program defines exactly one, as a static object whose class
-// overrides RunMainDialog; the layer's main() creates the Qt application, installs the modal
-// message box as the sink of every user-facing message, calls RunMainDialog once and returns
-// its value as the exit status.
+// overrides RunMainDialog; the layer's main() reads the command line (command_line.h), creates the
+// Qt application, installs the modal message box as the sink of every user-facing message, calls
+// RunMainDialog once and returns its value as the exit status.
 //
 // Thread contract: everything here runs on the program's main thread.
 

@@ -1,6 +1,11 @@
-// The real serial device on a pseudo-terminal: read rule, exclusive open, close during a read.
+// The real serial device on a pseudo-terminal: read rule, exclusive open, close during a read,
+// and the line on stderr that says why an open failed.
 
+#include <grp.h>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <thread>
 #include <vector>
@@ -16,6 +21,18 @@ namespace {
 using platform::DeviceHandle;
 
 constexpr platform::Timeouts kModemPort{100, 1, 100, 0, 0};
+
+// How many lines of what this program said on stderr are "<program>: " + `line`.
+std::size_t Lines(const std::string& said, const std::string& line) {
+    const std::string text = "\n" + said;
+    const std::string whole = "\n" + std::string(program_invocation_short_name) + ": " + line;
+    std::size_t count = 0;
+    for (std::size_t at = text.find(whole); at != std::string::npos;
+         at = text.find(whole, at + 1)) {
+        ++count;
+    }
+    return count;
+}
 
 class PosixDevice : public ::testing::Test {
 protected:
@@ -78,8 +95,14 @@ TEST_F(PosixDevice, SecondOpenFailsWhileHeldAndSucceedsAfterClose) {
     DeviceHandle first = m_backend.OpenDevice(m_name);
     ASSERT_TRUE(first.IsValid());
     platform::PosixBackend otherBackend;
+    ::testing::internal::CaptureStderr();
     EXPECT_FALSE(m_backend.OpenDevice(m_name).IsValid());
     EXPECT_FALSE(otherBackend.OpenDevice(m_name).IsValid());
+    // Root passes the tty's own exclusion and meets the lock; anyone else meets the exclusion.
+    const std::string busy = "cannot open " + m_pty->SlavePath() +
+                             ": Device or resource busy; held by process " +
+                             std::to_string(::getpid()) + " (";
+    EXPECT_EQ(Lines(::testing::internal::GetCapturedStderr(), busy), 2u);
     m_backend.CloseDevice(first);
     DeviceHandle again = otherBackend.OpenDevice(m_name);
     EXPECT_TRUE(again.IsValid());
@@ -87,8 +110,56 @@ TEST_F(PosixDevice, SecondOpenFailsWhileHeldAndSucceedsAfterClose) {
 }
 
 TEST_F(PosixDevice, MissingDeviceAndNonDevicePathsDoNotOpen) {
+    ::testing::internal::CaptureStderr();
     EXPECT_FALSE(m_backend.OpenDevice(u"/dev/no-such-modem").IsValid());
     EXPECT_FALSE(m_backend.OpenDevice(u"/").IsValid());
+    const std::string said = ::testing::internal::GetCapturedStderr();
+    // Which devices exist is the machine's business; either way the line says where to look.
+    const std::string missing = "cannot open /dev/no-such-modem: No such file or directory; ";
+    EXPECT_EQ(Lines(said, missing + "serial devices present: /dev/") +
+                  Lines(said, missing + "no serial device is present (/dev/ttyUSB*"),
+              1u)
+        << said;
+    EXPECT_EQ(Lines(said, "cannot open /: Is a directory\n"), 1u) << said;
+}
+
+// Root opens anything, so the attempt is made by a child that is nobody; the file lets its group
+// in and nobody else, its owner included.
+TEST(PosixDeviceReasons, PermissionDeniedNamesTheGroupThatMayOpenIt) {
+    char path[] = "/tmp/modem-denied-XXXXXX";
+    const int fd = ::mkstemp(path);
+    ASSERT_GE(fd, 0);
+    ASSERT_EQ(::fchmod(fd, 0060), 0);
+    struct stat info {};
+    ASSERT_EQ(::fstat(fd, &info), 0);
+    ::close(fd);
+    const std::string group = ::getgrgid(info.st_gid)->gr_name;
+    int out[2];
+    ASSERT_EQ(::pipe(out), 0);
+    const pid_t child = ::fork();
+    if (child == 0) {
+        ::dup2(out[1], STDERR_FILENO);
+        const bool nobody = ::geteuid() != 0 || (::setgroups(0, nullptr) == 0 &&
+                                                 ::setgid(65534) == 0 && ::setuid(65534) == 0);
+        platform::PosixBackend backend;
+        ::_exit(nobody && !backend.OpenDevice(platform::Utf8ToUtf16(path)).IsValid() ? 0 : 3);
+    }
+    ::close(out[1]);
+    std::string said;
+    char buffer[512];
+    for (ssize_t n; (n = ::read(out[0], buffer, sizeof buffer)) > 0;) {
+        said.append(buffer, static_cast<std::size_t>(n));
+    }
+    ::close(out[0]);
+    int status = -1;
+    ::waitpid(child, &status, 0);
+    ::unlink(path);
+    EXPECT_EQ(status, 0);
+    EXPECT_EQ(
+        Lines(said, std::string("cannot open ") + path + ": Permission denied; group " + group +
+                        " may use it: sudo usermod -aG " + group + " $USER, then log in again\n"),
+        1u)
+        << said;
 }
 
 TEST_F(PosixDevice, CloseWakesABlockedReadAtOnce) {
