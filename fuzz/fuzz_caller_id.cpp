@@ -1,4 +1,5 @@
-// The caller's number of a ring and the unsolicited codes of an idle chunk, over arbitrary text.
+// The caller's number of a ring and the unsolicited codes and call reports of an idle chunk,
+// over arbitrary text.
 // The number is the field between the quotes of the first "+CLIP: " line: never a quote, never a
 // line break, always standing right after that line's opening quote. Each input byte is one UTF-16
 // unit (0-255, NUL included).
@@ -6,6 +7,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "fuzz_check.h"
 #include "modemlink/modem.h"
@@ -35,14 +37,19 @@ void CheckNumber(const std::u16string& text) {
     }
 }
 
-// A code found in part of a chunk is found in the whole: text around it never hides it.
+// A ring found in part of a chunk is found in the whole: text around it never hides it. Call
+// reports are whole lines: cut at a line end, the chunk's reports are the head's, then the tail's.
 void CheckCodes(const std::u16string& text, std::size_t cut) {
     const UnsolicitedCodes whole = ScanUnsolicited(text);
     const UnsolicitedCodes head = ScanUnsolicited(text.substr(0, cut));
     const UnsolicitedCodes tail = ScanUnsolicited(text.substr(cut));
     Require(whole.ring || !(head.ring || tail.ring), "a ring in a part rings in the whole");
-    Require(whole.noCarrier || !(head.noCarrier || tail.noCarrier),
-            "NO CARRIER in a part is found in the whole");
+    if (cut == 0 || text[cut - 1] == u'\r' || text[cut - 1] == u'\n') {
+        std::vector<CallReport> joined = head.reports;
+        joined.insert(joined.end(), tail.reports.begin(), tail.reports.end());
+        Require(joined == whole.reports, "cut at a line end, the reports are the parts' in order");
+    }
+    Require(whole.reports.size() <= text.size() / 4 + 1, "a report takes a line of its own");
 }
 
 }  // namespace

@@ -77,23 +77,38 @@ ChunkText Feed(Channel& channel, const std::uint8_t* bytes, std::size_t count) {
     return {whole.substr(0, nul), nul != std::u16string::npos};
 }
 
+// The event code of each call report, as the channel's header lists them.
+std::int32_t EventOf(CallReport report) {
+    switch (report) {
+        case CallReport::kEnded:
+            return EVT_NO_CARRIER;
+        case CallReport::kBusy:
+            return EVT_BUSY;
+        case CallReport::kNoAnswer:
+            return EVT_NO_ANSWER;
+        case CallReport::kNoDialTone:
+            return EVT_NO_DIALTONE;
+        case CallReport::kConnected:
+            return EVT_CONNECTED;
+    }
+    return 0;
+}
+
+// One ring event when the chunk rings, first, then one event for each call report in its order.
 void CheckEvents(const std::vector<ChannelEvent>& events, const std::u16string& text) {
     const UnsolicitedCodes codes = ScanUnsolicited(text);
-    std::size_t rings = 0;
-    std::size_t drops = 0;
-    for (const ChannelEvent& event : events) {
-        if (event.code == EVT_RING) {
-            ++rings;
-            Require(Contains(text, event.text), "the caller's number stands in the chunk");
-            Require(event.text.find(u'"') == std::u16string::npos, "the number holds no quote");
-        } else {
-            Require(event.code == EVT_NO_CARRIER, "only RING and NO CARRIER are events");
-            ++drops;
-            Require(event.text.empty(), "a dropped line carries no text");
-        }
+    std::size_t next = 0;
+    if (codes.ring) {
+        Require(!events.empty() && events[0].code == EVT_RING, "a ringing chunk rings first");
+        Require(Contains(text, events[0].text), "the caller's number stands in the chunk");
+        Require(events[0].text.find(u'"') == std::u16string::npos, "the number holds no quote");
+        next = 1;
     }
-    Require(rings == (codes.ring ? 1U : 0U), "one ring event exactly when the chunk rings");
-    Require(drops == (codes.noCarrier ? 1U : 0U), "one drop event exactly for NO CARRIER");
+    Require(events.size() == next + codes.reports.size(), "one event a report, no other");
+    for (std::size_t i = 0; i < codes.reports.size() && next + i < events.size(); ++i) {
+        Require(events[next + i].code == EventOf(codes.reports[i]), "reports in their order");
+        Require(events[next + i].text.empty(), "a call report carries no text");
+    }
 }
 
 void FeedIdle(Channel& channel, const std::uint8_t* bytes, std::size_t count) {
