@@ -77,23 +77,6 @@ ChunkText Feed(Channel& channel, const std::uint8_t* bytes, std::size_t count) {
     return {whole.substr(0, nul), nul != std::u16string::npos};
 }
 
-// The event code of each call report, as the channel's header lists them.
-std::int32_t EventOf(CallReport report) {
-    switch (report) {
-        case CallReport::kEnded:
-            return EVT_NO_CARRIER;
-        case CallReport::kBusy:
-            return EVT_BUSY;
-        case CallReport::kNoAnswer:
-            return EVT_NO_ANSWER;
-        case CallReport::kNoDialTone:
-            return EVT_NO_DIALTONE;
-        case CallReport::kConnected:
-            return EVT_CONNECTED;
-    }
-    return 0;
-}
-
 // One ring event when the chunk rings, first, then one event for each call report in its order.
 void CheckEvents(const std::vector<ChannelEvent>& events, const std::u16string& text) {
     const UnsolicitedCodes codes = ScanUnsolicited(text);
@@ -106,7 +89,8 @@ void CheckEvents(const std::vector<ChannelEvent>& events, const std::u16string& 
     }
     Require(events.size() == next + codes.reports.size(), "one event a report, no other");
     for (std::size_t i = 0; i < codes.reports.size() && next + i < events.size(); ++i) {
-        Require(events[next + i].code == EventOf(codes.reports[i]), "reports in their order");
+        Require(events[next + i].code == CallReportEvent(codes.reports[i]),
+                "reports in their order");
         Require(events[next + i].text.empty(), "a call report carries no text");
     }
 }

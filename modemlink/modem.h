@@ -38,6 +38,9 @@ inline constexpr std::int32_t EVT_NO_ANSWER = 4;
 inline constexpr std::int32_t EVT_NO_DIALTONE = 5;
 inline constexpr std::int32_t EVT_CONNECTED = 6;  // CONNECT, ^CONN
 
+// The event of a call report.
+std::int32_t CallReportEvent(CallReport report);
+
 // Called on the reader thread; the handler owns its copy of the text.
 using ModemEventCallback = void (*)(void* owner, std::int32_t code, std::u16string text);
 

@@ -42,7 +42,9 @@ bool AddChunkWithNuls(std::u16string& response, const std::u16string& chunk) {
     return chunk.find_first_not_of(u'\0') != std::u16string::npos;
 }
 
-std::int32_t EventOf(CallReport report) {
+}  // namespace
+
+std::int32_t CallReportEvent(CallReport report) {
     switch (report) {
         case CallReport::kEnded:
             return EVT_NO_CARRIER;
@@ -57,8 +59,6 @@ std::int32_t EventOf(CallReport report) {
     }
     return EVT_NO_CARRIER;
 }
-
-}  // namespace
 
 CModem::CModem(SetupCommands setupCommands) : m_setupCommands(std::move(setupCommands)) {}
 
@@ -182,7 +182,7 @@ void CModem::OnSerialData(void* channel, const std::uint8_t* bytes, std::int32_t
         handler(self->m_pOwner, EVT_RING, ParseCallerId(text));
     }
     for (const CallReport report : codes.reports) {
-        handler(self->m_pOwner, EventOf(report), std::u16string());
+        handler(self->m_pOwner, CallReportEvent(report), std::u16string());
     }
 }
 
