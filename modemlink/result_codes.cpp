@@ -25,42 +25,34 @@ bool Contains(const std::u16string& text, const char16_t* code) {
 
 struct ReportLine {
     std::u16string_view text;
-    bool prefix;  // the line starts with it; else the line is it
+    std::u16string_view small;  // V.250 codes come in capitals or, from some modules, all small
+    bool prefix;                // the line starts with it; else the line is it
     CallReport report;
+    bool causeDecides;
 };
 
 // clang-format off
 constexpr ReportLine kReportLines[] = {
-    {u"NO CARRIER", false, CallReport::kEnded},
-    {u"^CEND:", true, CallReport::kEnded},
-    {u"HANGUP:", true, CallReport::kEnded},
-    {u"CONNECT", false, CallReport::kConnected},
-    {u"CONNECT ", true, CallReport::kConnected},
-    {u"^CONN:", true, CallReport::kConnected},
-    {u"BUSY", false, CallReport::kBusy},
-    {u"NO ANSWER", false, CallReport::kNoAnswer},
-    {u"NO DIALTONE", false, CallReport::kNoDialTone},
-    {u"NO DIAL TONE", false, CallReport::kNoDialTone},
+    {u"NO CARRIER",   u"no carrier",   false, CallReport::kEnded,      false},
+    {u"^CEND:",       u"^cend:",       true,  CallReport::kEnded,      true},
+    {u"HANGUP:",      u"hangup:",      true,  CallReport::kEnded,      false},
+    {u"CONNECT",      u"connect",      false, CallReport::kConnected,  false},
+    {u"CONNECT ",     u"connect ",     true,  CallReport::kConnected,  false},
+    {u"^CONN:",       u"^conn:",       true,  CallReport::kConnected,  false},
+    {u"BUSY",         u"busy",         false, CallReport::kBusy,       false},
+    {u"NO ANSWER",    u"no answer",    false, CallReport::kNoAnswer,   false},
+    {u"NO DIALTONE",  u"no dialtone",  false, CallReport::kNoDialTone, false},
+    {u"NO DIAL TONE", u"no dial tone", false, CallReport::kNoDialTone, false},
 };
 // clang-format on
-
-// V.250 codes come in capitals or, from some modules, all in small letters.
-std::u16string Small(std::u16string_view text) {
-    std::u16string small(text);
-    for (char16_t& unit : small) {
-        if (unit >= u'A' && unit <= u'Z') {
-            unit = static_cast<char16_t>(unit - u'A' + u'a');
-        }
-    }
-    return small;
-}
 
 bool Matches(std::u16string_view line, std::u16string_view text, bool prefix) {
     return prefix ? line.substr(0, text.size()) == text : line == text;
 }
 
-// ^CEND:<id>,<duration>,<end status>,<cause>: the cause says why a call never connected.
-CallReport EndedBy(std::u16string_view line) {
+// ^CEND:<id>,<duration>,<end status>,<cause>: the cause (3GPP TS 24.008) says why a call never
+// connected.
+CallReport ByCause(std::u16string_view line, CallReport report) {
     std::size_t field = 0;
     std::size_t at = 0;
     while (field < 3 && (at = line.find(u',', at)) != std::u16string_view::npos) {
@@ -68,7 +60,7 @@ CallReport EndedBy(std::u16string_view line) {
         ++at;
     }
     if (field < 3) {
-        return CallReport::kEnded;
+        return report;
     }
     const std::u16string_view cause = line.substr(at);
     if (cause == u"17") {
@@ -77,14 +69,13 @@ CallReport EndedBy(std::u16string_view line) {
     if (cause == u"18" || cause == u"19") {
         return CallReport::kNoAnswer;
     }
-    return CallReport::kEnded;
+    return report;
 }
 
 std::optional<CallReport> ReportOf(std::u16string_view line) {
     for (const ReportLine& known : kReportLines) {
-        if (Matches(line, known.text, known.prefix) ||
-            Matches(line, Small(known.text), known.prefix)) {
-            return known.text == u"^CEND:" ? EndedBy(line) : known.report;
+        if (Matches(line, known.text, known.prefix) || Matches(line, known.small, known.prefix)) {
+            return known.causeDecides ? ByCause(line, known.report) : known.report;
         }
     }
     return std::nullopt;
