@@ -153,10 +153,5 @@ std::optional<std::u16string> Ucs2HexToText(const std::u16string& hex) {
     if (!octets || octets->size() % 2 != 0) {
         return std::nullopt;
     }
-    std::u16string text;
-    text.reserve(octets->size() / 2);
-    for (std::size_t i = 0; i < octets->size(); i += 2) {
-        text.push_back(static_cast<char16_t>((*octets)[i] << 8 | (*octets)[i + 1]));
-    }
-    return text;
+    return OctetsToUcs2(*octets);
 }

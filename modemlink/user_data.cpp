@@ -122,6 +122,14 @@ std::vector<std::uint8_t> PackSeptets(const std::vector<std::uint8_t>& header,
     return userData;
 }
 
+std::u16string OctetsToUcs2(const std::vector<std::uint8_t>& octets, std::size_t from) {
+    std::u16string text;
+    for (std::size_t i = from; i + 1 < octets.size(); i += 2) {
+        text.push_back(static_cast<char16_t>(octets[i] << 8 | octets[i + 1]));
+    }
+    return text;
+}
+
 std::u16string OctetsToHex(const std::vector<std::uint8_t>& octets) {
     static constexpr char16_t kDigits[] = u"0123456789ABCDEF";
     std::u16string hex;

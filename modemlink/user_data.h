@@ -52,6 +52,9 @@ std::vector<std::uint8_t> PackSeptets(const std::vector<std::uint8_t>& header,
 // The septets a header takes in 7-bit user data, fill bits included.
 std::size_t HeaderSeptets(std::size_t headerOctets);
 
+// UCS2 octets, big-endian pairs from `from` on, as UTF-16 units; a last odd octet is left out.
+std::u16string OctetsToUcs2(const std::vector<std::uint8_t>& octets, std::size_t from = 0);
+
 // Octets as hex digits, upper case; and back (either case), nothing for an odd length or a
 // character that is no hex digit.
 std::u16string OctetsToHex(const std::vector<std::uint8_t>& octets);

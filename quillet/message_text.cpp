@@ -20,31 +20,23 @@ std::u16string DecodeMessageText(const std::u16string& body,
 
 namespace {
 
-// How many septets follow the header. The octets alone leave it open when the last octet has 7
-// spare bits: the sender then pads with CR (or leaves a 0, which would read as "@").
-std::size_t TextSeptets(const std::vector<std::uint8_t>& userData, std::size_t headerOctets,
-                        std::optional<std::size_t> dataLength) {
+// The GSM codes after the header: as many as <length> says when it fits the octets, else every
+// whole septet. The octets alone leave it open when the last octet has 7 spare bits: the sender
+// then pads with CR (or leaves a 0, which would read as "@").
+std::u16string TextCodes(const std::vector<std::uint8_t>& userData, std::size_t headerOctets,
+                         std::optional<std::size_t> dataLength) {
     const std::size_t skipped = HeaderSeptets(headerOctets);
     if (dataLength && *dataLength >= skipped && (*dataLength * 7 + 7) / 8 == userData.size()) {
-        return *dataLength - skipped;
+        return UnpackSeptets(userData, headerOctets, *dataLength - skipped);
     }
-    std::size_t septets = userData.size() * 8 / 7;
-    if (septets > skipped && (septets - 1) * 7 / 8 + 1 == userData.size() &&
-        (septets - 1) * 7 % 8 != 0) {
-        const std::u16string last = UnpackSeptets(userData, 0).substr(septets - 1);
-        if (last == u"\r" || last == std::u16string(1, u'\0')) {
-            --septets;
-        }
+    std::u16string codes = UnpackSeptets(userData, headerOctets);
+    const std::size_t septets = userData.size() * 8 / 7;
+    const bool sparePadding =
+        (septets - 1) * 7 / 8 + 1 == userData.size() && (septets - 1) * 7 % 8 != 0;
+    if (sparePadding && !codes.empty() && (codes.back() == u'\r' || codes.back() == u'\0')) {
+        codes.pop_back();
     }
-    return septets > skipped ? septets - skipped : 0;
-}
-
-std::u16string Utf16BigEndian(const std::vector<std::uint8_t>& octets, std::size_t from) {
-    std::u16string text;
-    for (std::size_t i = from; i + 1 < octets.size(); i += 2) {
-        text.push_back(static_cast<char16_t>(octets[i] << 8 | octets[i + 1]));
-    }
-    return text;
+    return codes;
 }
 
 }  // namespace
@@ -63,12 +55,10 @@ ReceivedText DecodeReceivedText(const std::u16string& body, std::optional<std::u
     }
     const std::vector<std::uint8_t>& octets = *userData;
     switch (codingScheme ? AlphabetOfCodingScheme(*codingScheme) : SmsAlphabet::kGsm7) {
-        case SmsAlphabet::kGsm7: {
-            const std::size_t septets = TextSeptets(octets, header->octets, dataLength);
-            return {GsmToText(UnpackSeptets(octets, header->octets, septets)), header->part};
-        }
+        case SmsAlphabet::kGsm7:
+            return {GsmToText(TextCodes(octets, header->octets, dataLength)), header->part};
         case SmsAlphabet::kUcs2:
-            return {Utf16BigEndian(octets, header->octets), header->part};
+            return {OctetsToUcs2(octets, header->octets), header->part};
         case SmsAlphabet::kEightBit:
             break;
     }
