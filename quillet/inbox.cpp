@@ -130,7 +130,7 @@ Inbox::Found Inbox::Take(std::int32_t slot, const SlotRead& read, const Show& sh
             // A modem that fell silent may hold the oldest message there: keep the order.
             return Found::kComeBack;
     }
-    if (!read.received) {
+    if (!read.IsReceived()) {
         return Found::kOther;  // stored or sent by the user: not ours to show or delete
     }
     PartAssembler::Slot held{slot, read.fingerprint};

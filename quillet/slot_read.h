@@ -8,9 +8,12 @@
 
 struct SlotRead {
     SlotAnswer answer = SlotAnswer::kUndecided;  // kUndecided: the modem fell silent undecided
-    bool received = false;  // a received message, read or not; else one the user stored or sent
+    std::u16string status;  // "REC READ", "REC UNREAD", "STO SENT", ...; empty without a message
     std::u16string sender;
     ReceivedText text;
     // The header line and the text as they came: a message reads the same every time.
     std::u16string fingerprint;
+
+    // A received message, read or not; else one the user stored or sent.
+    bool IsReceived() const { return status == u"REC READ" || status == u"REC UNREAD"; }
 };

@@ -195,7 +195,7 @@ void CModem::ReadSlot(std::int32_t slot, SlotRead& read) {
     if (!found) {
         return;
     }
-    read.received = found->status == u"REC READ" || found->status == u"REC UNREAD";
+    read.status = found->status;
     read.sender = GsmToText(answer.substr(found->numberStart, found->numberLength));
     const std::u16string body = answer.substr(found->bodyStart, found->bodyLength);
     read.text = DecodeReceivedText(body, found->firstOctet, found->codingScheme, found->dataLength);
@@ -203,18 +203,13 @@ void CModem::ReadSlot(std::int32_t slot, SlotRead& read) {
 }
 
 std::int32_t CModem::ReadSms(std::int32_t slot, std::u16string& number, std::u16string& text) {
-    std::u16string answer;
-    if (FetchSlot(slot, answer) != SlotAnswer::kMessage) {
+    SlotRead read;
+    ReadSlot(slot, read);
+    if (read.status != u"REC READ") {
         return 0;
     }
-    const std::optional<ReadAnswer> found = LocateReadAnswer(answer, Lengths::kIgnore);
-    if (!found) {
-        return 0;
-    }
-    number = GsmToText(answer.substr(found->numberStart, found->numberLength));
-    text = DecodeReceivedText(answer.substr(found->bodyStart, found->bodyLength), found->firstOctet,
-                              found->codingScheme, found->dataLength)
-               .text;
+    number = read.sender;
+    text = read.text.text;
     return 1;
 }
 
