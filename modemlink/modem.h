@@ -37,6 +37,9 @@ inline constexpr std::int32_t EVT_BUSY = 3;
 inline constexpr std::int32_t EVT_NO_ANSWER = 4;
 inline constexpr std::int32_t EVT_NO_DIALTONE = 5;
 inline constexpr std::int32_t EVT_CONNECTED = 6;  // CONNECT, ^CONN
+// The device has gone (unplugged, reset): every command fails at once from now on. Delivered once,
+// on the thread that found out: the reader, or a command's write.
+inline constexpr std::int32_t EVT_MODEM_LOST = 7;
 
 // The event of a call report.
 std::int32_t CallReportEvent(CallReport report);
@@ -75,6 +78,9 @@ public:
     void ResetResponse();
 
     static void OnSerialData(void* channel, const std::uint8_t* bytes, std::int32_t count);
+    static void OnPortLost(void* channel);
+    // 1 once the device has gone.
+    std::int32_t IsLost() const;
     static std::u16string ParseCallerId(std::u16string text);
 
     bool IsCollecting() const;

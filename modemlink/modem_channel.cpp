@@ -90,7 +90,7 @@ void CModem::BeginCollecting(Nuls nuls) {
 
 std::int32_t CModem::SendCommandLine(const std::u16string& text, Nuls nuls) {
     const std::optional<std::u16string> line = CommandLineText(text);
-    if (!m_pPort || !line) {
+    if (!m_pPort || !line || IsLost() == 1) {
         return 0;
     }
     // Before anything is written, so no part of the answer can be missed.
@@ -116,7 +116,8 @@ FinalResult CModem::ExamineResponse(
     if (result != FinalResult::kNone) {
         return result;
     }
-    if (m_response.size() > kMaxResponseUnits) {
+    // A device that has gone answers no more: what came is all there is.
+    if (m_response.size() > kMaxResponseUnits || IsLost() == 1) {
         return FinalResult::kError;
     }
     platform::System().ResetEvent(m_hResponseEvent);
@@ -184,6 +185,26 @@ void CModem::OnSerialData(void* channel, const std::uint8_t* bytes, std::int32_t
     for (const CallReport report : codes.reports) {
         handler(self->m_pOwner, CallReportEvent(report), std::u16string());
     }
+}
+
+void CModem::OnPortLost(void* channel) {
+    auto* self = static_cast<CModem*>(channel);
+    if (self == nullptr) {
+        return;
+    }
+    {
+        // A command waiting now wakes, finds the device gone and ends.
+        std::lock_guard<std::mutex> lock(self->m_responseLock);
+        platform::System().SetEvent(self->m_hResponseEvent);
+    }
+    const ModemEventCallback handler = self->m_pfnEvent.load();
+    if (handler != nullptr) {
+        handler(self->m_pOwner, EVT_MODEM_LOST, std::u16string());
+    }
+}
+
+std::int32_t CModem::IsLost() const {
+    return m_pPort && m_pPort->IsLost() == 1 ? 1 : 0;
 }
 
 std::u16string CModem::ParseCallerId(std::u16string text) {

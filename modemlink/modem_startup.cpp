@@ -26,6 +26,7 @@ std::int32_t CModem::Start(const std::u16string& portName, std::uint32_t baudRat
         m_hResponseEvent = platform::System().CreateManualResetEvent();
         m_pPort = std::move(port);
         m_pPort->m_pfnData = &CModem::OnSerialData;
+        m_pPort->m_pfnLost = &CModem::OnPortLost;
 
         RunCommand(kProbe);
         RunCommand(kProbe);

@@ -133,7 +133,24 @@ void CSerialPort::Write(const std::uint8_t* bytes, std::int32_t count) {
         return;
     }
     std::uint32_t written = 0;
-    platform::System().Write(device, bytes, static_cast<std::uint32_t>(count), written);
+    if (!platform::System().Write(device, bytes, static_cast<std::uint32_t>(count), written) &&
+        platform::System().IsDeviceGone(device)) {
+        ReportLost();
+    }
+}
+
+std::int32_t CSerialPort::IsLost() const {
+    return m_lost.load() ? 1 : 0;
+}
+
+void CSerialPort::ReportLost() {
+    if (m_lost.exchange(true)) {
+        return;
+    }
+    const SerialLostCallback callback = m_pfnLost.load();
+    if (callback != nullptr) {
+        callback(m_pUser);
+    }
 }
 
 void CSerialPort::DeliverChunk(const std::uint8_t* bytes, std::uint32_t count) const {
@@ -152,7 +169,12 @@ std::uint32_t CSerialPort::ReaderThread(void* port) {
         const platform::DeviceHandle device = self->m_hPort.load();
         std::uint32_t received = 0;
         if (!device.IsValid() || !system.Read(device, buffer.get(), kChunkSize, received)) {
-            system.WaitForEvent(self->m_hStopEvent, kIdlePauseMs);
+            // A device that has gone never answers again: say so once and read no more.
+            const bool gone = device.IsValid() && system.IsDeviceGone(device);
+            if (gone) {
+                self->ReportLost();
+            }
+            system.WaitForEvent(self->m_hStopEvent, gone ? platform::kWaitForever : kIdlePauseMs);
             continue;
         }
         if (received > 0) {

@@ -19,6 +19,8 @@
 
 // Called on the reader thread with each non-empty chunk; the bytes are only valid during the call.
 using SerialDataCallback = void (*)(void* user, const std::uint8_t* bytes, std::int32_t count);
+// Called once when the device has gone, on the thread that found out (the reader, or the writer).
+using SerialLostCallback = void (*)(void* user);
 
 class CSerialPort {
 public:
@@ -35,19 +37,24 @@ public:
     // 1 after closing the device, 0 when it was not open. The reader thread keeps running.
     std::int32_t Close();
     void Write(const std::uint8_t* bytes, std::int32_t count);
+    // 1 once the device has gone (unplugged, reset): nothing is read or written any more.
+    std::int32_t IsLost() const;
 
     static std::uint32_t ReaderThread(void* port);
 
     // Installed by the owner after a successful Open; chunks read while it is empty are dropped.
     std::atomic<SerialDataCallback> m_pfnData{nullptr};
+    std::atomic<SerialLostCallback> m_pfnLost{nullptr};
 
 private:
     void Fail(const char16_t* message);
     void DeliverChunk(const std::uint8_t* bytes, std::uint32_t count) const;
+    void ReportLost();
 
     void* m_pUser = nullptr;
     platform::LineSettings m_lineSettings{};
     platform::ThreadHandle m_hThread;
     platform::EventHandle m_hStopEvent;
     std::atomic<platform::DeviceHandle> m_hPort{platform::kInvalidDevice};
+    std::atomic<bool> m_lost{false};
 };

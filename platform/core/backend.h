@@ -32,6 +32,9 @@ public:
                       std::uint32_t& received) = 0;
     virtual bool Write(DeviceHandle device, const std::uint8_t* bytes, std::uint32_t size,
                        std::uint32_t& written) = 0;
+    // True once the device has gone (unplugged, reset, its other side closed): reads and writes
+    // on it fail for good. False for an unknown handle.
+    virtual bool IsDeviceGone(DeviceHandle device) = 0;
     virtual void CloseDevice(DeviceHandle device) = 0;
 
     // Manual-reset events, created not set.

@@ -104,6 +104,11 @@ bool PosixBackend::Write(DeviceHandle device, const std::uint8_t* bytes, std::ui
     return found && found->Write(bytes, size, written);
 }
 
+bool PosixBackend::IsDeviceGone(DeviceHandle device) {
+    auto found = m_devices.Find(device.value);
+    return found && found->IsGone();
+}
+
 void PosixBackend::CloseDevice(DeviceHandle device) {
     // The descriptor closes when the last user (perhaps a read on the reader thread) lets go;
     // the interrupt makes that read return now.

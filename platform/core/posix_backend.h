@@ -30,6 +30,7 @@ public:
               std::uint32_t& received) override;
     bool Write(DeviceHandle device, const std::uint8_t* bytes, std::uint32_t size,
                std::uint32_t& written) override;
+    bool IsDeviceGone(DeviceHandle device) override;
     void CloseDevice(DeviceHandle device) override;
 
     EventHandle CreateManualResetEvent() override;

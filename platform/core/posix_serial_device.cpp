@@ -123,13 +123,20 @@ bool PosixSerialDevice::Read(std::uint8_t* buffer, std::uint32_t size, std::uint
         // other side gone): report what came before it, or a failed read. Reading on would
         // only spin until the deadline.
         if (ready < 0 || (ready & POLLIN) == 0) {
+            if (ready > 0 && (ready & (POLLHUP | POLLERR | POLLNVAL)) != 0) {
+                m_gone.store(true);
+            }
             return received > 0;
         }
         const ssize_t n = ::read(m_fd, buffer + received, size - received);
         if (n > 0) {
             received += static_cast<std::uint32_t>(n);
             timer.OnBytes(ReadTimer::Clock::now());
-        } else if (n == 0 || (errno != EAGAIN && errno != EINTR)) {
+        } else if (n == 0) {
+            m_gone.store(true);
+            return received > 0;
+        } else if (errno != EAGAIN && errno != EINTR) {
+            NoteFailure(errno);
             return received > 0;
         }
     }
@@ -141,7 +148,22 @@ bool PosixSerialDevice::Write(const std::uint8_t* bytes, std::uint32_t size,
     std::size_t done = 0;
     const bool ok = WriteAllOrWake(m_fd, m_wakeFd, bytes, size, done);
     written = static_cast<std::uint32_t>(done);
+    if (!ok && !m_interrupted.load()) {
+        const int error = errno;
+        pollfd hungUp{m_fd, POLLOUT, 0};
+        if (::poll(&hungUp, 1, 0) > 0 && (hungUp.revents & (POLLHUP | POLLERR | POLLNVAL)) != 0) {
+            m_gone.store(true);
+        } else {
+            NoteFailure(error);
+        }
+    }
     return ok;
+}
+
+void PosixSerialDevice::NoteFailure(int error) {
+    if (error == EIO || error == ENXIO || error == ENODEV || error == EPIPE) {
+        m_gone.store(true);
+    }
 }
 
 void PosixSerialDevice::Interrupt() {

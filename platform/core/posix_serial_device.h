@@ -34,12 +34,18 @@ public:
     bool Read(std::uint8_t* buffer, std::uint32_t size, std::uint32_t& received);
     bool Write(const std::uint8_t* bytes, std::uint32_t size, std::uint32_t& written);
     void Interrupt();
+    // True once the device has said it is gone: a hang-up or error without data, the end of its
+    // input, or EIO/ENXIO/ENODEV on a read or write (a USB adapter pulled out, a module that
+    // reset, the pty's other side closed). It never comes back: a returning device is a new open.
+    bool IsGone() const { return m_gone.load(); }
 
 private:
+    void NoteFailure(int error);
     PosixSerialDevice(int fd, int wakeFd) : m_fd(fd), m_wakeFd(wakeFd) {}
     const int m_fd;
     const int m_wakeFd;
     std::atomic<bool> m_interrupted{false};
+    std::atomic<bool> m_gone{false};
     mutable std::mutex m_timeoutsLock;
     Timeouts m_timeouts;
 };

@@ -67,8 +67,9 @@ long long TimedClick(const DialogWindow& window, std::int32_t id) {
     return watch.ElapsedMs();
 }
 
-bool FailedByTimeOut(long long ms) {
-    return ms >= 450 && ms < 1200;
+// A command on a device that has gone fails without writing or waiting.
+bool AtOnce(long long ms) {
+    return ms < 300;
 }
 
 // One press of a toggle and what it must lead to.
@@ -414,14 +415,14 @@ void DialWindowTest::unpluggedModemLeavesTheWindowUsable() {
         // A reader spinning on the dead line would show.
         const double share = CpuShareWhileIdle(700);
         QVERIFY2(share < 0.05, qPrintable(QString::number(share * 100) + " % of a core"));
-        QVERIFY(FailedByTimeOut(TimedClick(window, IDC_DIAL)));  // hang up
+        QVERIFY(AtOnce(TimedClick(window, IDC_DIAL)));  // hang up
         QVERIFY(!Button(window, IDC_DIAL)->isChecked());
         QCOMPARE(Button(window, IDC_DIAL)->text(), kDial);
-        QVERIFY(FailedByTimeOut(TimedClick(window, IDC_ANSWER)));  // answer
+        QVERIFY(AtOnce(TimedClick(window, IDC_ANSWER)));  // answer
         QVERIFY(!Button(window, IDC_ANSWER)->isChecked());
-        Button(window, IDC_ANSWER)->setChecked(true);  // as after a call taken before the pull
-        QVERIFY(FailedByTimeOut(TimedClick(window, IDC_ANSWER)));  // end the call
-        QVERIFY(FailedByTimeOut(TimedClick(window, IDC_DIAL)));    // dial: fails without a word
+        Button(window, IDC_ANSWER)->setChecked(true);     // as after a call taken before the pull
+        QVERIFY(AtOnce(TimedClick(window, IDC_ANSWER)));  // end the call
+        QVERIFY(AtOnce(TimedClick(window, IDC_DIAL)));    // dial: fails without a word
         QVERIFY(!Button(window, IDC_DIAL)->isChecked());
     });
     QCOMPARE(run.messages,

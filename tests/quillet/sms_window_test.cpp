@@ -280,7 +280,7 @@ void SmsWindowTest::unpluggedModemLeavesTheWindowUsable() {
     DriveModal(*run.dialog, [&](DialogWindow& window) {
         run.modem->Unplug();
         Stopwatch watch;
-        ClickControl(window, IDC_SEND);  // the prompt never comes: 2 s of silence
+        ClickControl(window, IDC_SEND);  // the device has gone: at once
         sendMs = watch.ElapsedMs();
         watch = Stopwatch();
         ClickControl(window, IDC_SET_CENTRE);
@@ -289,8 +289,8 @@ void SmsWindowTest::unpluggedModemLeavesTheWindowUsable() {
         const double share = CpuShareWhileIdle(700);
         QVERIFY2(share < 0.05, qPrintable(QString::number(share * 100) + " % of a core"));
     });
-    QVERIFY2(sendMs >= 1950 && sendMs < 2600, qPrintable(QString::number(sendMs)));
-    QVERIFY2(centreMs >= 450 && centreMs < 1000, qPrintable(QString::number(centreMs)));
+    QVERIFY2(sendMs < 300, qPrintable(QString::number(sendMs)));
+    QVERIFY2(centreMs < 300, qPrintable(QString::number(centreMs)));
     QCOMPARE(run.messages.texts, (std::vector<std::u16string>{kNotSent, kCentreNotSet}));
     const Stopwatch watch;
     run.dialog.reset();

@@ -168,6 +168,10 @@ bool FakeBackend::Write(DeviceHandle device, const std::uint8_t* bytes, std::uin
     return true;
 }
 
+bool FakeBackend::IsDeviceGone(DeviceHandle device) {
+    return m_faults.deviceGone && device.IsValid();
+}
+
 void FakeBackend::CloseDevice(DeviceHandle device) {
     std::lock_guard<std::mutex> lock(m_lock);
     m_calls.push_back("CloseDevice");

@@ -23,7 +23,8 @@ struct InjectedFaults {
     bool lineSettingsRejected = false;
     bool timeoutsRejected = false;
     bool threadStartFails = false;
-    bool readsFail = false;  // every read fails at once, like a pulled USB adapter
+    bool readsFail = false;   // every read fails at once, like a pulled USB adapter
+    bool deviceGone = false;  // and the device says it is gone (with readsFail)
 };
 
 class FakeBackend final : public Backend {
@@ -64,6 +65,7 @@ public:
               std::uint32_t& received) override;
     bool Write(DeviceHandle device, const std::uint8_t* bytes, std::uint32_t size,
                std::uint32_t& written) override;
+    bool IsDeviceGone(DeviceHandle device) override;
     void CloseDevice(DeviceHandle device) override;
 
     EventHandle CreateManualResetEvent() override;
@@ -86,7 +88,7 @@ private:
     }
     void Log(std::string call);
     bool LogFor(DeviceHandle device, std::string call);  // true when it is the open device
-    bool IsCurrent(DeviceHandle device) const;  // caller holds m_lock
+    bool IsCurrent(DeviceHandle device) const;           // caller holds m_lock
 
     const InjectedFaults m_faults;
     PosixBackend m_real;  // events and threads are the real ones
