@@ -3,6 +3,7 @@
 #include "dorrin/dial_template.h"
 #include "dorrin/modem_setup.h"
 #include "dorrin/resource_ids.h"
+#include "modemlink/link_notices.h"
 
 namespace {
 
@@ -57,6 +58,8 @@ const platform::ui::MessageMap& CDialDlg::GetMessageMap() const {
         platform::ui::OnClicked<&CDialDlg::OnAnswerClicked>(IDC_ANSWER),
         platform::ui::OnMessage<&CDialDlg::OnCallEvent>(WM_CALL_EVENT),
         platform::ui::OnTimer<&CDialDlg::OnNoticeTimer>(static_cast<std::int32_t>(ID_NOTICE_TIMER)),
+        platform::ui::OnTimer<&CDialDlg::OnReconnectTimer>(
+            static_cast<std::int32_t>(ID_RECONNECT_TIMER)),
     };
     return map;
 }
@@ -73,6 +76,9 @@ std::int32_t CDialDlg::InitDialog() {
         return 0;
     }
     m_modem.m_pfnEvent = &CDialDlg::OnModemEvent;
+    if (m_modem.IsLost() == 1) {
+        OnModemEvent(this, EVT_MODEM_LOST, u"");  // gone during the start-up, before the handler
+    }
     return 1;
 }
 
@@ -86,7 +92,7 @@ void CDialDlg::OnDialClicked() {
     const std::u16string number = GetDlgItemText(IDC_DIAL_NUMBER);
     if (!IsDown(IDC_DIAL)) {
         if (m_modem.HangUp() == 0) {
-            MessageBox(kHangUpFailed);
+            ReportFailure(kHangUpFailed);
         }
         SetDlgItemText(IDC_DIAL, kDialCaption);
         return;
@@ -109,7 +115,7 @@ void CDialDlg::OnAnswerClicked() {
     m_answerPressedInNotice = m_noticeBox != 0;
     if (!IsDown(IDC_ANSWER)) {
         if (m_modem.Reject() == 0) {
-            MessageBox(kEndFailed);
+            ReportFailure(kEndFailed);
         }
         SetDlgItemText(IDC_ANSWER, kAnswerCaption);
         return;
@@ -121,7 +127,15 @@ void CDialDlg::OnAnswerClicked() {
     // Released before the message, so the user sees the button up while reading it.
     SetButtonCheck(IDC_ANSWER, BST_UNCHECKED);
     SetDlgItemText(IDC_ANSWER, kAnswerCaption);
-    MessageBox(kAnswerFailed);
+    ReportFailure(kAnswerFailed);
+}
+
+void CDialDlg::ReportFailure(const char16_t* text) {
+    if (m_modem.IsLost() == 1) {
+        OnModemLost();
+        return;
+    }
+    MessageBox(text);
 }
 
 void CDialDlg::OnModemEvent(void* owner, std::int32_t code, std::u16string text) {
@@ -145,6 +159,8 @@ void CDialDlg::OnCallEvent() {
     for (const CallEvent& event : events) {
         if (event.code == EVT_RING) {
             SetDlgItemText(IDC_CALLER, event.text);
+        } else if (event.code == EVT_MODEM_LOST) {
+            OnModemLost();
         } else if (const char16_t* notice = NoticeOf(event.code)) {
             ShowNotice(notice);
         }
@@ -176,6 +192,35 @@ void CDialDlg::OnNoticeTimer(std::uintptr_t) {
     if (!m_dialPressedInNotice) {
         Release(IDC_DIAL, kDialCaption);
     }
+}
+
+void CDialDlg::OnModemLost() {
+    if (m_modem.IsLost() == 0) {
+        return;  // back already
+    }
+    if (!m_watching) {
+        m_watching = true;
+        SetTimer(ID_RECONNECT_TIMER, kReconnectCheckMs);
+        // A standing notice releases the toggles when it ends; else no call is left to hold them.
+        if (m_noticeBox == 0) {
+            Release(IDC_ANSWER, kAnswerCaption);
+            Release(IDC_DIAL, kDialCaption);
+        }
+    }
+    if (!m_lossSaid) {
+        m_lossSaid = true;
+        MessageBox(kModemLostNotice);
+    }
+}
+
+void CDialDlg::OnReconnectTimer(std::uintptr_t) {
+    if (!m_watching || m_modem.Reconnect() == 0) {
+        return;
+    }
+    KillTimer(ID_RECONNECT_TIMER);
+    m_watching = false;
+    m_lossSaid = false;
+    MessageBox(kModemBackNotice);
 }
 
 void CDialDlg::Release(std::int32_t toggle, const char16_t* caption) {

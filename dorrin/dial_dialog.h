@@ -26,6 +26,7 @@ public:
     void OnAnswerClicked();
     void OnCallEvent();
     void OnNoticeTimer(std::uintptr_t timerId);
+    void OnReconnectTimer(std::uintptr_t timerId);
     static void OnModemEvent(void* owner, std::int32_t code, std::u16string text);
 
 protected:
@@ -41,6 +42,9 @@ private:
     bool IsDown(std::int32_t buttonId) const;
     void ShowNotice(const std::u16string& text);
     void Release(std::int32_t toggle, const char16_t* caption);
+    void OnModemLost();
+    // A command's failure message; the notice of the loss instead when the modem went during it.
+    void ReportFailure(const char16_t* text);
 
     platform::ui::HICON m_hAppIcon;
     // Before the channel, so they outlive its reader thread, which the channel's end joins.
@@ -52,4 +56,6 @@ private:
     std::int32_t m_noticeBox = 0;  // 0: no notice
     bool m_dialPressedInNotice = false;
     bool m_answerPressedInNotice = false;
+    bool m_watching = false;  // the device has gone and is looked for
+    bool m_lossSaid = false;
 };

@@ -65,6 +65,11 @@ public:
     // 1 when the modem answered "OK" to "AT+IPR=115200" (in one of two attempts), else 0. The
     // port's own message has been shown when the device could not be opened.
     std::int32_t Start(const std::u16string& portName, std::uint32_t baudRate, void* owner);
+    // After the device has gone: lets it go, and when the same port opens again runs the whole
+    // start-up on it again (both attempts and the program's list). 1 once the modem is back and
+    // took the line speed; 0, showing nothing, while it is not (call again later). 1 at once when
+    // nothing has gone, 0 on a channel that never started.
+    std::int32_t Reconnect();
 
     // Turns collecting on and writes the line with CR LF. 1, also when the port only showed that
     // it is not open; 0, writing nothing, on a channel without a port and for a line that
@@ -79,7 +84,7 @@ public:
 
     static void OnSerialData(void* channel, const std::uint8_t* bytes, std::int32_t count);
     static void OnPortLost(void* channel);
-    // 1 once the device has gone.
+    // 1 from the moment the device has gone until Reconnect has brought it back.
     std::int32_t IsLost() const;
     static std::u16string ParseCallerId(std::u16string text);
 
@@ -138,8 +143,13 @@ private:
     // contract above).
     FinalResult ExamineResponse(const std::function<FinalResult(const std::u16string&)>& decide);
     void DropPort();
+    enum class OpenFailures { kShow, kQuiet };
+    std::int32_t StartUp(OpenFailures failures);
 
     std::unique_ptr<CSerialPort> m_pPort;
+    std::u16string m_portName;
+    std::uint32_t m_baudRate = 0;
+    std::atomic<bool> m_lost{false};
     void* m_pOwner = nullptr;
     platform::EventHandle m_hResponseEvent;
     mutable std::mutex m_responseLock;

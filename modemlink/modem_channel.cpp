@@ -195,6 +195,7 @@ void CModem::OnPortLost(void* channel) {
     {
         // A command waiting now wakes, finds the device gone and ends.
         std::lock_guard<std::mutex> lock(self->m_responseLock);
+        self->m_lost = true;
         platform::System().SetEvent(self->m_hResponseEvent);
     }
     const ModemEventCallback handler = self->m_pfnEvent.load();
@@ -204,7 +205,7 @@ void CModem::OnPortLost(void* channel) {
 }
 
 std::int32_t CModem::IsLost() const {
-    return m_pPort && m_pPort->IsLost() == 1 ? 1 : 0;
+    return m_lost.load() ? 1 : 0;
 }
 
 std::u16string CModem::ParseCallerId(std::u16string text) {

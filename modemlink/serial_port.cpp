@@ -48,14 +48,14 @@ std::int32_t CSerialPort::Open(const std::u16string& portName, std::uint32_t bau
                                std::uint32_t dtrHandshake, std::uint32_t rtsHandshake,
                                void* owner) {
     if (m_hThread || IsOpen()) {
-        platform::ShowMessage(kCannotOpen);  // an object is opened once
+        Say(kCannotOpen);  // an object is opened once
         return 0;
     }
     platform::Backend& system = platform::System();
     const platform::DeviceHandle device = system.OpenDevice(portName);
     m_hPort.store(device);
     if (!device.IsValid()) {
-        platform::ShowMessage(kCannotOpen);
+        Say(kCannotOpen);
         return 0;
     }
     system.GetLineSettings(device, m_lineSettings);
@@ -92,7 +92,7 @@ std::int32_t CSerialPort::Open(const std::u16string& portName, std::uint32_t bau
     }
     if (!m_hThread) {
         Close();
-        platform::ShowMessage(kThreadFailed);
+        Say(kThreadFailed);
         if (m_hStopEvent) {
             system.CloseEvent(m_hStopEvent);
             m_hStopEvent = platform::EventHandle{};
@@ -103,8 +103,14 @@ std::int32_t CSerialPort::Open(const std::u16string& portName, std::uint32_t bau
 }
 
 void CSerialPort::Fail(const char16_t* message) {
-    platform::ShowMessage(message);
+    Say(message);
     Close();
+}
+
+void CSerialPort::Say(const char16_t* message) const {
+    if (m_showOpenFailures) {
+        platform::ShowMessage(message);
+    }
 }
 
 std::int32_t CSerialPort::IsOpen() const {

@@ -39,6 +39,9 @@ public:
     void Write(const std::uint8_t* bytes, std::int32_t count);
     // 1 once the device has gone (unplugged, reset): nothing is read or written any more.
     std::int32_t IsLost() const;
+    // Off while a program looks for a device that has gone to come back: a failed Open then shows
+    // nothing, since failing is what it expects until the device is there again.
+    void ShowOpenFailures(bool on) { m_showOpenFailures = on; }
 
     static std::uint32_t ReaderThread(void* port);
 
@@ -48,6 +51,7 @@ public:
 
 private:
     void Fail(const char16_t* message);
+    void Say(const char16_t* message) const;
     void DeliverChunk(const std::uint8_t* bytes, std::uint32_t count) const;
     void ReportLost();
 
@@ -57,4 +61,5 @@ private:
     platform::EventHandle m_hStopEvent;
     std::atomic<platform::DeviceHandle> m_hPort{platform::kInvalidDevice};
     std::atomic<bool> m_lost{false};
+    bool m_showOpenFailures = true;
 };

@@ -9,6 +9,14 @@ constexpr std::int32_t kFirstSlot = 1;
 
 }  // namespace
 
+void Inbox::Reconnected() {
+    m_resumeAt = 0;
+    m_settledAt.reset();
+    m_pollsSettled = 0;
+    m_seenEmpty.clear();
+    m_expectedUsed.reset();
+}
+
 void Inbox::Poll(const Show& show, Clock::time_point now) {
     if (ShowReady(show, now)) {
         return;

@@ -49,6 +49,9 @@ public:
     void SetPartWait(std::chrono::milliseconds wait) { m_parts.SetWait(wait); }
 
     void Poll(const Show& show, Clock::time_point now = Clock::now());
+    // The modem was gone and has been started again: what was learnt about its empty slots and
+    // used count no longer holds. Held parts and undeleted messages stay: the storage kept them.
+    void Reconnected();
 
 private:
     enum class Found { kNothing, kShown, kHeld, kOther, kComeBack };

@@ -1,5 +1,6 @@
 #include "quillet/sms_dialog.h"
 
+#include "modemlink/link_notices.h"
 #include "platform/ui/edit_text.h"
 #include "quillet/message_text.h"
 #include "quillet/modem_setup.h"
@@ -38,8 +39,11 @@ CSmsDlg::~CSmsDlg() = default;
 const platform::ui::MessageMap& CSmsDlg::GetMessageMap() const {
     static const platform::ui::MessageMap map = {
         platform::ui::OnClicked<&CSmsDlg::OnSendClicked>(IDC_SEND),
+        platform::ui::OnTimer<&CSmsDlg::OnReconnectTimer>(
+            static_cast<std::int32_t>(ID_RECONNECT_TIMER)),
         platform::ui::OnTimer<&CSmsDlg::OnPollTimer>(),
         platform::ui::OnClicked<&CSmsDlg::OnSetCentreClicked>(IDC_SET_CENTRE),
+        platform::ui::OnMessage<&CSmsDlg::OnModemLost>(WM_MODEM_LOST),
     };
     return map;
 }
@@ -59,11 +63,55 @@ std::int32_t CSmsDlg::InitDialog() {
     // A message left in the slot from before is discarded unseen.
     m_modem.DeleteSms(kSlot);
     SetTimer(ID_POLL_TIMER, kPollPeriodMs);
+    if (m_modem.IsLost() == 1) {
+        PostMessage(WM_MODEM_LOST);  // gone during the start-up, before the handler was in
+    }
     return 1;
 }
 
-void CSmsDlg::OnModemEvent(void*, std::int32_t, std::u16string) {
-    // Rings and dropped lines mean nothing to the message window.
+// On the thread that found the device gone. Rings and dropped lines mean nothing to the message
+// window.
+void CSmsDlg::OnModemEvent(void* owner, std::int32_t code, std::u16string) {
+    if (code == EVT_MODEM_LOST && owner != nullptr) {
+        static_cast<CSmsDlg*>(owner)->PostMessage(WM_MODEM_LOST);
+    }
+}
+
+void CSmsDlg::OnModemLost() {
+    if (m_modem.IsLost() == 0) {
+        return;  // back already
+    }
+    if (!m_watching) {
+        m_watching = true;
+        KillTimer(ID_POLL_TIMER);
+        SetTimer(ID_RECONNECT_TIMER, kReconnectCheckMs);
+    }
+    if (!m_lossSaid) {
+        m_lossSaid = true;
+        MessageBox(kModemLostNotice);
+    }
+}
+
+void CSmsDlg::OnReconnectTimer(std::uintptr_t) {
+    if (!m_watching || m_modem.Reconnect() == 0) {
+        return;
+    }
+    KillTimer(ID_RECONNECT_TIMER);
+    m_watching = false;
+    m_lossSaid = false;
+    // The slot is read before anything deletes it: a message may have come just before the loss.
+    m_inbox.Reconnected();
+    OnPollTimer(ID_POLL_TIMER);
+    MessageBox(kModemBackNotice);
+}
+
+void CSmsDlg::Report(const char16_t* text) {
+    if (m_modem.IsLost() == 1) {
+        // The command's outcome is not known (a text may have gone out before the line did).
+        OnModemLost();
+        return;
+    }
+    MessageBox(text);
 }
 
 void CSmsDlg::OnSendClicked() {
@@ -79,7 +127,7 @@ void CSmsDlg::OnSendClicked() {
     }
     const std::int32_t sent = m_modem.SendSms(number, text);
     RestartPoll();
-    MessageBox(sent == 1 ? kSent : kNotSent);
+    Report(sent == 1 ? kSent : kNotSent);
 }
 
 void CSmsDlg::OnPollTimer(std::uintptr_t timerId) {
@@ -96,7 +144,7 @@ void CSmsDlg::OnSetCentreClicked() {
     const std::u16string centre = GetDlgItemText(IDC_CENTRE);
     const std::int32_t set = m_modem.SetSmsCentre(centre);
     RestartPoll();
-    MessageBox(set == 1 ? kCentreSet : kCentreNotSet);
+    Report(set == 1 ? kCentreSet : kCentreNotSet);
 }
 
 // After every command of the window, before its message: the next poll comes a second after the
@@ -104,5 +152,7 @@ void CSmsDlg::OnSetCentreClicked() {
 // a close the user asked for meanwhile (the window layer hands out due timers before queued
 // events), and hold the window up for another read.
 void CSmsDlg::RestartPoll() {
-    SetTimer(ID_POLL_TIMER, kPollPeriodMs);
+    if (!m_watching) {
+        SetTimer(ID_POLL_TIMER, kPollPeriodMs);
+    }
 }

@@ -1,6 +1,9 @@
 #pragma once
 // The message window: send an SMS, show every message that arrives in the modem's storage (polled
-// once a second; each shown once, then deleted: inbox.h), set the SMS centre.
+// once a second; each shown once, then deleted: inbox.h), set the SMS centre. When the modem's
+// device goes away the window says so once, stops polling and looks for it twice a second; once
+// it is back and started again, the poll resumes at once (a message that waited meanwhile is
+// shown) and the window says so.
 //
 // Thread contract: everything runs on the window's thread except OnModemEvent, which the channel
 // calls on the serial reader thread and which touches nothing of the dialog.
@@ -22,6 +25,8 @@ public:
     void OnSendClicked();
     void OnPollTimer(std::uintptr_t timerId);
     void OnSetCentreClicked();
+    void OnModemLost();
+    void OnReconnectTimer(std::uintptr_t timerId);
     static void OnModemEvent(void* owner, std::int32_t code, std::u16string text);
 
     // How long the parts of a long message wait for the rest; tests shorten it.
@@ -33,8 +38,13 @@ protected:
 
 private:
     void RestartPoll();
+    // A command's message; the notice of the loss instead when the modem went during it.
+    void Report(const char16_t* text);
+
 
     platform::ui::HICON m_hAppIcon;
     CModem m_modem;
     Inbox m_inbox{m_modem};
+    bool m_watching = false;  // the device has gone: looked for, not polled
+    bool m_lossSaid = false;
 };

@@ -51,6 +51,8 @@ public:
     explicit StreamDecoder(const std::string& charset = SystemCharset())
         : m_converter(charset.c_str()) {}
     std::u16string Decode(const std::uint8_t* bytes, std::size_t count);
+    // A new stream begins: the start of a character the old one cut off is dropped.
+    void Restart() { m_held.clear(); }
 
 private:
     CodePageConverter m_converter;

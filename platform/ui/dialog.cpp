@@ -6,7 +6,6 @@
 #include <chrono>
 #include <thread>
 
-#include "platform/core/message_box.h"
 #include "platform/ui/control_widgets.h"
 #include "platform/ui/dialog_window.h"
 #include "platform/ui/icon_store.h"
@@ -63,6 +62,13 @@ const platform::ui::MessageMap& CDialog::GetMessageMap() const {
 void CDialog::DefaultTimer(std::uintptr_t) {}
 
 void CDialog::Dispatch(MessageKind kind, std::uintptr_t id) {
+    if (m_holdHandlers) {
+        // A timer comes round again by itself.
+        if (kind != MessageKind::kTimer) {
+            m_heldMessages.emplace_back(kind, id);
+        }
+        return;
+    }
     for (const platform::ui::MessageMapEntry& entry : GetMessageMap()) {
         if (entry.kind == kind &&
             (entry.id == platform::ui::kAnyId || static_cast<std::uintptr_t>(entry.id) == id)) {
@@ -168,16 +174,6 @@ void CDialog::SetTimer(std::uintptr_t timerId, std::uint32_t periodMs) {
 
 void CDialog::KillTimer(std::uintptr_t timerId) {
     RunOnWindow([&](DialogWindow& window) { window.StopTimer(timerId); });
-}
-
-std::int32_t CDialog::MessageBox(const std::u16string& text) {
-    // The sink shows the box over the running dialog (win_app.cpp) or records it (tests).
-    return QueryWindow(
-        [&](DialogWindow&) {
-            platform::ShowMessage(text);
-            return platform::ui::IDOK;
-        },
-        0);
 }
 
 void CDialog::Pause(std::uint32_t ms) {

@@ -17,6 +17,8 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "platform/ui/dialog_template.h"
 #include "platform/ui/icon.h"
@@ -56,7 +58,10 @@ public:
     void SetTimer(std::uintptr_t timerId, std::uint32_t periodMs);
     void KillTimer(std::uintptr_t timerId);
     // Modal message box owned by this dialog: the application title, the text, one OK button.
-    // Goes through the platform's message sink, like every user-facing message.
+    // Goes through the platform's message sink, like every user-facing message. A handler shows
+    // its message after its command; a close the user asked for while the command held the window
+    // up is carried out first, and a closing window shows nothing. A box asked for while one of
+    // this dialog's stands (from a timer or a posted message) waits until that one is closed.
     std::int32_t MessageBox(const std::u16string& text);
     // From any thread, without waiting: the message map's OnMessage entry for the id runs on the
     // window's thread once it is free; dropped once the window is closing or gone.
@@ -86,10 +91,22 @@ private:
     template <class Result, class Operation>
     Result QueryWindow(Operation&& operation, Result whenGone) const;
 
+    // Message boxes (dialog_messages.cpp). True when the window is to close: a close that waited
+    // behind a command has now been carried out.
+    bool TakeWaitingClose(platform::ui::DialogWindow& window);
+    void ShowBoxes(platform::ui::DialogWindow& window, const std::u16string& text);
+
     const platform::ui::DialogTemplate& m_template;
     CDialog* const m_pParent;
     platform::ui::DialogWindow* m_pWindow = nullptr;
     std::unique_ptr<platform::ui::WindowCallGate> m_gate;
     bool m_endRequested = false;  // EndDialog before the modal loop began (in InitDialog)
     std::int32_t m_endResult = platform::ui::IDCANCEL;
+    // Window's thread only.
+    bool m_boxOpen = false;
+    std::vector<std::u16string> m_boxesWaiting;
+    // While TakeWaitingClose looks for a close, handlers are held back: a handler's message must
+    // not run another handler in the middle of the first one.
+    bool m_holdHandlers = false;
+    std::vector<std::pair<platform::ui::MessageKind, std::uintptr_t>> m_heldMessages;
 };

@@ -170,6 +170,18 @@ void DialogWindow::reject() {
     done(IDCANCEL);
 }
 
+void DialogWindow::done(int result) {
+    m_ending = true;
+    // A program asked to end (by a signal, say) while a message box stands must not wait for the
+    // user to dismiss it. The box's own loop ends first, then the window's.
+    for (QDialog* box : findChildren<QDialog*>()) {
+        if (box->isVisible()) {
+            box->done(0);
+        }
+    }
+    QDialog::done(result);
+}
+
 void DialogWindow::closeEvent(QCloseEvent* event) {
     if (m_closeMeansOk && isVisible()) {
         done(IDOK);

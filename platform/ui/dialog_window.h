@@ -40,6 +40,9 @@ public:
 
     // Escape (and a close without the caption-bar OK button) ends with IDCANCEL.
     void reject() override;
+    // Every way the window ends comes here; a message box it owns that still stands goes with it.
+    void done(int result) override;
+    bool IsEnding() const { return m_ending; }
 
 protected:
     bool event(QEvent* event) override;
@@ -57,6 +60,7 @@ private:
     std::vector<std::int32_t> m_controlIds;
     std::map<std::uintptr_t, QTimer*> m_timers;
     bool m_closeMeansOk = false;
+    bool m_ending = false;
     HICON m_bigIcon = nullptr;
     HICON m_smallIcon = nullptr;
 };

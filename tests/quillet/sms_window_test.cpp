@@ -450,7 +450,8 @@ void SmsWindowTest::closingWhileACommandWaitsEndsPromptly() {
     // Most of the command's wait lay after the request: it was closed during the command.
     const long long toGone = sinceRequest->ElapsedMs();
     QVERIFY2(toGone >= 1500 && toGone < kCloseLimitMs, qPrintable(QString::number(toGone)));
-    QCOMPARE(run.messages.texts.size(), std::size_t{inSend ? 1U : 0U});
+    // The close comes before the send's message: nothing shows on a window asked to go.
+    QVERIFY(run.messages.texts.empty());
 }
 
 QTEST_MAIN(SmsWindowTest)

@@ -11,6 +11,9 @@
 #include <QPushButton>
 #include <QTest>
 #include <QTimer>
+#include <QCloseEvent>
+#include <QElapsedTimer>
+#include <QThread>
 
 #include "modal_driver.h"
 #include "platform/core/message_box.h"
@@ -77,7 +80,14 @@ public:
     std::vector<qint64> timerTimes;
     QElapsedTimer clock;
 
-    void OnPush() { log.push_back("push"); }
+    std::function<void(TestDialog&)> onPush;
+
+    void OnPush() {
+        log.push_back("push");
+        if (onPush) {
+            onPush(*this);
+        }
+    }
     void OnToggle() {
         log.push_back("toggle");
         toggleStates.push_back(GetButtonState(IDC_TOGGLE) & 3);
@@ -119,6 +129,7 @@ private slots:
     void realMessageBoxHasTheTitleAndOneOkButton();
     void multiLineBoxesUseCrLfLineBreaks();
     void endDialogDuringInitialisationNeverShowsTheWindow();
+    void boxesNeverPileAndAWaitingCloseComesBeforeTheMessage();
 };
 
 void DialogTest::rendersEachControlKindFromItsStyle() {
@@ -280,6 +291,52 @@ void DialogTest::endDialogDuringInitialisationNeverShowsTheWindow() {
     QCOMPARE(dialog.DoModal(), IDOK);
     QTest::qWait(10);
     QVERIFY(!shown);
+}
+
+// The real box. A box asked for while one stands (a timer's notice) comes after it is closed; a
+// close that waited behind a busy handler is carried out before the handler's message, which then
+// never shows.
+void DialogTest::boxesNeverPileAndAWaitingCloseComesBeforeTheMessage() {
+    const platform::ScopedMessageSink sink(ShowModalMessageBox);
+    std::vector<QString> seen;  // each box as it is dismissed, with how many stood at once
+    QTimer dismiss;
+    QObject::connect(&dismiss, &QTimer::timeout, [&] {
+        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        if (box != nullptr) {
+            int standing = 0;
+            for (QWidget* widget : QApplication::allWidgets()) {
+                standing += qobject_cast<QMessageBox*>(widget) != nullptr && widget->isVisible();
+            }
+            seen.push_back(box->text() + QString::number(standing));
+            box->done(0);
+        }
+    });
+    TestDialog dialog;
+    DriveModal(dialog, [&](DialogWindow&) {
+        QTimer::singleShot(20, [&] { dialog.MessageBox(u"second"); });
+        dismiss.start(150);
+        dialog.MessageBox(u"first");
+        QVERIFY(WaitUntil([&] { return seen.size() == 2; }, 2000));
+    });
+    QCOMPARE(seen, (std::vector<QString>{QStringLiteral("first1"), QStringLiteral("second1")}));
+
+    seen.clear();
+    TestDialog busy;
+    busy.onPush = [](TestDialog& self) {
+        QCoreApplication::postEvent(self.Window(), new QCloseEvent);
+        QThread::msleep(300);  // a command holds the window up
+        self.MessageBox(u"result");
+        self.log.push_back("after");
+    };
+    QElapsedTimer sinceHandler;
+    DriveModal(busy, [&](DialogWindow& window) {
+        QTest::mouseClick(ControlAs<QPushButton>(window, IDC_PUSH), Qt::LeftButton);
+        sinceHandler.start();
+        QVERIFY(WaitUntil([&] { return !window.isVisible(); }, 100));
+    });
+    QVERIFY(sinceHandler.elapsed() < 500);
+    QVERIFY(seen.empty());
+    QCOMPARE(busy.log, (std::vector<std::string>{"push", "after"}));
 }
 
 QTEST_MAIN(DialogTest)

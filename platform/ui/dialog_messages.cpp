@@ -1,0 +1,64 @@
+// A dialog's message boxes: shown one at a time, and never before a close that is waiting.
+#include <QCoreApplication>
+#include <QEventLoop>
+
+#include "platform/core/message_box.h"
+#include "platform/ui/dialog.h"
+#include "platform/ui/dialog_window.h"
+#include "platform/ui/window_call_gate.h"
+
+using platform::ui::DialogWindow;
+using platform::ui::MessageKind;
+
+// 0 when the window has gone (the text then goes nowhere).
+std::int32_t CDialog::MessageBox(const std::u16string& text) {
+    std::int32_t result = 0;
+    m_gate->Call([&] {
+        if (m_pWindow == nullptr) {
+            return;
+        }
+        if (!TakeWaitingClose(*m_pWindow)) {
+            ShowBoxes(*m_pWindow, text);
+        }
+        result = platform::ui::IDOK;
+    });
+    return result;
+}
+
+// A close asked for while a command held the window up is still in the event queue. The box
+// would come first and, being modal, make the window system drop that close: the user would have
+// to read a message about a command on a window already asked to go, and close it again. So the
+// queue is run now, without the user's input (which belongs to after the message) and with
+// handlers held back until this one has ended.
+bool CDialog::TakeWaitingClose(DialogWindow& window) {
+    m_holdHandlers = true;
+    QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+    m_holdHandlers = false;
+    for (const auto& [kind, id] : m_heldMessages) {
+        m_gate->Post([this, kind = kind, id = id] {
+            if (m_pWindow != nullptr) {
+                Dispatch(kind, id);
+            }
+        });
+    }
+    m_heldMessages.clear();
+    return window.IsEnding();
+}
+
+// The sink shows the box over the running dialog (win_app.cpp) or records it (tests). A box asked
+// for meanwhile (a timer or a posted message runs while the first one stands) is shown after it.
+void CDialog::ShowBoxes(DialogWindow& window, const std::u16string& text) {
+    if (m_boxOpen) {
+        m_boxesWaiting.push_back(text);
+        return;
+    }
+    m_boxOpen = true;
+    platform::ShowMessage(text);
+    for (std::size_t next = 0; next < m_boxesWaiting.size() && !window.IsEnding(); ++next) {
+        // By value: the list may grow while this box stands.
+        const std::u16string waiting = m_boxesWaiting[next];
+        platform::ShowMessage(waiting);
+    }
+    m_boxesWaiting.clear();
+    m_boxOpen = false;
+}
