@@ -16,8 +16,11 @@ public:
     virtual ~Backend() = default;
 
     // Serial devices. Open gives kInvalidDevice when the device is missing, unusable or held by
-    // anyone else (this process included); the real backend also says why on stderr.
-    virtual DeviceHandle OpenDevice(const std::u16string& name) = 0;
+    // anyone else (this process included); the real backend also says why on stderr, unless the
+    // caller expects the failure (it looks for a device that has gone to come back).
+    enum class OpenFailure { kTellWhy, kQuiet };
+    virtual DeviceHandle OpenDevice(const std::u16string& name,
+                                    OpenFailure failure = OpenFailure::kTellWhy) = 0;
     virtual bool GetLineSettings(DeviceHandle device, LineSettings& settings) = 0;
     virtual bool SetLineSettings(DeviceHandle device, const LineSettings& settings) = 0;
     virtual bool SetEventMask(DeviceHandle device, std::uint32_t mask) = 0;

@@ -35,12 +35,14 @@ std::intptr_t NextHandleValue() {
 PosixBackend::PosixBackend() = default;
 PosixBackend::~PosixBackend() = default;
 
-DeviceHandle PosixBackend::OpenDevice(const std::u16string& name) {
+DeviceHandle PosixBackend::OpenDevice(const std::u16string& name, OpenFailure failure) {
     const std::string path = DevicePathFor(name);
     int error = 0;
     std::shared_ptr<PosixSerialDevice> device = PosixSerialDevice::Open(path, error);
     if (!device) {
-        ReportOpenFailure(path, error);
+        if (failure == OpenFailure::kTellWhy) {
+            ReportOpenFailure(path, error);
+        }
         return kInvalidDevice;
     }
     return DeviceHandle{m_devices.Add(std::move(device))};

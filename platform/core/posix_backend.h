@@ -18,7 +18,8 @@ public:
     PosixBackend();
     ~PosixBackend() override;
 
-    DeviceHandle OpenDevice(const std::u16string& name) override;
+    DeviceHandle OpenDevice(const std::u16string& name,
+                            OpenFailure failure = OpenFailure::kTellWhy) override;
     bool GetLineSettings(DeviceHandle device, LineSettings& settings) override;
     bool SetLineSettings(DeviceHandle device, const LineSettings& settings) override;
     bool SetEventMask(DeviceHandle device, std::uint32_t mask) override;

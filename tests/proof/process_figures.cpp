@@ -3,7 +3,9 @@
 #include <malloc.h>
 #include <sys/resource.h>
 
+#include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <string>
 
 namespace {
@@ -13,6 +15,12 @@ constexpr bool kSanitized = true;
 #else
 constexpr bool kSanitized = false;
 #endif
+
+int EntriesIn(const char* directory) {
+    // The iterator's own descriptor is counted too: the same one each time.
+    const std::filesystem::directory_iterator entries(directory);
+    return static_cast<int>(std::distance(begin(entries), end(entries)));
+}
 
 double Ms(const timeval& time) {
     return static_cast<double>(time.tv_sec) * 1000.0 + static_cast<double>(time.tv_usec) / 1000.0;
@@ -24,6 +32,14 @@ double ProcessCpuMs() {
     rusage usage{};
     ::getrusage(RUSAGE_SELF, &usage);
     return Ms(usage.ru_utime) + Ms(usage.ru_stime);
+}
+
+int OpenDescriptors() {
+    return EntriesIn("/proc/self/fd");
+}
+
+int ThreadCount() {
+    return EntriesIn("/proc/self/task");
 }
 
 std::optional<std::int64_t> ResidentKiB() {

@@ -1,12 +1,16 @@
 #pragma once
 // What the whole process costs, for bounds in the proof tests: CPU time of all its threads, its
-// resident memory, and the bytes its heap has handed out.
+// descriptors and threads, its resident memory, and the bytes its heap has handed out.
 
 #include <cstdint>
 #include <optional>
 
 // User + system CPU time of every thread of the process so far, in milliseconds.
 double ProcessCpuMs();
+
+// The descriptors the process holds open and its threads, for leak checks.
+int OpenDescriptors();
+int ThreadCount();
 
 // Resident set size (VmRSS), in KiB; nothing when it cannot be read, or under a sanitizer: its
 // quarantine (AddressSanitizer) and shadow memory (both) keep growing with what was allocated,

@@ -1,12 +1,16 @@
 // The channel when the modem is pulled off the line under it: the device is hung up. The channel
 // notices at once: a command waiting then ends, later commands fail (0) without writing or
-// waiting, one event says so, no message shows, and the reader rests instead of spinning.
+// waiting, one event says so, no message shows, and the reader rests instead of spinning. When the
+// device comes back, the channel starts on it again.
 
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <filesystem>
 #include <functional>
 #include <thread>
+
+#include <unistd.h>
 
 #include "channel_events.h"
 #include "modemlink/modem.h"
@@ -74,6 +78,48 @@ TEST(UnplugLink, CommandsFailAtOnceOnceTheDeviceHasGone) {
     channel.reset();
     EXPECT_LT(closing.ElapsedMs(), 1000);
     EXPECT_TRUE(messages.texts.empty());
+}
+
+// A modem that resets comes back under the same path. While nothing is there the channel looks
+// quietly and at once; once the path opens again, the whole start-up runs on it and commands work.
+// The cycles leave no descriptor or thread behind (the windows go through 20: tests/quillet).
+TEST(UnplugLink, ComesBackOnTheSamePathWithNothingLeftBehind) {
+    RecordedMessages messages;
+    const std::filesystem::path link =
+        std::filesystem::temp_directory_path() / ("modem-link-" + std::to_string(::getpid()));
+    auto simulator = modemsim::Simulator::Create();
+    ASSERT_TRUE(simulator);
+    std::filesystem::create_symlink(simulator->DevicePath(), link);
+    ChannelEvents events;
+    CModem channel(QuilletSetupCommands());
+    ASSERT_EQ(channel.Start(platform::Utf8ToUtf16(link.string()), 115200, &events), 1);
+    channel.m_pfnEvent = &ChannelEvents::OnEvent;
+    EXPECT_EQ(channel.Reconnect(), 1);  // nothing gone: nothing to do
+    const int descriptors = OpenDescriptors();
+    const int threads = ThreadCount();
+    for (int cycle = 0; cycle < 3; ++cycle) {
+        SCOPED_TRACE(cycle);
+        simulator->Unplug();
+        std::filesystem::remove(link);
+        ASSERT_TRUE(events.WaitFor(1, std::chrono::seconds(2)));
+        EXPECT_EQ(events.Take(), (std::vector<ChannelEvent>{{EVT_MODEM_LOST, u""}}));
+        const Stopwatch look;
+        EXPECT_EQ(channel.Reconnect(), 0);
+        EXPECT_EQ(channel.IsLost(), 1);
+        EXPECT_LT(look.ElapsedMs(), 500);  // the gone port's reader ends; the open fails at once
+        simulator = modemsim::Simulator::Create();
+        ASSERT_TRUE(simulator);
+        std::filesystem::create_symlink(simulator->DevicePath(), link);
+        ASSERT_EQ(channel.Reconnect(), 1);
+        EXPECT_EQ(channel.IsLost(), 0);
+        EXPECT_TRUE(simulator->Snapshot().settings.textMode);  // the program's list ran again
+        ASSERT_EQ(channel.SendLine(u"AT"), 1);
+        EXPECT_EQ(channel.WaitResult(), 1);
+    }
+    EXPECT_EQ(OpenDescriptors(), descriptors);
+    EXPECT_EQ(ThreadCount(), threads);
+    EXPECT_TRUE(messages.texts.empty());
+    std::filesystem::remove(link);
 }
 
 }  // namespace

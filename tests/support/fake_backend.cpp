@@ -64,7 +64,7 @@ bool FakeBackend::LogFor(DeviceHandle device, std::string call) {
     return IsCurrent(device);
 }
 
-DeviceHandle FakeBackend::OpenDevice(const std::u16string& name) {
+DeviceHandle FakeBackend::OpenDevice(const std::u16string& name, OpenFailure) {
     std::lock_guard<std::mutex> lock(m_lock);
     m_calls.push_back("OpenDevice(" + Utf16ToUtf8(name) + ")");
     ++m_openCount;

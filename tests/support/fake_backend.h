@@ -53,7 +53,8 @@ public:
     // thread: lets a test land a chunk exactly between a waiter's look and its re-arming.
     void OnNextReset(std::function<void()> hook);
 
-    DeviceHandle OpenDevice(const std::u16string& name) override;
+    DeviceHandle OpenDevice(const std::u16string& name,
+                            OpenFailure failure = OpenFailure::kTellWhy) override;
     bool GetLineSettings(DeviceHandle device, LineSettings& settings) override;
     bool SetLineSettings(DeviceHandle device, const LineSettings& settings) override;
     bool SetEventMask(DeviceHandle device, std::uint32_t mask) override;
