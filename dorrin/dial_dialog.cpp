@@ -132,8 +132,9 @@ void CDialDlg::OnAnswerClicked() {
 
 void CDialDlg::ReportFailure(const char16_t* text) {
     if (m_modem.IsLost() == 1) {
-        OnModemLost();
-        return;
+        WatchForModem();
+        m_lossSaid = true;
+        text = kModemLostNotice;
     }
     MessageBox(text);
 }
@@ -194,22 +195,29 @@ void CDialDlg::OnNoticeTimer(std::uintptr_t) {
     }
 }
 
+// Said once for a loss the window finds on its own; a command the user gives meanwhile hears it
+// again (ReportFailure).
 void CDialDlg::OnModemLost() {
     if (m_modem.IsLost() == 0) {
         return;  // back already
     }
-    if (!m_watching) {
-        m_watching = true;
-        SetTimer(ID_RECONNECT_TIMER, kReconnectCheckMs);
-        // A standing notice releases the toggles when it ends; else no call is left to hold them.
-        if (m_noticeBox == 0) {
-            Release(IDC_ANSWER, kAnswerCaption);
-            Release(IDC_DIAL, kDialCaption);
-        }
-    }
+    WatchForModem();
     if (!m_lossSaid) {
         m_lossSaid = true;
         MessageBox(kModemLostNotice);
+    }
+}
+
+void CDialDlg::WatchForModem() {
+    if (m_watching) {
+        return;
+    }
+    m_watching = true;
+    SetTimer(ID_RECONNECT_TIMER, kReconnectCheckMs);
+    // A standing notice releases the toggles when it ends; else no call is left to hold them.
+    if (m_noticeBox == 0) {
+        Release(IDC_ANSWER, kAnswerCaption);
+        Release(IDC_DIAL, kDialCaption);
     }
 }
 

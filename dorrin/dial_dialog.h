@@ -43,6 +43,7 @@ private:
     void ShowNotice(const std::u16string& text);
     void Release(std::int32_t toggle, const char16_t* caption);
     void OnModemLost();
+    void WatchForModem();
     // A command's failure message; the notice of the loss instead when the modem went during it.
     void ReportFailure(const char16_t* text);
 

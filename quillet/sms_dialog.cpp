@@ -77,18 +77,24 @@ void CSmsDlg::OnModemEvent(void* owner, std::int32_t code, std::u16string) {
     }
 }
 
+// Said once for a loss the window finds on its own; a command the user gives meanwhile hears it
+// again (Report).
 void CSmsDlg::OnModemLost() {
     if (m_modem.IsLost() == 0) {
         return;  // back already
     }
+    WatchForModem();
+    if (!m_lossSaid) {
+        m_lossSaid = true;
+        MessageBox(kModemLostNotice);
+    }
+}
+
+void CSmsDlg::WatchForModem() {
     if (!m_watching) {
         m_watching = true;
         KillTimer(ID_POLL_TIMER);
         SetTimer(ID_RECONNECT_TIMER, kReconnectCheckMs);
-    }
-    if (!m_lossSaid) {
-        m_lossSaid = true;
-        MessageBox(kModemLostNotice);
     }
 }
 
@@ -108,8 +114,9 @@ void CSmsDlg::OnReconnectTimer(std::uintptr_t) {
 void CSmsDlg::Report(const char16_t* text) {
     if (m_modem.IsLost() == 1) {
         // The command's outcome is not known (a text may have gone out before the line did).
-        OnModemLost();
-        return;
+        WatchForModem();
+        m_lossSaid = true;
+        text = kModemLostNotice;
     }
     MessageBox(text);
 }

@@ -38,6 +38,7 @@ protected:
 
 private:
     void RestartPoll();
+    void WatchForModem();
     // A command's message; the notice of the loss instead when the modem went during it.
     void Report(const char16_t* text);
 

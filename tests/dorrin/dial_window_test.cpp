@@ -67,11 +67,6 @@ long long TimedClick(const DialogWindow& window, std::int32_t id) {
     return watch.ElapsedMs();
 }
 
-// A command on a device that has gone fails without writing or waiting.
-bool AtOnce(long long ms) {
-    return ms < 300;
-}
-
 // One press of a toggle and what it must lead to.
 struct Press {
     const char* name;
@@ -125,7 +120,6 @@ private slots:
     void everyModuleFamilysCallsThroughTheWindow_data();
     void everyModuleFamilysCallsThroughTheWindow();
     void eventsAfterAFailedStartUpChangeNothing();
-    void unpluggedModemLeavesTheWindowUsable();
     void closingWhileTheReaderThreadWaitsEndsPromptly_data();
     void closingWhileTheReaderThreadWaitsEndsPromptly();
 };
@@ -403,34 +397,6 @@ void DialWindowTest::eventsAfterAFailedStartUpChangeNothing() {
     });
     QCOMPARE(run.messages,
              std::vector<QString>{QStringLiteral("GPRS初始化失败,请检查是否安装正确.")});
-}
-
-void DialWindowTest::unpluggedModemLeavesTheWindowUsable() {
-    DialWindowOnSimulator run;
-    QVERIFY(run.modem);
-    DriveModal(*run.dialog, [&](DialogWindow& window) {
-        ClickControl(window, IDC_DIAL);  // a call is up when the modem goes
-        QVERIFY(Button(window, IDC_DIAL)->isChecked());
-        run.modem->Unplug();
-        // A reader spinning on the dead line would show.
-        const double share = CpuShareWhileIdle(700);
-        QVERIFY2(share < 0.05, qPrintable(QString::number(share * 100) + " % of a core"));
-        QVERIFY(AtOnce(TimedClick(window, IDC_DIAL)));  // hang up
-        QVERIFY(!Button(window, IDC_DIAL)->isChecked());
-        QCOMPARE(Button(window, IDC_DIAL)->text(), kDial);
-        QVERIFY(AtOnce(TimedClick(window, IDC_ANSWER)));  // answer
-        QVERIFY(!Button(window, IDC_ANSWER)->isChecked());
-        Button(window, IDC_ANSWER)->setChecked(true);     // as after a call taken before the pull
-        QVERIFY(AtOnce(TimedClick(window, IDC_ANSWER)));  // end the call
-        QVERIFY(AtOnce(TimedClick(window, IDC_DIAL)));    // dial: fails without a word
-        QVERIFY(!Button(window, IDC_DIAL)->isChecked());
-    });
-    QCOMPARE(run.messages,
-             (std::vector<QString>{QStringLiteral("挂机失败."), QStringLiteral("接听失败."),
-                                   QStringLiteral("挂断失败.")}));
-    const Stopwatch watch;
-    run.dialog.reset();
-    QVERIFY2(watch.ElapsedMs() < 1000, qPrintable(QString::number(watch.ElapsedMs())));
 }
 
 void DialWindowTest::closingWhileTheReaderThreadWaitsEndsPromptly_data() {

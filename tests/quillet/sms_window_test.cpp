@@ -101,7 +101,6 @@ private slots:
     void refusesAnEmptyNumberOrText();
     void sendAndCentreOutcomes();
     void failedStartUpStillOpensAndCommandsFailAtOnce();
-    void unpluggedModemLeavesTheWindowUsable();
     void everyMessageShownOnceLongOnesWhole();
     void aMissingPartIsMarkedAfterTheWait();
     void unsolicitedLinesNeitherEndNorProlongAPoll();
@@ -270,31 +269,6 @@ void SmsWindowTest::failedStartUpStillOpensAndCommandsFailAtOnce() {
     QCOMPARE(system.backend.Messages(),
              (std::vector<std::u16string>{u"无法打开端口或端口已打开!请检查是否已被占用.",
                                           u"GPRS初始化失败, 请检查是否安装正确.", kNotSent}));
-}
-
-void SmsWindowTest::unpluggedModemLeavesTheWindowUsable() {
-    SmsWindowOnSimulator run;
-    QVERIFY(run.modem);
-    long long sendMs = 0;
-    long long centreMs = 0;
-    DriveModal(*run.dialog, [&](DialogWindow& window) {
-        run.modem->Unplug();
-        Stopwatch watch;
-        ClickControl(window, IDC_SEND);  // the device has gone: at once
-        sendMs = watch.ElapsedMs();
-        watch = Stopwatch();
-        ClickControl(window, IDC_SET_CENTRE);
-        centreMs = watch.ElapsedMs();
-        // Idle until just before the next poll: a reader spinning on the dead line would show.
-        const double share = CpuShareWhileIdle(700);
-        QVERIFY2(share < 0.05, qPrintable(QString::number(share * 100) + " % of a core"));
-    });
-    QVERIFY2(sendMs < 300, qPrintable(QString::number(sendMs)));
-    QVERIFY2(centreMs < 300, qPrintable(QString::number(centreMs)));
-    QCOMPARE(run.messages.texts, (std::vector<std::u16string>{kNotSent, kCentreNotSet}));
-    const Stopwatch watch;
-    run.dialog.reset();
-    QVERIFY2(watch.ElapsedMs() < 1000, qPrintable(QString::number(watch.ElapsedMs())));
 }
 
 // A burst fills slots 1-3 before the first poll has shown slot 1; then long messages, one with
