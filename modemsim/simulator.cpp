@@ -36,19 +36,27 @@ Shaping SplitOnly(const Faults& faults) {
 
 }  // namespace
 
-std::unique_ptr<Simulator> Simulator::Create(SimulatorOptions options) {
-    std::unique_ptr<platform::PseudoTerminal> pty = platform::PseudoTerminal::Create();
-    if (!pty) {
+std::unique_ptr<Simulator> Simulator::Create(SimulatorOptions options, std::string& error) {
+    std::unique_ptr<Simulator> simulator(new Simulator(InRange(std::move(options))));
+    const std::lock_guard<std::mutex> lock(simulator->m_plugging);
+    const VerbResult plugged = simulator->PlugIn();
+    if (!plugged.ok) {
+        error = plugged.message;
         return nullptr;
     }
-    return std::unique_ptr<Simulator>(new Simulator(std::move(pty), InRange(std::move(options))));
+    return simulator;
 }
 
-Simulator::Simulator(std::unique_ptr<platform::PseudoTerminal> pty, SimulatorOptions options)
+std::unique_ptr<Simulator> Simulator::Create(SimulatorOptions options) {
+    std::string error;
+    return Create(std::move(options), error);
+}
+
+Simulator::Simulator(SimulatorOptions options)
     : m_options(std::move(options)),
-      m_pty(std::move(pty)),
+      m_plug(m_options.linkPath),
       m_trace(m_options.traceSink),
-      m_transmitter(*m_pty, m_timers, m_trace),
+      m_transmitter(m_timers, m_trace),
       m_reader([this] { ReadLoop(); }) {
     m_model.With([&](ModemState& state) {
         state.emptyReadError = m_options.emptyReadError;
@@ -58,32 +66,53 @@ Simulator::Simulator(std::unique_ptr<platform::PseudoTerminal> pty, SimulatorOpt
 
 Simulator::~Simulator() {
     m_stopping = true;
-    m_pty->Interrupt();
+    m_plug.Stop();
     m_reader.join();
     // Before the transmitter goes: queued writes refer to it.
     m_timers.Stop();
     m_trace.Stop();
 }
 
-const std::string& Simulator::DevicePath() const {
-    return m_pty->SlavePath();
+std::string Simulator::DevicePath() const {
+    return m_plug.DevicePath();
+}
+
+bool Simulator::PluggedIn() const {
+    return m_plug.PluggedIn();
 }
 
 void Simulator::ReadLoop() {
-    for (;;) {
-        // Empty only once interrupted (or on a broken pair): either way the modem is done.
-        const std::string bytes = m_pty->Read(-1);
-        if (bytes.empty()) {
-            if (!m_stopping && !m_unplugged) {
-                platform::WriteWithin(
-                    platform::kStandardError,
-                    "modemsim: reading " + DevicePath() + " failed; the modem answers no more\n",
-                    kReportWaitMs);
-            }
+    for (std::uint64_t generation = 0;;) {
+        const PluggedLine line = m_plug.AwaitNewer(generation);
+        if (!line.pty) {
             return;
         }
+        generation = line.generation;
+        m_session = ModemSession{};  // a half-typed line died with the last one
+        Serve(*line.pty, generation);
+    }
+}
+
+void Simulator::Serve(platform::PseudoTerminal& pty, std::uint64_t generation) {
+    for (;;) {
+        // Empty only once interrupted (unplugged, stopping) or on a broken pair.
+        const std::string bytes = pty.Read(-1);
+        if (bytes.empty()) {
+            break;
+        }
         m_trace.Record('<', bytes);
-        m_model.With([&](ModemState& state) { Transmit(state, m_session.Feed(state, bytes)); });
+        m_model.With([&](ModemState& state) {
+            // Bytes read just before an unplug went to a modem that has lost power since.
+            if (m_plug.Generation() == generation) {
+                Transmit(state, m_session.Feed(state, bytes));
+            }
+        });
+    }
+    if (!m_stopping && m_plug.Generation() == generation) {
+        platform::WriteWithin(platform::kStandardError,
+                              "modemsim: reading " + pty.SlavePath() +
+                                  " failed; the modem answers nothing until it is replugged\n",
+                              kReportWaitMs);
     }
 }
 
@@ -307,10 +336,75 @@ void Simulator::PeriodicTick(std::uint64_t generation, TimerQueue::Clock::time_p
     });
 }
 
-void Simulator::Unplug() {
-    // Before the close, so the reader that the close wakes knows the failure is wanted.
-    m_unplugged = true;
-    m_pty->CloseMaster();
+VerbResult Simulator::Unplug() {
+    const std::lock_guard<std::mutex> lock(m_plugging);
+    return TakeOff();
+}
+
+VerbResult Simulator::UnplugFor(int ms) {
+    if (ms < 0 || ms > kMaxUnplugMs) {
+        return Refused("the time unplugged must be 0.." + std::to_string(kMaxUnplugMs) + " ms");
+    }
+    const std::lock_guard<std::mutex> lock(m_plugging);
+    const VerbResult unplugged = TakeOff();
+    if (!unplugged.ok) {
+        return unplugged;
+    }
+    const std::uint64_t generation = m_plug.Generation();
+    m_timers.At(TimerQueue::Clock::now() + std::chrono::milliseconds(ms),
+                [this, generation] { ReplugUnchangedSince(generation); });
+    return Done(unplugged.message + "; back in " + std::to_string(ms) + " ms");
+}
+
+VerbResult Simulator::Replug() {
+    const std::lock_guard<std::mutex> lock(m_plugging);
+    if (m_plug.PluggedIn()) {
+        return Refused("the modem is plugged in");
+    }
+    return PlugInAgain();
+}
+
+void Simulator::ReplugUnchangedSince(std::uint64_t generation) {
+    const std::lock_guard<std::mutex> lock(m_plugging);
+    if (m_plug.Generation() == generation) {
+        PlugInAgain();
+    }
+}
+
+VerbResult Simulator::TakeOff() {
+    if (!m_plug.PluggedIn()) {
+        return Refused("the modem is unplugged already");
+    }
+    // The transmitter first: nothing read meanwhile can be answered onto the closing line.
+    m_transmitter.Connect(nullptr);
+    m_plug.Remove();
+    m_trace.Record('!', "unplugged");
+    return Done("unplugged: " + DevicePath() + " has gone");
+}
+
+VerbResult Simulator::PlugIn() {
+    std::shared_ptr<platform::PseudoTerminal> pty = platform::PseudoTerminal::Create();
+    if (!pty) {
+        return Refused("no pseudo-terminal available");
+    }
+    // Under the model's lock, so the reader and the timer reach the new line only once the modem
+    // on it is fresh and its writes go there.
+    std::string error;
+    const bool plugged = m_model.With([&](ModemState& state) {
+        if (!m_plug.Insert(pty, error)) {
+            return false;
+        }
+        PowerOn(state);
+        m_transmitter.Connect(pty);
+        return true;
+    });
+    return plugged ? Done("plugged in as " + pty->SlavePath()) : Refused(error);
+}
+
+VerbResult Simulator::PlugInAgain() {
+    const VerbResult result = PlugIn();
+    m_trace.Record('!', result.ok ? result.message : "not plugged in again: " + result.message);
+    return result;
 }
 
 void Simulator::EnableTrace(bool on) {

@@ -12,8 +12,13 @@
 //
 // The messages that the network delivers are in message_delivery.cpp.
 //
-// A read error on the pseudo-terminal ends the modem's answers; it is reported on stderr, unless
-// the modem was unplugged.
+// The modem can be pulled off the bus and plugged in again (Unplug, Replug): each plug-in is a
+// fresh pseudo-terminal, so DevicePath() changes; the link (SimulatorOptions::linkPath) names
+// whichever is plugged in, as a USB modem comes back under the name a device rule gives it. The
+// reader thread lives on across replugs and reads each new line.
+//
+// A read error on the pseudo-terminal ends the modem's answers until it is replugged; it is
+// reported on stderr, unless the modem was unplugged.
 
 #include <atomic>
 #include <memory>
@@ -24,12 +29,9 @@
 
 #include "modemsim/at/modem_session.h"
 #include "modemsim/at/modem_state.h"
+#include "modemsim/line/plug.h"
 #include "modemsim/line/timed_writes.h"
 #include "modemsim/trace/trace.h"
-
-namespace platform {
-class PseudoTerminal;
-}
 
 namespace modemsim {
 
@@ -39,6 +41,7 @@ inline constexpr int kMaxDelayMs = 60000;
 inline constexpr std::size_t kMaxSplitBytes = 4096;
 inline constexpr int kMaxBurst = 1000;
 inline constexpr std::size_t kMaxPeriodicLine = 256;
+inline constexpr int kMaxUnplugMs = 600000;
 
 // Timings out of range are brought into it: a ring period into kMinRingPeriodMs..
 // kMaxRingPeriodMs, so the timer cannot spin, and the network delay into 0..kMaxDelayMs.
@@ -48,6 +51,9 @@ struct SimulatorOptions {
     bool emptyReadError = false;
     CallProfile callProfile = CallProfile::kStandard;
     TraceSink traceSink;  // empty: no trace until EnableTrace(true), which then writes to stderr
+    // A symbolic link to the device while it is plugged in; empty: none. A link left there by an
+    // earlier run is replaced, anything else is kept and the simulator not made.
+    std::string linkPath;
 };
 
 // How a delivered message is coded: kAuto takes the GSM alphabet when the text fits it.
@@ -82,13 +88,17 @@ struct VerbResult {
 
 class Simulator {
 public:
-    // Nothing when no pseudo-terminal can be had.
+    // Nothing, with the reason in error, when no pseudo-terminal can be had or the link cannot
+    // be made.
+    static std::unique_ptr<Simulator> Create(SimulatorOptions options, std::string& error);
     static std::unique_ptr<Simulator> Create(SimulatorOptions options = {});
     ~Simulator();
     Simulator(const Simulator&) = delete;
     Simulator& operator=(const Simulator&) = delete;
 
-    const std::string& DevicePath() const;
+    // The slave of the latest pseudo-terminal, kept while unplugged; a replug changes it.
+    std::string DevicePath() const;
+    bool PluggedIn() const;
 
     // The network and the other party. Messages arrive in the storage that AT+CPMS names for
     // them (<mem3>: the SIM's, "SM", unless a program chose the phone's), and ClearSlot empties
@@ -130,10 +140,21 @@ public:
     // while the terminal types a message text. periodMs 0 ends it. The line: 1 to kMaxPeriodicLine
     // bytes without CR or LF.
     VerbResult SetPeriodicLine(const std::string& line, int periodMs);
-    // Pulls the modem off the line for good: the modem's side of the pseudo-terminal closes, so
-    // the device is hung up (a program's reads fail at once, its writes fail) and its path goes
-    // away. The verbs above keep changing the model; nothing reaches the line any more.
-    void Unplug();
+    // Pulls the modem off the bus: the link goes, the modem's side of the pseudo-terminal closes,
+    // so the device is hung up (a program's reads fail at once, its writes fail) and its path goes
+    // away; output still queued is dropped. The verbs above keep changing the model while
+    // unplugged and nothing reaches the line: a message delivered meanwhile is stored at once, as
+    // the network hands over what it held the moment the modem is back, without a +CMTI for it.
+    // Refused when unplugged already.
+    VerbResult Unplug();
+    // The same, then Replug after ms (0..kMaxUnplugMs), unless the modem was plugged or unplugged
+    // by hand meanwhile.
+    VerbResult UnplugFor(int ms);
+    // Plugs the modem in again as a fresh pseudo-terminal, the link naming it, the modem as after
+    // losing power (PowerOn in at/modem_state.h): settings at their defaults, no call, no
+    // half-typed message; the storage keeps its messages. Refused when plugged in, or when no
+    // pseudo-terminal can be had or the link cannot be made; it then stays unplugged, unchanged.
+    VerbResult Replug();
 
     void EnableTrace(bool on);
 
@@ -141,8 +162,15 @@ public:
     ModemState Snapshot();
 
 private:
-    Simulator(std::unique_ptr<platform::PseudoTerminal> pty, SimulatorOptions options);
+    explicit Simulator(SimulatorOptions options);
     void ReadLoop();
+    // Answers one line until it is unplugged or fails.
+    void Serve(platform::PseudoTerminal& pty, std::uint64_t generation);
+    // Under m_plugging.
+    VerbResult PlugIn();
+    VerbResult PlugInAgain();  // traced
+    VerbResult TakeOff();
+    void ReplugUnchangedSince(std::uint64_t generation);
     // Under the model's lock: sends what the session produced with the faults' shaping.
     void Transmit(const ModemState& state, const std::vector<Output>& outputs);
     void SendUnsolicited(const ModemState& state, std::string bytes);
@@ -158,8 +186,9 @@ private:
 
     const SimulatorOptions m_options;
     std::atomic<bool> m_stopping{false};
-    std::atomic<bool> m_unplugged{false};
-    std::unique_ptr<platform::PseudoTerminal> m_pty;
+    // Unplug and Replug one at a time; taken before the model's lock.
+    std::mutex m_plugging;
+    Plug m_plug;
     Trace m_trace;
     ModemModel m_model;
     ModemSession m_session;  // reader thread only

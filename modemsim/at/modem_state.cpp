@@ -36,6 +36,16 @@ void EndCall(Call& call) {
     ++call.generation;
 }
 
+void PowerOn(ModemState& state) {
+    Settings settings;
+    settings.scaNumber = state.settings.scaNumber;
+    settings.scaType = state.settings.scaType;
+    settings.registration = state.settings.registration;
+    state.settings = settings;
+    state.pendingSend.reset();
+    EndCall(state.call);
+}
+
 int TakeReference(ModemState& state) {
     const int reference = state.nextReference;
     state.nextReference = (reference + 1) % 256;

@@ -149,6 +149,12 @@ void RestoreProfile(Settings& settings);
 // Ends any call and makes a pending RING tick of it stale.
 void EndCall(Call& call);
 
+// What a modem brings back when it comes back on the bus after losing power: every setting at
+// its default, no call, no half-typed message. What the SIM and the network hold stays: the
+// stored messages, the service centre, the registration; so do the outbox (the network's record)
+// and the faults and call profile (the controller's, not the modem's).
+void PowerOn(ModemState& state);
+
 SmsStorage& StorageOf(ModemState& state, Memory memory);
 const SmsStorage& StorageOf(const ModemState& state, Memory memory);
 // Where AT+CPMS has the modem store the messages that arrive (<mem3>).
@@ -166,8 +172,8 @@ int TakeReference(ModemState& state);
 // ticks, periodic lines, messages arriving over time) and controller callers (tests, the console)
 // all reach the state only through With, which holds the lock for the whole function. Work inside
 // must not block: it may schedule output (Transmitter::Send only queues) but never waits for the
-// pty or for another thread. Lock order: this lock, then the transmitter's, then the timer
-// queue's; the trace lock is innermost.
+// pty or for another thread. Lock order: the simulator's plugging lock, this lock, then the
+// transmitter's or the plug's, then the timer queue's; the trace lock is innermost.
 
 class ModemModel {
 public:

@@ -229,8 +229,28 @@ std::string ListVerb(Simulator& simulator, const Words& words) {
 }
 
 std::string StatusVerb(Simulator& simulator, const Words& words) {
-    return words.Count() == 1 ? StatusReport(simulator.Snapshot(), simulator.DevicePath())
-                              : Usage("status");
+    if (words.Count() != 1) {
+        return Usage("status");
+    }
+    const std::string device = simulator.DevicePath();
+    return StatusReport(simulator.Snapshot(),
+                        simulator.PluggedIn() ? device : device + " (unplugged)");
+}
+
+std::string UnplugVerb(Simulator& simulator, const Words& words) {
+    if (words.Count() == 1) {
+        return Report(simulator.Unplug());
+    }
+    const std::optional<long> ms =
+        words.Count() == 2 ? Number(words[1], 0, kMaxUnplugMs) : std::nullopt;
+    if (!ms) {
+        return Usage("unplug [MS(0-" + std::to_string(kMaxUnplugMs) + ")]");
+    }
+    return Report(simulator.UnplugFor(static_cast<int>(*ms)));
+}
+
+std::string ReplugVerb(Simulator& simulator, const Words& words) {
+    return words.Count() == 1 ? Report(simulator.Replug()) : Usage("replug");
 }
 
 std::string CregVerb(Simulator& simulator, const Words& words) {
@@ -397,6 +417,11 @@ const VerbEntry kVerbs[] = {
     {"garbage", "garbage COUNT            write COUNT pseudo-random bytes", GarbageVerb},
     {"longline", "longline LENGTH          write a line of LENGTH characters", LongLineVerb},
     {"urc", "urc MS LINE|off          write LINE every MS ms, as a chatty module does", UrcVerb},
+    {"unplug",
+     "unplug [MS]              pull the modem off the bus (the device hangs up and goes); back"
+     " as a fresh device, as after a reset, after MS ms or at replug",
+     UnplugVerb},
+    {"replug", "replug                   plug the unplugged modem in again", ReplugVerb},
     {"trace", "trace on|off             show the dialogue on stderr", TraceVerb},
 };
 

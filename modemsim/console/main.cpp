@@ -9,7 +9,6 @@
 #include "modemsim/simulator.h"
 #include "platform/simhost/bounded_write.h"
 #include "platform/simhost/child_process.h"
-#include "platform/simhost/file_links.h"
 #include "platform/simhost/io_signals.h"
 #include "platform/simhost/termination_signal.h"
 
@@ -38,31 +37,25 @@ modemsim::SimulatorOptions SimulatorOptionsFor(const ProgramOptions& options) {
     if (options.trace) {
         simulatorOptions.traceSink = modemsim::StderrTraceSink();
     }
+    simulatorOptions.linkPath = options.linkPath.value_or("");
     return simulatorOptions;
 }
 
 // What the program holds while the modem serves, released in reverse: the program under test
-// first, the link before the device it names.
+// first, then the simulator with its link.
 struct Running {
     std::unique_ptr<modemsim::Simulator> simulator;
-    std::unique_ptr<platform::SymbolicLink> link;
     std::unique_ptr<platform::ChildProcess> child;
 };
 
-// The simulator, its link and the program under test; the reason when any of them fails.
+// The simulator with its link, and the program under test; the reason when either fails.
 std::string StartUp(const ProgramOptions& options, Running& running) {
-    running.simulator = modemsim::Simulator::Create(SimulatorOptionsFor(options));
-    if (!running.simulator) {
-        return "no pseudo-terminal available";
-    }
-    const std::string& device = running.simulator->DevicePath();
     std::string error;
-    if (options.linkPath) {
-        running.link = platform::SymbolicLink::Create(device, *options.linkPath, error);
-        if (!running.link) {
-            return error;
-        }
+    running.simulator = modemsim::Simulator::Create(SimulatorOptionsFor(options), error);
+    if (!running.simulator) {
+        return error;
     }
+    const std::string device = running.simulator->DevicePath();
     if (options.runCommand.empty()) {
         Note(platform::kStandardOutput, device);
         return {};

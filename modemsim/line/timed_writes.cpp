@@ -54,14 +54,19 @@ void TimerQueue::Run() {
     }
 }
 
-Transmitter::Transmitter(platform::PseudoTerminal& pty, TimerQueue& timers, Trace& trace)
-    : m_pty(pty), m_timers(timers), m_trace(trace) {}
+void Transmitter::Connect(std::shared_ptr<platform::PseudoTerminal> line) {
+    std::lock_guard<std::mutex> lock(m_lock);
+    m_line = std::move(line);
+    ++m_generation;
+    m_lastWrite = {};
+    m_pieceSpans.clear();
+}
 
 void Transmitter::Send(std::string bytes, const Shaping& shaping) {
-    if (bytes.empty()) {
+    std::lock_guard<std::mutex> lock(m_lock);
+    if (bytes.empty() || !m_line) {
         return;
     }
-    std::lock_guard<std::mutex> lock(m_lock);
     const auto now = TimerQueue::Clock::now();
     auto when = std::max(now + std::chrono::milliseconds(shaping.delayMs), m_lastWrite);
     const auto first = when;
@@ -79,10 +84,10 @@ void Transmitter::Send(std::string bytes, const Shaping& shaping) {
 }
 
 void Transmitter::SendBetween(std::string bytes) {
-    if (bytes.empty()) {
+    std::lock_guard<std::mutex> lock(m_lock);
+    if (bytes.empty() || !m_line) {
         return;
     }
-    std::lock_guard<std::mutex> lock(m_lock);
     const auto now = TimerQueue::Clock::now();
     while (!m_pieceSpans.empty() && m_pieceSpans.front().second < now) {
         m_pieceSpans.pop_front();
@@ -101,10 +106,18 @@ void Transmitter::SendBetween(std::string bytes) {
 }
 
 void Transmitter::WriteAt(TimerQueue::Clock::time_point when, std::string piece) {
-    m_timers.At(when, [this, piece = std::move(piece)] {
-        m_trace.Record('>', piece);
-        m_pty.Write(piece);
+    m_timers.At(when, [this, generation = m_generation, piece = std::move(piece)] {
+        // Not under the lock: a write may wait for the terminal to read.
+        if (const std::shared_ptr<platform::PseudoTerminal> line = LineOf(generation)) {
+            m_trace.Record('>', piece);
+            line->Write(piece);
+        }
     });
+}
+
+std::shared_ptr<platform::PseudoTerminal> Transmitter::LineOf(std::uint64_t generation) {
+    std::lock_guard<std::mutex> lock(m_lock);
+    return generation == m_generation ? m_line : nullptr;
 }
 
 }  // namespace modemsim

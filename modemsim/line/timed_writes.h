@@ -9,6 +9,7 @@
 #include <deque>
 #include <functional>
 #include <map>
+#include <memory>
 #include <mutex>
 #include <string>
 #include <thread>
@@ -55,10 +56,13 @@ private:
 
 // Everything the modem writes to the pseudo-terminal goes through here, in the order it was sent:
 // a write held back by a delay also holds back whatever is sent after it, as on a real line.
-// Writes happen on the timer queue's thread, each one traced at the moment it is made.
+// Writes happen on the timer queue's thread, each one traced at the moment it is made. Each write
+// belongs to the line that was connected when it was sent: one still queued when another line
+// (or none) is connected is dropped untraced, as the bytes in a modem's buffer are when it is
+// pulled off the bus, and the new line starts free of the old one's delays.
 //
-// Thread contract: Send may be called from any thread, under the model's lock too: it only
-// queues. The pseudo-terminal, timer queue and trace must outlive this object's last write (the
+// Thread contract: Send and Connect may be called from any thread, under the model's lock too:
+// they only queue. The timer queue and trace must outlive this object's last write (the
 // simulator stops the timer queue first).
 
 struct Shaping {
@@ -69,8 +73,10 @@ struct Shaping {
 
 class Transmitter {
 public:
-    Transmitter(platform::PseudoTerminal& pty, TimerQueue& timers, Trace& trace);
+    Transmitter(TimerQueue& timers, Trace& trace) : m_timers(timers), m_trace(trace) {}
 
+    // Where the writes go from now on; none: nowhere, they are dropped.
+    void Connect(std::shared_ptr<platform::PseudoTerminal> line);
     void Send(std::string bytes, const Shaping& shaping = {});
     // In one write, now, as a module writes an unsolicited line: ahead of an answer that is held
     // back, as the module is still working on it, but never inside one going out in pieces: then
@@ -80,12 +86,16 @@ public:
 private:
     using Span = std::pair<TimerQueue::Clock::time_point, TimerQueue::Clock::time_point>;
 
+    // Under the lock.
     void WriteAt(TimerQueue::Clock::time_point when, std::string piece);
+    // The line to write to, unless another has been connected since `generation`.
+    std::shared_ptr<platform::PseudoTerminal> LineOf(std::uint64_t generation);
 
-    platform::PseudoTerminal& m_pty;
     TimerQueue& m_timers;
     Trace& m_trace;
     std::mutex m_lock;
+    std::shared_ptr<platform::PseudoTerminal> m_line;
+    std::uint64_t m_generation = 0;
     TimerQueue::Clock::time_point m_lastWrite;
     // First and last piece of each answer in pieces not yet written, in time order.
     std::deque<Span> m_pieceSpans;

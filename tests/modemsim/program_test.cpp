@@ -72,7 +72,9 @@ TEST_F(ConsoleTest, BadInputIsExplainedAndChangesNothing) {
         {"error +CMGX", "refused: +CMGX is not a command this modem knows"},
         {"error ATV1", "refused: V is not a command this modem knows"}, {"delay 60001", "usage"},
         {"split 0 10", "usage"}, {"sendfail 512", "usage"}, {"inject \\x4", "usage"},
-        {"garbage 65537", "usage"}, {"longline 99999999999", "usage"},
+        {"garbage 65537", "usage"}, {"longline 99999999999", "usage"}, {"unplug -1", "usage"},
+        {"unplug 600001", "usage"}, {"unplug 5 5", "usage"}, {"unplug 1s", "usage"},
+        {"replug now", "usage"}, {"replug", "refused: the modem is plugged in"},
         {std::string("list\0", 5), "unknown verb 'list\\0'"}};
     // clang-format on
     for (const auto& [line, expected] : cases) {
@@ -80,6 +82,7 @@ TEST_F(ConsoleTest, BadInputIsExplainedAndChangesNothing) {
         EXPECT_NE(reply.find(expected), std::string::npos) << line << " -> " << reply;
     }
     EXPECT_EQ(Observable(simulator->Snapshot()), before);
+    EXPECT_TRUE(simulator->PluggedIn());
     EXPECT_EQ(console->Execute("quit"), "bye");
     EXPECT_TRUE(console->QuitRequested());
 }
@@ -119,6 +122,12 @@ TEST_F(ConsoleTest, GoodVerbsReachTheController) {
     console->Execute("split off");
     const modemsim::Faults cleared = simulator->Snapshot().faults;
     EXPECT_TRUE(cleared.errorCommands.empty() && cleared.splitBytes == 0u);
+    const std::string device = simulator->DevicePath();
+    EXPECT_EQ(console->Execute("unplug"), "unplugged: " + device + " has gone");
+    EXPECT_EQ(console->Execute("unplug 10"), "refused: the modem is unplugged already");
+    EXPECT_NE(console->Execute("status").find(device + " (unplugged)\n"), std::string::npos);
+    EXPECT_EQ(console->Execute("replug"), "plugged in as " + simulator->DevicePath());
+    EXPECT_NE(console->Execute("unplug 0").find("; back in 0 ms"), std::string::npos);
 }
 
 // Paths for one run of the program: its link, and a file for what it writes.

@@ -1,0 +1,183 @@
+// The modem pulled off the bus and plugged in again under the same link: the hang-up, the fresh
+// line and the power-on state behind it, the storage kept, output for the old line never reaching
+// the new one, the timed replug and what may cancel it, and no descriptor or thread left behind.
+
+#include <dirent.h>
+#include <sys/stat.h>
+
+#include <atomic>
+#include <cerrno>
+#include <thread>
+
+#include "simulator_fixture.h"
+
+namespace {
+
+using namespace std::chrono_literals;
+
+int Entries(const char* directory) {
+    int count = 0;
+    if (DIR* dir = ::opendir(directory)) {
+        while (::readdir(dir) != nullptr) {
+            ++count;
+        }
+        ::closedir(dir);
+    }
+    return count;
+}
+
+bool Exists(const std::string& path) {
+    struct stat info {};
+    return ::lstat(path.c_str(), &info) == 0;
+}
+
+// The device behind the link, opened as soon as it is there.
+std::unique_ptr<ModemClient> OpenWithin(const std::string& link, long long limitMs) {
+    const Stopwatch watch;
+    auto client = std::make_unique<ModemClient>(link);
+    while (!client->IsOpen() && watch.ElapsedMs() < limitMs) {
+        std::this_thread::sleep_for(2ms);
+        client = std::make_unique<ModemClient>(link);
+    }
+    return client;
+}
+
+class ReplugTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        char directory[] = "/tmp/replug_test.XXXXXX";
+        ASSERT_NE(::mkdtemp(directory), nullptr);
+        m_directory = directory;
+        m_link = m_directory + "/modem";
+        modemsim::SimulatorOptions options;
+        options.linkPath = m_link;
+        options.networkDelayMs = kNetworkDelayMs;
+        options.traceSink = m_trace.Sink();
+        m_simulator = modemsim::Simulator::Create(std::move(options));
+        ASSERT_NE(m_simulator, nullptr);
+    }
+    void TearDown() override {
+        m_simulator.reset();
+        EXPECT_FALSE(Exists(m_link));
+        ::rmdir(m_directory.c_str());
+    }
+
+    std::string m_directory;
+    std::string m_link;
+    TraceRecorder m_trace;
+    std::unique_ptr<modemsim::Simulator> m_simulator;
+};
+
+TEST_F(ReplugTest, UnplugHangsUpAndReplugComesBackAtPowerOnWithTheStorageKept) {
+    ASSERT_TRUE(m_simulator->DeliverSms({"+39111", "kept", 1, std::nullopt}).ok);
+    auto old = std::make_unique<ModemClient>(m_link);
+    ASSERT_TRUE(old->IsOpen());
+    const std::string settings = "ATE0;+CMGF=1;+CSCS=\"IRA\";+CNMI=2,1;+CLIP=1;+CREG=2\r";
+    ASSERT_EQ(old->Exchange(settings, settings + "\r\nOK\r\n"), settings + "\r\nOK\r\n");
+    ASSERT_TRUE(m_simulator->Ring(std::string("10086")).ok);
+    old->ReadFor(100ms);
+    // Answers held back for the old line must not come out on the new one, nor the half-typed
+    // text swallow the first command there.
+    ASSERT_TRUE(m_simulator->SetAnswerDelay(300).ok);
+    old->Write("AT\rAT+CMGS=\"1\"\r");
+    std::this_thread::sleep_for(30ms);
+    old->Write("half a tex");
+    std::this_thread::sleep_for(30ms);
+
+    ASSERT_TRUE(m_simulator->Unplug().ok);
+    EXPECT_NE(old->Poll(0) & (POLLHUP | POLLERR), 0);
+    const ssize_t n = old->Read();
+    EXPECT_TRUE(n == 0 || (n < 0 && errno == EIO)) << n;
+    EXPECT_FALSE(Exists(m_link));
+    EXPECT_FALSE(m_simulator->PluggedIn());
+    EXPECT_FALSE(m_simulator->Unplug().ok);
+    // While unplugged the network still delivers into the storage; nothing reaches a line.
+    EXPECT_TRUE(m_simulator->DeliverSms({"+39222", "while away", std::nullopt, std::nullopt}).ok);
+
+    const std::string oldPath = m_simulator->DevicePath();
+    ASSERT_TRUE(m_simulator->SetAnswerDelay(0).ok);
+    ASSERT_TRUE(m_simulator->Replug().ok);
+    EXPECT_FALSE(m_simulator->Replug().ok);
+    EXPECT_NE(m_simulator->DevicePath(), oldPath);
+    EXPECT_EQ(old->Read(), n);  // the old line stays dead
+    ModemClient fresh(m_link);  // O_NOCTTY, as the programs open it
+    ASSERT_TRUE(fresh.IsOpen());
+    EXPECT_EQ(fresh.ReadFor(450ms), "");
+    // Echo on, and "AT" is a command, not the rest of a message text.
+    EXPECT_EQ(fresh.Exchange("AT\r", "AT\r\r\nOK\r\n"), "AT\r\r\nOK\r\n");
+    const modemsim::ModemState state = m_simulator->Snapshot();
+    const modemsim::Settings defaults;
+    EXPECT_TRUE(state.settings.echo && !state.settings.textMode && !state.settings.clip);
+    EXPECT_EQ(state.settings.charset, defaults.charset);
+    EXPECT_EQ(state.settings.cregMode, 0);
+    EXPECT_EQ(state.settings.newMessageIndication, defaults.newMessageIndication);
+    EXPECT_EQ(state.call.phase, modemsim::CallPhase::kIdle);
+    EXPECT_TRUE(state.outbox.empty());  // the text never ended
+    fresh.Exchange("ATE0;+CMGF=1\r", "ATE0;+CMGF=1\r\r\nOK\r\n");
+    for (const char* text : {"kept", "while away"}) {
+        const std::string slot = std::string(text) == "kept" ? "1" : "2";
+        const std::string read = fresh.Exchange("AT+CMGR=" + slot + "\r", "\r\n+CMGR: ");
+        EXPECT_NE((read + fresh.ReadFor(200ms)).find(std::string(text) + "\r\n\r\nOK\r\n"),
+                  std::string::npos)
+            << slot;
+    }
+    const auto notes = TraceRecorder::Only(
+        m_trace.WaitFor([](const auto& e) { return TraceRecorder::Only(e, '!').size() >= 2; }),
+        '!');
+    ASSERT_EQ(notes.size(), 2u);
+    EXPECT_EQ(notes[0].bytes, "unplugged");
+    EXPECT_EQ(notes[1].bytes, "plugged in as " + m_simulator->DevicePath());
+}
+
+// A timed replug comes back in its time, and one unplugged or replugged by hand meanwhile does
+// not: the modem then stays as the hand left it.
+TEST_F(ReplugTest, TimedReplugKeepsItsTimeUnlessOvertakenByHand) {
+    EXPECT_FALSE(m_simulator->UnplugFor(-1).ok);
+    EXPECT_FALSE(m_simulator->UnplugFor(modemsim::kMaxUnplugMs + 1).ok);
+    EXPECT_TRUE(m_simulator->PluggedIn());
+    constexpr int kAwayMs = 300;
+    const Stopwatch watch;
+    ASSERT_TRUE(m_simulator->UnplugFor(kAwayMs).ok);
+    EXPECT_FALSE(m_simulator->UnplugFor(kAwayMs).ok);
+    const auto client = OpenWithin(m_link, kAwayMs + 1000);
+    EXPECT_GE(watch.ElapsedMs(), kAwayMs - 5);
+    EXPECT_LT(watch.ElapsedMs(), kAwayMs + 300);
+    EXPECT_EQ(client->Exchange("AT\r", "AT\r\r\nOK\r\n"), "AT\r\r\nOK\r\n");
+
+    ASSERT_TRUE(m_simulator->UnplugFor(100).ok);
+    ASSERT_TRUE(m_simulator->Replug().ok);
+    ASSERT_TRUE(m_simulator->Unplug().ok);
+    std::this_thread::sleep_for(300ms);
+    EXPECT_FALSE(m_simulator->PluggedIn());
+    EXPECT_FALSE(Exists(m_link));
+}
+
+// Twenty cycles, a program on the link in each and another thread asking for the device all the
+// while, leave the process with the descriptors and threads it had.
+TEST_F(ReplugTest, CyclesLeaveNoDescriptorNorThreadBehind) {
+    ASSERT_EQ(ModemClient(m_link).Exchange("AT\r", "AT\r\r\nOK\r\n"), "AT\r\r\nOK\r\n");
+    const int descriptors = Entries("/proc/self/fd");
+    const int threads = Entries("/proc/self/task");
+    std::atomic<bool> done{false};
+    std::thread asking([&] {
+        while (!done) {
+            EXPECT_FALSE(m_simulator->DevicePath().empty());
+            std::this_thread::sleep_for(1ms);
+        }
+    });
+    for (int cycle = 0; cycle < 20; ++cycle) {
+        ASSERT_TRUE(cycle % 2 == 0 ? m_simulator->Unplug().ok : m_simulator->UnplugFor(0).ok);
+        if (cycle % 2 == 0) {
+            ASSERT_TRUE(m_simulator->Replug().ok);
+        }
+        // The timed replug comes on the timer thread.
+        const auto client = OpenWithin(m_link, 1000);
+        ASSERT_EQ(client->Exchange("AT\r", "AT\r\r\nOK\r\n"), "AT\r\r\nOK\r\n") << cycle;
+    }
+    done = true;
+    asking.join();
+    EXPECT_EQ(Entries("/proc/self/fd"), descriptors);
+    EXPECT_EQ(Entries("/proc/self/task"), threads);
+}
+
+}  // namespace
