@@ -52,9 +52,9 @@ std::int32_t CSerialPort::Open(const std::u16string& portName, std::uint32_t bau
         return 0;
     }
     platform::Backend& system = platform::System();
-    const platform::DeviceHandle device = system.OpenDevice(
-        portName, m_showOpenFailures ? platform::Backend::OpenFailure::kTellWhy
-                                     : platform::Backend::OpenFailure::kQuiet);
+    const platform::DeviceHandle device =
+        system.OpenDevice(portName, m_showOpenFailures ? platform::Backend::OpenFailure::kTellWhy
+                                                       : platform::Backend::OpenFailure::kQuiet);
     m_hPort.store(device);
     if (!device.IsValid()) {
         Say(kCannotOpen);

@@ -42,7 +42,6 @@ private:
     // A command's message; the notice of the loss instead when the modem went during it.
     void Report(const char16_t* text);
 
-
     platform::ui::HICON m_hAppIcon;
     CModem m_modem;
     Inbox m_inbox{m_modem};

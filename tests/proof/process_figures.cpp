@@ -70,9 +70,10 @@ std::optional<std::int64_t> HeapInUseBytes() {
 
 bool GrewLessThan(const MemoryMark& mark, std::int64_t heapBytes, std::int64_t residentKiB) {
     const MemoryMark now;
-    const bool heapOk = !mark.heapBytes || !now.heapBytes || *now.heapBytes - *mark.heapBytes < heapBytes;
-    const bool residentOk = !mark.residentKiB || !now.residentKiB ||
-                            *now.residentKiB - *mark.residentKiB < residentKiB;
+    const bool heapOk =
+        !mark.heapBytes || !now.heapBytes || *now.heapBytes - *mark.heapBytes < heapBytes;
+    const bool residentOk =
+        !mark.residentKiB || !now.residentKiB || *now.residentKiB - *mark.residentKiB < residentKiB;
     return heapOk && residentOk;
 }
 

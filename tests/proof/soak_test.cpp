@@ -44,9 +44,10 @@ std::u16string Number(int value) {
 Reply SoakAnswer(const std::string& line, int& deleted) {
     const std::string prefix = "AT+SOAK=";
     if (line == "AT+CMGR=1") {
-        return Say("\r\n+CMGR: \"REC READ\",\"+8613912345678\",,\"26/12/06,21:30:00+32\"\r\n"
-                   "soak " +
-                   std::to_string(deleted) + "\r\n\r\nOK\r\n");
+        return Say(
+            "\r\n+CMGR: \"REC READ\",\"+8613912345678\",,\"26/12/06,21:30:00+32\"\r\n"
+            "soak " +
+            std::to_string(deleted) + "\r\n\r\nOK\r\n");
     }
     deleted += line == "AT+CMGD=1" ? 1 : 0;
     const bool error = line.rfind(prefix, 0) == 0 && std::stoi(line.substr(prefix.size())) % 5 == 0;
@@ -74,9 +75,8 @@ TEST(Soak, CyclesKeepTheirOwnAnswersAndLeakNothing) {
         if (cycle % 10 == 0) {
             std::u16string number;
             std::u16string text;
-            right = right && channel.ReadSms(1, number, text) == 1 &&
-                    number == u"+8613912345678" && text == u"soak " + Number(cycle / 10 - 1) &&
-                    channel.DeleteSms(1) == 1;
+            right = right && channel.ReadSms(1, number, text) == 1 && number == u"+8613912345678" &&
+                    text == u"soak " + Number(cycle / 10 - 1) && channel.DeleteSms(1) == 1;
         }
         firstWrong = right || firstWrong >= 0 ? firstWrong : cycle;
         wrong += right ? 0 : 1;

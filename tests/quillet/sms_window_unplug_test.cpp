@@ -81,7 +81,7 @@ void SmsWindowUnplugTest::unplugAnywhereThenReplugCarriesOn() {
     long long replugMs = -1;
     double cpuShare = 1;
     DriveModal(*run.dialog, [&](DialogWindow& window) {
-        QVERIFY(WaitHeardBeyond(run.trace, "AT+CMGR=1", 0, 3s));
+        QVERIFY(WaitUntil([&] { return HeardCount(run.trace, "AT+CMGR=1") > 0; }, 3000));
         if (during == "idle") {
             unplug();
         } else {
@@ -133,17 +133,21 @@ void SmsWindowUnplugTest::twentyUnplugCyclesLeaveNothingBehind() {
     int descriptors = 0;
     int threads = 0;
     DriveModal(*run.dialog, [&](DialogWindow&) {
-        QVERIFY(WaitHeardBeyond(run.trace, "AT+CMGR=1", 0, 3s));
-        descriptors = OpenDescriptors();
-        threads = ThreadCount();
-        for (std::size_t cycle = 0; cycle < 20; ++cycle) {
+        QVERIFY(WaitUntil([&] { return HeardCount(run.trace, "AT+CMGR=1") > 0; }, 3000));
+        // Counted after the first cycle: what the first start-up alone opens is not a leak.
+        for (std::size_t cycle = 0; cycle < 21; ++cycle) {
+            if (cycle == 1) {
+                descriptors = OpenDescriptors();
+                threads = ThreadCount();
+            }
             QVERIFY(run.modem->Unplug().ok);
             QVERIFY(WaitUntil([&] { return run.messages.texts.size() == 2 * cycle + 1; }, 2000));
             QVERIFY(run.modem->Replug().ok);
             QVERIFY(WaitUntil([&] { return run.messages.texts.size() == 2 * cycle + 2; }, 3000));
         }
-        QCOMPARE(OpenDescriptors(), descriptors);
-        QCOMPARE(ThreadCount(), threads);
+        // At most as many: a descriptor a cycle left behind would add up to 20.
+        QVERIFY2(OpenDescriptors() <= descriptors, qPrintable(QString::number(OpenDescriptors())));
+        QVERIFY2(ThreadCount() <= threads, qPrintable(QString::number(ThreadCount())));
     });
     QCOMPARE(run.messages.texts.back(), kBack);
 }

@@ -3,6 +3,8 @@
 
 #include <QApplication>
 #include <QCheckBox>
+#include <QCloseEvent>
+#include <QElapsedTimer>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -10,10 +12,8 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTest>
-#include <QTimer>
-#include <QCloseEvent>
-#include <QElapsedTimer>
 #include <QThread>
+#include <QTimer>
 
 #include "modal_driver.h"
 #include "platform/core/message_box.h"
