@@ -9,6 +9,7 @@
 #include "modemsim/simulator.h"
 #include "platform/simhost/bounded_write.h"
 #include "platform/simhost/child_process.h"
+#include "platform/simhost/file_links.h"
 #include "platform/simhost/io_signals.h"
 #include "platform/simhost/termination_signal.h"
 
@@ -42,15 +43,33 @@ modemsim::SimulatorOptions SimulatorOptionsFor(const ProgramOptions& options) {
 }
 
 // What the program holds while the modem serves, released in reverse: the program under test
-// first, then the simulator with its link.
+// first, then the simulator with its link, then the directory of a link of our own.
 struct Running {
+    std::unique_ptr<platform::TemporaryDirectory> linkDirectory;
     std::unique_ptr<modemsim::Simulator> simulator;
     std::unique_ptr<platform::ChildProcess> child;
 };
 
-// The simulator with its link, and the program under test; the reason when either fails.
-std::string StartUp(const ProgramOptions& options, Running& running) {
+// The program under test reaches the modem through a link: a modem unplugged and plugged in
+// again is a new device, and the link follows it. Without --link, one of our own.
+std::string LinkForProgram(ProgramOptions& options, Running& running) {
+    if (options.runCommand.empty() || options.linkPath) {
+        return {};
+    }
     std::string error;
+    running.linkDirectory = platform::TemporaryDirectory::Create("modemsim", error);
+    if (running.linkDirectory) {
+        options.linkPath = running.linkDirectory->Path() + "/COM1";
+    }
+    return error;
+}
+
+// The simulator with its link, and the program under test; the reason when either fails.
+std::string StartUp(ProgramOptions options, Running& running) {
+    std::string error = LinkForProgram(options, running);
+    if (!error.empty()) {
+        return error;
+    }
     running.simulator = modemsim::Simulator::Create(SimulatorOptionsFor(options), error);
     if (!running.simulator) {
         return error;
@@ -60,9 +79,10 @@ std::string StartUp(const ProgramOptions& options, Running& running) {
         Note(platform::kStandardOutput, device);
         return {};
     }
-    running.child = platform::ChildProcess::Start(options.runCommand, {{"COM1", device}}, error);
+    const std::string& link = *options.linkPath;
+    running.child = platform::ChildProcess::Start(options.runCommand, {{"COM1", link}}, error);
     if (running.child) {
-        Note(platform::kStandardError, "modemsim: COM1=" + device);
+        Note(platform::kStandardError, "modemsim: COM1=" + link + " (now " + device + ")");
     }
     return running.child ? std::string() : error;
 }

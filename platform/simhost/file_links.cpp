@@ -4,6 +4,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdlib>
 #include <optional>
 #include <system_error>
 #include <vector>
@@ -82,6 +83,22 @@ SymbolicLink::~SymbolicLink() {
     if (IsLinkTo(m_path, m_target)) {
         ::unlink(m_path.c_str());
     }
+}
+
+std::unique_ptr<TemporaryDirectory> TemporaryDirectory::Create(const std::string& prefix,
+                                                               std::string& error) {
+    const char* const base = std::getenv("TMPDIR");
+    std::string path =
+        std::string(base != nullptr && *base != '\0' ? base : "/tmp") + "/" + prefix + ".XXXXXX";
+    if (::mkdtemp(path.data()) == nullptr) {
+        error = Reason(path, errno);
+        return nullptr;
+    }
+    return std::unique_ptr<TemporaryDirectory>(new TemporaryDirectory(std::move(path)));
+}
+
+TemporaryDirectory::~TemporaryDirectory() {
+    ::rmdir(m_path.c_str());
 }
 
 }  // namespace platform

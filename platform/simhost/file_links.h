@@ -30,6 +30,24 @@ private:
     const std::string m_path;
 };
 
+// A fresh directory of our own under $TMPDIR (else /tmp), removed with this object once empty.
+class TemporaryDirectory {
+public:
+    // Nothing, with the reason in error, on failure.
+    static std::unique_ptr<TemporaryDirectory> Create(const std::string& prefix,
+                                                      std::string& error);
+    ~TemporaryDirectory();
+    TemporaryDirectory(const TemporaryDirectory&) = delete;
+    TemporaryDirectory& operator=(const TemporaryDirectory&) = delete;
+
+    const std::string& Path() const { return m_path; }
+
+private:
+    explicit TemporaryDirectory(std::string path) : m_path(std::move(path)) {}
+
+    const std::string m_path;
+};
+
 // True when path names a symbolic link that points at target.
 bool IsLinkTo(const std::string& path, const std::string& target);
 

@@ -203,7 +203,8 @@ TEST(Program, ConsoleOnAPipeOrStandardInputForTheProgram) {
     const Paths paths;
     auto child = StartScript(
         "printf 'sms +39 hi\\nlist\\nbogus\\n' | \"$MODEMSIM\" --no-trace --console --link "
-        "\"$LINK\" run sh -c 'sleep 0.3; test \"$(readlink \"$LINK\")\" = \"$COM1\"' > \"$OUT\"",
+        "\"$LINK\" run sh -c 'sleep 0.3; test \"$LINK\" = \"$COM1\" && test -c \"$COM1\"' > "
+        "\"$OUT\"",
         paths);
     ASSERT_NE(child, nullptr);
     EXPECT_EQ(child->Wait(), 0);
