@@ -16,7 +16,7 @@
 #include "platform/simhost/console_output.h"
 #include "platform/simhost/file_links.h"
 #include "platform/simhost/pipe.h"
-#include "platform/simhost/termination_signal.h"
+#include "platform/core/termination_signal.h"
 #include "stopwatch.h"
 
 namespace {

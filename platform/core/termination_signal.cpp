@@ -1,4 +1,4 @@
-#include "platform/simhost/termination_signal.h"
+#include "platform/core/termination_signal.h"
 
 #include <poll.h>
 #include <signal.h>
