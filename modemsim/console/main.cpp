@@ -11,7 +11,7 @@
 #include "platform/simhost/child_process.h"
 #include "platform/simhost/file_links.h"
 #include "platform/simhost/io_signals.h"
-#include "platform/simhost/termination_signal.h"
+#include "platform/core/termination_signal.h"
 
 namespace {
 

@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "platform/simhost/child_process.h"
-#include "platform/simhost/termination_signal.h"
+#include "platform/core/termination_signal.h"
 
 namespace modemsim {
 

@@ -39,6 +39,10 @@ public:
     // on it fail for good. False for an unknown handle.
     virtual bool IsDeviceGone(DeviceHandle device) = 0;
     virtual void CloseDevice(DeviceHandle device) = 0;
+    // For a process about to end without closing its devices (a second termination signal): lets
+    // other openers into every open device now, since no close will. Closes nothing and waits for
+    // no user of a device, so a thread blocked in a read or a command cannot hold it up.
+    virtual void ReleaseAllDevices() = 0;
 
     // Manual-reset events, created not set.
     virtual EventHandle CreateManualResetEvent() = 0;

@@ -8,6 +8,7 @@
 #include <memory>
 #include <mutex>
 #include <unordered_map>
+#include <vector>
 
 namespace platform {
 
@@ -39,6 +40,17 @@ public:
         std::shared_ptr<T> object = std::move(it->second);
         m_objects.erase(it);
         return object;
+    }
+
+    // Every object at this moment; the table's lock is held only while they are listed.
+    std::vector<std::shared_ptr<T>> All() const {
+        std::lock_guard<std::mutex> lock(m_lock);
+        std::vector<std::shared_ptr<T>> objects;
+        objects.reserve(m_objects.size());
+        for (const auto& entry : m_objects) {
+            objects.push_back(entry.second);
+        }
+        return objects;
     }
 
 private:

@@ -119,6 +119,12 @@ void PosixBackend::CloseDevice(DeviceHandle device) {
     }
 }
 
+void PosixBackend::ReleaseAllDevices() {
+    for (const std::shared_ptr<PosixSerialDevice>& device : m_devices.All()) {
+        device->ReleaseExclusive();
+    }
+}
+
 EventHandle PosixBackend::CreateManualResetEvent() {
     return EventHandle{m_events.Add(std::make_shared<ManualResetEvent>())};
 }

@@ -33,6 +33,7 @@ public:
                std::uint32_t& written) override;
     bool IsDeviceGone(DeviceHandle device) override;
     void CloseDevice(DeviceHandle device) override;
+    void ReleaseAllDevices() override;
 
     EventHandle CreateManualResetEvent() override;
     bool SetEvent(EventHandle event) override;

@@ -166,6 +166,10 @@ void PosixSerialDevice::NoteFailure(int error) {
     }
 }
 
+void PosixSerialDevice::ReleaseExclusive() {
+    ::ioctl(m_fd, TIOCNXCL);
+}
+
 void PosixSerialDevice::Interrupt() {
     m_interrupted.store(true);
     SignalWake(m_wakeFd);

@@ -34,6 +34,9 @@ public:
     bool Read(std::uint8_t* buffer, std::uint32_t size, std::uint32_t& received);
     bool Write(const std::uint8_t* bytes, std::uint32_t size, std::uint32_t& written);
     void Interrupt();
+    // Lets other openers in (TIOCNXCL) while the descriptor stays open, for a process that ends
+    // without this object's destructor. Exclusive use is not taken back.
+    void ReleaseExclusive();
     // True once the device has said it is gone: a hang-up or error without data, the end of its
     // input, or EIO/ENXIO/ENODEV on a read or write (a USB adapter pulled out, a module that
     // reset, the pty's other side closed). It never comes back: a returning device is a new open.

@@ -2,7 +2,7 @@
 // A program started with this process's environment plus a few variables of its own, sharing
 // this process's standard streams. SIGINT, SIGTERM, SIGHUP, SIGPIPE, SIGTTIN and SIGTTOU start
 // out with their default actions and unblocked in the child, whatever this process has done with
-// them (termination_signal.h, io_signals.h).
+// them (platform/core/termination_signal.h, io_signals.h).
 //
 // Thread contract: one thread may Wait while another calls Terminate. The child is reaped only
 // under a lock that Terminate also takes, so a signal never reaches a recycled process id.

@@ -31,7 +31,11 @@ std::int32_t CDialog::DoModal() {
         window->FocusFirstTabStop();
     }
     std::int32_t result = m_endResult;
-    if (!m_endRequested) {
+    if (!m_endRequested && CloseAsked()) {
+        // The close posted meanwhile would only be run by the loop; asked later, it reaches the
+        // loop through the gate.
+        result = m_closeResult.load();
+    } else if (!m_endRequested) {
         result = window->exec();
     }
     // Refuse cross-thread calls before the window goes, so no caller waits on a dead window.
@@ -47,6 +51,17 @@ void CDialog::EndDialog(std::int32_t result) {
         m_endRequested = true;
         m_endResult = result;
         window.done(result);
+    });
+}
+
+void CDialog::PostClose(std::int32_t result) {
+    m_closeResult.store(result);
+    m_closeAsked.store(true);
+    // Refused while the gate is shut (before DoModal): DoModal then sees the flag.
+    m_gate->Post([this, result] {
+        if (m_pWindow != nullptr) {
+            EndDialog(result);
+        }
     });
 }
 

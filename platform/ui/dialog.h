@@ -14,6 +14,7 @@
 // that the window's thread waits for (the serial reader, when the port closes) can never
 // deadlock on the window.
 
+#include <atomic>
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -44,6 +45,13 @@ public:
     // IDOK or IDCANCEL, or the value given to EndDialog; -1 when the window could not be made.
     std::int32_t DoModal();
     void EndDialog(std::int32_t result);
+    // From any thread, never waiting: asks the window to close with `result` as EndDialog does.
+    // Asked before DoModal or while InitDialog runs, DoModal ends right after InitDialog without
+    // running the window; asked while the window's thread is busy (a modem command), the window
+    // closes as soon as that thread is free. The request stands for good.
+    void PostClose(std::int32_t result);
+    // Whether PostClose has been called (any thread): what would hold the close up can skip.
+    bool CloseAsked() const { return m_closeAsked.load(); }
 
     // Window operations (any thread, see above). Control ids are those of the template.
     void SetDlgItemText(std::int32_t controlId, const std::u16string& text);
@@ -102,6 +110,8 @@ private:
     std::unique_ptr<platform::ui::WindowCallGate> m_gate;
     bool m_endRequested = false;  // EndDialog before the modal loop began (in InitDialog)
     std::int32_t m_endResult = platform::ui::IDCANCEL;
+    std::atomic<std::int32_t> m_closeResult{platform::ui::IDCANCEL};  // stored before the flag
+    std::atomic<bool> m_closeAsked{false};
     // Window's thread only.
     bool m_boxOpen = false;
     std::vector<std::u16string> m_boxesWaiting;

@@ -42,7 +42,7 @@ bool CDialog::TakeWaitingClose(DialogWindow& window) {
         });
     }
     m_heldMessages.clear();
-    return window.IsEnding();
+    return window.IsEnding() || CloseAsked();
 }
 
 // The sink shows the box over the running dialog (win_app.cpp) or records it (tests). A box asked

@@ -6,11 +6,15 @@
 #include <QStringList>
 
 #include <cstdio>
+#include <memory>
 
 #include "platform/core/message_box.h"
+#include "platform/core/termination_signal.h"
 #include "platform/ui/command_line.h"
 #include "platform/ui/control_widgets.h"
+#include "platform/ui/dialog.h"
 #include "platform/ui/message_box_window.h"
+#include "platform/ui/termination_watch.h"
 #include "platform/ui/version_record.h"
 
 namespace {
@@ -31,6 +35,28 @@ CWinApp::~CWinApp() {
 
 CWinApp* CWinApp::Instance() {
     return g_application;
+}
+
+void CWinApp::SetMainWindow(CDialog* dialog) {
+    std::lock_guard<std::mutex> lock(m_mainWindowLock);
+    m_pMainWnd = dialog;
+    if (dialog != nullptr && m_closeWaiting) {
+        dialog->PostClose(*m_closeWaiting);
+    }
+}
+
+CDialog* CWinApp::MainWindow() const {
+    std::lock_guard<std::mutex> lock(m_mainWindowLock);
+    return m_pMainWnd;
+}
+
+// Under the lock, so the dialog cannot go while it is asked.
+void CWinApp::PostCloseMainWindow(std::int32_t result) {
+    std::lock_guard<std::mutex> lock(m_mainWindowLock);
+    m_closeWaiting = result;
+    if (m_pMainWnd != nullptr) {
+        m_pMainWnd->PostClose(result);
+    }
 }
 
 std::u16string CWinApp::Title() {
@@ -56,6 +82,16 @@ void Print(std::FILE* stream, const QString& text) {
     std::fflush(stream);
 }
 
+// The main dialog, ended early by a termination signal when one comes (termination_watch.h).
+int RunWatched(CWinApp& app, TerminationSignal* termination) {
+    if (termination == nullptr) {
+        return app.RunMainDialog();
+    }
+    TerminationWatch watch(*termination, app);
+    const int status = app.RunMainDialog();
+    return watch.Stop().value_or(status);
+}
+
 }  // namespace
 
 int RunApplication(int argc, char** argv) {
@@ -67,6 +103,9 @@ int RunApplication(int argc, char** argv) {
         Print(stdout, early.text);
         return 0;
     }
+    // Before QApplication, which starts threads: each thread inherits the blocked signals, so
+    // none dies of one with the device still held. Without it the programs end as before.
+    const std::unique_ptr<TerminationSignal> termination = TerminationSignal::Create();
     QApplication application(argc, argv);
     QApplication::setApplicationName(QString::fromUtf8(version.productName));
     QApplication::setApplicationVersion(VersionNumbers(version));
@@ -81,7 +120,7 @@ int RunApplication(int argc, char** argv) {
     if (app == nullptr) {
         return 1;
     }
-    return app->RunMainDialog();
+    return RunWatched(*app, termination.get());
 }
 
 }  // namespace platform::ui

@@ -68,6 +68,7 @@ public:
                std::uint32_t& written) override;
     bool IsDeviceGone(DeviceHandle device) override;
     void CloseDevice(DeviceHandle device) override;
+    void ReleaseAllDevices() override {}  // an in-memory device keeps no one out
 
     EventHandle CreateManualResetEvent() override;
     bool SetEvent(EventHandle event) override;

@@ -1,5 +1,5 @@
 // The process roles under the simulator program at their edges: console input and output, bounded
-// writes, symbolic links, child processes and termination signals.
+// writes, symbolic links and child processes.
 
 #include <gtest/gtest.h>
 
@@ -16,7 +16,6 @@
 #include "platform/simhost/console_output.h"
 #include "platform/simhost/file_links.h"
 #include "platform/simhost/pipe.h"
-#include "platform/simhost/termination_signal.h"
 #include "stopwatch.h"
 
 namespace {
@@ -204,34 +203,6 @@ TEST(ChildProcess, ExitStatusIncludesTheSignalThatEndedIt) {
     }
     EXPECT_EQ(platform::ChildProcess::Start({"/nonexistent/program"}, {}, error), nullptr);
     EXPECT_NE(error.find("/nonexistent/program"), std::string::npos);
-}
-
-// Signals are raised at this thread, which the object has them blocked in, so they wait in the
-// descriptor and nothing else in the test process sees them.
-TEST(TerminationSignal, WaitGivesEachSignalThenTimesOutOrIsCancelled) {
-    auto signals = platform::TerminationSignal::Create();
-    ASSERT_NE(signals, nullptr);
-    for (const int number : {SIGTERM, SIGINT, SIGHUP}) {
-        std::raise(number);
-        EXPECT_EQ(signals->Wait(), number);
-    }
-    Stopwatch watch;
-    EXPECT_EQ(signals->Wait(150), 0);
-    ExpectTook(watch, 130, 1500);
-
-    std::thread canceller([&] {
-        std::this_thread::sleep_for(100ms);
-        signals->Cancel();
-    });
-    EXPECT_EQ(signals->Wait(), 0);
-    canceller.join();
-    signals->Cancel();
-    signals->Cancel();  // two before the next Wait count as one
-    EXPECT_EQ(signals->Wait(5000), 0);
-    Stopwatch again;
-    EXPECT_EQ(signals->Wait(100), 0);  // the cancels were used up
-    ExpectTook(again, 80, 1500);
-    std::raise(SIGTERM);  // left pending: destruction must discard it, not die of it
 }
 
 }  // namespace

@@ -14,6 +14,8 @@
 #include <QTest>
 #include <QThread>
 #include <QTimer>
+#include <chrono>
+#include <thread>
 
 #include "modal_driver.h"
 #include "platform/core/message_box.h"
@@ -130,6 +132,7 @@ private slots:
     void multiLineBoxesUseCrLfLineBreaks();
     void endDialogDuringInitialisationNeverShowsTheWindow();
     void boxesNeverPileAndAWaitingCloseComesBeforeTheMessage();
+    void postedCloseNeverWaitsAndIsNeverLost();
 };
 
 void DialogTest::rendersEachControlKindFromItsStyle() {
@@ -337,6 +340,42 @@ void DialogTest::boxesNeverPileAndAWaitingCloseComesBeforeTheMessage() {
     QVERIFY(sinceHandler.elapsed() < 500);
     QVERIFY(seen.empty());
     QCOMPARE(busy.log, (std::vector<std::string>{"push", "after"}));
+// Asked before DoModal (the window's calls are refused then), the close ends DoModal right after
+// InitDialog; asked from another thread while the window's thread is busy (a modem command), the
+// asker goes on at once and the window closes as soon as its thread is free.
+void DialogTest::postedCloseNeverWaitsAndIsNeverLost() {
+    {
+        TestDialog early;
+        bool initialised = false;
+        early.onInit = [&](TestDialog&) {
+            initialised = true;
+            return 1;
+        };
+        early.PostClose(7);
+        QCOMPARE(early.DoModal(), 7);
+        QVERIFY(initialised);
+    }
+    TestDialog dialog;
+    qint64 askMs = -1;
+    qint64 closeMs = -1;
+    const std::int32_t result = DriveModal(dialog, [&](DialogWindow& window) {
+        std::thread asker([&] {
+            QElapsedTimer clock;
+            clock.start();
+            dialog.PostClose(9);
+            askMs = clock.elapsed();
+        });
+        std::this_thread::sleep_for(std::chrono::milliseconds(300));
+        QElapsedTimer clock;
+        clock.start();
+        QVERIFY(WaitUntil([&] { return !window.isVisible(); }, 1000));
+        closeMs = clock.elapsed();
+        asker.join();
+    });
+    QCOMPARE(result, 9);
+    QVERIFY(dialog.CloseAsked());
+    QVERIFY2(askMs >= 0 && askMs < 150, "the asker waited for the busy window");
+    QVERIFY(closeMs < 150);
 }
 
 QTEST_MAIN(DialogTest)

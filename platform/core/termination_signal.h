@@ -28,9 +28,13 @@ public:
     // count as one.
     void Cancel();
 
+    // The exit status of a program that ended cleanly on the signal: 130 for SIGINT, as shells
+    // give for Ctrl-C, and 0 for SIGTERM and SIGHUP.
+    static int ExitStatusFor(int signalNumber);
+
 private:
     struct SavedMask;
-    TerminationSignal(int signals, int wake, std::unique_ptr<SavedMask> saved);
+    TerminationSignal(int signalFd, int wake, std::unique_ptr<SavedMask> saved);
 
     const int m_signals;
     const int m_wake;

@@ -1,4 +1,4 @@
-#include "platform/simhost/termination_signal.h"
+#include "platform/core/termination_signal.h"
 
 #include <poll.h>
 #include <signal.h>
@@ -6,18 +6,28 @@
 #include <unistd.h>
 
 #include <cstdint>
+#include <initializer_list>
 
 #include "platform/core/wakeable_fd.h"
 
 namespace platform {
 namespace {
 
+bool InheritedAsIgnored(int signalNumber) {
+    struct sigaction action {};
+    return ::sigaction(signalNumber, nullptr, &action) == 0 && action.sa_handler == SIG_IGN;
+}
+
+// A blocked signal is queued even when ignored, and the descriptor would hand it over: one that
+// the starter ignored (nohup) is left out, so it stays ignored.
 sigset_t TerminationSet() {
     sigset_t set;
     sigemptyset(&set);
-    sigaddset(&set, SIGINT);
-    sigaddset(&set, SIGTERM);
-    sigaddset(&set, SIGHUP);
+    for (const int signalNumber : {SIGINT, SIGTERM, SIGHUP}) {
+        if (!InheritedAsIgnored(signalNumber)) {
+            sigaddset(&set, signalNumber);
+        }
+    }
     return set;
 }
 
@@ -83,6 +93,11 @@ int TerminationSignal::Wait(int timeoutMs) {
 
 void TerminationSignal::Cancel() {
     SignalWake(m_wake);
+}
+
+int TerminationSignal::ExitStatusFor(int signalNumber) {
+    // What a shell reports for a job that Ctrl-C ended; a request to end is no failure.
+    return signalNumber == SIGINT ? 128 + SIGINT : 0;
 }
 
 }  // namespace platform

@@ -1,0 +1,199 @@
+// Quillet and Dorrin ended by SIGINT, SIGTERM or SIGHUP on the simulated modem: the status a
+// shell expects, the program gone at once or as soon as the modem command it waits in returns,
+// and the device free for the next opener, an unprivileged one included (its exclusive use
+// cleared). A second signal does not wait for the command.
+
+#include <fcntl.h>
+#include <grp.h>
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <csignal>
+#include <functional>
+#include <future>
+#include <thread>
+
+#include "modemsim/simulator.h"
+#include "platform/simhost/child_process.h"
+#include "stopwatch.h"
+#include "trace_recorder.h"
+
+namespace {
+
+using namespace std::chrono_literals;
+
+constexpr unsigned kNobody = 65534;
+
+// The errno of an unprivileged user's open of the device (0: it opened). Root would pass the
+// exclusive-use flag, so a root test opens as nobody, in a child.
+int OpenErrorAsNobody(const std::string& path) {
+    if (::geteuid() == 0) {
+        ::chmod(path.c_str(), 0666);  // a pty's slave is root's, mode 0620
+    }
+    const pid_t pid = ::fork();
+    if (pid == 0) {
+        if (::geteuid() == 0 &&
+            (::setgroups(0, nullptr) != 0 || ::setgid(kNobody) != 0 || ::setuid(kNobody) != 0)) {
+            ::_exit(255);
+        }
+        const int fd = ::open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK);
+        ::_exit(fd >= 0 ? 0 : errno);
+    }
+    int status = 0;
+    ::waitpid(pid, &status, 0);
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+// How many of the trace's entries in `direction` hold `text`.
+std::size_t Count(const TraceRecorder::Entries& entries, char direction, const std::string& text) {
+    std::size_t count = 0;
+    for (const TraceEntry& entry : entries) {
+        count += entry.direction == direction && entry.bytes.find(text) != std::string::npos;
+    }
+    return count;
+}
+
+struct Modem {
+    TraceRecorder trace;
+    std::unique_ptr<modemsim::Simulator> simulator;
+
+    Modem() {
+        modemsim::SimulatorOptions options;
+        options.traceSink = trace.Sink();
+        simulator = modemsim::Simulator::Create(options);
+    }
+    // Until the modem has seen `count` entries in `direction` holding `text`.
+    bool Await(char direction, const std::string& text, std::size_t count = 1) const {
+        const auto seen = [&](const TraceRecorder::Entries& all) {
+            return Count(all, direction, text) >= count;
+        };
+        return seen(trace.WaitFor(seen, 8000ms));
+    }
+};
+
+// A program on the modem, its exit status awaited on a thread of its own.
+class Running {
+public:
+    Running(const char* path, const std::string& device) {
+        std::string error;
+        m_child = platform::ChildProcess::Start(
+            {path}, {{"COM1", device}, {"QT_QPA_PLATFORM", "offscreen"}}, error);
+        if (m_child) {
+            m_status =
+                std::async(std::launch::async, [child = m_child.get()] { return child->Wait(); });
+        }
+    }
+    ~Running() {
+        if (m_status.valid() && !EndsWithin(0ms)) {
+            m_child->Kill();
+        }
+    }
+    bool Started() const { return m_child != nullptr; }
+    void Signal(int number) { m_child->Signal(number); }
+    bool EndsWithin(std::chrono::milliseconds limit) {
+        return m_status.wait_for(limit) == std::future_status::ready;
+    }
+    int Status() { return m_status.get(); }
+
+private:
+    std::unique_ptr<platform::ChildProcess> m_child;
+    std::future<int> m_status;
+};
+
+// Where the program is when the signal comes; false when it never got there.
+using Phase = std::function<bool(Modem&)>;
+
+bool Polling(Modem& modem) {
+    return modem.Await('<', "AT+CMGR=1");
+}
+
+// Quillet's read of slot 1 waits out 2 s of silence.
+bool ReadWaitsOnSilence(Modem& modem) {
+    if (!modem.Await('<', "AT+CMGR=1")) {
+        return false;
+    }
+    const std::size_t before = Count(modem.trace.Now(), '<', "AT+CMGR=1");
+    modem.simulator->SetSilent(true);
+    return modem.Await('<', "AT+CMGR=1", before + 1);
+}
+
+bool Idle(Modem& modem) {
+    const bool ready = modem.Await('>', "AT+CMGF=1");
+    std::this_thread::sleep_for(300ms);  // the answer's read interval
+    return ready;
+}
+
+// A call ended by the other side: Dorrin's 2-s notice stands.
+bool CallNotice(Modem& modem) {
+    return Idle(modem) && modem.simulator->Ring("10086").ok && modem.Await('>', "+CLIP") &&
+           modem.simulator->RemoteHangUp().ok && modem.Await('>', "NO CARRIER");
+}
+
+// Start-up with answers 300 ms late: each command takes 0.4 s; the window is not running yet.
+bool SlowStartUp(Modem& modem) {
+    return modem.simulator->SetAnswerDelay(300).ok && modem.Await('<', "AT+IPR");
+}
+
+bool SilentStartUp(Modem& modem) {
+    modem.simulator->SetSilent(true);
+    return modem.Await('<', "AT", 2);
+}
+
+struct Row {
+    const char* name;
+    const char* path;
+    Phase phase;
+    std::vector<int> signals;  // 100 ms apart
+    int status;
+    std::chrono::milliseconds within;  // of the last signal
+};
+
+void PrintTo(const Row& row, std::ostream* stream) {
+    *stream << row.name;
+}
+
+class ProgramSignals : public ::testing::TestWithParam<Row> {};
+
+TEST_P(ProgramSignals, EndAsAWindowCloseAndLeaveTheDeviceFree) {
+    const Row& row = GetParam();
+    Modem modem;
+    ASSERT_NE(modem.simulator, nullptr);
+    Running program(row.path, modem.simulator->DevicePath());
+    ASSERT_TRUE(program.Started());
+    ASSERT_TRUE(row.phase(modem));
+    for (std::size_t i = 0; i < row.signals.size(); ++i) {
+        if (i > 0) {
+            ASSERT_FALSE(program.EndsWithin(100ms)) << "not held up by a command";
+        }
+        program.Signal(row.signals[i]);
+    }
+    Stopwatch watch;
+    ASSERT_TRUE(program.EndsWithin(row.within)) << "still running after " << row.within.count();
+    EXPECT_EQ(program.Status(), row.status);
+    std::cerr << row.name << ": ended " << watch.ElapsedMs() << " ms after the last signal\n";
+    EXPECT_EQ(OpenErrorAsNobody(modem.simulator->DevicePath()), 0);
+}
+
+// The bounds: a second of slack past the end of the command in progress (a silent read: 2 s;
+// the rest of a slow start-up: under 1.2 s); none for a second signal.
+INSTANTIATE_TEST_SUITE_P(
+    Programs, ProgramSignals,
+    ::testing::Values(
+        Row{"quillet_polling_term", QUILLET_PROGRAM, Polling, {SIGTERM}, 0, 1500ms},
+        Row{"quillet_silent_read_int", QUILLET_PROGRAM, ReadWaitsOnSilence, {SIGINT}, 130, 3500ms},
+        Row{"quillet_second_signal",
+            QUILLET_PROGRAM,
+            ReadWaitsOnSilence,
+            {SIGTERM, SIGINT},
+            130,
+            300ms},
+        Row{"dorrin_idle_hup", DORRIN_PROGRAM, Idle, {SIGHUP}, 0, 1000ms},
+        Row{"dorrin_notice_int", DORRIN_PROGRAM, CallNotice, {SIGINT}, 130, 1000ms},
+        Row{"dorrin_slow_start_term", DORRIN_PROGRAM, SlowStartUp, {SIGTERM}, 0, 2200ms},
+        Row{"dorrin_second_signal", DORRIN_PROGRAM, SilentStartUp, {SIGINT, SIGTERM}, 0, 300ms}),
+    [](const auto& row) { return std::string(row.param.name); });
+
+}  // namespace
