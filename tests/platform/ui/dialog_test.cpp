@@ -340,6 +340,8 @@ void DialogTest::boxesNeverPileAndAWaitingCloseComesBeforeTheMessage() {
     QVERIFY(sinceHandler.elapsed() < 500);
     QVERIFY(seen.empty());
     QCOMPARE(busy.log, (std::vector<std::string>{"push", "after"}));
+}
+
 // Asked before DoModal (the window's calls are refused then), the close ends DoModal right after
 // InitDialog; asked from another thread while the window's thread is busy (a modem command), the
 // asker goes on at once and the window closes as soon as its thread is free.
