@@ -7,11 +7,11 @@
 #include "modemsim/console/console_thread.h"
 #include "modemsim/console/run_mode.h"
 #include "modemsim/simulator.h"
+#include "platform/core/termination_signal.h"
 #include "platform/simhost/bounded_write.h"
 #include "platform/simhost/child_process.h"
 #include "platform/simhost/file_links.h"
 #include "platform/simhost/io_signals.h"
-#include "platform/core/termination_signal.h"
 
 namespace {
 

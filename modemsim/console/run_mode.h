@@ -7,8 +7,8 @@
 #include <thread>
 #include <vector>
 
-#include "platform/simhost/child_process.h"
 #include "platform/core/termination_signal.h"
+#include "platform/simhost/child_process.h"
 
 namespace modemsim {
 
