@@ -3,7 +3,7 @@
 #include "dorrin/dial_template.h"
 #include "dorrin/modem_setup.h"
 #include "dorrin/resource_ids.h"
-#include "modemlink/link_notices.h"
+#include "modemlink/link_watch.h"
 
 namespace {
 
@@ -131,12 +131,8 @@ void CDialDlg::OnAnswerClicked() {
 }
 
 void CDialDlg::ReportFailure(const char16_t* text) {
-    if (m_modem.IsLost() == 1) {
-        WatchForModem();
-        m_lossSaid = true;
-        text = kModemLostNotice;
-    }
-    MessageBox(text);
+    WatchForModem();
+    MessageBox(m_link.CommandMessage(text));
 }
 
 void CDialDlg::OnModemEvent(void* owner, std::int32_t code, std::u16string text) {
@@ -195,24 +191,17 @@ void CDialDlg::OnNoticeTimer(std::uintptr_t) {
     }
 }
 
-// Said once for a loss the window finds on its own; a command the user gives meanwhile hears it
-// again (ReportFailure).
 void CDialDlg::OnModemLost() {
-    if (m_modem.IsLost() == 0) {
-        return;  // back already
-    }
     WatchForModem();
-    if (!m_lossSaid) {
-        m_lossSaid = true;
-        MessageBox(kModemLostNotice);
+    if (const char16_t* notice = m_link.LossNoticeOnce()) {
+        MessageBox(notice);
     }
 }
 
 void CDialDlg::WatchForModem() {
-    if (m_watching) {
+    if (!m_link.StartsWatching()) {
         return;
     }
-    m_watching = true;
     SetTimer(ID_RECONNECT_TIMER, kReconnectCheckMs);
     // A standing notice releases the toggles when it ends; else no call is left to hold them.
     if (m_noticeBox == 0) {
@@ -222,13 +211,10 @@ void CDialDlg::WatchForModem() {
 }
 
 void CDialDlg::OnReconnectTimer(std::uintptr_t) {
-    if (!m_watching || m_modem.Reconnect() == 0) {
-        return;
+    if (m_link.Reconnected()) {
+        KillTimer(ID_RECONNECT_TIMER);
+        MessageBox(kModemBackNotice);
     }
-    KillTimer(ID_RECONNECT_TIMER);
-    m_watching = false;
-    m_lossSaid = false;
-    MessageBox(kModemBackNotice);
 }
 
 void CDialDlg::Release(std::int32_t toggle, const char16_t* caption) {

@@ -13,6 +13,7 @@
 #include <mutex>
 #include <string>
 
+#include "modemlink/link_watch.h"
 #include "modemlink/modem.h"
 #include "platform/ui/dialog.h"
 #include "platform/ui/icon.h"
@@ -57,6 +58,5 @@ private:
     std::int32_t m_noticeBox = 0;  // 0: no notice
     bool m_dialPressedInNotice = false;
     bool m_answerPressedInNotice = false;
-    bool m_watching = false;  // the device has gone and is looked for
-    bool m_lossSaid = false;
+    LinkWatch m_link{m_modem};
 };

@@ -1,6 +1,6 @@
 #include "quillet/sms_dialog.h"
 
-#include "modemlink/link_notices.h"
+#include "modemlink/link_watch.h"
 #include "platform/ui/edit_text.h"
 #include "quillet/message_text.h"
 #include "quillet/modem_setup.h"
@@ -77,34 +77,25 @@ void CSmsDlg::OnModemEvent(void* owner, std::int32_t code, std::u16string) {
     }
 }
 
-// Said once for a loss the window finds on its own; a command the user gives meanwhile hears it
-// again (Report).
 void CSmsDlg::OnModemLost() {
-    if (m_modem.IsLost() == 0) {
-        return;  // back already
-    }
     WatchForModem();
-    if (!m_lossSaid) {
-        m_lossSaid = true;
-        MessageBox(kModemLostNotice);
+    if (const char16_t* notice = m_link.LossNoticeOnce()) {
+        MessageBox(notice);
     }
 }
 
 void CSmsDlg::WatchForModem() {
-    if (!m_watching) {
-        m_watching = true;
+    if (m_link.StartsWatching()) {
         KillTimer(ID_POLL_TIMER);
         SetTimer(ID_RECONNECT_TIMER, kReconnectCheckMs);
     }
 }
 
 void CSmsDlg::OnReconnectTimer(std::uintptr_t) {
-    if (!m_watching || m_modem.Reconnect() == 0) {
+    if (!m_link.Reconnected()) {
         return;
     }
     KillTimer(ID_RECONNECT_TIMER);
-    m_watching = false;
-    m_lossSaid = false;
     // The slot is read before anything deletes it: a message may have come just before the loss.
     m_inbox.Reconnected();
     OnPollTimer(ID_POLL_TIMER);
@@ -112,13 +103,8 @@ void CSmsDlg::OnReconnectTimer(std::uintptr_t) {
 }
 
 void CSmsDlg::Report(const char16_t* text) {
-    if (m_modem.IsLost() == 1) {
-        // The command's outcome is not known (a text may have gone out before the line did).
-        WatchForModem();
-        m_lossSaid = true;
-        text = kModemLostNotice;
-    }
-    MessageBox(text);
+    WatchForModem();
+    MessageBox(m_link.CommandMessage(text));
 }
 
 void CSmsDlg::OnSendClicked() {
@@ -159,7 +145,7 @@ void CSmsDlg::OnSetCentreClicked() {
 // a close the user asked for meanwhile (the window layer hands out due timers before queued
 // events), and hold the window up for another read.
 void CSmsDlg::RestartPoll() {
-    if (!m_watching) {
+    if (m_modem.IsLost() == 0) {
         SetTimer(ID_POLL_TIMER, kPollPeriodMs);
     }
 }

@@ -12,6 +12,7 @@
 #include <cstdint>
 #include <string>
 
+#include "modemlink/link_watch.h"
 #include "modemlink/modem.h"
 #include "platform/ui/dialog.h"
 #include "platform/ui/icon.h"
@@ -45,6 +46,5 @@ private:
     platform::ui::HICON m_hAppIcon;
     CModem m_modem;
     Inbox m_inbox{m_modem};
-    bool m_watching = false;  // the device has gone: looked for, not polled
-    bool m_lossSaid = false;
+    LinkWatch m_link{m_modem};  // while the device is gone it is looked for, not polled
 };

@@ -1,0 +1,36 @@
+#include "modemlink/link_watch.h"
+
+#include "modemlink/modem.h"
+
+bool LinkWatch::StartsWatching() {
+    if (m_watching || m_modem.IsLost() == 0) {
+        return false;
+    }
+    m_watching = true;
+    return true;
+}
+
+const char16_t* LinkWatch::LossNoticeOnce() {
+    if (m_lossSaid || m_modem.IsLost() == 0) {
+        return nullptr;  // said already, or back already
+    }
+    m_lossSaid = true;
+    return kModemLostNotice;
+}
+
+const char16_t* LinkWatch::CommandMessage(const char16_t* text) {
+    if (m_modem.IsLost() == 0) {
+        return text;
+    }
+    m_lossSaid = true;
+    return kModemLostNotice;
+}
+
+bool LinkWatch::Reconnected() {
+    if (!m_watching || m_modem.Reconnect() == 0) {
+        return false;
+    }
+    m_watching = false;
+    m_lossSaid = false;
+    return true;
+}

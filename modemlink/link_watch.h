@@ -1,0 +1,38 @@
+#pragma once
+// What a window does about its modem's device going away and coming back (a USB modem that resets
+// drops off the bus for a second or two): it says so once, looks for the device on a timer of its
+// own and, once the start-up has run on it again, says that too. The window keeps the timer; this
+// keeps the count of what has been said.
+//
+// Thread contract: the window's thread only, like the channel's commands.
+
+#include <cstdint>
+
+class CModem;
+
+inline constexpr char16_t kModemLostNotice[] = u"调制解调器已断开, 正在等待重新连接.";
+inline constexpr char16_t kModemBackNotice[] = u"调制解调器已重新连接.";
+// Twice a second: the device is back in use well within a second of reappearing, and a look
+// that finds nothing costs one failed open.
+inline constexpr std::uint32_t kReconnectCheckMs = 500;
+
+class LinkWatch {
+public:
+    explicit LinkWatch(CModem& modem) : m_modem(modem) {}
+
+    // True when the device has gone and nobody looks for it yet: the window starts its timer now.
+    bool StartsWatching();
+    // The notice for a loss the window found on its own: once a loss, else nullptr.
+    const char16_t* LossNoticeOnce();
+    // A command's message, or the loss notice when the device has gone: the command's outcome is
+    // not known then (a text may have gone out before the line did).
+    const char16_t* CommandMessage(const char16_t* text);
+    // At the window's timer: true once the modem is back and started again; the window then stops
+    // the timer and says kModemBackNotice.
+    bool Reconnected();
+
+private:
+    CModem& m_modem;
+    bool m_watching = false;
+    bool m_lossSaid = false;
+};
