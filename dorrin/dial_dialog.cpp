@@ -70,16 +70,20 @@ std::int32_t CDialDlg::InitDialog() {
     SetIcon(m_hAppIcon, true);
     SetIcon(m_hAppIcon, false);
     CenterWindow();
-    if (m_modem.Start(kPortName, kBaudRate, this) == 0) {
+    const std::int32_t started = m_modem.Start(kPortName, kBaudRate, this);
+    if (started == 0) {
         MessageBox(kStartFailed);
-        // No handler: a window without a working modem gets no call events.
-        return 0;
     }
-    m_modem.m_pfnEvent = &CDialDlg::OnModemEvent;
     if (m_modem.IsLost() == 1) {
-        OnModemEvent(this, EVT_MODEM_LOST, u"");  // gone during the start-up, before the handler
+        // Gone during the start-up: looked for like any modem that went.
+        OnModemEvent(this, EVT_MODEM_LOST, u"");
     }
-    return 1;
+    // No handler for a start-up that failed otherwise: a window without a working modem gets no
+    // call events.
+    if (started == 1 || m_modem.IsLost() == 1) {
+        m_modem.m_pfnEvent = &CDialDlg::OnModemEvent;
+    }
+    return started;
 }
 
 bool CDialDlg::IsDown(std::int32_t buttonId) const {
@@ -132,7 +136,7 @@ void CDialDlg::OnAnswerClicked() {
 
 void CDialDlg::ReportFailure(const char16_t* text) {
     WatchForModem();
-    MessageBox(m_link.CommandMessage(text));
+    MessageBox(m_link.CommandMessage(false, text));
 }
 
 void CDialDlg::OnModemEvent(void* owner, std::int32_t code, std::u16string text) {

@@ -7,6 +7,9 @@ bool LinkWatch::StartsWatching() {
         return false;
     }
     m_watching = true;
+    // The gone device's descriptor goes now: a module that comes back quickly may otherwise find
+    // its name still taken and take another.
+    m_modem.Reconnect();
     return true;
 }
 
@@ -18,8 +21,8 @@ const char16_t* LinkWatch::LossNoticeOnce() {
     return kModemLostNotice;
 }
 
-const char16_t* LinkWatch::CommandMessage(const char16_t* text) {
-    if (m_modem.IsLost() == 0) {
+const char16_t* LinkWatch::CommandMessage(bool done, const char16_t* text) {
+    if (done || m_modem.IsLost() == 0) {
         return text;
     }
     m_lossSaid = true;

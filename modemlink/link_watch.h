@@ -12,8 +12,8 @@ class CModem;
 
 inline constexpr char16_t kModemLostNotice[] = u"调制解调器已断开, 正在等待重新连接.";
 inline constexpr char16_t kModemBackNotice[] = u"调制解调器已重新连接.";
-// Twice a second: the device is back in use well within a second of reappearing, and a look
-// that finds nothing costs one failed open.
+// Twice a second: the device is back in use about a second after it reappears, and a look costs
+// no wait (CModem::Reconnect).
 inline constexpr std::uint32_t kReconnectCheckMs = 500;
 
 class LinkWatch {
@@ -24,9 +24,9 @@ public:
     bool StartsWatching();
     // The notice for a loss the window found on its own: once a loss, else nullptr.
     const char16_t* LossNoticeOnce();
-    // A command's message, or the loss notice when the device has gone: the command's outcome is
-    // not known then (a text may have gone out before the line did).
-    const char16_t* CommandMessage(const char16_t* text);
+    // A command's message; for a command that failed, the loss notice when the device has gone:
+    // the failure may be the loss's, and a text may even have gone out before the line did.
+    const char16_t* CommandMessage(bool done, const char16_t* text);
     // At the window's timer: true once the modem is back and started again; the window then stops
     // the timer and says kModemBackNotice.
     bool Reconnected();

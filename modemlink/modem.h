@@ -4,13 +4,15 @@
 // waits, a chunk that holds "RING" (with the number of its "+CLIP" line), or a line that reports
 // a call's end, connection or failure, becomes an event for the owner.
 //
-// Thread contract: Start, SendLine, WaitResult, ResetResponse, the program commands and the
-// destructor run on one command thread (the window's); OnSerialData runs on the serial reader
-// thread, and so does every event. m_responseLock guards m_response and m_collecting and is held
-// only for one look or one change, never across a wait or an event. A waiter resets the response
-// event inside the same critical section in which it found the answer incomplete, so a chunk that
-// lands after the look always sets the event again and is examined before the wait can time out.
-// An event handler must not wait for a command's answer: no data is read while it runs.
+// Thread contract: Start, Reconnect, SendLine, WaitResult, ResetResponse, the program commands
+// and the destructor run on one command thread (the window's); OnSerialData runs on the serial
+// reader thread, and so does every event but EVT_MODEM_LOST, which comes on the thread that
+// found the device gone (the reader, or the command thread in a write). m_responseLock guards
+// m_response and m_collecting and is held only for one look or one change, never across a wait or
+// an event. A waiter resets the response event inside the same critical section in which it found
+// the answer incomplete, so a chunk that lands after the look always sets the event again and is
+// examined before the wait can time out. An event handler must not wait for a command's answer: no
+// data is read while it runs.
 //
 // A channel whose start-up failed has no port: every command then writes nothing, waits for
 // nothing, shows nothing and reports 0 at once, so a window that polls stays responsive.
@@ -65,10 +67,11 @@ public:
     // 1 when the modem answered "OK" to "AT+IPR=115200" (in one of two attempts), else 0. The
     // port's own message has been shown when the device could not be opened.
     std::int32_t Start(const std::u16string& portName, std::uint32_t baudRate, void* owner);
-    // After the device has gone: lets it go, and when the same port opens again runs the whole
-    // start-up on it again (both attempts and the program's list). 1 once the modem is back and
-    // took the line speed; 0, showing nothing, while it is not (call again later). 1 at once when
-    // nothing has gone, 0 on a channel that never started.
+    // After the device has gone: lets it go, and once the same port opens again and its modem
+    // answers, runs the whole start-up on it again (both attempts and the program's list). 1 once
+    // the modem is back and took the line speed; 0, showing nothing and waiting for nothing,
+    // while it is not: call again later, every half second or so. 1 at once when nothing has
+    // gone, 0 on a channel that never started.
     std::int32_t Reconnect();
 
     // Turns collecting on and writes the line with CR LF. 1, also when the port only showed that
@@ -145,6 +148,11 @@ private:
     void DropPort();
     enum class OpenFailures { kShow, kQuiet };
     std::int32_t StartUp(OpenFailures failures);
+    // Opens the port and hands its chunks to this channel; false when it did not open.
+    bool OpenPort(OpenFailures failures);
+    // "AT" written while the device is gone, its answer looked at without waiting (Reconnect).
+    void Probe();
+    bool ProbeAnswered();
 
     std::unique_ptr<CSerialPort> m_pPort;
     std::u16string m_portName;

@@ -145,7 +145,12 @@ void CModem::ResetResponse() {
     m_keepNuls = false;
     m_response.clear();
     if (m_hResponseEvent) {
-        platform::System().ResetEvent(m_hResponseEvent);
+        // While the device is gone no wait may block: the answer it waits for cannot come.
+        if (m_lost.load()) {
+            platform::System().SetEvent(m_hResponseEvent);
+        } else {
+            platform::System().ResetEvent(m_hResponseEvent);
+        }
     }
 }
 
@@ -192,14 +197,16 @@ void CModem::OnPortLost(void* channel) {
     if (self == nullptr) {
         return;
     }
+    bool known = false;
     {
         // A command waiting now wakes, finds the device gone and ends.
         std::lock_guard<std::mutex> lock(self->m_responseLock);
-        self->m_lost = true;
+        known = self->m_lost.exchange(true);
         platform::System().SetEvent(self->m_hResponseEvent);
     }
+    // A port that goes while the channel looks for the device to come back is no news.
     const ModemEventCallback handler = self->m_pfnEvent.load();
-    if (handler != nullptr) {
+    if (!known && handler != nullptr) {
         handler(self->m_pOwner, EVT_MODEM_LOST, std::u16string());
     }
 }

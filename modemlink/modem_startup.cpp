@@ -21,14 +21,29 @@ std::int32_t CModem::Start(const std::u16string& portName, std::uint32_t baudRat
     return StartUp(OpenFailures::kShow);
 }
 
+// While the device is gone, each call costs no wait: the first one that finds the port there
+// again opens it and writes "AT"; a later one that finds "OK" come back runs the start-up. A
+// device that is back before its modem answers (a module still booting) thus never holds the
+// window up for the start-up's silences.
 std::int32_t CModem::Reconnect() {
     if (!m_lost.load()) {
         return m_pPort ? 1 : 0;
     }
-    // The gone device's descriptor is let go first: until then the system keeps its node.
-    DropPort();
+    if (m_pPort && m_pPort->IsLost() == 1) {
+        DropPort();  // its descriptor is let go: until then the system keeps the gone device
+    }
+    if (!m_pPort) {
+        if (OpenPort(OpenFailures::kQuiet)) {
+            Probe();
+        }
+        return 0;
+    }
+    if (!ProbeAnswered()) {
+        Probe();
+        return 0;
+    }
     m_lost = false;
-    if (StartUp(OpenFailures::kQuiet) == 0) {
+    if (StartUp(OpenFailures::kQuiet) == 0 || m_lost.load()) {
         DropPort();
         m_lost = true;
         return 0;
@@ -36,22 +51,49 @@ std::int32_t CModem::Reconnect() {
     return 1;
 }
 
-std::int32_t CModem::StartUp(OpenFailures failures) {
-    // A character cut in two by the loss must not run into the first one of the new device.
+void CModem::Probe() {
+    BeginCollecting(Nuls::kCut);
+    const std::vector<std::uint8_t> bytes = EncodeLine(kProbe, "\r\n");
+    m_pPort->Write(bytes.data(), static_cast<std::int32_t>(bytes.size()));
+}
+
+bool CModem::ProbeAnswered() {
+    bool answered = false;
+    {
+        std::lock_guard<std::mutex> lock(m_responseLock);
+        answered = DecideFinalResult(m_response) == FinalResult::kOk;
+    }
+    ResetResponse();
+    return answered;
+}
+
+bool CModem::OpenPort(OpenFailures failures) {
+    auto port = std::make_unique<CSerialPort>();
+    port->ShowOpenFailures(failures == OpenFailures::kShow);
+    if (port->Open(m_portName, m_baudRate, 8, platform::kOneStopBit, platform::kNoParity, 1, 1,
+                   this) == 0) {
+        return false;
+    }
+    // The event first: the reader thread uses it from the moment the handler is in.
+    m_hResponseEvent = platform::System().CreateManualResetEvent();
+    m_pPort = std::move(port);
+    m_pPort->m_pfnData = &CModem::OnSerialData;
+    m_pPort->m_pfnLost = &CModem::OnPortLost;
+    // Gone before the handler was in: the port said so to nobody.
+    if (m_pPort->IsLost() == 1) {
+        OnPortLost(this);
+    }
+    // A character cut in two by a loss must not run into the first one of the device.
     m_decoder.Restart();
+    return true;
+}
+
+// The first attempt uses a port already open (by Reconnect).
+std::int32_t CModem::StartUp(OpenFailures failures) {
     for (int attempt = 0; attempt < kAttempts; ++attempt) {
-        auto port = std::make_unique<CSerialPort>();
-        port->ShowOpenFailures(failures == OpenFailures::kShow);
-        if (port->Open(m_portName, m_baudRate, 8, platform::kOneStopBit, platform::kNoParity, 1, 1,
-                       this) == 0) {
+        if (!m_pPort && !OpenPort(failures)) {
             return 0;  // the port has said why; opening again would only say it twice
         }
-        // The event first: the reader thread uses it from the moment the handler is in.
-        m_hResponseEvent = platform::System().CreateManualResetEvent();
-        m_pPort = std::move(port);
-        m_pPort->m_pfnData = &CModem::OnSerialData;
-        m_pPort->m_pfnLost = &CModem::OnPortLost;
-
         RunCommand(kProbe);
         RunCommand(kProbe);
         if (RunCommand(kLineSpeed) == 1) {

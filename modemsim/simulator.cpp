@@ -111,7 +111,7 @@ void Simulator::Serve(platform::PseudoTerminal& pty, std::uint64_t generation) {
     if (!m_stopping && m_plug.Generation() == generation) {
         platform::WriteWithin(platform::kStandardError,
                               "modemsim: reading " + pty.SlavePath() +
-                                  " failed; the modem answers nothing until it is replugged\n",
+                                  " failed; the modem answers nothing until unplug and replug\n",
                               kReportWaitMs);
     }
 }

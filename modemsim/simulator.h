@@ -17,8 +17,8 @@
 // whichever is plugged in, as a USB modem comes back under the name a device rule gives it. The
 // reader thread lives on across replugs and reads each new line.
 //
-// A read error on the pseudo-terminal ends the modem's answers until it is replugged; it is
-// reported on stderr, unless the modem was unplugged.
+// A read error on the pseudo-terminal ends the modem's answers until it is unplugged and plugged
+// in again; it is reported on stderr, unless the modem was unplugged.
 
 #include <atomic>
 #include <memory>

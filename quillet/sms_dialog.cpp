@@ -102,9 +102,9 @@ void CSmsDlg::OnReconnectTimer(std::uintptr_t) {
     MessageBox(kModemBackNotice);
 }
 
-void CSmsDlg::Report(const char16_t* text) {
+void CSmsDlg::Report(bool done, const char16_t* text) {
     WatchForModem();
-    MessageBox(m_link.CommandMessage(text));
+    MessageBox(m_link.CommandMessage(done, text));
 }
 
 void CSmsDlg::OnSendClicked() {
@@ -120,7 +120,7 @@ void CSmsDlg::OnSendClicked() {
     }
     const std::int32_t sent = m_modem.SendSms(number, text);
     RestartPoll();
-    Report(sent == 1 ? kSent : kNotSent);
+    Report(sent == 1, sent == 1 ? kSent : kNotSent);
 }
 
 void CSmsDlg::OnPollTimer(std::uintptr_t timerId) {
@@ -137,7 +137,7 @@ void CSmsDlg::OnSetCentreClicked() {
     const std::u16string centre = GetDlgItemText(IDC_CENTRE);
     const std::int32_t set = m_modem.SetSmsCentre(centre);
     RestartPoll();
-    Report(set == 1 ? kCentreSet : kCentreNotSet);
+    Report(set == 1, set == 1 ? kCentreSet : kCentreNotSet);
 }
 
 // After every command of the window, before its message: the next poll comes a second after the

@@ -6,7 +6,8 @@
 // shown) and the window says so.
 //
 // Thread contract: everything runs on the window's thread except OnModemEvent, which the channel
-// calls on the serial reader thread and which touches nothing of the dialog.
+// calls on the serial reader thread (or, for a loss found in a write, on the window's) and which
+// only posts a message to the window.
 
 #include <chrono>
 #include <cstdint>
@@ -40,8 +41,8 @@ protected:
 private:
     void RestartPoll();
     void WatchForModem();
-    // A command's message; the notice of the loss instead when the modem went during it.
-    void Report(const char16_t* text);
+    // A command's message; for a failed one, the notice of the loss when the modem has gone.
+    void Report(bool done, const char16_t* text);
 
     platform::ui::HICON m_hAppIcon;
     CModem m_modem;

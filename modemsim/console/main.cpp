@@ -1,6 +1,7 @@
 // The modemsim program: a simulated modem with a console on standard input and a trace of the
 // dialogue on stderr, optionally running the program under test against it.
 
+#include <csignal>
 #include <iostream>
 
 #include "modemsim/console/console.h"
@@ -103,8 +104,8 @@ int Serve(const ProgramOptions& options, Running& running, platform::Termination
         return 0;
     }
     modemsim::ChildWatch watch(*running.child, signals);
-    signals.Wait();
-    return watch.End();
+    const int signal = signals.Wait();
+    return watch.End(signal == SIGINT && platform::InTerminalForeground());
 }
 
 }  // namespace

@@ -124,9 +124,12 @@ ChildWatch::~ChildWatch() {
     End();
 }
 
-int ChildWatch::End() {
+int ChildWatch::End(bool signalledToo) {
     if (!m_thread.joinable()) {
         return m_status;
+    }
+    if (!m_ended && signalledToo) {
+        AwaitEnd();
     }
     if (!m_ended) {
         m_child.Terminate();

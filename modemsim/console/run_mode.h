@@ -54,7 +54,9 @@ public:
 
     // Asks a program still running to end (SIGTERM) and gives it kGraceMs; a further
     // termination signal meanwhile, or the end of that time, kills it (SIGKILL). Its exit status.
-    int End();
+    // A program that got the signal itself (a Ctrl-C at the terminal reaches the whole group) is
+    // first given kGraceMs to end as it chooses: a SIGTERM on top would be its second signal.
+    int End(bool signalledToo = false);
 
 private:
     // False when the grace time ran out or a signal came first.

@@ -10,4 +10,8 @@ namespace platform {
 // False when the actions cannot be changed.
 bool IgnoreIoSignals();
 
+// True when this process's group is in the foreground of its controlling terminal: a Ctrl-C
+// typed there reached every process of the group, children included.
+bool InTerminalForeground();
+
 }  // namespace platform

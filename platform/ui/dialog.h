@@ -68,7 +68,8 @@ public:
     // Modal message box owned by this dialog: the application title, the text, one OK button.
     // Goes through the platform's message sink, like every user-facing message. A handler shows
     // its message after its command; a close the user asked for while the command held the window
-    // up is carried out first, and a closing window shows nothing. A box asked for while one of
+    // up is carried out first (clicks and keys given meanwhile are dropped, as the box would drop
+    // them), and a closing window shows nothing. A box asked for while one of
     // this dialog's stands (from a timer or a posted message) waits until that one is closed.
     std::int32_t MessageBox(const std::u16string& text);
     // From any thread, without waiting: the message map's OnMessage entry for the id runs on the

@@ -1,6 +1,8 @@
 // A dialog's message boxes: shown one at a time, and never before a close that is waiting.
 #include <QCoreApplication>
+#include <QEvent>
 #include <QEventLoop>
+#include <QObject>
 
 #include "platform/core/message_box.h"
 #include "platform/ui/dialog.h"
@@ -25,23 +27,56 @@ std::int32_t CDialog::MessageBox(const std::u16string& text) {
     return result;
 }
 
+namespace {
+
+// Input made while a command held the window up was aimed at a window that has moved on; a modal
+// box would have dropped it too. The window system's close is not input to this filter.
+class StaleInputFilter final : public QObject {
+protected:
+    bool eventFilter(QObject*, QEvent* event) override {
+        switch (event->type()) {
+            case QEvent::MouseButtonPress:
+            case QEvent::MouseButtonRelease:
+            case QEvent::MouseButtonDblClick:
+            case QEvent::KeyPress:
+            case QEvent::KeyRelease:
+            case QEvent::ShortcutOverride:
+            case QEvent::Wheel:
+            case QEvent::TouchBegin:
+            case QEvent::TouchUpdate:
+            case QEvent::TouchEnd:
+                return true;
+            default:
+                return false;
+        }
+    }
+};
+
+}  // namespace
+
 // A close asked for while a command held the window up is still in the event queue. The box
 // would come first and, being modal, make the window system drop that close: the user would have
 // to read a message about a command on a window already asked to go, and close it again. So the
-// queue is run now, without the user's input (which belongs to after the message) and with
-// handlers held back until this one has ended.
+// queue is run now (Qt counts the window system's close as user input, so all of it), with the
+// user's clicks and keys dropped and handlers held back until this one has ended.
 bool CDialog::TakeWaitingClose(DialogWindow& window) {
+    const bool outer = m_holdHandlers;  // a box asked for from inside this very pump
     m_holdHandlers = true;
-    QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
-    m_holdHandlers = false;
-    for (const auto& [kind, id] : m_heldMessages) {
-        m_gate->Post([this, kind = kind, id = id] {
-            if (m_pWindow != nullptr) {
-                Dispatch(kind, id);
-            }
-        });
+    StaleInputFilter filter;
+    QCoreApplication::instance()->installEventFilter(&filter);
+    QCoreApplication::processEvents(QEventLoop::AllEvents);
+    QCoreApplication::instance()->removeEventFilter(&filter);
+    m_holdHandlers = outer;
+    if (!outer) {
+        for (const auto& [kind, id] : m_heldMessages) {
+            m_gate->Post([this, kind = kind, id = id] {
+                if (m_pWindow != nullptr) {
+                    Dispatch(kind, id);
+                }
+            });
+        }
+        m_heldMessages.clear();
     }
-    m_heldMessages.clear();
     return window.IsEnding() || CloseAsked();
 }
 

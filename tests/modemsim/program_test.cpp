@@ -126,7 +126,8 @@ TEST_F(ConsoleTest, GoodVerbsReachTheController) {
     EXPECT_EQ(console->Execute("unplug"), "unplugged: " + device + " has gone");
     EXPECT_EQ(console->Execute("unplug 10"), "refused: the modem is unplugged already");
     EXPECT_NE(console->Execute("status").find(device + " (unplugged)\n"), std::string::npos);
-    EXPECT_EQ(console->Execute("replug"), "plugged in as " + simulator->DevicePath());
+    const std::string replugged = console->Execute("replug");  // before the new path is asked
+    EXPECT_EQ(replugged, "plugged in as " + simulator->DevicePath());
     EXPECT_NE(console->Execute("unplug 0").find("; back in 0 ms"), std::string::npos);
 }
 
@@ -274,6 +275,26 @@ TEST(Program, QuitOrSignalsEndTheProgramUnderTest) {
         EXPECT_LT(watch.ElapsedMs(), c.mostMs);
         EXPECT_FALSE(fs::is_symlink(paths.link));
     }
+}
+
+// Ctrl-C at the terminal reaches the program under test too; modemsim lets it end as it chooses
+// instead of sending a SIGTERM on top (a second signal, which the programs take as "end at once").
+TEST(Program, CtrlCAtTheTerminalLeavesTheProgramItsOwnEnd) {
+    auto terminal = platform::PseudoTerminal::Create();
+    ASSERT_NE(terminal, nullptr);
+    const Paths paths;
+    auto child = StartScript(
+        "stty isig intr ^C < \"$TTY\" && exec setsid -c \"$MODEMSIM\" --no-trace --link "
+        "\"$LINK\" run sh -c "
+        "'trap \": > \\\"$OUT.term\\\"\" TERM; trap i=1 INT; : > \"$OUT\"; "
+        "while [ -z \"$i\" ]; do sleep 0.05; done; sleep 0.3; exit 7' "
+        "< \"$TTY\" > \"$TTY\" 2>&1",
+        paths, terminal->SlavePath());
+    ASSERT_NE(child, nullptr);
+    ASSERT_TRUE(Eventually([&] { return fs::exists(paths.out); }));
+    terminal->Write("\x03");
+    EXPECT_EQ(child->Wait(), 7);
+    EXPECT_FALSE(fs::remove(paths.out + ".term")) << "a SIGTERM on top of the Ctrl-C";
 }
 
 // Started with & from an interactive shell: a read of the terminal would stop the whole process.
