@@ -36,7 +36,11 @@ CSerialPort::~CSerialPort() {
     }
     platform::Backend& system = platform::System();
     system.SetEvent(m_hStopEvent);
-    system.Sleep(kStopGraceMs);
+    // A reader whose device has gone reads nothing more and only waits for the stop: a window
+    // that lets the gone device go at once is not held up.
+    if (!m_lost.load()) {
+        system.Sleep(kStopGraceMs);
+    }
     // A callback may still be running (a ring handler, say); the object must outlive it.
     system.WaitForThread(m_hThread, platform::kWaitForever);
     system.CloseThread(m_hThread);

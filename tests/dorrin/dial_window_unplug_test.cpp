@@ -25,6 +25,13 @@ const QString kDial = QStringLiteral("拨号");
 const QString kHangUp = QStringLiteral("挂机");
 const QString kNotice = QStringLiteral("对方已挂机.");
 constexpr char kLineSpeed[] = "AT+IPR=115200";
+// Of one core, for the whole process (the simulator's threads too) while the window waits for
+// the device; the sanitizers multiply the cost of every wake-up.
+#if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
+constexpr double kIdleShare = 0.05;
+#else
+constexpr double kIdleShare = 0.01;
+#endif
 
 struct DialWindowOnSimulator {
     static modemsim::SimulatorOptions Options(const TraceRecorder& trace) {
@@ -72,16 +79,16 @@ void DialWindowUnplugTest::unplugInTheNoticeThenReplugDialsAgain() {
         noticeMs = unplugged.ElapsedMs();
         QVERIFY(WaitUntil([&] { return !Button(window, IDC_DIAL)->isChecked(); }, 3000));
         QCOMPARE(Button(window, IDC_DIAL)->text(), kDial);
-        cpuShare = CpuShareWhileIdle(1000);
+        cpuShare = CpuShareWhileIdle(2000);
         number->setText(QStringLiteral("13912345678"));  // the notice's end emptied the box
         const Stopwatch dial;
         ClickControl(window, IDC_DIAL);  // fails without a word, at once
         QVERIFY(dial.ElapsedMs() < 300 && !Button(window, IDC_DIAL)->isChecked());
         const int starts = HeardCount(run.trace, kLineSpeed);
-        const Stopwatch replug;
+        const auto replugAt = std::chrono::steady_clock::now();
         QVERIFY(run.modem->Replug().ok);
         QVERIFY(WaitUntil([&] { return HeardCount(run.trace, kLineSpeed) > starts; }, 3000));
-        replugMs = replug.ElapsedMs();
+        replugMs = HeardAfterMs(run.trace, kLineSpeed, replugAt);
         QVERIFY(WaitUntil([&] { return run.messages.texts.size() == 2; }, 3000));
         const int dials = HeardCount(run.trace, "ATD");
         ClickControl(window, IDC_DIAL);
@@ -90,8 +97,8 @@ void DialWindowUnplugTest::unplugInTheNoticeThenReplugDialsAgain() {
         QCOMPARE(HeardCount(run.trace, "ATD"), dials + 1);
     });
     QVERIFY2(noticeMs < 300, qPrintable(QString::number(noticeMs)));
-    QVERIFY2(cpuShare < 0.01, qPrintable(QString::number(cpuShare * 100) + " % of a core"));
-    QVERIFY2(replugMs < 1500, qPrintable(QString::number(replugMs)));
+    QVERIFY2(cpuShare < kIdleShare, qPrintable(QString::number(cpuShare * 100) + " % of a core"));
+    QVERIFY2(replugMs >= 0 && replugMs < 1500, qPrintable(QString::number(replugMs)));
     QCOMPARE(run.messages.texts, (std::vector<std::u16string>{kLost, kBack}));
 }
 

@@ -24,6 +24,13 @@ namespace {
 const std::u16string kLost = u"调制解调器已断开, 正在等待重新连接.";
 const std::u16string kBack = u"调制解调器已重新连接.";
 constexpr char kLineSpeed[] = "AT+IPR=115200";
+// Of one core, for the whole process (the simulator's threads too) while the window waits for
+// the device; the sanitizers multiply the cost of every wake-up.
+#if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
+constexpr double kIdleShare = 0.05;
+#else
+constexpr double kIdleShare = 0.01;
+#endif
 
 struct SmsWindowOnSimulator {
     explicit SmsWindowOnSimulator(int networkDelayMs) : modem(Options(trace, networkDelayMs)) {}
@@ -103,15 +110,15 @@ void SmsWindowUnplugTest::unplugAnywhereThenReplugCarriesOn() {
         const Stopwatch send;
         ClickControl(window, IDC_SEND);
         sendMs = send.ElapsedMs();
-        cpuShare = CpuShareWhileIdle(1000);
+        cpuShare = CpuShareWhileIdle(2000);
         // The network hands it over as the modem comes back; no indication announces it.
         QVERIFY(run.modem->DeliverSms({"10086", "waited", std::nullopt, std::nullopt}).ok);
         run.modem->SetSilent(false);
         const int starts = HeardCount(run.trace, kLineSpeed);
-        const Stopwatch replug;
+        const auto replugAt = std::chrono::steady_clock::now();
         QVERIFY(run.modem->Replug().ok);
         QVERIFY(WaitUntil([&] { return HeardCount(run.trace, kLineSpeed) > starts; }, 3000));
-        replugMs = replug.ElapsedMs();
+        replugMs = HeardAfterMs(run.trace, kLineSpeed, replugAt);
         QVERIFY(ShowsReceived(*run.dialog, u"waited", 3000));
         QVERIFY(run.modem->DeliverSms({"10010", "after", std::nullopt, std::nullopt}).ok);
         QVERIFY(ShowsReceived(*run.dialog, u"after", 4000));
@@ -121,8 +128,8 @@ void SmsWindowUnplugTest::unplugAnywhereThenReplugCarriesOn() {
     }
     QVERIFY2(noticeMs >= 0 && noticeMs < 300, qPrintable(QString::number(noticeMs)));
     QVERIFY2(sendMs < 300, qPrintable(QString::number(sendMs)));
-    QVERIFY2(cpuShare < 0.01, qPrintable(QString::number(cpuShare * 100) + " % of a core"));
-    QVERIFY2(replugMs < 1500, qPrintable(QString::number(replugMs)));
+    QVERIFY2(cpuShare < kIdleShare, qPrintable(QString::number(cpuShare * 100) + " % of a core"));
+    QVERIFY2(replugMs >= 0 && replugMs < 1500, qPrintable(QString::number(replugMs)));
     // Said once on its own; the send given meanwhile hears it again.
     QCOMPARE(run.messages.texts, (std::vector<std::u16string>{kLost, kLost, kBack}));
 }

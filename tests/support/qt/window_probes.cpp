@@ -31,6 +31,17 @@ int HeardCount(const TraceRecorder& trace, const std::string& text) {
     return CountIn(trace.Now(), text);
 }
 
+long long HeardAfterMs(const TraceRecorder& trace, const std::string& text,
+                       std::chrono::steady_clock::time_point since) {
+    for (const TraceEntry& entry : TraceRecorder::Only(trace.Now(), '<')) {
+        if (entry.arrived >= since && entry.bytes.find(text) != std::string::npos) {
+            return std::chrono::duration_cast<std::chrono::milliseconds>(entry.arrived - since)
+                .count();
+        }
+    }
+    return -1;
+}
+
 bool WaitHeardBeyond(const TraceRecorder& trace, const std::string& text, int seen,
                      std::chrono::milliseconds limit) {
     const auto done = [&](const TraceRecorder::Entries& entries) {

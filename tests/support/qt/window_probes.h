@@ -15,6 +15,10 @@
 std::vector<std::string> HeardLines(const TraceRecorder& trace);
 // How many received lines hold `text`.
 int HeardCount(const TraceRecorder& trace, const std::string& text);
+// How long after `since` the modem first received a line holding `text`; -1 when it has not.
+// Taken from the trace's own times, so a window's thread busy meanwhile does not count.
+long long HeardAfterMs(const TraceRecorder& trace, const std::string& text,
+                       std::chrono::steady_clock::time_point since);
 // Waits until more than `seen` received lines hold `text`; false when the limit passed.
 bool WaitHeardBeyond(const TraceRecorder& trace, const std::string& text, int seen,
                      std::chrono::milliseconds limit);
