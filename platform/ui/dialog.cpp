@@ -3,8 +3,6 @@
 #include <QGuiApplication>
 #include <QIcon>
 #include <QScreen>
-#include <chrono>
-#include <thread>
 
 #include "platform/ui/control_widgets.h"
 #include "platform/ui/dialog_window.h"
@@ -189,17 +187,6 @@ void CDialog::SetTimer(std::uintptr_t timerId, std::uint32_t periodMs) {
 
 void CDialog::KillTimer(std::uintptr_t timerId) {
     RunOnWindow([&](DialogWindow& window) { window.StopTimer(timerId); });
-}
-
-void CDialog::Pause(std::uint32_t ms) {
-    const std::chrono::milliseconds duration(ms);
-    if (m_gate->IsWindowThread()) {
-        // The window's own thread cannot see its close while it sleeps.
-        std::this_thread::sleep_for(duration);
-        return;
-    }
-    // Returns at once for a thread whose window is already gone (or never came).
-    m_gate->WaitForClose(duration);
 }
 
 bool CDialog::IsWindowThread() const {

@@ -75,9 +75,6 @@ public:
     // From any thread, without waiting: the message map's OnMessage entry for the id runs on the
     // window's thread once it is free; dropped once the window is closing or gone.
     void PostMessage(std::int32_t messageId);
-    // Pauses the calling thread; ends early, on any thread but the window's, when the window
-    // closes, so a handler that pauses never holds up the end of the program.
-    void Pause(std::uint32_t ms);
 
     bool IsWindowThread() const;
     // The Qt window while the dialog runs, else nullptr (for the layer and tests).

@@ -69,9 +69,4 @@ void WindowCallGate::Close() {
     m_changed.notify_all();
 }
 
-bool WindowCallGate::WaitForClose(std::chrono::milliseconds timeout) {
-    std::unique_lock<std::mutex> lock(m_lock);
-    return m_changed.wait_for(lock, timeout, [&] { return !m_open; });
-}
-
 }  // namespace platform::ui

@@ -7,10 +7,9 @@
 // loop (RunPending). Close, on the window's thread before the window goes, refuses further calls
 // and releases every waiter with "not run". Nothing here knows Qt.
 //
-// Thread contract: Open, RunPending and Close on the window's thread; Call and WaitForClose on
-// any thread. The waker is called under the gate's lock and must only post, never run the queue.
+// Thread contract: Open, RunPending and Close on the window's thread; Call and Post on any
+// thread. The waker is called under the gate's lock and must only post, never run the queue.
 
-#include <chrono>
 #include <condition_variable>
 #include <deque>
 #include <functional>
@@ -34,8 +33,6 @@ public:
     void RunPending();
     void Close();
 
-    // Waits until the gate closes or the time is up; true when it is closed (or never opened).
-    bool WaitForClose(std::chrono::milliseconds timeout);
     bool IsWindowThread() const;
 
 private:
