@@ -134,6 +134,9 @@ private:
     // still forms no code, and a chunk of nothing but NULs still restarts no silence.
     enum class Nuls { kCut, kKeep };
     std::int32_t SendCommandLine(const std::u16string& text, Nuls nuls);
+    // Collecting on, then the line with CR LF, on a port that is there (also while the device is
+    // gone: Reconnect's probe).
+    void WriteLine(const std::u16string& line, Nuls nuls);
     void BeginCollecting(Nuls nuls);
     // AT+CMGR: the answer as it came, decided by its final result; after a silence undecided.
     SlotAnswer FetchSlot(std::int32_t slot, std::u16string& answer);
@@ -150,8 +153,7 @@ private:
     std::int32_t StartUp(OpenFailures failures);
     // Opens the port and hands its chunks to this channel; false when it did not open.
     bool OpenPort(OpenFailures failures);
-    // "AT" written while the device is gone, its answer looked at without waiting (Reconnect).
-    void Probe();
+    // Whether the "AT" that Reconnect wrote was answered; looks without waiting.
     bool ProbeAnswered();
 
     std::unique_ptr<CSerialPort> m_pPort;

@@ -93,11 +93,15 @@ std::int32_t CModem::SendCommandLine(const std::u16string& text, Nuls nuls) {
     if (!m_pPort || !line || IsLost() == 1) {
         return 0;
     }
+    WriteLine(*line, nuls);
+    return 1;
+}
+
+void CModem::WriteLine(const std::u16string& line, Nuls nuls) {
     // Before anything is written, so no part of the answer can be missed.
     BeginCollecting(nuls);
-    const std::vector<std::uint8_t> bytes = EncodeLine(*line, "\r\n");
+    const std::vector<std::uint8_t> bytes = EncodeLine(line, "\r\n");
     m_pPort->Write(bytes.data(), static_cast<std::int32_t>(bytes.size()));
-    return 1;
 }
 
 std::int32_t CModem::RunCommand(const std::u16string& line) {

@@ -34,12 +34,12 @@ std::int32_t CModem::Reconnect() {
     }
     if (!m_pPort) {
         if (OpenPort(OpenFailures::kQuiet)) {
-            Probe();
+            WriteLine(kProbe, Nuls::kCut);
         }
         return 0;
     }
     if (!ProbeAnswered()) {
-        Probe();
+        WriteLine(kProbe, Nuls::kCut);
         return 0;
     }
     m_lost = false;
@@ -49,12 +49,6 @@ std::int32_t CModem::Reconnect() {
         return 0;
     }
     return 1;
-}
-
-void CModem::Probe() {
-    BeginCollecting(Nuls::kCut);
-    const std::vector<std::uint8_t> bytes = EncodeLine(kProbe, "\r\n");
-    m_pPort->Write(bytes.data(), static_cast<std::int32_t>(bytes.size()));
 }
 
 bool CModem::ProbeAnswered() {
