@@ -25,13 +25,6 @@ const QString kDial = QStringLiteral("拨号");
 const QString kHangUp = QStringLiteral("挂机");
 const QString kNotice = QStringLiteral("对方已挂机.");
 constexpr char kLineSpeed[] = "AT+IPR=115200";
-// Of one core, for the whole process (the simulator's threads too) while the window waits for
-// the device; the sanitizers multiply the cost of every wake-up.
-#if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
-constexpr double kIdleShare = 0.05;
-#else
-constexpr double kIdleShare = 0.01;
-#endif
 
 struct DialWindowOnSimulator {
     static modemsim::SimulatorOptions Options(const TraceRecorder& trace) {

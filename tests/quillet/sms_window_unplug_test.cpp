@@ -24,13 +24,6 @@ namespace {
 const std::u16string kLost = u"调制解调器已断开, 正在等待重新连接.";
 const std::u16string kBack = u"调制解调器已重新连接.";
 constexpr char kLineSpeed[] = "AT+IPR=115200";
-// Of one core, for the whole process (the simulator's threads too) while the window waits for
-// the device; the sanitizers multiply the cost of every wake-up.
-#if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
-constexpr double kIdleShare = 0.05;
-#else
-constexpr double kIdleShare = 0.01;
-#endif
 
 struct SmsWindowOnSimulator {
     explicit SmsWindowOnSimulator(int networkDelayMs) : modem(Options(trace, networkDelayMs)) {}

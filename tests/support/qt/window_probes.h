@@ -31,3 +31,10 @@ void RequestClick(platform::ui::DialogWindow& window, std::int32_t controlId);
 // The process's CPU time while the window's event loop runs for about `ms`, as a share of one
 // core. The loop runs a little first, so that the repainting after the last click is not counted.
 double CpuShareWhileIdle(int ms);
+// What a window may take of it while it waits (the simulator's threads included); the sanitizers
+// multiply the cost of every wake-up.
+#if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
+constexpr double kIdleShare = 0.05;
+#else
+constexpr double kIdleShare = 0.01;
+#endif
