@@ -48,7 +48,8 @@ public:
     explicit Inbox(CModem& modem) : m_modem(modem), m_parts(kPartWait) {}
     void SetPartWait(std::chrono::milliseconds wait) { m_parts.SetWait(wait); }
 
-    void Poll(const Show& show, Clock::time_point now = Clock::now());
+    // `now` on the backend's clock (platform::System().Now()).
+    void Poll(const Show& show, Clock::time_point now);
     // The modem was gone and has been started again: what was learnt about its empty slots and
     // used count no longer holds. Held parts and undeleted messages stay: the storage kept them.
     void Reconnected();

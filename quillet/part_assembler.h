@@ -12,12 +12,13 @@
 #include <vector>
 
 #include "modemlink/user_data.h"
+#include "platform/core/clock.h"
 
 inline constexpr char16_t kMissingPartMark[] = u"[…]";
 
 class PartAssembler {
 public:
-    using Clock = std::chrono::steady_clock;
+    using Clock = platform::Clock;  // the backend's: its Now() gives the times
 
     struct Slot {
         std::int32_t number = 0;

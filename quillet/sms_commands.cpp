@@ -11,7 +11,6 @@
 // Each command waits on the window thread until its answer is decided; which text decides is in
 // read_answer.h and send_answer.h.
 
-#include <chrono>
 #include <optional>
 #include <string>
 
@@ -26,8 +25,6 @@
 
 namespace {
 
-using Clock = std::chrono::steady_clock;
-
 // A read and the prompt of a send are answered at once by a modem that answers at all.
 constexpr std::uint32_t kReplySilenceMs = 2000;
 constexpr char kCtrlZ = '\x1A';
@@ -39,6 +36,11 @@ std::u16string Decimal(std::int32_t value) {
 
 bool TextArrives(platform::EventHandle event, std::uint32_t timeoutMs) {
     return platform::System().WaitForEvent(event, timeoutMs) == platform::WaitStatus::kSignaled;
+}
+
+bool TextArrivesBefore(platform::EventHandle event, platform::TimePoint deadline) {
+    return platform::System().WaitForEventUntil(event, deadline) ==
+           platform::WaitStatus::kSignaled;
 }
 
 // Looks after every arrival of text; undecided after `silenceMs` without any.
@@ -55,20 +57,16 @@ FinalResult AwaitUntilSilence(platform::EventHandle event, std::uint32_t silence
 // growing. `look` decides and tells how far the answer has come.
 template <typename Look>
 FinalResult AwaitUntilQuiet(platform::EventHandle event, std::uint32_t silenceMs, Look&& look) {
-    const auto silence = std::chrono::milliseconds(silenceMs);
-    Clock::time_point quietAt = Clock::now() + silence;
+    platform::Backend& system = platform::System();
+    platform::TimePoint quietAt = platform::AfterMs(system.Now(), silenceMs);
     std::size_t reached = 0;
     FinalResult result = FinalResult::kNone;
-    while (result == FinalResult::kNone) {
-        const auto left = std::chrono::ceil<std::chrono::milliseconds>(quietAt - Clock::now());
-        if (left.count() <= 0 || !TextArrives(event, static_cast<std::uint32_t>(left.count()))) {
-            break;
-        }
+    while (result == FinalResult::kNone && TextArrivesBefore(event, quietAt)) {
         std::size_t progress = 0;
         result = look(progress);
         if (progress > reached) {
             reached = progress;
-            quietAt = Clock::now() + silence;
+            quietAt = platform::AfterMs(system.Now(), silenceMs);
         }
     }
     return result;
@@ -111,15 +109,10 @@ bool ParseStorageUsage(const std::u16string& answer, std::int32_t& used, std::in
 
 // Looks after every arrival of text; undecided once `limit` has passed, however much came.
 template <typename Look>
-FinalResult AwaitUntilLimit(platform::EventHandle event, std::chrono::milliseconds limit,
-                            Look&& look) {
-    const Clock::time_point deadline = Clock::now() + limit;
+FinalResult AwaitUntilLimit(platform::EventHandle event, std::uint32_t limitMs, Look&& look) {
+    const platform::TimePoint deadline = platform::AfterMs(platform::System().Now(), limitMs);
     FinalResult result = FinalResult::kNone;
-    while (result == FinalResult::kNone) {
-        const auto left = std::chrono::ceil<std::chrono::milliseconds>(deadline - Clock::now());
-        if (left.count() <= 0 || !TextArrives(event, static_cast<std::uint32_t>(left.count()))) {
-            break;
-        }
+    while (result == FinalResult::kNone && TextArrivesBefore(event, deadline)) {
         result = look();
     }
     return result;
@@ -268,8 +261,7 @@ std::int32_t CModem::SendMessage(const std::u16string& to, const std::u16string&
     };
     // Silence on the way is normal while the network takes the message: only the limit ends it.
     const FinalResult result =
-        AwaitUntilLimit(m_hResponseEvent, std::chrono::milliseconds(m_sendLimitMs),
-                        [&] { return ExamineResponse(decide); });
+        AwaitUntilLimit(m_hResponseEvent, m_sendLimitMs, [&] { return ExamineResponse(decide); });
     ResetResponse();
     return result == FinalResult::kOk ? 1 : 0;
 }

@@ -1,6 +1,7 @@
 #include "quillet/sms_dialog.h"
 
 #include "modemlink/link_watch.h"
+#include "platform/core/backend.h"
 #include "platform/ui/edit_text.h"
 #include "quillet/message_text.h"
 #include "quillet/modem_setup.h"
@@ -128,7 +129,7 @@ void CSmsDlg::OnPollTimer(std::uintptr_t timerId) {
         SetDlgItemText(IDC_FROM, sender);
         // Bare line feeds break no line in an edit box; CR LF does.
         SetDlgItemText(IDC_RECEIVED, platform::ui::LfToCrLf(text));
-    });
+    }, platform::System().Now());
     RestartPoll();
     DefaultTimer(timerId);
 }

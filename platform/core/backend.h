@@ -1,11 +1,13 @@
 #pragma once
 // The operating-system roles the modem link needs, behind one interface: serial devices,
-// manual-reset events, threads and sleeping. The real backend runs on POSIX; tests install a
-// backend with fault injection and a call log. All calls are safe from any thread.
+// manual-reset events, threads, the clock and the waits on it. The real backend runs on POSIX;
+// tests install a backend with fault injection, a call log and a virtual clock. All calls are
+// safe from any thread.
 
 #include <cstdint>
 #include <string>
 
+#include "platform/core/clock.h"
 #include "platform/core/handles.h"
 #include "platform/core/serial_settings.h"
 
@@ -48,8 +50,11 @@ public:
     virtual EventHandle CreateManualResetEvent() = 0;
     virtual bool SetEvent(EventHandle event) = 0;
     virtual bool ResetEvent(EventHandle event) = 0;
+    // Until the event is set or Now() has reached the deadline; a deadline already passed only
+    // tests the state, TimePoint::max() waits without limit.
+    virtual WaitStatus WaitForEventUntil(EventHandle event, TimePoint deadline) = 0;
     // timeoutMs 0 only tests the state; kWaitForever waits without limit.
-    virtual WaitStatus WaitForEvent(EventHandle event, std::uint32_t timeoutMs) = 0;
+    WaitStatus WaitForEvent(EventHandle event, std::uint32_t timeoutMs);
     virtual void CloseEvent(EventHandle event) = 0;
 
     // Threads start at once with the default stack. Closing a handle does not end the thread.
@@ -57,8 +62,13 @@ public:
     virtual WaitStatus WaitForThread(ThreadHandle thread, std::uint32_t timeoutMs) = 0;
     virtual void CloseThread(ThreadHandle thread) = 0;
 
+    // Every time-out of the programs and the link is measured on this clock.
+    virtual TimePoint Now() = 0;
     virtual void Sleep(std::uint32_t ms) = 0;
 };
+
+// The deadline of a wait of `timeoutMs` that starts now (kWaitForever: none).
+TimePoint DeadlineAfter(Backend& backend, std::uint32_t timeoutMs);
 
 // The backend in use: the POSIX one unless a test has installed another.
 Backend& System();

@@ -1,7 +1,5 @@
 #include "platform/core/manual_reset_event.h"
 
-#include <chrono>
-
 #include "platform/core/handles.h"
 
 namespace platform {
@@ -17,13 +15,18 @@ void ManualResetEvent::Reset() {
     m_set = false;
 }
 
-bool ManualResetEvent::Wait(std::uint32_t timeoutMs) {
+bool ManualResetEvent::WaitUntil(TimePoint deadline) {
     std::unique_lock<std::mutex> lock(m_lock);
-    if (timeoutMs == kWaitForever) {
+    // wait_until would overflow converting the largest time point.
+    if (deadline == TimePoint::max()) {
         m_changed.wait(lock, [this] { return m_set; });
         return true;
     }
-    return m_changed.wait_for(lock, std::chrono::milliseconds(timeoutMs), [this] { return m_set; });
+    return m_changed.wait_until(lock, deadline, [this] { return m_set; });
+}
+
+bool ManualResetEvent::Wait(std::uint32_t timeoutMs) {
+    return WaitUntil(timeoutMs == kWaitForever ? TimePoint::max() : AfterMs(Clock::now(), timeoutMs));
 }
 
 }  // namespace platform

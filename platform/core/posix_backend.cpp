@@ -145,12 +145,12 @@ bool PosixBackend::ResetEvent(EventHandle event) {
     return found != nullptr;
 }
 
-WaitStatus PosixBackend::WaitForEvent(EventHandle event, std::uint32_t timeoutMs) {
+WaitStatus PosixBackend::WaitForEventUntil(EventHandle event, TimePoint deadline) {
     auto found = m_events.Find(event.value);
     if (!found) {
         return WaitStatus::kFailed;
     }
-    return found->Wait(timeoutMs) ? WaitStatus::kSignaled : WaitStatus::kTimeout;
+    return found->WaitUntil(deadline) ? WaitStatus::kSignaled : WaitStatus::kTimeout;
 }
 
 void PosixBackend::CloseEvent(EventHandle event) {
@@ -196,8 +196,20 @@ void PosixBackend::CloseThread(ThreadHandle thread) {
     }
 }
 
+TimePoint PosixBackend::Now() {
+    return Clock::now();
+}
+
 void PosixBackend::Sleep(std::uint32_t ms) {
     std::this_thread::sleep_for(std::chrono::milliseconds(ms));
+}
+
+WaitStatus Backend::WaitForEvent(EventHandle event, std::uint32_t timeoutMs) {
+    return WaitForEventUntil(event, DeadlineAfter(*this, timeoutMs));
+}
+
+TimePoint DeadlineAfter(Backend& backend, std::uint32_t timeoutMs) {
+    return timeoutMs == kWaitForever ? TimePoint::max() : AfterMs(backend.Now(), timeoutMs);
 }
 
 namespace {

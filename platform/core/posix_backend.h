@@ -1,6 +1,6 @@
 #pragma once
-// The real backend: tty devices through PosixSerialDevice, events and threads from the standard
-// library, each kept in a handle table.
+// The real backend: tty devices through PosixSerialDevice, events, threads and the steady clock
+// from the standard library, each kept in a handle table.
 
 #include <memory>
 
@@ -38,13 +38,14 @@ public:
     EventHandle CreateManualResetEvent() override;
     bool SetEvent(EventHandle event) override;
     bool ResetEvent(EventHandle event) override;
-    WaitStatus WaitForEvent(EventHandle event, std::uint32_t timeoutMs) override;
+    WaitStatus WaitForEventUntil(EventHandle event, TimePoint deadline) override;
     void CloseEvent(EventHandle event) override;
 
     ThreadHandle StartThread(ThreadProc proc, void* arg) override;
     WaitStatus WaitForThread(ThreadHandle thread, std::uint32_t timeoutMs) override;
     void CloseThread(ThreadHandle thread) override;
 
+    TimePoint Now() override;
     void Sleep(std::uint32_t ms) override;
 
 private:

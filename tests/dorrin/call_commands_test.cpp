@@ -1,16 +1,18 @@
-// The dialer's call commands: each on the line it writes (the scripted modem), then end to end
-// with the dialer's own set-up list against the simulated modem. The silence, events and the
-// channel without a port are the channel's own tests.
+// The dialer's call commands: each on the line it writes (the scripted modem, on virtual time),
+// then end to end with the dialer's own set-up list against the simulated modem, where the
+// silence is waited out once on real time. The silence's own rules, events and the channel without
+// a port are the channel's tests.
 
 #include <gtest/gtest.h>
 
 #include "channel_events.h"
 #include "dorrin/modem_setup.h"
+#include "fake_system.h"
 #include "modemlink/modem.h"
 #include "modemsim/simulator.h"
 #include "platform/core/codepage.h"
 #include "recorded_messages.h"
-#include "scripted_modem.h"
+#include "scripted_device.h"
 #include "stopwatch.h"
 
 namespace {
@@ -31,19 +33,18 @@ TEST(CallCommands, EachWritesItsLineAndTakesTheFinalResult) {
         {[](CModem& m) { return m.Answer(); }, "ATA", 0},
         {[](CModem& m) { return m.Reject(); }, "AT+CHUP", 1},
     };
-    // ERROR for the lines whose row expects 0; padded so that each answer comes through at once.
-    ScriptedModem modem(
-        [&](const std::string& line) {
-            for (const auto& row : rows) {
-                if (row.line == line && row.result == 0) {
-                    return Say("\r\nERROR\r\n");
-                }
+    // ERROR for the lines whose row expects 0.
+    FakeSystem system;
+    ScriptedDevice modem(system.backend, [&](const std::string& line) {
+        for (const auto& row : rows) {
+            if (row.line == line && row.result == 0) {
+                return Say("\r\nERROR\r\n");
             }
-            return Say("\r\nOK\r\n");
-        },
-        ModemOptions{false, true, true});
+        }
+        return Say("\r\nOK\r\n");
+    });
     CModem channel{DorrinSetupCommands()};
-    ASSERT_EQ(channel.Start(modem.DeviceName(), 115200, nullptr), 1);
+    ASSERT_EQ(channel.Start(u"COM1:", 115200, nullptr), 1);
     for (const auto& row : rows) {
         SCOPED_TRACE(row.line);
         const std::size_t before = modem.Lines().size();
@@ -75,27 +76,25 @@ TEST(CallCommands, DialDecidesOnEveryFamilysAnswer) {
     };
     std::string answer;
     std::mutex lock;
-    ScriptedModem modem(
-        [&](const std::string& line) {
-            std::lock_guard<std::mutex> held(lock);
-            if (line != "ATD1;") {
-                return Say("\r\nOK\r\n");
-            }
-            return answer.empty() ? Reply{} : Say(answer);
-        },
-        ModemOptions{false, true, true});
+    FakeSystem system;
+    ScriptedDevice modem(system.backend, [&](const std::string& line) {
+        std::lock_guard<std::mutex> held(lock);
+        if (line != "ATD1;") {
+            return Say("\r\nOK\r\n");
+        }
+        return answer.empty() ? Reply{} : Say(answer);
+    });
     CModem channel{DorrinSetupCommands()};
-    ASSERT_EQ(channel.Start(modem.DeviceName(), 115200, nullptr), 1);
+    ASSERT_EQ(channel.Start(u"COM1:", 115200, nullptr), 1);
     for (const auto& row : rows) {
         SCOPED_TRACE(row.name);
         {
             std::lock_guard<std::mutex> held(lock);
             answer = row.answer;
         }
-        const Stopwatch watch;
+        const platform::TimePoint start = system.backend.Now();
         EXPECT_EQ(channel.Dial(u"1"), row.result);
-        const long long ms = watch.ElapsedMs();
-        EXPECT_TRUE(row.atOnce ? ms < 400 : ms >= 450 && ms < 1000) << ms;
+        EXPECT_EQ(system.backend.MsSince(start), row.atOnce ? 0 : 500);
         EXPECT_FALSE(channel.IsCollecting());
     }
 }

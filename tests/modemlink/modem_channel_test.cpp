@@ -17,9 +17,11 @@ namespace {
 
 using namespace std::chrono_literals;
 
-// A channel started on the test backend, whose answers the test then feeds by hand.
-class FedChannel : public ::testing::Test {
+// A channel started on the test backend, whose answers the test then feeds by hand; on virtual
+// time unless a test races the reader thread against a waiting command.
+class FedChannelOn : public ::testing::Test {
 protected:
+    explicit FedChannelOn(platform::TestTime time) : m_system(time) {}
     void SetUp() override {
         m_system.backend.OnWrite(
             [this](const std::string&) { m_system.backend.PushInput("\r\nOK\r\n"); });
@@ -35,14 +37,25 @@ protected:
         EXPECT_FALSE(m_modem.IsCollecting());
         EXPECT_TRUE(m_modem.Response().empty());
     }
+    long long MsSince(platform::TimePoint start) { return m_system.backend.MsSince(start); }
 
     FakeSystem m_system;
     ChannelEvents m_events;
     CModem m_modem{SetupCommands{}};
 };
 
+class FedChannel : public FedChannelOn {
+protected:
+    FedChannel() : FedChannelOn(platform::TestTime::kVirtual) {}
+};
+
+class FedChannelOnRealTime : public FedChannelOn {
+protected:
+    FedChannelOnRealTime() : FedChannelOn(platform::TestTime::kReal) {}
+};
+
 struct Piece {
-    int afterMs;  // 0: fed before the command starts waiting
+    int atMs;  // 0: fed before the command starts waiting
     std::string bytes;
 };
 
@@ -53,46 +66,38 @@ TEST_F(FedChannel, WaitResultEndsAfterSilenceThatOnlyNewTextRestarts) {
         const char* name;
         std::vector<Piece> pieces;
         std::int32_t result;
-        long long minMs;
-        long long maxMs;
+        long long ms;
     } rows[] = {
-        {"OK split between chunks", {{0, "\r\nO"}, {100, "K\r\n"}}, 1, 90, 300},
-        {"silence", {}, 0, 450, 800},
+        {"OK split between chunks", {{0, "\r\nO"}, {100, "K\r\n"}}, 1, 100},
+        {"silence", {}, 0, 500},
         {"each chunk restarts the wait",
-         {{300, "+CSQ: 20,0\r\n"}, {300, "\r\n"}, {300, "OK\r\n"}},
+         {{300, "+CSQ: 20,0\r\n"}, {600, "\r\n"}, {900, "OK\r\n"}},
          1,
-         850,
-         1200},
+         900},
+        {"just within the silence", {{499, "+CSQ: 20,0\r\n"}, {998, "\r\nOK\r\n"}}, 1, 998},
+        {"just past it", {{500, "\r\nOK\r\n"}}, 0, 500},
+        // The first cut leaves a mark, which is new text; the marks after it are not.
         {"NULs alone are no new text",
-         {{0, "\r\n"}, {150, nul}, {150, nul + nul}, {150, nul}, {150, nul}, {150, nul}},
+         {{0, "\r\n"}, {150, nul}, {300, nul + nul}, {450, nul}, {600, nul}, {750, nul}},
          0,
-         600,
-         950},
+         650},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.name);
         ASSERT_EQ(m_modem.SendLine(u"AT"), 1);
-        std::vector<Piece> later;
         for (const Piece& piece : row.pieces) {
-            if (piece.afterMs == 0) {
+            if (piece.atMs == 0) {
                 Feed(piece.bytes);
             } else {
-                later.push_back(piece);
+                m_system.backend.At(std::chrono::milliseconds(piece.atMs),
+                                    [this, bytes = piece.bytes] { Feed(bytes); });
             }
         }
-        std::thread feeder([&] {
-            for (const Piece& piece : later) {
-                std::this_thread::sleep_for(std::chrono::milliseconds(piece.afterMs));
-                Feed(piece.bytes);
-            }
-        });
-        Stopwatch watch;
+        const platform::TimePoint start = m_system.backend.Now();
         EXPECT_EQ(m_modem.WaitResult(), row.result);
-        const long long elapsed = watch.ElapsedMs();
-        feeder.join();
-        EXPECT_GE(elapsed, row.minMs);
-        EXPECT_LE(elapsed, row.maxMs);
-        m_modem.ResetResponse();  // a chunk fed after the decision was taken as unsolicited
+        EXPECT_EQ(MsSince(start), row.ms);
+        m_system.backend.Advance(1s);  // what came after the decision was taken as unsolicited
+        ExpectIdle();
     }
     EXPECT_TRUE(m_events.Take().empty());
 }
@@ -125,7 +130,7 @@ TEST_F(FedChannel, NulCutLeavesOneMarkInTheAnswer) {
 
 // A chunk that lands after the waiter found the answer incomplete, but before it re-armed the
 // event, must still end the wait: the re-arming happens under the lock the reader needs.
-TEST_F(FedChannel, ChunkLandingBetweenTheLookAndTheReArmEndsTheWait) {
+TEST_F(FedChannelOnRealTime, ChunkLandingBetweenTheLookAndTheReArmEndsTheWait) {
     m_modem.SendLine(u"AT");
     Feed("AT\r");  // text, but no final code yet: the waiter looks and re-arms
     std::thread feeder;
@@ -148,10 +153,10 @@ TEST_F(FedChannel, ChunkLandingBetweenTheLookAndTheReArmEndsTheWait) {
 // returned belongs to the command.
 TEST_F(FedChannel, AnswerArrivingDuringTheWriteIsKept) {
     m_system.backend.OnWrite([this](const std::string&) { Feed("\r\nOK\r\n"); });
-    Stopwatch watch;
+    const platform::TimePoint start = m_system.backend.Now();
     m_modem.SendLine(u"AT");
     EXPECT_EQ(m_modem.WaitResult(), 1);
-    EXPECT_LT(watch.ElapsedMs(), 100);
+    EXPECT_EQ(MsSince(start), 0);
     m_system.backend.OnWrite(nullptr);
 }
 
@@ -172,9 +177,9 @@ TEST_F(FedChannel, AnswerGrownPastItsLimitFailsAtOnce) {
     for (int i = 0; i < 70; ++i) {
         Feed(std::string(1000, 'x') + "\r\n");
     }
-    Stopwatch watch;
+    const platform::TimePoint start = m_system.backend.Now();
     EXPECT_EQ(m_modem.WaitResult(), 0);
-    EXPECT_LT(watch.ElapsedMs(), 300);
+    EXPECT_EQ(MsSince(start), 0);
     ExpectIdle();
 }
 
@@ -290,12 +295,12 @@ TEST(ChannelWithoutPort, EveryCommandReportsZeroAtOnce) {
         }
         const std::string written = system.backend.Written();
         const std::size_t messages = system.backend.Messages().size();
-        Stopwatch watch;
+        const platform::TimePoint start = system.backend.Now();
         for (const auto& command : commands) {
             EXPECT_EQ(command(modem), 0);
             EXPECT_FALSE(modem.IsCollecting());
         }
-        EXPECT_LT(watch.ElapsedMs(), 50);
+        EXPECT_EQ(system.backend.MsSince(start), 0);
         EXPECT_EQ(number, kUntouched);
         EXPECT_EQ(text, kUntouched);
         EXPECT_EQ(system.backend.Written(), written);

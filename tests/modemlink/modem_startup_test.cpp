@@ -1,5 +1,5 @@
-// The retrying start-up against the scripted modem on a pseudo-terminal, and its bookkeeping on
-// the test backend.
+// The retrying start-up against the scripted modem on the test backend: the lines, the attempts
+// and what each leaves behind.
 
 #include <gtest/gtest.h>
 
@@ -9,16 +9,13 @@
 #include "fake_system.h"
 #include "modemlink/modem.h"
 #include "quillet/modem_setup.h"
-#include "recorded_messages.h"
-#include "scripted_modem.h"
+#include "scripted_device.h"
 
 namespace {
 
 const std::string kOk = "\r\nOK\r\n";
 const std::string kError = "\r\nERROR\r\n";
 const std::u16string kCannotOpen = u"无法打开端口或端口已打开!请检查是否已被占用.";
-// Padded answers come through at once instead of after the port's read interval.
-constexpr ModemOptions kPadded{false, true, true};
 
 using Lines = std::vector<std::string>;
 
@@ -41,31 +38,31 @@ TEST(StartUp, OnlyTheLineSpeedAnswerDecidesAndASecondAttemptFollowsAFailure) {
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.name);
-        RecordedMessages messages;
+        FakeSystem system;
         int index = 0;
-        ScriptedModem modem([&](const std::string& line) { return Say(row.answer(line, index++)); },
-                            kPadded);
+        ScriptedDevice modem(system.backend, [&](const std::string& line) {
+            return Say(row.answer(line, index++));
+        });
         CModem channel{row.commands};
-        EXPECT_EQ(channel.Start(modem.DeviceName(), 115200, nullptr), 1);
+        EXPECT_EQ(channel.Start(u"COM1:", 115200, nullptr), 1);
         EXPECT_EQ(modem.Lines(), row.lines);
         // The surviving port works.
         channel.SendLine(u"AT+IPR=115200");
         EXPECT_EQ(channel.WaitResult(), 1);
-        EXPECT_TRUE(messages.texts.empty());
+        EXPECT_TRUE(system.backend.Messages().empty());
     }
 }
 
 TEST(StartUp, RefusedTwiceFailsAndLeavesTheDeviceFree) {
-    RecordedMessages messages;
-    ScriptedModem modem(AnswerEverything(kError), kPadded);
+    FakeSystem system;
+    ScriptedDevice modem(system.backend, AnswerEverything(kError));
     {
         CModem channel{QuilletSetupCommands()};
-        EXPECT_EQ(channel.Start(modem.DeviceName(), 115200, nullptr), 0);
+        EXPECT_EQ(channel.Start(u"COM1:", 115200, nullptr), 0);
+        EXPECT_EQ(modem.Lines().size(), 6u);
     }
-    EXPECT_EQ(modem.LineCount(), 6);
-    EXPECT_TRUE(messages.texts.empty());
-    CSerialPort other;
-    EXPECT_EQ(other.Open(modem.DeviceName(), 115200, 8, 0, 0, 1, 1, nullptr), 1);
+    EXPECT_TRUE(system.backend.Messages().empty());
+    EXPECT_FALSE(system.backend.DeviceIsOpen());
 }
 
 TEST(StartUpBookkeeping, UnopenableDeviceIsToldOnceAndNotRetried) {

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <chrono>
+#include <system_error>
+#include <thread>
 #include <utility>
 
 #include "platform/core/codepage.h"
@@ -14,6 +16,36 @@ std::string Number(std::intptr_t value) {
 }
 
 }  // namespace
+
+struct FakeBackend::Thread {
+    // A thread nobody waited for must not take the process down with std::terminate.
+    ~Thread() {
+        if (thread.joinable()) {
+            thread.detach();
+        }
+    }
+    bool finished = false;  // under the clock's lock
+    std::thread thread;
+};
+
+FakeBackend::FakeBackend(InjectedFaults faults, TestTime time)
+    : m_faults(faults), m_clock(time), m_lock(m_clock.Lock()) {}
+
+FakeBackend::~FakeBackend() {
+    m_clock.Stop();  // no action may run once the state it touches goes
+}
+
+void FakeBackend::At(std::chrono::milliseconds delay, std::function<void()> action) {
+    m_clock.At(delay, std::move(action));
+}
+
+long long FakeBackend::MsSince(TimePoint since) {
+    return std::chrono::duration_cast<std::chrono::milliseconds>(Now() - since).count();
+}
+
+TimePoint FakeBackend::Now() {
+    return m_clock.Now();
+}
 
 void FakeBackend::ClearCalls() {
     std::lock_guard<std::mutex> lock(m_lock);
@@ -36,7 +68,7 @@ MessageSink FakeBackend::RecordingSink() {
 void FakeBackend::PushInput(const std::string& bytes) {
     std::lock_guard<std::mutex> lock(m_lock);
     m_input += bytes;
-    m_inputArrived.notify_all();
+    m_clock.Changed();
 }
 
 void FakeBackend::OnWrite(std::function<void(const std::string&)> hook) {
@@ -135,9 +167,11 @@ bool FakeBackend::Read(DeviceHandle device, std::uint8_t* buffer, std::uint32_t 
     if (m_faults.readsFail) {
         return false;
     }
-    const auto wait =
-        std::chrono::milliseconds(std::max<std::uint32_t>(m_timeouts.readInterval, 1));
-    m_inputArrived.wait_for(lock, wait, [&] { return !IsCurrent(device) || !m_input.empty(); });
+    const TimePoint deadline =
+        m_clock.IsVirtual()
+            ? TimePoint::max()
+            : AfterMs(m_clock.NowLocked(), std::max<std::uint32_t>(m_timeouts.readInterval, 1));
+    m_clock.Wait(lock, deadline, [&] { return !IsCurrent(device) || !m_input.empty(); });
     if (!IsCurrent(device)) {
         return false;
     }
@@ -177,19 +211,28 @@ void FakeBackend::CloseDevice(DeviceHandle device) {
     m_calls.push_back("CloseDevice");
     if (IsCurrent(device)) {
         m_device = kInvalidDevice;
-        m_inputArrived.notify_all();
+        m_clock.Changed();
     }
 }
 
 EventHandle FakeBackend::CreateManualResetEvent() {
-    EventHandle event = m_real.CreateManualResetEvent();
-    Log("CreateEvent(" + Number(event.value) + ")");
+    std::lock_guard<std::mutex> lock(m_lock);
+    const EventHandle event{m_nextHandle++};
+    m_events[event.value] = false;
+    m_calls.push_back("CreateEvent(" + Number(event.value) + ")");
     return event;
 }
 
 bool FakeBackend::SetEvent(EventHandle event) {
-    Log("SetEvent(" + Number(event.value) + ")");
-    return m_real.SetEvent(event);
+    std::lock_guard<std::mutex> lock(m_lock);
+    m_calls.push_back("SetEvent(" + Number(event.value) + ")");
+    const auto found = m_events.find(event.value);
+    if (found == m_events.end()) {
+        return false;
+    }
+    found->second = true;
+    m_clock.Changed();
+    return true;
 }
 
 bool FakeBackend::ResetEvent(EventHandle event) {
@@ -202,16 +245,33 @@ bool FakeBackend::ResetEvent(EventHandle event) {
     if (hook) {
         hook();
     }
-    return m_real.ResetEvent(event);
+    std::lock_guard<std::mutex> lock(m_lock);
+    const auto found = m_events.find(event.value);
+    if (found == m_events.end()) {
+        return false;
+    }
+    found->second = false;
+    return true;
 }
 
-WaitStatus FakeBackend::WaitForEvent(EventHandle event, std::uint32_t timeoutMs) {
-    return m_real.WaitForEvent(event, timeoutMs);
+WaitStatus FakeBackend::WaitForEventUntil(EventHandle event, TimePoint deadline) {
+    std::unique_lock<std::mutex> lock(m_lock);
+    const auto isSetOrGone = [&] {
+        const auto found = m_events.find(event.value);
+        return found == m_events.end() || found->second;
+    };
+    const bool ended = m_clock.Wait(lock, deadline, isSetOrGone);
+    if (m_events.count(event.value) == 0) {
+        return WaitStatus::kFailed;
+    }
+    return ended ? WaitStatus::kSignaled : WaitStatus::kTimeout;
 }
 
 void FakeBackend::CloseEvent(EventHandle event) {
-    Log("CloseEvent(" + Number(event.value) + ")");
-    m_real.CloseEvent(event);
+    std::lock_guard<std::mutex> lock(m_lock);
+    m_calls.push_back("CloseEvent(" + Number(event.value) + ")");
+    m_events.erase(event.value);
+    m_clock.Changed();
 }
 
 ThreadHandle FakeBackend::StartThread(ThreadProc proc, void* arg) {
@@ -219,22 +279,58 @@ ThreadHandle FakeBackend::StartThread(ThreadProc proc, void* arg) {
     if (m_faults.threadStartFails) {
         return ThreadHandle{};
     }
-    return m_real.StartThread(proc, arg);
+    auto record = std::make_shared<Thread>();
+    m_clock.Enlist();
+    try {
+        record->thread = std::thread([this, proc, arg, record] {
+            m_clock.Join();
+            proc(arg);
+            {
+                std::lock_guard<std::mutex> lock(m_lock);
+                record->finished = true;
+                m_clock.Changed();
+            }
+            m_clock.Leave();
+        });
+    } catch (const std::system_error&) {
+        m_clock.Leave();
+        return ThreadHandle{};
+    }
+    std::lock_guard<std::mutex> lock(m_lock);
+    const ThreadHandle thread{m_nextHandle++};
+    m_threads[thread.value] = std::move(record);
+    return thread;
 }
 
 WaitStatus FakeBackend::WaitForThread(ThreadHandle thread, std::uint32_t timeoutMs) {
     Log("WaitForThread");
-    return m_real.WaitForThread(thread, timeoutMs);
+    const TimePoint deadline = DeadlineAfter(*this, timeoutMs);
+    std::unique_lock<std::mutex> lock(m_lock);
+    const auto found = m_threads.find(thread.value);
+    if (found == m_threads.end()) {
+        return WaitStatus::kFailed;
+    }
+    const std::shared_ptr<Thread> record = found->second;
+    if (!m_clock.Wait(lock, deadline, [&] { return record->finished; })) {
+        return WaitStatus::kTimeout;
+    }
+    lock.unlock();
+    if (record->thread.joinable() && record->thread.get_id() != std::this_thread::get_id()) {
+        record->thread.join();  // it has only to return
+    }
+    return WaitStatus::kSignaled;
 }
 
 void FakeBackend::CloseThread(ThreadHandle thread) {
     Log("CloseThread");
-    m_real.CloseThread(thread);
+    std::lock_guard<std::mutex> lock(m_lock);
+    m_threads.erase(thread.value);
 }
 
 void FakeBackend::Sleep(std::uint32_t ms) {
-    Log("Sleep(" + Number(ms) + ")");
-    m_real.Sleep(ms);
+    std::unique_lock<std::mutex> lock(m_lock);
+    m_calls.push_back("Sleep(" + Number(ms) + ")");
+    m_clock.Wait(lock, AfterMs(m_clock.NowLocked(), ms), [] { return false; });
 }
 
 }  // namespace platform

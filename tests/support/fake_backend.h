@@ -1,20 +1,25 @@
 #pragma once
-// A backend for tests: an in-memory serial device with fault injection, real events and threads,
-// and a log of the calls in the order they were made. Reads, event waits and tests are not logged
-// (the reader thread makes them in a loop); everything that changes state is.
+// A backend for tests: an in-memory serial device with fault injection, events and threads whose
+// waits run on a test clock (virtual unless the test asks for real time: test_clock.h), and a log
+// of the calls in the order they were made. Reads, event waits and tests are not logged (the
+// reader thread makes them in a loop); everything that changes state is.
+//
+// On virtual time a read waits until there is input or the device closes, without the device's
+// read interval: a chunk is handed over as soon as it is there.
 //
 // Thread contract: every member may be called from any thread.
 
-#include <condition_variable>
 #include <cstdint>
 #include <functional>
+#include <map>
+#include <memory>
 #include <mutex>
 #include <string>
 #include <vector>
 
 #include "platform/core/backend.h"
 #include "platform/core/message_box.h"
-#include "platform/core/posix_backend.h"
+#include "test_clock.h"
 
 namespace platform {
 
@@ -29,7 +34,17 @@ struct InjectedFaults {
 
 class FakeBackend final : public Backend {
 public:
-    explicit FakeBackend(InjectedFaults faults = {}) : m_faults(faults) {}
+    explicit FakeBackend(InjectedFaults faults = {}, TestTime time = TestTime::kVirtual);
+    ~FakeBackend() override;
+    FakeBackend(const FakeBackend&) = delete;
+    FakeBackend& operator=(const FakeBackend&) = delete;
+
+    // Time: the calling thread lets `duration` pass; `action` runs on the clock's thread once
+    // `delay` has passed (test_clock.h).
+    void Advance(std::chrono::milliseconds duration) { m_clock.Advance(duration); }
+    void At(std::chrono::milliseconds delay, std::function<void()> action);
+    // Milliseconds since `since` on this backend's clock.
+    long long MsSince(TimePoint since);
 
     // What the test sees.
     std::vector<std::string> Calls() const { return Locked(m_calls); }
@@ -73,16 +88,19 @@ public:
     EventHandle CreateManualResetEvent() override;
     bool SetEvent(EventHandle event) override;
     bool ResetEvent(EventHandle event) override;
-    WaitStatus WaitForEvent(EventHandle event, std::uint32_t timeoutMs) override;
+    WaitStatus WaitForEventUntil(EventHandle event, TimePoint deadline) override;
     void CloseEvent(EventHandle event) override;
 
     ThreadHandle StartThread(ThreadProc proc, void* arg) override;
     WaitStatus WaitForThread(ThreadHandle thread, std::uint32_t timeoutMs) override;
     void CloseThread(ThreadHandle thread) override;
 
+    TimePoint Now() override;
     void Sleep(std::uint32_t ms) override;
 
 private:
+    struct Thread;
+
     template <typename T>
     T Locked(const T& field) const {
         std::lock_guard<std::mutex> lock(m_lock);
@@ -93,9 +111,8 @@ private:
     bool IsCurrent(DeviceHandle device) const;           // caller holds m_lock
 
     const InjectedFaults m_faults;
-    PosixBackend m_real;  // events and threads are the real ones
-    mutable std::mutex m_lock;
-    std::condition_variable m_inputArrived;
+    mutable TestClock m_clock;
+    std::mutex& m_lock;  // the clock's: every wait looks at the state it guards
     std::vector<std::string> m_calls;
     std::vector<std::u16string> m_messages;
     std::function<void(const std::string&)> m_writeHook;
@@ -108,6 +125,9 @@ private:
     std::string m_written;
     LineSettings m_lineSettings;
     Timeouts m_timeouts;
+    std::intptr_t m_nextHandle = 1;
+    std::map<std::intptr_t, bool> m_events;  // set or not
+    std::map<std::intptr_t, std::shared_ptr<Thread>> m_threads;
 };
 
 }  // namespace platform

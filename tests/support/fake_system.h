@@ -5,8 +5,10 @@
 #include "platform/core/message_box.h"
 
 struct FakeSystem {
-    explicit FakeSystem(platform::InjectedFaults faults = {})
-        : backend(faults), installed(backend), messages(backend.RecordingSink()) {}
+    explicit FakeSystem(platform::InjectedFaults faults = {},
+                        platform::TestTime time = platform::TestTime::kVirtual)
+        : backend(faults, time), installed(backend), messages(backend.RecordingSink()) {}
+    explicit FakeSystem(platform::TestTime time) : FakeSystem({}, time) {}
 
     platform::FakeBackend backend;
     platform::ScopedBackend installed;

@@ -71,11 +71,3 @@ void ScriptedModem::Answer(const std::string& line, bool text) {
         m_pty->Write(m_options.padded ? Padded(chunk.bytes) : chunk.bytes);
     }
 }
-
-Reply Say(const std::string& bytes) {
-    return bytes.empty() ? Reply{} : Reply{{0, bytes}};
-}
-
-ScriptedModem::Script AnswerEverything(const std::string& answer) {
-    return [answer](const std::string&) { return Say(answer); };
-}

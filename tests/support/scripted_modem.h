@@ -18,13 +18,8 @@
 #include <thread>
 #include <vector>
 
+#include "modem_script.h"
 #include "platform/simhost/pseudo_terminal.h"
-
-struct Chunk {
-    int afterMs;  // after the line, or after the chunk before
-    std::string bytes;
-};
-using Reply = std::vector<Chunk>;
 
 struct ModemOptions {
     bool echo = false;
@@ -34,8 +29,7 @@ struct ModemOptions {
 
 class ScriptedModem {
 public:
-    // Gets each line without its end; an empty reply is silence.
-    using Script = std::function<Reply(const std::string& line)>;
+    using Script = ModemScript;
 
     static constexpr std::size_t kReadSize = 1024;  // the serial port's chunk
 
@@ -65,8 +59,3 @@ private:
     std::atomic<bool> m_stopping{false};
     std::thread m_thread;  // last: starts once everything above exists
 };
-
-// One chunk, at once.
-Reply Say(const std::string& bytes);
-// Every line gets the same answer ("" is silence).
-ScriptedModem::Script AnswerEverything(const std::string& answer);
