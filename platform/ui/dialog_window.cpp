@@ -5,7 +5,9 @@
 #include <QCoreApplication>
 #include <QEvent>
 #include <QFontMetrics>
+#include <limits>
 
+#include "platform/core/backend.h"
 #include "platform/ui/control_widgets.h"
 #include "platform/ui/dialog.h"
 #include "platform/ui/hand_over.h"
@@ -59,6 +61,11 @@ DialogWindow::DialogWindow(CDialog& owner, const DialogTemplate& dialogTemplate,
     move(client.x, client.y);
     BuildControls(dialogTemplate);
     ChainTabOrder();
+    m_timerWake.setSingleShot(true);
+    // A period never ends early, as the programs' pacing expects; Qt's default coarse timer may
+    // fire up to 5 % before it is due.
+    m_timerWake.setTimerType(Qt::PreciseTimer);
+    connect(&m_timerWake, &QTimer::timeout, this, [this] { FireDueTimers(); });
 }
 
 DialogWindow::~DialogWindow() = default;
@@ -119,30 +126,43 @@ QWidget* DialogWindow::Control(std::int32_t controlId) const {
 }
 
 void DialogWindow::StartTimer(std::uintptr_t timerId, std::uint32_t periodMs) {
-    QTimer*& timer = m_timers[timerId];
-    if (timer == nullptr) {
-        timer = new QTimer(this);
-        // A period never ends early, as the programs' pacing expects; Qt's default coarse timer
-        // may fire up to 5 % before it is due.
-        timer->setTimerType(Qt::PreciseTimer);
-        connect(timer, &QTimer::timeout, this,
-                [this, timerId] { m_owner.Dispatch(MessageKind::kTimer, timerId); });
-    }
-    // start() on a running timer starts its period again.
-    timer->start(static_cast<int>(periodMs));
+    m_timers.Start(timerId, periodMs, platform::System().Now());
+    WakeForNextTimer();
 }
 
 void DialogWindow::StopTimer(std::uintptr_t timerId) {
-    const auto found = m_timers.find(timerId);
-    if (found != m_timers.end()) {
-        found->second->stop();
-    }
+    m_timers.Stop(timerId);
+    WakeForNextTimer();
 }
 
 void DialogWindow::StopAllTimers() {
-    for (auto& entry : m_timers) {
-        entry.second->stop();
+    m_timers.StopAll();
+    m_timerWake.stop();
+}
+
+void DialogWindow::FireDueTimers() {
+    const TimePoint now = platform::System().Now();
+    for (const std::uintptr_t timerId : m_timers.DueAt(now)) {
+        // An earlier handler may have stopped or restarted it, or the window be closing.
+        if (m_ending || !m_timers.Begin(timerId, now)) {
+            continue;
+        }
+        m_owner.Dispatch(MessageKind::kTimer, timerId);
+        m_timers.Fired(timerId);
     }
+    WakeForNextTimer();
+}
+
+// On virtual time the wake-up comes on the real clock and finds nothing due, which costs a look.
+void DialogWindow::WakeForNextTimer() {
+    const std::optional<TimePoint> next = m_timers.NextDue();
+    if (!next) {
+        m_timerWake.stop();
+        return;
+    }
+    const std::uint32_t ms = MsUntil(platform::System().Now(), *next);
+    m_timerWake.start(static_cast<int>(std::min<std::uint32_t>(
+        ms, static_cast<std::uint32_t>(std::numeric_limits<int>::max()))));
 }
 
 void DialogWindow::SetIcon(HICON icon, bool bigIcon) {

@@ -5,12 +5,13 @@
 #include <QDialog>
 #include <QTimer>
 #include <cstdint>
-#include <map>
+#include <optional>
 #include <vector>
 
 #include "platform/ui/dialog_template.h"
 #include "platform/ui/dialog_units.h"
 #include "platform/ui/icon.h"
+#include "platform/ui/timer_schedule.h"
 
 class CDialog;
 
@@ -30,9 +31,14 @@ public:
     const std::vector<QWidget*>& Controls() const { return m_controls; }
     DialogBaseUnits BaseUnits() const { return m_baseUnits; }
 
+    // Timers run on the backend's clock (timer_schedule.h).
     void StartTimer(std::uintptr_t timerId, std::uint32_t periodMs);
     void StopTimer(std::uintptr_t timerId);
     void StopAllTimers();
+    // Runs the handler of every timer due now on the backend's clock, earliest first. The window's
+    // own wake-up calls it; a test on virtual time calls it once it has moved the clock on.
+    void FireDueTimers();
+    std::optional<TimePoint> NextTimerDue() const { return m_timers.NextDue(); }
     void FocusFirstTabStop();
     void SetIcon(HICON icon, bool bigIcon);
     // Asks the window's thread to run the gate's pending calls.
@@ -52,13 +58,15 @@ protected:
 private:
     void BuildControls(const DialogTemplate& dialogTemplate);
     void ChainTabOrder();
+    void WakeForNextTimer();
 
     CDialog& m_owner;
     WindowCallGate& m_gate;
     DialogBaseUnits m_baseUnits;
     std::vector<QWidget*> m_controls;
     std::vector<std::int32_t> m_controlIds;
-    std::map<std::uintptr_t, QTimer*> m_timers;
+    TimerSchedule m_timers;
+    QTimer m_timerWake;
     bool m_closeMeansOk = false;
     bool m_ending = false;
     HICON m_bigIcon = nullptr;

@@ -1,5 +1,5 @@
 // The dialer window on offscreen Qt: the real channel on a pseudo-terminal to the simulated modem
-// on COM1.
+// on COM1; the notice's two seconds on the test backend's virtual clock, with a scripted modem.
 
 #include <QIcon>
 #include <QLineEdit>
@@ -12,10 +12,13 @@
 
 #include "dorrin/dial_dialog.h"
 #include "dorrin/resource_ids.h"
+#include "fake_system.h"
 #include "modal_driver.h"
 #include "platform/core/message_box.h"
+#include "scripted_device.h"
 #include "simulated_com1.h"
 #include "stopwatch.h"
+#include "window_clock.h"
 #include "window_probes.h"
 
 using platform::ui::DialogWindow;
@@ -215,14 +218,15 @@ void DialWindowTest::answerButtonPressesAndTheCallerBox() {
 }
 
 void DialWindowTest::eachEndOfACallShowsItsNoticeForTwoSeconds_data() {
-    // What ends the call: the other side, the network, or bytes the modem sends.
+    // What the modem sends when the call ends (each family's own words: the simulator's rows in
+    // everyModuleFamilysCallsThroughTheWindow), and whether the window placed the call.
     QTest::addColumn<QString>("ending");
     QTest::addColumn<bool>("ownCall");
     QTest::addColumn<QString>("notice");  // empty: the call goes on
-    QTest::newRow("hung up") << "hangup" << true << kNotice;
-    QTest::newRow("busy") << "busy" << true << QStringLiteral("对方忙.");
+    QTest::newRow("hung up") << "\r\nNO CARRIER\r\n" << true << kNotice;
+    QTest::newRow("busy") << "\r\nBUSY\r\n" << true << QStringLiteral("对方忙.");
     QTest::newRow("no answer") << "\r\nNO ANSWER\r\n" << true << QStringLiteral("无人接听.");
-    QTest::newRow("no dial tone") << "nodialtone" << true << QStringLiteral("无拨号音.");
+    QTest::newRow("no dial tone") << "\r\nNO DIALTONE\r\n" << true << QStringLiteral("无拨号音.");
     QTest::newRow("dropped, no own call") << "\r\nNO CARRIER\r\n" << false << kNotice;
     QTest::newRow("words in a caller name") << "\r\n+CLIP: \"BUSY\",129,,,\"NO ANSWER\"\r\n"
                                             << true << QString();
@@ -230,15 +234,18 @@ void DialWindowTest::eachEndOfACallShowsItsNoticeForTwoSeconds_data() {
                                            << true << QString();
 }
 
-// The notice stands in the box of the call that ended, then both toggles spring back and the box
-// empties; the other box is never touched.
+// On virtual time, with a modem that answers every line "OK": the notice stands in the box of the
+// call that ended for exactly two seconds, then both toggles spring back and the box empties; the
+// other box is never touched.
 void DialWindowTest::eachEndOfACallShowsItsNoticeForTwoSeconds() {
     QFETCH(QString, ending);
     QFETCH(bool, ownCall);
     QFETCH(QString, notice);
-    DialWindowOnSimulator run;
-    QVERIFY(run.modem);
-    DriveModal(*run.dialog, [&](DialogWindow& window) {
+    FakeSystem system;
+    ScriptedDevice modem(system.backend, AnswerEverything("\r\nOK\r\n"));
+    CDialDlg dialog;
+    DriveModal(dialog, [&](DialogWindow& window) {
+        WindowClock clock(system.backend, window);
         ControlAs<QLineEdit>(window, IDC_CALLER)->setText(QStringLiteral("10086"));
         if (ownCall) {
             ClickControl(window, IDC_DIAL);
@@ -248,36 +255,27 @@ void DialWindowTest::eachEndOfACallShowsItsNoticeForTwoSeconds() {
         const std::int32_t other = ownCall ? IDC_CALLER : IDC_DIAL_NUMBER;
         const QString before = Text(window, target);
         const QString otherBefore = Text(window, other);
-        const Stopwatch watch;
-        const std::map<QString, modemsim::DialFailure> failures = {
-            {"busy", modemsim::DialFailure::kBusy},
-            {"noanswer", modemsim::DialFailure::kNoAnswer},
-            {"nodialtone", modemsim::DialFailure::kNoDialTone}};
-        if (ending == "hangup") {
-            QVERIFY(run.modem->RemoteHangUp().ok);
-        } else if (failures.count(ending) != 0) {
-            QVERIFY(run.modem->FailDialledCall(failures.at(ending)).ok);
-        } else {
-            run.modem->InjectRaw(ending.toStdString());
-        }
+        system.backend.PushInput(ending.toStdString());
+        clock.Settle();
         if (notice.isEmpty()) {
-            QTest::qWait(600);
+            clock.Advance(3000ms);
             QCOMPARE(Text(window, target), before);
             QVERIFY(Button(window, IDC_DIAL)->isChecked());
             QCOMPARE(Button(window, IDC_DIAL)->text(), kHangUp);
             return;
         }
-        QVERIFY(WaitUntil([&] { return Text(window, target) == notice; }, 1000));
+        QCOMPARE(Text(window, target), notice);
+        clock.Advance(1999ms);
+        QCOMPARE(Text(window, target), notice);
         QVERIFY(Button(window, IDC_DIAL)->isChecked() == ownCall);
-        QVERIFY(WaitUntil([&] { return Text(window, target).isEmpty(); }, 3000));
-        const long long stood = watch.ElapsedMs();
-        QVERIFY2(stood >= 1900 && stood < 2800, qPrintable(QString::number(stood)));
+        clock.Advance(1ms);
+        QVERIFY(Text(window, target).isEmpty());
         QVERIFY(!Button(window, IDC_DIAL)->isChecked() && !Button(window, IDC_ANSWER)->isChecked());
         QCOMPARE(Button(window, IDC_DIAL)->text(), kDial);
         QCOMPARE(Button(window, IDC_ANSWER)->text(), kAnswer);
         QCOMPARE(Text(window, other), otherBefore);
     });
-    QVERIFY(run.messages.empty());
+    QVERIFY(system.backend.Messages().empty());
 }
 
 // The notice no longer holds the reader: a dial 0.5 s into the notice of an answered call that

@@ -1,5 +1,6 @@
 // The message window on offscreen Qt: the real channel on a pseudo-terminal to the simulated
-// modem on COM1, and the test backend where the port cannot even be opened.
+// modem on COM1; and on the test backend's virtual clock, with a scripted modem, where its timers
+// are the point (or where the port cannot even be opened).
 
 #include <QIcon>
 #include <QLineEdit>
@@ -15,9 +16,12 @@
 #include "platform/core/codepage.h"
 #include "quillet/resource_ids.h"
 #include "quillet/sms_dialog.h"
+#include "modemlink/link_watch.h"
 #include "recorded_messages.h"
+#include "scripted_device.h"
 #include "simulated_com1.h"
 #include "stopwatch.h"
+#include "window_clock.h"
 #include "window_probes.h"
 
 using platform::ui::DialogWindow;
@@ -48,6 +52,37 @@ struct SmsWindowOnSimulator {
     SimulatedCom1 modem{Options(trace)};
     RecordedMessages messages;
     std::unique_ptr<CSmsDlg> dialog = std::make_unique<CSmsDlg>();
+};
+
+// The message window on the test backend's device and virtual clock. The modem answers every
+// line at once ("OK", an empty storage) but AT+CPMS?, which it answers 300 ms late; the times at
+// which it hears each line are kept.
+struct SmsWindowOnVirtualTime {
+    FakeSystem system;
+    std::mutex lock;
+    std::vector<std::pair<std::string, long long>> heard;  // line, ms since the start
+    const platform::TimePoint start = system.backend.Now();
+    ScriptedDevice modem{system.backend, [this](const std::string& line) {
+                             std::lock_guard<std::mutex> held(lock);
+                             heard.emplace_back(line, system.backend.MsSince(start));
+                             if (line != "AT+CPMS?") {
+                                 return Say("\r\nOK\r\n");
+                             }
+                             return Reply{{300, "\r\n+CPMS: \"SM\",0,20,\"SM\",0,20\r\n\r\nOK\r\n"}};
+                         }};
+    CSmsDlg dialog;
+
+    // When the modem heard `line`, in ms since the start.
+    std::vector<long long> TimesOf(const std::string& line) {
+        std::lock_guard<std::mutex> held(lock);
+        std::vector<long long> times;
+        for (const auto& [text, ms] : heard) {
+            if (text == line) {
+                times.push_back(ms);
+            }
+        }
+        return times;
+    }
 };
 
 // The received box's texts as they change, until `count` have been seen or the limit passed.
@@ -106,6 +141,8 @@ private slots:
     void unsolicitedLinesNeitherEndNorProlongAPoll();
     void closingWhileACommandWaitsEndsPromptly_data();
     void closingWhileACommandWaitsEndsPromptly();
+    void pollComesASecondAfterEachCommandHasEnded();
+    void aGoneModemIsLookedForTwiceASecond();
 };
 
 void SmsWindowTest::startsWithTheDefaultsAndDeletesALeftOverMessageUnseen() {
@@ -260,11 +297,12 @@ void SmsWindowTest::failedStartUpStillOpensAndCommandsFailAtOnce() {
     DriveModal(dialog, [&](DialogWindow& window) {
         QCOMPARE(ControlAs<QLineEdit>(window, IDC_CENTRE)->text(),
                  QStringLiteral("+8613800200500"));
-        QTest::qWait(1200);  // a poll's worth: polls without a port show nothing
+        WindowClock clock(system.backend, window);
+        clock.Advance(2500ms);  // polls without a port show nothing
         QCOMPARE(system.backend.Messages().size(), std::size_t{2});
-        const Stopwatch watch;
+        const platform::TimePoint click = system.backend.Now();
         ClickControl(window, IDC_SEND);
-        QVERIFY(watch.ElapsedMs() < 500);
+        QCOMPARE(system.backend.MsSince(click), 0);
     });
     QCOMPARE(system.backend.Messages(),
              (std::vector<std::u16string>{u"无法打开端口或端口已打开!请检查是否已被占用.",
@@ -426,6 +464,55 @@ void SmsWindowTest::closingWhileACommandWaitsEndsPromptly() {
     QVERIFY2(toGone >= 1500 && toGone < kCloseLimitMs, qPrintable(QString::number(toGone)));
     // The close comes before the send's message: nothing shows on a window asked to go.
     QVERIFY(run.messages.texts.empty());
+}
+
+// Each poll reads slot 1 and asks for the storage's use, which the modem answers 300 ms late;
+// the next poll comes a second after the last one ended, and a command the user gives starts the
+// second again.
+void SmsWindowTest::pollComesASecondAfterEachCommandHasEnded() {
+    SmsWindowOnVirtualTime run;
+    DriveModal(run.dialog, [&](DialogWindow& window) {
+        WindowClock clock(run.system.backend, window);
+        clock.Advance(3000ms);
+        ClickControl(window, IDC_SET_CENTRE);
+        clock.Advance(1999ms);
+    });
+    QCOMPARE(run.TimesOf("AT+CMGR=1"), (std::vector<long long>{1000, 2300, 4000}));
+    QCOMPARE(run.TimesOf("AT+CPMS?"), (std::vector<long long>{1000, 2300, 4000}));
+    QCOMPARE(run.system.backend.Messages(), std::vector<std::u16string>{kCentreSet});
+}
+
+// Unplugged at 1.5 s, plugged in again at 2.2 s: the window says so once, looks for the device
+// every 500 ms, opens it at the first look after the replug and starts it at the next, once its
+// modem has answered "AT"; then it polls at once.
+void SmsWindowTest::aGoneModemIsLookedForTwiceASecond() {
+    SmsWindowOnVirtualTime run;
+    std::vector<int> opens;  // at 1.5 s, 1.999 s, 2.0 s and 2.5 s
+    std::size_t saidBeforeTheStart = 0;
+    DriveModal(run.dialog, [&](DialogWindow& window) {
+        WindowClock clock(run.system.backend, window);
+        platform::FakeBackend& backend = run.system.backend;
+        clock.Advance(1500ms);
+        backend.Unplug();
+        clock.Settle();
+        opens.push_back(backend.OpenCount());
+        for (const auto step : {499ms, 1ms, 200ms}) {
+            clock.Advance(step);
+            opens.push_back(backend.OpenCount());
+        }
+        backend.Replug();
+        clock.Advance(300ms);
+        opens.push_back(backend.OpenCount());
+        saidBeforeTheStart = backend.Messages().size();
+        clock.Advance(500ms);
+    });
+    // One open at the start, one at the loss; a failed look at 2.0 s, the first open at 2.5 s.
+    QCOMPARE(opens, (std::vector<int>{2, 2, 3, 3, 4}));
+    QCOMPARE(saidBeforeTheStart, std::size_t{1});
+    QCOMPARE(run.TimesOf("AT+IPR=115200"), (std::vector<long long>{0, 3000}));
+    QCOMPARE(run.TimesOf("AT+CMGR=1").back(), 3000LL);
+    QCOMPARE(run.system.backend.Messages(),
+             (std::vector<std::u16string>{kModemLostNotice, kModemBackNotice}));
 }
 
 QTEST_MAIN(SmsWindowTest)

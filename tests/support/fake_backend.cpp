@@ -71,6 +71,20 @@ void FakeBackend::PushInput(const std::string& bytes) {
     m_clock.Changed();
 }
 
+void FakeBackend::Unplug() {
+    std::lock_guard<std::mutex> lock(m_lock);
+    m_calls.push_back("Unplug");
+    m_unplugged = true;
+    m_goneDevice = m_device;
+    m_clock.Changed();
+}
+
+void FakeBackend::Replug() {
+    std::lock_guard<std::mutex> lock(m_lock);
+    m_calls.push_back("Replug");
+    m_unplugged = false;
+}
+
 void FakeBackend::OnWrite(std::function<void(const std::string&)> hook) {
     std::lock_guard<std::mutex> lock(m_lock);
     m_writeHook = std::move(hook);
@@ -100,7 +114,7 @@ DeviceHandle FakeBackend::OpenDevice(const std::u16string& name, OpenFailure) {
     std::lock_guard<std::mutex> lock(m_lock);
     m_calls.push_back("OpenDevice(" + Utf16ToUtf8(name) + ")");
     ++m_openCount;
-    if (m_faults.openFails || m_device.IsValid()) {
+    if (m_faults.openFails || m_unplugged || m_device.IsValid()) {
         return kInvalidDevice;
     }
     m_device = DeviceHandle{m_nextDevice++};
@@ -164,15 +178,17 @@ bool FakeBackend::Read(DeviceHandle device, std::uint8_t* buffer, std::uint32_t 
     received = 0;
     std::unique_lock<std::mutex> lock(m_lock);
     ++m_readCount;
-    if (m_faults.readsFail) {
+    if (m_faults.readsFail || (m_goneDevice.IsValid() && device == m_goneDevice)) {
         return false;
     }
     const TimePoint deadline =
         m_clock.IsVirtual()
             ? TimePoint::max()
             : AfterMs(m_clock.NowLocked(), std::max<std::uint32_t>(m_timeouts.readInterval, 1));
-    m_clock.Wait(lock, deadline, [&] { return !IsCurrent(device) || !m_input.empty(); });
-    if (!IsCurrent(device)) {
+    m_clock.Wait(lock, deadline, [&] {
+        return !IsCurrent(device) || !m_input.empty() || device == m_goneDevice;
+    });
+    if (!IsCurrent(device) || device == m_goneDevice) {
         return false;
     }
     received = static_cast<std::uint32_t>(std::min<std::size_t>(size, m_input.size()));
@@ -189,7 +205,7 @@ bool FakeBackend::Write(DeviceHandle device, const std::uint8_t* bytes, std::uin
     {
         std::lock_guard<std::mutex> lock(m_lock);
         m_calls.push_back("Write(" + Number(size) + ")");
-        if (!IsCurrent(device)) {
+        if (!IsCurrent(device) || device == m_goneDevice) {
             return false;
         }
         m_written += block;
@@ -203,7 +219,8 @@ bool FakeBackend::Write(DeviceHandle device, const std::uint8_t* bytes, std::uin
 }
 
 bool FakeBackend::IsDeviceGone(DeviceHandle device) {
-    return m_faults.deviceGone && device.IsValid();
+    std::lock_guard<std::mutex> lock(m_lock);
+    return device.IsValid() && (m_faults.deviceGone || device == m_goneDevice);
 }
 
 void FakeBackend::CloseDevice(DeviceHandle device) {

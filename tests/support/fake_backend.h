@@ -62,6 +62,10 @@ public:
 
     // What the device receives: a read returns it, in pieces of at most the read's size.
     void PushInput(const std::string& bytes);
+    // The device goes as an unplugged USB modem does: the open one reads and writes no more and
+    // says it is gone, and no open succeeds until Replug.
+    void Unplug();
+    void Replug();
     // Called with each written block, on the writing thread, after it is logged.
     void OnWrite(std::function<void(const std::string&)> hook);
     // Runs once, inside the next ResetEvent call and before the event is reset, on the calling
@@ -118,6 +122,8 @@ private:
     std::function<void(const std::string&)> m_writeHook;
     std::function<void()> m_resetHook;
     DeviceHandle m_device;  // the one open device, or invalid
+    DeviceHandle m_goneDevice;  // the open device when it was unplugged
+    bool m_unplugged = false;
     std::intptr_t m_nextDevice = 1000;
     int m_openCount = 0;
     int m_readCount = 0;

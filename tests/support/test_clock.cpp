@@ -64,22 +64,26 @@ bool TestClock::Wait(std::unique_lock<std::mutex>& lock, TimePoint deadline, con
             return false;
         }
         Waiter waiter(ready, deadline, takesPart);
-        const auto entry = m_waiters.insert(m_waiters.end(), &waiter);
-        if (takesPart) {
-            --m_busy;
-        }
-        MoveOnWhileIdle();
-        bool told = false;
-        while (!waiter.woken) {
-            if (!waiter.wake.wait_for(lock, kStuckAfter, [&] { return waiter.woken; }) && !told &&
-                deadline != TimePoint::max()) {
-                std::fprintf(stderr, "test clock: %d thread(s) stay busy; virtual time stands\n",
-                             m_busy);
-                told = true;
-            }
-        }
-        m_waiters.erase(entry);
+        Block(lock, waiter);
     }
+}
+
+void TestClock::Block(std::unique_lock<std::mutex>& lock, Waiter& waiter) {
+    const auto entry = m_waiters.insert(m_waiters.end(), &waiter);
+    if (waiter.takesPart) {
+        --m_busy;
+    }
+    MoveOnWhileIdle();
+    bool told = false;
+    while (!waiter.woken) {
+        if (!waiter.wake.wait_for(lock, kStuckAfter, [&] { return waiter.woken; }) && !told &&
+            waiter.deadline != TimePoint::max()) {
+            std::fprintf(stderr, "test clock: %d thread(s) stay busy; virtual time stands\n",
+                         m_busy);
+            told = true;
+        }
+    }
+    m_waiters.erase(entry);
 }
 
 bool TestClock::WaitReal(std::unique_lock<std::mutex>& lock, TimePoint deadline,
@@ -141,8 +145,15 @@ void TestClock::MoveOnWhileIdle() {
 }
 
 void TestClock::Advance(std::chrono::milliseconds duration) {
+    static const Ready never = [] { return false; };
     std::unique_lock<std::mutex> lock(m_lock);
-    Wait(lock, NowLocked() + duration, [] { return false; });
+    if (!m_virtual) {
+        WaitReal(lock, Clock::now() + duration, never);
+        return;
+    }
+    // Even for no time at all: until every other thread that takes part waits.
+    Waiter waiter(never, m_now + duration, TakesPart());
+    Block(lock, waiter);
 }
 
 void TestClock::At(std::chrono::milliseconds delay, std::function<void()> action) {

@@ -53,7 +53,8 @@ public:
     // With Lock() held, after the state that waits look at has changed.
     void Changed();
 
-    // The calling thread lets `duration` pass (in virtual time: everything due meanwhile runs).
+    // The calling thread lets `duration` pass (in virtual time: everything due meanwhile runs,
+    // and, even for no time at all, until every other thread that takes part waits).
     void Advance(std::chrono::milliseconds duration);
     // Runs `action` on the clock's thread once `delay` has passed from now. Actions due at the
     // same time run in the order they were given.
@@ -85,6 +86,8 @@ private:
     };
 
     bool TakesPart() const;
+    // With the lock held: waits here until woken (by its condition or its deadline).
+    void Block(std::unique_lock<std::mutex>& lock, Waiter& waiter);
     void Wake(Waiter& waiter);
     // With the lock held: while every taking part thread waits, time jumps to the next deadline.
     void MoveOnWhileIdle();
