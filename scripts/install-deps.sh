@@ -5,11 +5,11 @@
 #   install-deps.sh --fuzz   that, and clang with libFuzzer for the fuzz targets (MODEM_FUZZ)
 set -euo pipefail
 
-# qt6-base-dev brings Widgets and Test; the font shows the windows' Chinese texts; gammu is the
+# Ninja builds the trees (CI, the fuzz targets); qt6-base-dev brings Widgets and Test; the font shows the windows' Chinese texts; gammu is the
 # client of the simulated modem in its end-to-end test (tests/modemsim/gammu_client.sh). The
 # Debian packages need dpkg-shlibdeps (dpkg-dev) and file to find their dependencies; man-db and
 # groff-base render the manual pages to check them.
-packages=(g++ make cmake libgtest-dev qt6-base-dev fonts-wqy-microhei gammu dpkg-dev file man-db
+packages=(g++ make cmake ninja-build libgtest-dev qt6-base-dev fonts-wqy-microhei gammu dpkg-dev file man-db
     groff-base)
 for argument in "$@"; do
     case $argument in
