@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "modemlink/user_data.h"
+#include "modemlink/smscodec/user_data.h"
 #include "platform/core/clock.h"
 
 inline constexpr char16_t kMissingPartMark[] = u"[…]";

@@ -4,8 +4,8 @@
 #include <string_view>
 #include <vector>
 
-#include "modemlink/gsm_text.h"
-#include "modemlink/user_data.h"
+#include "modemlink/smscodec/gsm_text.h"
+#include "modemlink/smscodec/user_data.h"
 
 namespace {
 

@@ -8,10 +8,11 @@
 // With AT+CSDH=1 the header goes on with <tooa>,<fo>,<pid>,<dcs>,<sca>,<tosca>,<length>:
 //   +CMGR: "REC READ","10086",,"26/12/06,21:30:00+32",129,4,0,8,"+8613800200500",145,4\r\n
 //   4F60597D\r\n\r\nOK\r\n
-// The coding scheme says how the text is written (modemlink/gsm_text.h), and the length how
-// long it is: in characters for the GSM alphabet, in octets (two hex digits each) otherwise.
-// A part of a long message has the header indication in <fo> (modemlink/user_data.h): its user
-// data comes as hex whatever the scheme, and a 7-bit length then counts septets of packed octets.
+// The coding scheme says how the text is written (modemlink/smscodec/gsm_text.h), and the length
+// how long it is: in characters for the GSM alphabet, in octets (two hex digits each) otherwise.
+// A part of a long message has the header indication in <fo> (modemlink/smscodec/user_data.h):
+// its user data comes as hex whatever the scheme, and a 7-bit length then counts septets of
+// packed octets.
 
 #include <cstddef>
 #include <cstdint>

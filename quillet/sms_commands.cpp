@@ -14,7 +14,7 @@
 #include <optional>
 #include <string>
 
-#include "modemlink/gsm_text.h"
+#include "modemlink/smscodec/gsm_text.h"
 #include "modemlink/modem.h"
 #include "platform/core/backend.h"
 #include "quillet/centre_line.h"
