@@ -3,7 +3,7 @@
 #include "dorrin/dial_template.h"
 #include "dorrin/modem_setup.h"
 #include "dorrin/resource_ids.h"
-#include "modemlink/link_watch.h"
+#include "window_common/link_watch.h"
 
 namespace {
 

@@ -1,12 +1,12 @@
 #include "quillet/sms_dialog.h"
 
-#include "modemlink/link_watch.h"
 #include "platform/core/backend.h"
 #include "platform/ui/edit_text.h"
 #include "quillet/message_text.h"
 #include "quillet/modem_setup.h"
 #include "quillet/resource_ids.h"
 #include "quillet/sms_template.h"
+#include "window_common/link_watch.h"
 
 namespace {
 
@@ -125,11 +125,13 @@ void CSmsDlg::OnSendClicked() {
 }
 
 void CSmsDlg::OnPollTimer(std::uintptr_t timerId) {
-    m_inbox.Poll([this](const std::u16string& sender, const std::u16string& text) {
-        SetDlgItemText(IDC_FROM, sender);
-        // Bare line feeds break no line in an edit box; CR LF does.
-        SetDlgItemText(IDC_RECEIVED, platform::ui::LfToCrLf(text));
-    }, platform::System().Now());
+    m_inbox.Poll(
+        [this](const std::u16string& sender, const std::u16string& text) {
+            SetDlgItemText(IDC_FROM, sender);
+            // Bare line feeds break no line in an edit box; CR LF does.
+            SetDlgItemText(IDC_RECEIVED, platform::ui::LfToCrLf(text));
+        },
+        platform::System().Now());
     RestartPoll();
     DefaultTimer(timerId);
 }

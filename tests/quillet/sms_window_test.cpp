@@ -16,12 +16,12 @@
 #include "platform/core/codepage.h"
 #include "quillet/resource_ids.h"
 #include "quillet/sms_dialog.h"
-#include "modemlink/link_watch.h"
 #include "recorded_messages.h"
 #include "scripted_device.h"
 #include "simulated_com1.h"
 #include "stopwatch.h"
 #include "window_clock.h"
+#include "window_common/link_watch.h"
 #include "window_probes.h"
 
 using platform::ui::DialogWindow;
@@ -62,14 +62,15 @@ struct SmsWindowOnVirtualTime {
     std::mutex lock;
     std::vector<std::pair<std::string, long long>> heard;  // line, ms since the start
     const platform::TimePoint start = system.backend.Now();
-    ScriptedDevice modem{system.backend, [this](const std::string& line) {
-                             std::lock_guard<std::mutex> held(lock);
-                             heard.emplace_back(line, system.backend.MsSince(start));
-                             if (line != "AT+CPMS?") {
-                                 return Say("\r\nOK\r\n");
-                             }
-                             return Reply{{300, "\r\n+CPMS: \"SM\",0,20,\"SM\",0,20\r\n\r\nOK\r\n"}};
-                         }};
+    ScriptedDevice modem{
+        system.backend, [this](const std::string& line) {
+            std::lock_guard<std::mutex> held(lock);
+            heard.emplace_back(line, system.backend.MsSince(start));
+            if (line != "AT+CPMS?") {
+                return Say("\r\nOK\r\n");
+            }
+            return Reply{{300, "\r\n+CPMS: \"SM\",0,20,\"SM\",0,20\r\n\r\nOK\r\n"}};
+        }};
     CSmsDlg dialog;
 
     // When the modem heard `line`, in ms since the start.
