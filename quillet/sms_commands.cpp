@@ -14,8 +14,8 @@
 #include <optional>
 #include <string>
 
-#include "modemlink/smscodec/gsm_text.h"
 #include "modemlink/modem.h"
+#include "modemlink/smscodec/gsm_text.h"
 #include "platform/core/backend.h"
 #include "quillet/centre_line.h"
 #include "quillet/message_text.h"
@@ -39,8 +39,7 @@ bool TextArrives(platform::EventHandle event, std::uint32_t timeoutMs) {
 }
 
 bool TextArrivesBefore(platform::EventHandle event, platform::TimePoint deadline) {
-    return platform::System().WaitForEventUntil(event, deadline) ==
-           platform::WaitStatus::kSignaled;
+    return platform::System().WaitForEventUntil(event, deadline) == platform::WaitStatus::kSignaled;
 }
 
 // Looks after every arrival of text; undecided after `silenceMs` without any.

@@ -227,9 +227,11 @@ TEST_F(SmsCommands, DeleteAndCentreWriteTheirLineAndTakeTheFinalResult) {
 // The read's silence and the send's limit on the real clock, through a pseudo-terminal.
 TEST(SmsCommandsOnRealTime, ReadSilenceAndSendLimitKeepTheirTime) {
     RecordedMessages messages;
-    ScriptedModem line([](const std::string& l) { return Say(l == "AT+CMGS=\"1\"" ? kPrompt :
-                                                          l.rfind("AT+CMGR", 0) == 0 ? "" : kOk); },
-                       ModemOptions{true, false, true});
+    ScriptedModem line(
+        [](const std::string& l) {
+            return Say(l == "AT+CMGS=\"1\"" ? kPrompt : l.rfind("AT+CMGR", 0) == 0 ? "" : kOk);
+        },
+        ModemOptions{true, false, true});
     CModem modem{SetupCommands{}};
     ASSERT_EQ(modem.Start(line.DeviceName(), 115200, nullptr), 1);
     std::u16string number;
