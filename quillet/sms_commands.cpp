@@ -1,5 +1,6 @@
 // Short messages in text mode:
-//   AT+CMGR=<slot>          read one message; ReadSms takes "REC READ" messages only
+//   AT+CMGR=<slot>          read one message: ReadSlot whatever its status, ReadSms only a
+//                           "REC READ" one
 //   AT+CPMS?                how many slots are used, of how many
 //   AT+CMGS="<number>"      then, after the modem's "> ", the text ended by Ctrl-Z
 //   AT+CMGD=<slot>          delete one message
