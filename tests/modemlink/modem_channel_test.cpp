@@ -161,7 +161,6 @@ TEST_F(FedChannel, AnswerArrivingDuringTheWriteIsKept) {
     m_system.backend.OnWrite(nullptr);
 }
 
-// A port that never stops talking: past 64 Ki characters the answer fails at the next look.
 // U+4E0D's low byte is CR: it would have ended the line inside the number.
 TEST_F(FedChannel, LineWithACharacterNoLineCanCarryIsRefusedUnwritten) {
     m_system.backend.TakeWritten();
@@ -173,6 +172,7 @@ TEST_F(FedChannel, LineWithACharacterNoLineCanCarryIsRefusedUnwritten) {
     EXPECT_TRUE(m_system.backend.TakeWritten().empty());
 }
 
+// A port that never stops talking: past 64 Ki characters the answer fails at the next look.
 TEST_F(FedChannel, AnswerGrownPastItsLimitFailsAtOnce) {
     m_modem.SendLine(u"AT");
     for (int i = 0; i < 70; ++i) {

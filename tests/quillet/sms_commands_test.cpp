@@ -359,34 +359,4 @@ TEST_F(SmsOnSimulator, RefusedSendFailsAtOnceAndRestoresTheSetUpState) {
     EXPECT_EQ(m_simulator->Snapshot().outbox.back().text, "plain");
 }
 
-TEST_F(SmsOnSimulator, DeliveredMessageIsReadAndDeleted) {
-    modemsim::SmsDelivery sms;
-    sms.sender = "+8613912345678";
-    sms.text = "Pay?\r\n\r\nOK\r\nthanks ERROR";
-    sms.slot = 1;
-    ASSERT_TRUE(m_simulator->DeliverSms(sms).ok);
-    SlotRead read;
-    m_channel.ReadSlot(1, read);
-    ASSERT_EQ(read.answer, SlotAnswer::kMessage);
-    EXPECT_EQ(read.status, u"REC UNREAD");
-    EXPECT_EQ(read.sender, u"+8613912345678");
-    EXPECT_EQ(platform::Utf16ToUtf8(read.text.text), "Pay?\r\n\r\nOK\r\nthanks ERROR");
-
-    EXPECT_EQ(m_channel.DeleteSms(1), 1);
-    EXPECT_EQ(m_simulator->Snapshot().storage.Find(1), nullptr);
-    EXPECT_FALSE(m_channel.IsCollecting());
-}
-
-TEST_F(SmsOnSimulator, StartUpAndCentreSetTheModemForMessages) {
-    const modemsim::Settings settings = m_simulator->Snapshot().settings;
-    EXPECT_TRUE(settings.textMode);
-    EXPECT_TRUE(settings.clip);
-    EXPECT_EQ(settings.cregMode, 1);
-    EXPECT_EQ(settings.charset, modemsim::Charset::kGsm);
-    EXPECT_EQ(settings.baudRate, 115200);
-    EXPECT_EQ(m_channel.SetSmsCentre(u"AT+CSCA=\"+8613800100500\""), 1);
-    EXPECT_EQ(m_simulator->Snapshot().settings.scaNumber, "+8613800100500");
-    EXPECT_EQ(m_simulator->Snapshot().settings.scaType, 145);
-}
-
 }  // namespace
