@@ -3,24 +3,14 @@
 #include "dorrin/dial_template.h"
 #include "dorrin/modem_setup.h"
 #include "dorrin/resource_ids.h"
-#include "modemlink/link_watch.h"
+#include "dorrin/texts.h"
+#include "window_common/link_watch.h"
 
 namespace {
 
 constexpr char16_t kPortName[] = u"COM1:";
 constexpr std::uint32_t kBaudRate = 115200;
-constexpr char16_t kDefaultNumber[] = u"13900000000";
 constexpr std::uint32_t kNoticeMs = 2000;
-
-constexpr char16_t kStartFailed[] = u"GPRS初始化失败,请检查是否安装正确.";
-constexpr char16_t kEnterNumber[] = u"请输入拨号号码.";
-constexpr char16_t kHangUpFailed[] = u"挂机失败.";
-constexpr char16_t kAnswerFailed[] = u"接听失败.";
-constexpr char16_t kEndFailed[] = u"挂断失败.";
-constexpr char16_t kOtherPartyHungUp[] = u"对方已挂机.";
-constexpr char16_t kBusy[] = u"对方忙.";
-constexpr char16_t kNoAnswer[] = u"无人接听.";
-constexpr char16_t kNoDialTone[] = u"无拨号音.";
 
 // The notice for an event that ends a call; nothing for one that does not.
 const char16_t* NoticeOf(std::int32_t code) {
@@ -37,11 +27,6 @@ const char16_t* NoticeOf(std::int32_t code) {
             return nullptr;
     }
 }
-
-constexpr char16_t kDialCaption[] = u"拨号";
-constexpr char16_t kHangUpCaption[] = u"挂机";
-constexpr char16_t kAnswerCaption[] = u"接听";
-constexpr char16_t kEndCaption[] = u"挂断";
 
 }  // namespace
 

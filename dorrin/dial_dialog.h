@@ -13,10 +13,10 @@
 #include <mutex>
 #include <string>
 
-#include "modemlink/link_watch.h"
 #include "modemlink/modem.h"
 #include "platform/ui/dialog.h"
 #include "platform/ui/icon.h"
+#include "window_common/link_watch.h"
 
 class CDialDlg : public CDialog {
 public:

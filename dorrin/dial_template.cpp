@@ -1,6 +1,7 @@
 #include "dorrin/dial_template.h"
 
 #include "dorrin/resource_ids.h"
+#include "dorrin/texts.h"
 
 using platform::ui::ControlKind;
 using platform::ui::DialogTemplate;
@@ -20,13 +21,13 @@ const DialogTemplate& DialDialogTemplate() {
         8,
         kMainDialog,
         kMainDialogEx,
-        u"GPRS拔电话测试  www.example.com",
+        kCaption,
         {
             {IDC_DIAL_NUMBER, ControlKind::kEdit, u"", {55, 14, 76, 14}, kLineEditControl},
-            {kNoControlId, ControlKind::kStatic, u"电话号码:", {15, 17, 36, 8}, kLabelControl},
-            {IDC_DIAL, ControlKind::kButton, u"拨号", {139, 14, 41, 14}, kToggleControl},
-            {IDC_ANSWER, ControlKind::kButton, u"接听", {139, 37, 41, 14}, kToggleControl},
-            {kNoControlId, ControlKind::kStatic, u"来电号码:", {15, 40, 36, 8}, kLabelControl},
+            {kNoControlId, ControlKind::kStatic, kNumberLabel, {15, 17, 36, 8}, kLabelControl},
+            {IDC_DIAL, ControlKind::kButton, kDialCaption, {139, 14, 41, 14}, kToggleControl},
+            {IDC_ANSWER, ControlKind::kButton, kAnswerCaption, {139, 37, 41, 14}, kToggleControl},
+            {kNoControlId, ControlKind::kStatic, kCallerLabel, {15, 40, 36, 8}, kLabelControl},
             {IDC_CALLER, ControlKind::kEdit, u"", {55, 37, 76, 14}, kLineEditControl},
         },
     };

@@ -12,6 +12,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <mutex>
+#include <optional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -77,7 +78,8 @@ ChunkText Feed(Channel& channel, const std::uint8_t* bytes, std::size_t count) {
     return {whole.substr(0, nul), nul != std::u16string::npos};
 }
 
-// One ring event when the chunk rings, first, then one event for each call report in its order.
+// One ring event when the chunk rings, first, then one event for each call report that has one,
+// in their order.
 void CheckEvents(const std::vector<ChannelEvent>& events, const std::u16string& text) {
     const UnsolicitedCodes codes = ScanUnsolicited(text);
     std::size_t next = 0;
@@ -87,10 +89,15 @@ void CheckEvents(const std::vector<ChannelEvent>& events, const std::u16string& 
         Require(events[0].text.find(u'"') == std::u16string::npos, "the number holds no quote");
         next = 1;
     }
-    Require(events.size() == next + codes.reports.size(), "one event a report, no other");
-    for (std::size_t i = 0; i < codes.reports.size() && next + i < events.size(); ++i) {
-        Require(events[next + i].code == CallReportEvent(codes.reports[i]),
-                "reports in their order");
+    std::vector<std::int32_t> reported;
+    for (const CallReport report : codes.reports) {
+        if (const std::optional<std::int32_t> event = CallReportEvent(report)) {
+            reported.push_back(*event);
+        }
+    }
+    Require(events.size() == next + reported.size(), "one event a report that has one, no other");
+    for (std::size_t i = 0; i < reported.size() && next + i < events.size(); ++i) {
+        Require(events[next + i].code == reported[i], "reports in their order");
         Require(events[next + i].text.empty(), "a call report carries no text");
     }
 }

@@ -2,7 +2,7 @@
 // The AT command channel over one serial port. A command sends one line and collects the modem's
 // answer until "OK" or "ERROR" decides it or 500 ms pass without new text. While no command
 // waits, a chunk that holds "RING" (with the number of its "+CLIP" line), or a line that reports
-// a call's end, connection or failure, becomes an event for the owner.
+// a call's end or failure, becomes an event for the owner.
 //
 // Thread contract: Start, Reconnect, SendLine, WaitResult, ResetResponse, the program commands
 // and the destructor run on one command thread (the window's); OnSerialData runs on the serial
@@ -22,6 +22,7 @@
 #include <functional>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -38,13 +39,13 @@ inline constexpr std::int32_t EVT_NO_CARRIER = 2;  // the call ended: NO CARRIER
 inline constexpr std::int32_t EVT_BUSY = 3;
 inline constexpr std::int32_t EVT_NO_ANSWER = 4;
 inline constexpr std::int32_t EVT_NO_DIALTONE = 5;
-inline constexpr std::int32_t EVT_CONNECTED = 6;  // CONNECT, ^CONN
 // The device has gone (unplugged, reset): every command fails at once from now on. Delivered once,
 // on the thread that found out: the reader, or a command's write.
 inline constexpr std::int32_t EVT_MODEM_LOST = 7;
 
-// The event of a call report.
-std::int32_t CallReportEvent(CallReport report);
+// The event of a call report; none for a connection (CONNECT, ^CONN), which changes nothing for
+// a window: the dial that it completes has been taken as placed already (CModem::Dial).
+std::optional<std::int32_t> CallReportEvent(CallReport report);
 
 // Called on the reader thread; the handler owns its copy of the text.
 using ModemEventCallback = void (*)(void* owner, std::int32_t code, std::u16string text);
@@ -91,6 +92,7 @@ public:
     std::int32_t IsLost() const;
     static std::u16string ParseCallerId(std::u16string text);
 
+    // The collecting flag and the answer so far, each read under the lock.
     bool IsCollecting() const;
     std::u16string Response() const;
 
@@ -99,7 +101,8 @@ public:
     // set-up list).
     // The text's low bytes, then Ctrl-Z; collecting is the caller's.
     std::int32_t SendLineCtrlZ(std::u16string text);
-    // 1 with the sender and text of a read message in the slot; 0 leaves both as they were.
+    // 1 with the sender and text of a read message in the slot; 0 leaves both as they were. The
+    // message window reads with ReadSlot instead, which also takes unread messages and parts.
     std::int32_t ReadSms(std::int32_t slot, std::u16string& number, std::u16string& text);
     // 1 when m_response holds a complete read answer (positions in UTF-16 units), else -1.
     std::int32_t ParseReadResponse(std::int32_t& numberStart, std::int32_t& numberLength,

@@ -44,12 +44,12 @@ bool AddChunkWithNuls(std::u16string& response, const std::u16string& chunk) {
 
 }  // namespace
 
-std::int32_t CallReportEvent(CallReport report) {
+std::optional<std::int32_t> CallReportEvent(CallReport report) {
     switch (report) {
         case CallReport::kEnded:
             return EVT_NO_CARRIER;
         case CallReport::kConnected:
-            return EVT_CONNECTED;
+            return std::nullopt;
         case CallReport::kBusy:
             return EVT_BUSY;
         case CallReport::kNoAnswer:
@@ -192,7 +192,9 @@ void CModem::OnSerialData(void* channel, const std::uint8_t* bytes, std::int32_t
         handler(self->m_pOwner, EVT_RING, ParseCallerId(text));
     }
     for (const CallReport report : codes.reports) {
-        handler(self->m_pOwner, CallReportEvent(report), std::u16string());
+        if (const std::optional<std::int32_t> event = CallReportEvent(report)) {
+            handler(self->m_pOwner, *event, std::u16string());
+        }
     }
 }
 

@@ -2,6 +2,7 @@
 
 #include <memory>
 
+#include "modemlink/port_messages.h"
 #include "platform/core/backend.h"
 #include "platform/core/message_box.h"
 
@@ -16,12 +17,6 @@ constexpr platform::Timeouts kReadRule{100, 1, 100, 0, 0};
 // spinning: a pulled USB adapter fails every read at once.
 constexpr std::uint32_t kIdlePauseMs = 100;
 constexpr std::uint32_t kStopGraceMs = 200;
-
-constexpr char16_t kCannotOpen[] = u"无法打开端口或端口已打开!请检查是否已被占用.";
-constexpr char16_t kCannotConfigure[] = u"无法按当前参数配置端口，请检查参数!";
-constexpr char16_t kCannotSetTimeouts[] = u"无法设置超时参数!";
-constexpr char16_t kThreadFailed[] = u"创建接收线程失败!";
-constexpr char16_t kNotOpen[] = u"串口未打开!";
 
 platform::LineControl ControlFor(std::uint32_t handshake) {
     return handshake != 0 ? platform::LineControl::kHandshake : platform::LineControl::kDisable;
@@ -52,7 +47,7 @@ std::int32_t CSerialPort::Open(const std::u16string& portName, std::uint32_t bau
                                std::uint32_t dtrHandshake, std::uint32_t rtsHandshake,
                                void* owner) {
     if (m_hThread || IsOpen()) {
-        Say(kCannotOpen);  // an object is opened once
+        Say(kPortCannotOpen);  // an object is opened once
         return 0;
     }
     platform::Backend& system = platform::System();
@@ -61,7 +56,7 @@ std::int32_t CSerialPort::Open(const std::u16string& portName, std::uint32_t bau
                                                        : platform::Backend::OpenFailure::kQuiet);
     m_hPort.store(device);
     if (!device.IsValid()) {
-        Say(kCannotOpen);
+        Say(kPortCannotOpen);
         return 0;
     }
     system.GetLineSettings(device, m_lineSettings);
@@ -79,14 +74,14 @@ std::int32_t CSerialPort::Open(const std::u16string& portName, std::uint32_t bau
     system.SetEventMask(device, platform::kEventRxChar);
     system.SetQueueSizes(device, kQueueSize, kQueueSize);
     if (!system.SetLineSettings(device, m_lineSettings)) {
-        Fail(kCannotConfigure);
+        Fail(kPortCannotConfigure);
         return 0;
     }
     platform::Timeouts timeouts;
     system.GetTimeouts(device, timeouts);
     timeouts = kReadRule;
     if (!system.SetTimeouts(device, timeouts)) {
-        Fail(kCannotSetTimeouts);
+        Fail(kPortCannotSetTimeouts);
         return 0;
     }
     system.Purge(device);
@@ -98,7 +93,7 @@ std::int32_t CSerialPort::Open(const std::u16string& portName, std::uint32_t bau
     }
     if (!m_hThread) {
         Close();
-        Say(kThreadFailed);
+        Say(kPortThreadFailed);
         if (m_hStopEvent) {
             system.CloseEvent(m_hStopEvent);
             m_hStopEvent = platform::EventHandle{};
@@ -138,7 +133,7 @@ std::int32_t CSerialPort::Close() {
 void CSerialPort::Write(const std::uint8_t* bytes, std::int32_t count) {
     const platform::DeviceHandle device = m_hPort.load();
     if (!device.IsValid()) {
-        platform::ShowMessage(kNotOpen);
+        platform::ShowMessage(kPortNotOpen);
         return;
     }
     if (bytes == nullptr || count <= 0) {

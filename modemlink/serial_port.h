@@ -1,8 +1,8 @@
 #pragma once
 // One serial device with its reader thread. Open configures the device (8N1 raw, DTR/RTS raised,
 // reads of up to 1024 bytes ended by 100 ms of silence) and starts a thread that hands every
-// received chunk to m_pfnData; Write sends synchronously; failures the user must see go through
-// the platform's message box.
+// received chunk to m_pfnData; Write sends synchronously; failures the user must see
+// (port_messages.h) go through the platform's message box.
 //
 // Thread contract: the owning thread calls Open, IsOpen, Write, Close and the destructor; the
 // reader thread only reads the device and runs m_pfnData. m_hPort and m_pfnData are atomic

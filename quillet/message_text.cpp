@@ -2,7 +2,7 @@
 
 #include <vector>
 
-#include "modemlink/gsm_text.h"
+#include "modemlink/smscodec/gsm_text.h"
 
 std::u16string DecodeMessageText(const std::u16string& body,
                                  std::optional<std::uint8_t> codingScheme) {

@@ -12,7 +12,7 @@
 #include <optional>
 #include <string>
 
-#include "modemlink/user_data.h"
+#include "modemlink/smscodec/user_data.h"
 
 std::u16string DecodeMessageText(const std::u16string& body,
                                  std::optional<std::uint8_t> codingScheme);

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "quillet/texts.h"
+
 void PartAssembler::Add(Slot slot, const std::u16string& sender, const MessagePart& part,
                         std::u16string text, Clock::time_point now) {
     auto same = std::find_if(m_pending.begin(), m_pending.end(), [&](const Pending& pending) {

@@ -2,7 +2,8 @@
 // The parts of long messages, held until each message is whole. Parts belong together when
 // sender, reference (and its width) and part count agree. A message is ready once every part has
 // come, or once its first part has waited the given time; it is then joined in part order, with
-// a mark where a part is missing, and given up together with the slots its parts occupy.
+// a mark where a part is missing (kMissingPartMark, texts.h), and given up together with the
+// slots its parts occupy.
 
 #include <chrono>
 #include <cstdint>
@@ -11,10 +12,8 @@
 #include <string>
 #include <vector>
 
-#include "modemlink/user_data.h"
+#include "modemlink/smscodec/user_data.h"
 #include "platform/core/clock.h"
-
-inline constexpr char16_t kMissingPartMark[] = u"[…]";
 
 class PartAssembler {
 public:

@@ -4,8 +4,8 @@
 #include <string_view>
 #include <vector>
 
-#include "modemlink/gsm_text.h"
-#include "modemlink/user_data.h"
+#include "modemlink/smscodec/gsm_text.h"
+#include "modemlink/smscodec/user_data.h"
 
 namespace {
 
@@ -192,8 +192,8 @@ std::optional<ReadAnswer> LocateStoredMessage(const std::u16string& answer, Leng
     return found;
 }
 
-std::optional<ReadAnswer> LocateReadAnswer(const std::u16string& answer, Lengths lengths) {
-    std::optional<ReadAnswer> found = LocateStoredMessage(answer, lengths);
+std::optional<ReadAnswer> LocateReadAnswer(const std::u16string& answer) {
+    std::optional<ReadAnswer> found = LocateStoredMessage(answer);
     if (found && found->status != kReadStatus) {
         return std::nullopt;
     }
@@ -222,14 +222,6 @@ SlotAnswer DecideSlotAnswer(const std::u16string& answer) {
         }
     });
     return decided;
-}
-
-FinalResult DecideReadAnswer(const std::u16string& answer) {
-    if (LocateReadAnswer(answer)) {
-        return FinalResult::kOk;
-    }
-    return DecideSlotAnswer(answer) == SlotAnswer::kUndecided ? FinalResult::kNone
-                                                              : FinalResult::kError;
 }
 
 std::size_t AnswerProgress(const std::u16string& answer) {

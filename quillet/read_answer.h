@@ -8,17 +8,16 @@
 // With AT+CSDH=1 the header goes on with <tooa>,<fo>,<pid>,<dcs>,<sca>,<tosca>,<length>:
 //   +CMGR: "REC READ","10086",,"26/12/06,21:30:00+32",129,4,0,8,"+8613800200500",145,4\r\n
 //   4F60597D\r\n\r\nOK\r\n
-// The coding scheme says how the text is written (modemlink/gsm_text.h), and the length how
-// long it is: in characters for the GSM alphabet, in octets (two hex digits each) otherwise.
-// A part of a long message has the header indication in <fo> (modemlink/user_data.h): its user
-// data comes as hex whatever the scheme, and a 7-bit length then counts septets of packed octets.
+// The coding scheme says how the text is written (modemlink/smscodec/gsm_text.h), and the length
+// how long it is: in characters for the GSM alphabet, in octets (two hex digits each) otherwise.
+// A part of a long message has the header indication in <fo> (modemlink/smscodec/user_data.h):
+// its user data comes as hex whatever the scheme, and a 7-bit length then counts septets of
+// packed octets.
 
 #include <cstddef>
 #include <cstdint>
 #include <optional>
 #include <string>
-
-#include "modemlink/result_codes.h"
 
 struct ReadAnswer {
     std::size_t headerStart = 0;  // "+CMGR:" up to its line end
@@ -43,9 +42,9 @@ struct ReadAnswer {
 enum class Lengths { kTrust, kIgnore };
 std::optional<ReadAnswer> LocateStoredMessage(const std::u16string& answer,
                                               Lengths lengths = Lengths::kTrust);
-// The same for a received message that has been read: only the status "REC READ" is recognised.
-std::optional<ReadAnswer> LocateReadAnswer(const std::u16string& answer,
-                                           Lengths lengths = Lengths::kTrust);
+// The same for a received message that has been read: only the status "REC READ" is recognised
+// (CModem::ParseReadResponse).
+std::optional<ReadAnswer> LocateReadAnswer(const std::u16string& answer);
 
 // How an answer to AT+CMGR stands. Before a "+CMGR:" header, a final result decides it: an "OK"
 // line (nothing stored there), "ERROR\r\n" at a position above 0, or a "+CMS ERROR:" or
@@ -53,10 +52,6 @@ std::optional<ReadAnswer> LocateReadAnswer(const std::u16string& answer,
 // be part of its text. Any other line before the header is an unsolicited one and decides nothing.
 enum class SlotAnswer { kUndecided, kMessage, kEmpty, kError };
 SlotAnswer DecideSlotAnswer(const std::u16string& answer);
-
-// For ReadSms: kOk for a complete read message, kError once the answer has decided anything
-// else (nothing stored, an error, or a message of another status), kNone while undecided.
-FinalResult DecideReadAnswer(const std::u16string& answer);
 
 // How much of the answer so far belongs to it: everything but the unsolicited lines before the
 // header. Only growth of this restarts the silence after which an undecided read gives up, so a

@@ -1,5 +1,6 @@
 // Short messages in text mode:
-//   AT+CMGR=<slot>          read one message; ReadSms takes "REC READ" messages only
+//   AT+CMGR=<slot>          read one message: ReadSlot whatever its status, ReadSms only a
+//                           "REC READ" one
 //   AT+CPMS?                how many slots are used, of how many
 //   AT+CMGS="<number>"      then, after the modem's "> ", the text ended by Ctrl-Z
 //   AT+CMGD=<slot>          delete one message
@@ -14,8 +15,8 @@
 #include <optional>
 #include <string>
 
-#include "modemlink/gsm_text.h"
 #include "modemlink/modem.h"
+#include "modemlink/smscodec/gsm_text.h"
 #include "platform/core/backend.h"
 #include "quillet/centre_line.h"
 #include "quillet/message_text.h"
@@ -39,8 +40,7 @@ bool TextArrives(platform::EventHandle event, std::uint32_t timeoutMs) {
 }
 
 bool TextArrivesBefore(platform::EventHandle event, platform::TimePoint deadline) {
-    return platform::System().WaitForEventUntil(event, deadline) ==
-           platform::WaitStatus::kSignaled;
+    return platform::System().WaitForEventUntil(event, deadline) == platform::WaitStatus::kSignaled;
 }
 
 // Looks after every arrival of text; undecided after `silenceMs` without any.

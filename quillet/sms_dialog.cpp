@@ -1,12 +1,13 @@
 #include "quillet/sms_dialog.h"
 
-#include "modemlink/link_watch.h"
 #include "platform/core/backend.h"
 #include "platform/ui/edit_text.h"
 #include "quillet/message_text.h"
 #include "quillet/modem_setup.h"
 #include "quillet/resource_ids.h"
 #include "quillet/sms_template.h"
+#include "quillet/texts.h"
+#include "window_common/link_watch.h"
 
 namespace {
 
@@ -14,19 +15,6 @@ constexpr char16_t kPortName[] = u"COM1:";
 constexpr std::uint32_t kBaudRate = 115200;
 constexpr std::int32_t kSlot = 1;
 constexpr std::uint32_t kPollPeriodMs = 1000;
-
-constexpr char16_t kDefaultNumber[] = u"13900000000";
-constexpr char16_t kDefaultText[] = u"www.example.com";
-constexpr char16_t kDefaultCentre[] = u"+8613800200500";
-
-constexpr char16_t kStartFailed[] = u"GPRS初始化失败, 请检查是否安装正确.";
-constexpr char16_t kEmptyInput[] = u"电话号码或短信内容不能为空.";
-constexpr char16_t kSent[] = u"短信发送成功.";
-constexpr char16_t kNotSent[] = u"短信发送失败.";
-constexpr char16_t kTooLong[] =
-    u"短信太长, 未发送: 一条短信最多160个字符, 含中文或其他特殊字符时最多70个.";
-constexpr char16_t kCentreSet[] = u"设置短信中心号码成功.";
-constexpr char16_t kCentreNotSet[] = u"设置短信中心号码失败.";
 
 }  // namespace
 
@@ -125,11 +113,13 @@ void CSmsDlg::OnSendClicked() {
 }
 
 void CSmsDlg::OnPollTimer(std::uintptr_t timerId) {
-    m_inbox.Poll([this](const std::u16string& sender, const std::u16string& text) {
-        SetDlgItemText(IDC_FROM, sender);
-        // Bare line feeds break no line in an edit box; CR LF does.
-        SetDlgItemText(IDC_RECEIVED, platform::ui::LfToCrLf(text));
-    }, platform::System().Now());
+    m_inbox.Poll(
+        [this](const std::u16string& sender, const std::u16string& text) {
+            SetDlgItemText(IDC_FROM, sender);
+            // Bare line feeds break no line in an edit box; CR LF does.
+            SetDlgItemText(IDC_RECEIVED, platform::ui::LfToCrLf(text));
+        },
+        platform::System().Now());
     RestartPoll();
     DefaultTimer(timerId);
 }

@@ -13,11 +13,11 @@
 #include <cstdint>
 #include <string>
 
-#include "modemlink/link_watch.h"
 #include "modemlink/modem.h"
 #include "platform/ui/dialog.h"
 #include "platform/ui/icon.h"
 #include "quillet/inbox.h"
+#include "window_common/link_watch.h"
 
 class CSmsDlg : public CDialog {
 public:

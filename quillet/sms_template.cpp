@@ -1,6 +1,7 @@
 #include "quillet/sms_template.h"
 
 #include "quillet/resource_ids.h"
+#include "quillet/texts.h"
 
 using platform::ui::ControlKind;
 using platform::ui::DialogTemplate;
@@ -22,26 +23,30 @@ const DialogTemplate& SmsDialogTemplate() {
         8,
         kMainDialog,
         kMainDialogEx,
-        u"GPRS收发短信测试  www.example.com",
+        kCaption,
         {
-            {IDC_SEND, ControlKind::kButton, u"发送短信", {38, 119, 59, 17}, kPushButtonControl},
+            {IDC_SEND, ControlKind::kButton, kSendLabel, {38, 119, 59, 17}, kPushButtonControl},
             {IDC_NUMBER, ControlKind::kEdit, u"", {39, 38, 73, 14}, kLineEditControl},
             {IDC_TEXT, ControlKind::kEdit, u"", {15, 65, 97, 51}, kMultiLineEditControl},
-            {kNoControlId, ControlKind::kStatic, u"电话:", {15, 41, 20, 8}, kLabelControl},
-            {kNoControlId, ControlKind::kStatic, u"短信内容:", {15, 54, 42, 8}, kLabelControl},
-            {kNoControlId, ControlKind::kButton, u"发送短信", {7, 28, 115, 111}, kGroupBoxControl},
-            {kNoControlId, ControlKind::kStatic, u"来自:", {131, 41, 20, 8}, kLabelControl},
+            {kNoControlId, ControlKind::kStatic, kNumberLabel, {15, 41, 20, 8}, kLabelControl},
+            {kNoControlId, ControlKind::kStatic, kTextLabel, {15, 54, 42, 8}, kLabelControl},
+            {kNoControlId, ControlKind::kButton, kSendLabel, {7, 28, 115, 111}, kGroupBoxControl},
+            {kNoControlId, ControlKind::kStatic, kFromLabel, {131, 41, 20, 8}, kLabelControl},
             {IDC_FROM, ControlKind::kEdit, u"", {155, 38, 73, 14}, kLineEditControl},
-            {kNoControlId, ControlKind::kStatic, u"短信内容:", {131, 54, 39, 8}, kLabelControl},
+            {kNoControlId, ControlKind::kStatic, kTextLabel, {131, 54, 39, 8}, kLabelControl},
             {IDC_RECEIVED, ControlKind::kEdit, u"", {131, 65, 97, 67}, kMultiLineEditControl},
             {kNoControlId,
              ControlKind::kButton,
-             u"接收短信",
+             kReceiveLabel,
              {124, 28, 115, 111},
              kGroupBoxControl},
-            {kNoControlId, ControlKind::kStatic, u"短信中心号码:", {15, 13, 52, 8}, kLabelControl},
+            {kNoControlId, ControlKind::kStatic, kCentreLabel, {15, 13, 52, 8}, kLabelControl},
             {IDC_CENTRE, ControlKind::kEdit, u"", {74, 10, 76, 14}, kLineEditControl},
-            {IDC_SET_CENTRE, ControlKind::kButton, u"设置", {161, 10, 55, 14}, kPushButtonControl},
+            {IDC_SET_CENTRE,
+             ControlKind::kButton,
+             kSetCentreLabel,
+             {161, 10, 55, 14},
+             kPushButtonControl},
         },
     };
     return dialog;

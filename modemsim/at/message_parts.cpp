@@ -2,7 +2,7 @@
 
 #include <optional>
 
-#include "modemlink/gsm_text.h"
+#include "modemlink/smscodec/gsm_text.h"
 #include "platform/core/codepage.h"
 
 namespace modemsim {

@@ -1,6 +1,6 @@
 #include "modemsim/at/message_view.h"
 
-#include "modemlink/user_data.h"
+#include "modemlink/smscodec/user_data.h"
 #include "modemsim/at/at_syntax.h"
 #include "modemsim/at/message_parts.h"
 #include "modemsim/at/pdu.h"

@@ -15,7 +15,7 @@
 
 #include "modemsim/at/call_profile.h"
 
-#include "modemlink/user_data.h"
+#include "modemlink/smscodec/user_data.h"
 
 namespace modemsim {
 

@@ -3,7 +3,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "modemlink/gsm_text.h"
+#include "modemlink/smscodec/gsm_text.h"
 #include "modemsim/at/message_parts.h"
 #include "platform/core/codepage.h"
 

@@ -19,7 +19,7 @@
 #include <string>
 #include <string_view>
 
-#include "modemlink/user_data.h"
+#include "modemlink/smscodec/user_data.h"
 #include "modemsim/at/modem_state.h"
 
 namespace modemsim {

@@ -134,10 +134,6 @@ std::string RegistrationReport(const Settings& settings) {
     return InfoLine("+CREG: " + RegistrationFields(settings));
 }
 
-std::string NoCarrierText() {
-    return InfoLine("NO CARRIER");
-}
-
 std::string NewMessageReport(const Settings& settings, int index) {
     const std::array<int, 5>& cnmi = settings.newMessageIndication;
     if (cnmi[0] == 0 || cnmi[1] != 1) {

@@ -73,7 +73,6 @@ std::string MemoryName(Memory memory);
 std::string RingText(const ModemState& state);
 // Nothing when AT+CREG has reports off.
 std::string RegistrationReport(const Settings& settings);
-std::string NoCarrierText();
 // Nothing when AT+CNMI asks for no announcement.
 std::string NewMessageReport(const Settings& settings, int index);
 

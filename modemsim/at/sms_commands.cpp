@@ -2,7 +2,7 @@
 #include <cctype>
 #include <optional>
 
-#include "modemlink/gsm_text.h"
+#include "modemlink/smscodec/gsm_text.h"
 #include "modemsim/at/at_syntax.h"
 #include "modemsim/at/commands.h"
 #include "modemsim/at/message_view.h"

@@ -4,13 +4,13 @@
 #include <cstdint>
 #include <cstdio>
 
-#include "modemlink/gsm_text.h"
+#include "modemlink/smscodec/gsm_text.h"
 #include "modemsim/at/at_syntax.h"
 #include "platform/core/codepage.h"
 
 namespace modemsim {
 
-// The hex itself is the modem link's (modemlink/gsm_text.h); here only UTF-8 meets it.
+// The hex itself is the SMS codec's (modemlink/smscodec/gsm_text.h); here only UTF-8 meets it.
 std::string Ucs2Hex(std::string_view utf8) {
     const std::u16string hex = TextToUcs2Hex(platform::Utf8ToUtf16(std::string(utf8)));
     return std::string(hex.begin(), hex.end());  // hex digits only

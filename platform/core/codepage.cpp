@@ -123,11 +123,6 @@ const std::string& SystemCharset() {
     return charset;
 }
 
-std::u16string AnsiToUtf16(const std::uint8_t* bytes, std::size_t count) {
-    thread_local CodePageConverter converter(SystemCharset().c_str());
-    return converter.ToUtf16(bytes, count);
-}
-
 std::u16string StreamDecoder::Decode(const std::uint8_t* bytes, std::size_t count) {
     m_held.append(reinterpret_cast<const char*>(bytes), count);
     const auto* data = reinterpret_cast<const std::uint8_t*>(m_held.data());

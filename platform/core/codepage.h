@@ -40,9 +40,6 @@ private:
     std::unique_ptr<State> m_state;
 };
 
-// ToUtf16 with the system character set, on a converter owned by the calling thread.
-std::u16string AnsiToUtf16(const std::uint8_t* bytes, std::size_t count);
-
 // The chunks of one byte stream, as a serial line delivers them: a character whose bytes are
 // split between two chunks is converted whole with the second, and NUL bytes come out as U+0000
 // (the caller decides what a NUL means). One thread at a time.

@@ -118,14 +118,6 @@ int ChildProcess::Wait() {
     return m_status;
 }
 
-bool ChildProcess::HasEnded() {
-    std::lock_guard<std::mutex> lock(m_lock);
-    siginfo_t info{};
-    return m_reaped ||
-           (::waitid(P_PID, static_cast<id_t>(m_pid), &info, WEXITED | WNOHANG | WNOWAIT) == 0 &&
-            info.si_pid == m_pid);
-}
-
 void ChildProcess::Signal(int signalNumber) {
     std::lock_guard<std::mutex> lock(m_lock);
     if (!m_reaped) {

@@ -30,8 +30,6 @@ public:
 
     // Blocks until the child ends: its exit status, or 128 + the signal that ended it.
     int Wait();
-    // Whether the child has ended, without waiting; it is not reaped by asking.
-    bool HasEnded();
     // Sends signalNumber to a child not yet reaped; nothing once it has been.
     void Signal(int signalNumber);
     // Asks a child still running to end (SIGTERM).

@@ -151,17 +151,6 @@ void CDialog::SetButtonCheck(std::int32_t controlId, std::uint32_t state) {
     });
 }
 
-void CDialog::SetWindowText(const std::u16string& text) {
-    RunOnWindow(
-        [&](DialogWindow& window) { window.setWindowTitle(platform::ui::ToQString(text)); });
-}
-
-std::u16string CDialog::GetWindowText() const {
-    return QueryWindow(
-        [](DialogWindow& window) { return platform::ui::FromQString(window.windowTitle()); },
-        std::u16string());
-}
-
 void CDialog::SetIcon(platform::ui::HICON icon, bool bigIcon) {
     RunOnWindow([&](DialogWindow& window) { window.SetIcon(icon, bigIcon); });
 }
@@ -187,8 +176,4 @@ void CDialog::SetTimer(std::uintptr_t timerId, std::uint32_t periodMs) {
 
 void CDialog::KillTimer(std::uintptr_t timerId) {
     RunOnWindow([&](DialogWindow& window) { window.StopTimer(timerId); });
-}
-
-bool CDialog::IsWindowThread() const {
-    return m_gate->IsWindowThread();
 }

@@ -33,7 +33,6 @@ class WindowCallGate;
 // Button states as GetButtonState reports them; a toggle is down when (state & 3) == BST_CHECKED.
 inline constexpr std::uint32_t BST_UNCHECKED = 0;
 inline constexpr std::uint32_t BST_CHECKED = 1;
-inline constexpr std::uint32_t BST_INDETERMINATE = 2;
 
 class CDialog {
 public:
@@ -58,8 +57,6 @@ public:
     std::u16string GetDlgItemText(std::int32_t controlId) const;
     std::uint32_t GetButtonState(std::int32_t controlId) const;
     void SetButtonCheck(std::int32_t controlId, std::uint32_t state);
-    void SetWindowText(const std::u16string& text);
-    std::u16string GetWindowText() const;
     void SetIcon(platform::ui::HICON icon, bool bigIcon);
     void CenterWindow();
     // Starting a timer again with the same id restarts its period.
@@ -76,7 +73,6 @@ public:
     // window's thread once it is free; dropped once the window is closing or gone.
     void PostMessage(std::int32_t messageId);
 
-    bool IsWindowThread() const;
     // The Qt window while the dialog runs, else nullptr (for the layer and tests).
     platform::ui::DialogWindow* Window() const { return m_pWindow; }
 

@@ -33,7 +33,6 @@ inline constexpr std::uint32_t kSysMenu = 0x00080000;
 inline constexpr std::uint32_t kGroup = 0x00020000;
 inline constexpr std::uint32_t kTabStop = 0x00010000;
 // Dialog styles.
-inline constexpr std::uint32_t kDialogCenter = 0x0800;
 inline constexpr std::uint32_t kModalFrame = 0x0080;
 inline constexpr std::uint32_t kSetFont = 0x0040;
 // Extended styles.
@@ -42,17 +41,14 @@ inline constexpr std::uint32_t kExAppWindow = 0x00040000;
 // Buttons: the low four bits are the button type.
 inline constexpr std::uint32_t kButtonTypeMask = 0x000F;
 inline constexpr std::uint32_t kPushButton = 0x0000;
-inline constexpr std::uint32_t kDefPushButton = 0x0001;
 inline constexpr std::uint32_t kCheckBox = 0x0002;
 inline constexpr std::uint32_t kAutoCheckBox = 0x0003;
 inline constexpr std::uint32_t kGroupBox = 0x0007;
 inline constexpr std::uint32_t kPushLike = 0x1000;
 // Edit boxes.
 inline constexpr std::uint32_t kEditMultiLine = 0x0004;
-inline constexpr std::uint32_t kEditAutoVScroll = 0x0040;
 inline constexpr std::uint32_t kEditAutoHScroll = 0x0080;
 inline constexpr std::uint32_t kEditReadOnly = 0x0800;
-inline constexpr std::uint32_t kEditWantReturn = 0x1000;
 // Static texts: the low bits are the alignment.
 inline constexpr std::uint32_t kStaticAlignMask = 0x0003;
 inline constexpr std::uint32_t kStaticLeft = 0x0000;

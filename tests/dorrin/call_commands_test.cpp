@@ -122,35 +122,6 @@ protected:
     std::unique_ptr<CModem> m_modem;  // after the simulator: closes its device first
 };
 
-TEST_F(DialerOnSimulator, CallsOutTakesACallRejectsOneAndSeesTheOtherSideEnd) {
-    EXPECT_EQ(m_modem->Dial(u"+8613912345678"), 1);
-    EXPECT_EQ(Call().phase, modemsim::CallPhase::kActive);
-    EXPECT_TRUE(Call().outgoing);
-    EXPECT_EQ(Call().number, "+8613912345678");
-    Stopwatch watch;
-    EXPECT_EQ(m_modem->Dial(u"10010"), 0);  // one call at a time: ERROR, decided at once
-    EXPECT_LT(watch.ElapsedMs(), 400);
-    EXPECT_EQ(m_modem->HangUp(), 1);
-    EXPECT_EQ(Call().phase, modemsim::CallPhase::kIdle);
-
-    ASSERT_TRUE(m_simulator->Ring(std::nullopt).ok);
-    ASSERT_TRUE(m_events.WaitFor(1, 3s));
-    EXPECT_EQ(m_events.Take().front(), (ChannelEvent{EVT_RING, u""}));
-    EXPECT_EQ(m_modem->Reject(), 1);
-    EXPECT_EQ(Call().phase, modemsim::CallPhase::kIdle);
-
-    ASSERT_TRUE(m_simulator->Ring(std::string("10086")).ok);
-    ASSERT_TRUE(m_events.WaitFor(1, 3s));
-    EXPECT_EQ(m_events.Take().front(), (ChannelEvent{EVT_RING, u"10086"}));
-    EXPECT_EQ(m_modem->Answer(), 1);
-    EXPECT_EQ(Call().phase, modemsim::CallPhase::kActive);
-    EXPECT_FALSE(Call().outgoing);
-    m_events.Take();  // rings on their way while ATA waited were part of its answer
-    ASSERT_TRUE(m_simulator->RemoteHangUp().ok);
-    ASSERT_TRUE(m_events.WaitFor(1, 3s));
-    EXPECT_EQ(m_events.Take(), (std::vector<ChannelEvent>{{EVT_NO_CARRIER, u""}}));
-}
-
 // Nothing rings: the modem says NO CARRIER, which is no final code, so the silence decides, and
 // the NO CARRIER belonged to the command: it is no dropped line.
 TEST_F(DialerOnSimulator, AnswerWithNothingRingingFailsAfterTheSilence) {

@@ -12,6 +12,7 @@
 
 #include "dorrin/dial_dialog.h"
 #include "dorrin/resource_ids.h"
+#include "dorrin/texts.h"
 #include "fake_system.h"
 #include "modal_driver.h"
 #include "platform/core/message_box.h"
@@ -26,11 +27,11 @@ using namespace std::chrono_literals;
 
 namespace {
 
-const QString kDial = QStringLiteral("拨号");
-const QString kHangUp = QStringLiteral("挂机");
-const QString kAnswer = QStringLiteral("接听");
-const QString kEnd = QStringLiteral("挂断");
-const QString kNotice = QStringLiteral("对方已挂机.");
+const QString kDial = QString::fromUtf16(kDialCaption);
+const QString kHangUp = QString::fromUtf16(kHangUpCaption);
+const QString kAnswer = QString::fromUtf16(kAnswerCaption);
+const QString kEnd = QString::fromUtf16(kEndCaption);
+const QString kNotice = QString::fromUtf16(kOtherPartyHungUp);
 const QString kNumber = QStringLiteral("13912345678");
 constexpr long long kCloseLimitMs = 2500;
 
@@ -131,11 +132,11 @@ void DialWindowTest::startsIdleWithTheDefaults() {
     DialWindowOnSimulator run;
     QVERIFY(run.modem);
     DriveModal(*run.dialog, [&](DialogWindow& window) {
-        QCOMPARE(Text(window, IDC_DIAL_NUMBER), QStringLiteral("13900000000"));
+        QCOMPARE(Text(window, IDC_DIAL_NUMBER), QString::fromUtf16(kDefaultNumber));
         QCOMPARE(Button(window, IDC_DIAL)->text(), kDial);
         QCOMPARE(Button(window, IDC_ANSWER)->text(), kAnswer);
         QVERIFY(!Button(window, IDC_DIAL)->isChecked() && !Button(window, IDC_ANSWER)->isChecked());
-        QVERIFY(window.windowTitle().startsWith(QStringLiteral("GPRS拔电话测试  ")));
+        QCOMPARE(window.windowTitle(), QString::fromUtf16(kCaption));
         QVERIFY(!window.windowIcon().isNull());
         // An event code the window does not know, from the reader thread, changes nothing.
         std::thread([&] { CDialDlg::OnModemEvent(run.dialog.get(), 99, u"13912345678"); }).join();
@@ -152,7 +153,7 @@ void DialWindowTest::dialButtonPresses() {
     const auto hangUpFails = [](modemsim::Simulator& m) { m.AddErrorCommand("H"); };
     // Blanks and signs go out as typed.
     const std::vector<Press> rows = {
-        {"empty number", {}, IDC_DIAL, "", {}, {QStringLiteral("请输入拨号号码.")}, false, kDial},
+        {"empty number", {}, IDC_DIAL, "", {}, {QString::fromUtf16(kEnterNumber)}, false, kDial},
         {"refused", dialFails, IDC_DIAL, "+86 139", {"ATD+86 139;"}, {}, false, kDial},
         {"dialled", {}, IDC_DIAL, kNumber, {"ATD13912345678;"}, {}, true, kHangUp},
         {"hung up", {}, IDC_DIAL, kNumber, {"ATH"}, {}, false, kDial},
@@ -162,7 +163,7 @@ void DialWindowTest::dialButtonPresses() {
          IDC_DIAL,
          kNumber,
          {"ATH"},
-         {QStringLiteral("挂机失败.")},
+         {QString::fromUtf16(kHangUpFailed)},
          false,
          kDial},
     };
@@ -185,7 +186,7 @@ void DialWindowTest::answerButtonPressesAndTheCallerBox() {
          IDC_ANSWER,
          kNumber,
          {"ATA"},
-         {QStringLiteral("接听失败.")},
+         {QString::fromUtf16(kAnswerFailed)},
          false,
          kAnswer},
         {"answered", {}, IDC_ANSWER, kNumber, {"ATA"}, {}, true, kEnd},
@@ -198,7 +199,7 @@ void DialWindowTest::answerButtonPressesAndTheCallerBox() {
          IDC_ANSWER,
          kNumber,
          {"AT+CHUP"},
-         {QStringLiteral("挂断失败.")},
+         {QString::fromUtf16(kEndFailed)},
          false,
          kAnswer},
     };
@@ -224,9 +225,10 @@ void DialWindowTest::eachEndOfACallShowsItsNoticeForTwoSeconds_data() {
     QTest::addColumn<bool>("ownCall");
     QTest::addColumn<QString>("notice");  // empty: the call goes on
     QTest::newRow("hung up") << "\r\nNO CARRIER\r\n" << true << kNotice;
-    QTest::newRow("busy") << "\r\nBUSY\r\n" << true << QStringLiteral("对方忙.");
-    QTest::newRow("no answer") << "\r\nNO ANSWER\r\n" << true << QStringLiteral("无人接听.");
-    QTest::newRow("no dial tone") << "\r\nNO DIALTONE\r\n" << true << QStringLiteral("无拨号音.");
+    QTest::newRow("busy") << "\r\nBUSY\r\n" << true << QString::fromUtf16(kBusy);
+    QTest::newRow("no answer") << "\r\nNO ANSWER\r\n" << true << QString::fromUtf16(kNoAnswer);
+    QTest::newRow("no dial tone") << "\r\nNO DIALTONE\r\n"
+                                  << true << QString::fromUtf16(kNoDialTone);
     QTest::newRow("dropped, no own call") << "\r\nNO CARRIER\r\n" << false << kNotice;
     QTest::newRow("words in a caller name") << "\r\n+CLIP: \"BUSY\",129,,,\"NO ANSWER\"\r\n"
                                             << true << QString();
@@ -387,14 +389,13 @@ void DialWindowTest::eventsAfterAFailedStartUpChangeNothing() {
         run.modem->InjectRaw("\r\nNO CARRIER\r\n");
         QTest::qWait(500);
         QCOMPARE(Text(window, IDC_CALLER), QStringLiteral("keep"));
-        QCOMPARE(Text(window, IDC_DIAL_NUMBER), QStringLiteral("13900000000"));
+        QCOMPARE(Text(window, IDC_DIAL_NUMBER), QString::fromUtf16(kDefaultNumber));
         // A press still runs its command, which fails at once on a channel without a port.
         QVERIFY(TimedClick(window, IDC_DIAL) < 300);
         QVERIFY(!Button(window, IDC_DIAL)->isChecked());
         QCOMPARE(Button(window, IDC_DIAL)->text(), kDial);
     });
-    QCOMPARE(run.messages,
-             std::vector<QString>{QStringLiteral("GPRS初始化失败,请检查是否安装正确.")});
+    QCOMPARE(run.messages, std::vector<QString>{QString::fromUtf16(kStartFailed)});
 }
 
 void DialWindowTest::closingWhileTheReaderThreadWaitsEndsPromptly_data() {

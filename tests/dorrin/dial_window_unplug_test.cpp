@@ -8,10 +8,12 @@
 
 #include "dorrin/dial_dialog.h"
 #include "dorrin/resource_ids.h"
+#include "dorrin/texts.h"
 #include "modal_driver.h"
 #include "recorded_messages.h"
 #include "simulated_com1.h"
 #include "stopwatch.h"
+#include "window_common/link_watch.h"
 #include "window_probes.h"
 
 using platform::ui::DialogWindow;
@@ -19,11 +21,9 @@ using namespace std::chrono_literals;
 
 namespace {
 
-const std::u16string kLost = u"调制解调器已断开, 正在等待重新连接.";
-const std::u16string kBack = u"调制解调器已重新连接.";
-const QString kDial = QStringLiteral("拨号");
-const QString kHangUp = QStringLiteral("挂机");
-const QString kNotice = QStringLiteral("对方已挂机.");
+const QString kDial = QString::fromUtf16(kDialCaption);
+const QString kHangUp = QString::fromUtf16(kHangUpCaption);
+const QString kNotice = QString::fromUtf16(kOtherPartyHungUp);
 constexpr char kLineSpeed[] = "AT+IPR=115200";
 
 struct DialWindowOnSimulator {
@@ -92,7 +92,7 @@ void DialWindowUnplugTest::unplugInTheNoticeThenReplugDialsAgain() {
     QVERIFY2(noticeMs < 300, qPrintable(QString::number(noticeMs)));
     QVERIFY2(cpuShare < kIdleShare, qPrintable(QString::number(cpuShare * 100) + " % of a core"));
     QVERIFY2(replugMs >= 0 && replugMs < 1500, qPrintable(QString::number(replugMs)));
-    QCOMPARE(run.messages.texts, (std::vector<std::u16string>{kLost, kBack}));
+    QCOMPARE(run.messages.texts, (std::vector<std::u16string>{kModemLostNotice, kModemBackNotice}));
 }
 
 QTEST_MAIN(DialWindowUnplugTest)

@@ -8,6 +8,7 @@
 #include "dorrin/modem_setup.h"
 #include "fake_system.h"
 #include "modemlink/modem.h"
+#include "modemlink/port_messages.h"
 #include "quillet/modem_setup.h"
 #include "scripted_device.h"
 
@@ -15,7 +16,6 @@ namespace {
 
 const std::string kOk = "\r\nOK\r\n";
 const std::string kError = "\r\nERROR\r\n";
-const std::u16string kCannotOpen = u"无法打开端口或端口已打开!请检查是否已被占用.";
 
 using Lines = std::vector<std::string>;
 
@@ -70,7 +70,7 @@ TEST(StartUpBookkeeping, UnopenableDeviceIsToldOnceAndNotRetried) {
     CModem channel{QuilletSetupCommands()};
     EXPECT_EQ(channel.Start(u"COM1:", 115200, nullptr), 0);
     EXPECT_EQ(system.backend.OpenCount(), 1);
-    EXPECT_EQ(system.backend.Messages(), std::vector<std::u16string>{kCannotOpen});
+    EXPECT_EQ(system.backend.Messages(), std::vector<std::u16string>{kPortCannotOpen});
 }
 
 TEST(StartUpBookkeeping, FailedAttemptLeavesNoPortThreadOrEventBehind) {

@@ -9,6 +9,7 @@
 #include <thread>
 
 #include "fake_system.h"
+#include "modemlink/port_messages.h"
 #include "modemlink/serial_port.h"
 #include "platform/core/codepage.h"
 #include "platform/simhost/pseudo_terminal.h"
@@ -19,11 +20,6 @@ namespace {
 
 using platform::InjectedFaults;
 using Calls = std::vector<std::string>;
-
-const std::u16string kCannotOpen = u"无法打开端口或端口已打开!请检查是否已被占用.";
-const std::u16string kCannotConfigure = u"无法按当前参数配置端口，请检查参数!";
-const std::u16string kCannotSetTimeouts = u"无法设置超时参数!";
-const std::u16string kThreadFailed = u"创建接收线程失败!";
 
 // Collects what the reader hands over, chunk by chunk.
 struct Collector {
@@ -63,10 +59,19 @@ TEST(SerialPortFailures, EachFailureShowsItsMessageAndLeavesNothingOpen) {
         std::u16string message;
         const char* first;  // of the message and the device's closing
     } rows[] = {
-        {"device missing", {true, false, false, false, false}, kCannotOpen, "Message"},
-        {"line settings rejected", {false, true, false, false, false}, kCannotConfigure, "Message"},
-        {"time-outs rejected", {false, false, true, false, false}, kCannotSetTimeouts, "Message"},
-        {"thread start fails", {false, false, false, true, false}, kThreadFailed, "CloseDevice"},
+        {"device missing", {true, false, false, false, false}, kPortCannotOpen, "Message"},
+        {"line settings rejected",
+         {false, true, false, false, false},
+         kPortCannotConfigure,
+         "Message"},
+        {"time-outs rejected",
+         {false, false, true, false, false},
+         kPortCannotSetTimeouts,
+         "Message"},
+        {"thread start fails",
+         {false, false, false, true, false},
+         kPortThreadFailed,
+         "CloseDevice"},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.name);
@@ -114,7 +119,7 @@ TEST(SerialPortOpen, ConfiguresTheLineInOrder) {
     EXPECT_TRUE(system.backend.Messages().empty());
     EXPECT_EQ(OpenModemPort(port), 0);  // an object is opened once
     EXPECT_EQ(system.backend.OpenCount(), 1);
-    EXPECT_EQ(system.backend.Messages(), std::vector<std::u16string>{kCannotOpen});
+    EXPECT_EQ(system.backend.Messages(), std::vector<std::u16string>{kPortCannotOpen});
 }
 
 TEST(SerialPortLifetime, CloseTwiceAndWriteAfterClose) {
@@ -128,7 +133,8 @@ TEST(SerialPortLifetime, CloseTwiceAndWriteAfterClose) {
     EXPECT_TRUE(system.backend.Calls().empty());
     const std::uint8_t bytes[] = {'A', 'T', '\r', '\n'};
     port.Write(bytes, 4);
-    EXPECT_EQ(system.backend.Calls(), Calls{"Message(串口未打开!)"});
+    EXPECT_EQ(system.backend.Calls(),
+              Calls{"Message(" + platform::Utf16ToUtf8(kPortNotOpen) + ")"});
     EXPECT_EQ(system.backend.Written(), "");
 }
 

@@ -4,8 +4,8 @@
 
 #include <gtest/gtest.h>
 
-#include "modemlink/gsm_text.h"
-#include "modemlink/user_data.h"
+#include "modemlink/smscodec/gsm_text.h"
+#include "modemlink/smscodec/user_data.h"
 #include "modemsim/at/at_syntax.h"
 #include "modemsim/at/message_parts.h"
 #include "modemsim/at/modem_session.h"

@@ -17,6 +17,7 @@
 #include "platform/core/codepage.h"
 #include "process_figures.h"
 #include "quillet/modem_setup.h"
+#include "quillet/slot_read.h"
 #include "recorded_messages.h"
 
 namespace {
@@ -106,9 +107,9 @@ TEST_F(Flood, NothingReadsAsACodeWaitingCommandsFailAndTheMemoryComesBack) {
         {"plain command", [](CModem& c) { return c.DeleteSms(1); }},
         {"message read",
          [](CModem& c) {
-             std::u16string number;
-             std::u16string text;
-             return c.ReadSms(1, number, text);
+             SlotRead read;
+             c.ReadSlot(1, read);
+             return read.answer == SlotAnswer::kMessage ? 1 : 0;
          }},
         {"message send", [](CModem& c) { return c.SendSms(u"+8613912345678", u"hi"); }},
     };

@@ -15,6 +15,7 @@
 #include "platform/core/codepage.h"
 #include "process_figures.h"
 #include "quillet/modem_setup.h"
+#include "quillet/slot_read.h"
 #include "recorded_messages.h"
 #include "scripted_modem.h"
 
@@ -73,10 +74,11 @@ TEST(Soak, CyclesKeepTheirOwnAnswersAndLeakNothing) {
         channel.SendLine(u"AT+SOAK=" + Number(cycle));
         bool right = channel.WaitResult() == (cycle % 5 == 0 ? 0 : 1);
         if (cycle % 10 == 0) {
-            std::u16string number;
-            std::u16string text;
-            right = right && channel.ReadSms(1, number, text) == 1 && number == u"+8613912345678" &&
-                    text == u"soak " + Number(cycle / 10 - 1) && channel.DeleteSms(1) == 1;
+            SlotRead read;
+            channel.ReadSlot(1, read);
+            right =
+                right && read.answer == SlotAnswer::kMessage && read.sender == u"+8613912345678" &&
+                read.text.text == u"soak " + Number(cycle / 10 - 1) && channel.DeleteSms(1) == 1;
         }
         firstWrong = right || firstWrong >= 0 ? firstWrong : cycle;
         wrong += right ? 0 : 1;

@@ -18,6 +18,7 @@
 #include "platform/core/codepage.h"
 #include "process_figures.h"
 #include "quillet/modem_setup.h"
+#include "quillet/slot_read.h"
 #include "recorded_messages.h"
 #include "stopwatch.h"
 
@@ -38,11 +39,11 @@ TEST(UnplugLink, CommandsFailAtOnceOnceTheDeviceHasGone) {
         const char* name;
         std::function<std::int32_t(CModem&)> run;
     } rows[] = {
-        {"ReadSms",
+        {"ReadSlot",
          [](CModem& c) {
-             std::u16string number;
-             std::u16string text;
-             return c.ReadSms(1, number, text);
+             SlotRead read;
+             c.ReadSlot(1, read);
+             return read.answer == SlotAnswer::kMessage ? 1 : 0;
          }},
         {"SendSms", [](CModem& c) { return c.SendSms(u"+8613912345678", u"hello"); }},
         {"Dial", [](CModem& c) { return c.Dial(u"13912345678"); }},

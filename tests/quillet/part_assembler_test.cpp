@@ -3,11 +3,13 @@
 #include <gtest/gtest.h>
 
 #include "quillet/part_assembler.h"
+#include "quillet/texts.h"
 
 namespace {
 
 using namespace std::chrono_literals;
 using Clock = PartAssembler::Clock;
+const std::u16string kMark = kMissingPartMark;
 
 struct Arrival {
     std::int32_t slot;
@@ -63,7 +65,7 @@ TEST(PartAssembler, JoinsInPartOrderAndMarksWhatNeverCame) {
          {{4, 5, 6}}},
         {"part 2 never comes: shown after ten minutes",
          {{2, u"555", one, u"a", 0s}, {3, u"555", three, u"c", 599s}},
-         {u"a[…]c"},
+         {u"a" + kMark + u"c"},
          {{2, 3}}},
         {"a part that came twice: both slots go",
          {{2, u"555", one, u"a", 0s},
@@ -78,7 +80,7 @@ TEST(PartAssembler, JoinsInPartOrderAndMarksWhatNeverCame) {
           {4, u"555", {7, true, 3, 2}, u"y", 0s},
           {5, u"555", two, u"b", 0s},
           {6, u"555", three, u"c", 0s}},
-         {u"abc", u"[…]x[…]", u"[…]y[…]"},
+         {u"abc", kMark + u"x" + kMark, kMark + u"y" + kMark},
          {{2, 5, 6}, {3}, {4}}},
     };
     for (const auto& row : rows) {

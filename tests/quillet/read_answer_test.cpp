@@ -40,8 +40,8 @@ Found Decide(const std::u16string& answer) {
     if (const std::optional<ReadAnswer> read = LocateStoredMessage(answer)) {
         found.number = answer.substr(read->numberStart, read->numberLength);
         found.text = answer.substr(read->bodyStart, read->bodyLength);
-        // ReadSms takes read messages only.
-        EXPECT_EQ(DecideReadAnswer(answer) == FinalResult::kOk, read->status == u"REC READ");
+        // CModem::ParseReadResponse takes read messages only.
+        EXPECT_EQ(LocateReadAnswer(answer).has_value(), read->status == u"REC READ");
     }
     return found;
 }
@@ -125,34 +125,34 @@ TEST(ReadAnswer, NoPrefixDecidesBeforeTheAnswerIsWhole) {
     const struct {
         const char* name;
         std::u16string answer;
-        FinalResult result;
+        SlotAnswer result;
     } rows[] = {
-        {"read message", Answer(u"REC READ", u"+8613912345678", u"Meet at 10"), FinalResult::kOk},
-        {"text ending in ERROR", Answer(u"REC READ", u"10086", u"Code: ERROR"), FinalResult::kOk},
-        {"text line ERROR", Answer(u"REC READ", u"10086", u"ERROR\r\nERROR"), FinalResult::kOk},
-        {"empty sender", Answer(u"REC READ", u"", u"x"), FinalResult::kOk},
-        {"ERROR", kEcho + u"\r\nERROR\r\n", FinalResult::kError},
-        {"empty slot", kEcho + u"\r\nOK\r\n", FinalResult::kError},
-        {"numbered error", kEcho + u"\r\n+CMS ERROR: 321\r\n", FinalResult::kError},
+        {"read message", Answer(u"REC READ", u"+8613912345678", u"Meet at 10"), kMessage},
+        {"text ending in ERROR", Answer(u"REC READ", u"10086", u"Code: ERROR"), kMessage},
+        {"text line ERROR", Answer(u"REC READ", u"10086", u"ERROR\r\nERROR"), kMessage},
+        {"empty sender", Answer(u"REC READ", u"", u"x"), kMessage},
+        {"ERROR", kEcho + u"\r\nERROR\r\n", kError},
+        {"empty slot", kEcho + u"\r\nOK\r\n", kEmpty},
+        {"numbered error", kEcho + u"\r\n+CMS ERROR: 321\r\n", kError},
         // A module pausing after the inner closing must not end the text there.
         {"long header, text with an empty line and OK",
-         LongAnswer(u"0", u"13", u"Pay?\r\n\r\nOK\r\nx"), FinalResult::kOk},
-        {"long header, UCS2", LongAnswer(u"8", u"2", u"4F60"), FinalResult::kOk},
+         LongAnswer(u"0", u"13", u"Pay?\r\n\r\nOK\r\nx"), kMessage},
+        {"long header, UCS2", LongAnswer(u"8", u"2", u"4F60"), kMessage},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.name);
         for (std::size_t length = 0; length < row.answer.size(); ++length) {
-            ASSERT_EQ(DecideReadAnswer(row.answer.substr(0, length)), FinalResult::kNone)
+            ASSERT_EQ(DecideSlotAnswer(row.answer.substr(0, length)), kUndecided)
                 << Show(row.answer.substr(0, length));
         }
-        EXPECT_EQ(DecideReadAnswer(row.answer), row.result);
+        EXPECT_EQ(DecideSlotAnswer(row.answer), row.result);
     }
 }
 
 TEST(ReadAnswer, LengthStillComingIsTakenByTheLastClosingOnceTheAnswerHasEnded) {
     const std::u16string ended = LongAnswer(u"0", u"40", u"short\r\n\r\nOK\r\nx");
-    EXPECT_FALSE(LocateReadAnswer(ended));
-    const std::optional<ReadAnswer> read = LocateReadAnswer(ended, Lengths::kIgnore);
+    EXPECT_FALSE(LocateStoredMessage(ended));
+    const std::optional<ReadAnswer> read = LocateStoredMessage(ended, Lengths::kIgnore);
     ASSERT_TRUE(read);
     EXPECT_EQ(ended.substr(read->bodyStart, read->bodyLength), u"short\r\n\r\nOK\r\nx");
     EXPECT_EQ(read->codingScheme, 0);

@@ -15,6 +15,7 @@
 #include "modemsim/simulator.h"
 #include "platform/core/codepage.h"
 #include "quillet/modem_setup.h"
+#include "quillet/slot_read.h"
 #include "recorded_messages.h"
 #include "scripted_device.h"
 #include "scripted_modem.h"
@@ -144,6 +145,43 @@ TEST_F(SmsCommands, ReadTakesSenderAndTextOrFailsOnErrorOrTwoSecondsOfSilence) {
     }
 }
 
+// Over the answer collected so far, echo included: positions in it, and -1 until a read message
+// stands whole in it (which text is one is LocateReadAnswer's).
+TEST_F(SmsCommands, ParseReadResponseLocatesAWholeReadMessageInTheAnswer) {
+    const struct {
+        const char* name;
+        std::string answer;
+        std::int32_t result;
+        std::u16string number;
+        std::u16string text;
+    } rows[] = {
+        {"read message", kHeader + "Meet at 10\r\n\r\nOK\r\n", 1, u"555", u"Meet at 10"},
+        {"closing still coming", kHeader + "Meet at 10\r\n\r\nOK\r", -1, u"", u""},
+        {"unread message", "\r\n+CMGR: \"REC UNREAD\",\"555\"\r\nx\r\n\r\nOK\r\n", -1, u"", u""},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        Answer({{"AT+CMGR=1", Say(row.answer)}});
+        m_modem.SendLine(u"AT+CMGR=1");
+        m_system.backend.Advance(std::chrono::seconds(1));
+        std::int32_t numberStart = 0;
+        std::int32_t numberLength = 0;
+        std::int32_t bodyStart = 0;
+        std::int32_t bodyLength = 0;
+        EXPECT_EQ(m_modem.ParseReadResponse(numberStart, numberLength, bodyStart, bodyLength),
+                  row.result);
+        const std::u16string response = m_modem.Response();
+        const auto located = [&](std::int32_t start, std::int32_t length) {
+            return row.result != 1 ? std::u16string()
+                                   : response.substr(static_cast<std::size_t>(start),
+                                                     static_cast<std::size_t>(length));
+        };
+        EXPECT_EQ(located(numberStart, numberLength), row.number);
+        EXPECT_EQ(located(bodyStart, bodyLength), row.text);
+        m_modem.ResetResponse();
+    }
+}
+
 TEST_F(SmsCommands, StorageUsageTakesTheFirstStoragesCounts) {
     const struct {
         Reply answer;
@@ -227,15 +265,17 @@ TEST_F(SmsCommands, DeleteAndCentreWriteTheirLineAndTakeTheFinalResult) {
 // The read's silence and the send's limit on the real clock, through a pseudo-terminal.
 TEST(SmsCommandsOnRealTime, ReadSilenceAndSendLimitKeepTheirTime) {
     RecordedMessages messages;
-    ScriptedModem line([](const std::string& l) { return Say(l == "AT+CMGS=\"1\"" ? kPrompt :
-                                                          l.rfind("AT+CMGR", 0) == 0 ? "" : kOk); },
-                       ModemOptions{true, false, true});
+    ScriptedModem line(
+        [](const std::string& l) {
+            return Say(l == "AT+CMGS=\"1\"" ? kPrompt : l.rfind("AT+CMGR", 0) == 0 ? "" : kOk);
+        },
+        ModemOptions{true, false, true});
     CModem modem{SetupCommands{}};
     ASSERT_EQ(modem.Start(line.DeviceName(), 115200, nullptr), 1);
-    std::u16string number;
-    std::u16string text;
+    SlotRead slot;
     Stopwatch read;
-    EXPECT_EQ(modem.ReadSms(1, number, text), 0);
+    modem.ReadSlot(1, slot);
+    EXPECT_EQ(slot.answer, SlotAnswer::kUndecided);
     EXPECT_GE(read.ElapsedMs(), 2000);
     EXPECT_LT(read.ElapsedMs(), 2600);
     modem.m_sendLimitMs = 400;
@@ -317,39 +357,6 @@ TEST_F(SmsOnSimulator, RefusedSendFailsAtOnceAndRestoresTheSetUpState) {
     m_simulator->ClearErrors();
     EXPECT_EQ(m_channel.SendSms(u"10086", u"plain"), 1);
     EXPECT_EQ(m_simulator->Snapshot().outbox.back().text, "plain");
-}
-
-TEST_F(SmsOnSimulator, DeliveredMessageIsReadAndDeleted) {
-    modemsim::SmsDelivery sms;
-    sms.sender = "+8613912345678";
-    sms.text = "Pay?\r\n\r\nOK\r\nthanks ERROR";
-    sms.slot = 1;
-    ASSERT_TRUE(m_simulator->DeliverSms(sms).ok);
-    // Shown as unread the first time, which marks it read. The plain final-code rule ends this
-    // raw command at once (on the ERROR in the text, which wins over OK).
-    m_channel.SendLine(u"AT+CMGR=1");
-    m_channel.WaitResult();
-    std::u16string number;
-    std::u16string text;
-    ASSERT_EQ(m_channel.ReadSms(1, number, text), 1);
-    EXPECT_EQ(number, u"+8613912345678");
-    EXPECT_EQ(platform::Utf16ToUtf8(text), "Pay?\r\n\r\nOK\r\nthanks ERROR");
-
-    EXPECT_EQ(m_channel.DeleteSms(1), 1);
-    EXPECT_EQ(m_simulator->Snapshot().storage.Find(1), nullptr);
-    EXPECT_FALSE(m_channel.IsCollecting());
-}
-
-TEST_F(SmsOnSimulator, StartUpAndCentreSetTheModemForMessages) {
-    const modemsim::Settings settings = m_simulator->Snapshot().settings;
-    EXPECT_TRUE(settings.textMode);
-    EXPECT_TRUE(settings.clip);
-    EXPECT_EQ(settings.cregMode, 1);
-    EXPECT_EQ(settings.charset, modemsim::Charset::kGsm);
-    EXPECT_EQ(settings.baudRate, 115200);
-    EXPECT_EQ(m_channel.SetSmsCentre(u"AT+CSCA=\"+8613800100500\""), 1);
-    EXPECT_EQ(m_simulator->Snapshot().settings.scaNumber, "+8613800100500");
-    EXPECT_EQ(m_simulator->Snapshot().settings.scaType, 145);
 }
 
 }  // namespace

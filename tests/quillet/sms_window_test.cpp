@@ -13,15 +13,17 @@
 
 #include "fake_system.h"
 #include "modal_driver.h"
+#include "modemlink/port_messages.h"
 #include "platform/core/codepage.h"
 #include "quillet/resource_ids.h"
 #include "quillet/sms_dialog.h"
-#include "modemlink/link_watch.h"
+#include "quillet/texts.h"
 #include "recorded_messages.h"
 #include "scripted_device.h"
 #include "simulated_com1.h"
 #include "stopwatch.h"
 #include "window_clock.h"
+#include "window_common/link_watch.h"
 #include "window_probes.h"
 
 using platform::ui::DialogWindow;
@@ -29,13 +31,6 @@ using namespace std::chrono_literals;
 
 namespace {
 
-const std::u16string kEmptyInput = u"电话号码或短信内容不能为空.";
-const std::u16string kSent = u"短信发送成功.";
-const std::u16string kNotSent = u"短信发送失败.";
-const std::u16string kTooLong =
-    u"短信太长, 未发送: 一条短信最多160个字符, 含中文或其他特殊字符时最多70个.";
-const std::u16string kCentreSet = u"设置短信中心号码成功.";
-const std::u16string kCentreNotSet = u"设置短信中心号码失败.";
 // From the close until DoModal has returned and the dialog with its channel is gone.
 constexpr long long kCloseLimitMs = 2500;
 
@@ -62,14 +57,15 @@ struct SmsWindowOnVirtualTime {
     std::mutex lock;
     std::vector<std::pair<std::string, long long>> heard;  // line, ms since the start
     const platform::TimePoint start = system.backend.Now();
-    ScriptedDevice modem{system.backend, [this](const std::string& line) {
-                             std::lock_guard<std::mutex> held(lock);
-                             heard.emplace_back(line, system.backend.MsSince(start));
-                             if (line != "AT+CPMS?") {
-                                 return Say("\r\nOK\r\n");
-                             }
-                             return Reply{{300, "\r\n+CPMS: \"SM\",0,20,\"SM\",0,20\r\n\r\nOK\r\n"}};
-                         }};
+    ScriptedDevice modem{
+        system.backend, [this](const std::string& line) {
+            std::lock_guard<std::mutex> held(lock);
+            heard.emplace_back(line, system.backend.MsSince(start));
+            if (line != "AT+CPMS?") {
+                return Say("\r\nOK\r\n");
+            }
+            return Reply{{300, "\r\n+CPMS: \"SM\",0,20,\"SM\",0,20\r\n\r\nOK\r\n"}};
+        }};
     CSmsDlg dialog;
 
     // When the modem heard `line`, in ms since the start.
@@ -152,11 +148,12 @@ void SmsWindowTest::startsWithTheDefaultsAndDeletesALeftOverMessageUnseen() {
     // A module without the long header: the text is then read as the GSM alphabet.
     run.modem->AddErrorCommand("+CSDH");
     DriveModal(*run.dialog, [&](DialogWindow& window) {
-        QCOMPARE(ControlAs<QLineEdit>(window, IDC_NUMBER)->text(), QStringLiteral("13900000000"));
+        QCOMPARE(ControlAs<QLineEdit>(window, IDC_NUMBER)->text(),
+                 QString::fromUtf16(kDefaultNumber));
         QVERIFY(!ControlAs<QPlainTextEdit>(window, IDC_TEXT)->toPlainText().isEmpty());
         QCOMPARE(ControlAs<QLineEdit>(window, IDC_CENTRE)->text(),
-                 QStringLiteral("+8613800200500"));
-        QVERIFY(window.windowTitle().startsWith(QStringLiteral("GPRS收发短信测试  ")));
+                 QString::fromUtf16(kDefaultCentre));
+        QCOMPARE(window.windowTitle(), QString::fromUtf16(kCaption));
         QVERIFY(!window.windowIcon().isNull());
         QVERIFY(WaitUntil([&] { return HeardCount(run.trace, "AT+CMGR=1") > 0; }, 3000));
         QVERIFY(ControlAs<QLineEdit>(window, IDC_FROM)->text().isEmpty());
@@ -296,7 +293,7 @@ void SmsWindowTest::failedStartUpStillOpensAndCommandsFailAtOnce() {
     CSmsDlg dialog;
     DriveModal(dialog, [&](DialogWindow& window) {
         QCOMPARE(ControlAs<QLineEdit>(window, IDC_CENTRE)->text(),
-                 QStringLiteral("+8613800200500"));
+                 QString::fromUtf16(kDefaultCentre));
         WindowClock clock(system.backend, window);
         clock.Advance(2500ms);  // polls without a port show nothing
         QCOMPARE(system.backend.Messages().size(), std::size_t{2});
@@ -305,8 +302,7 @@ void SmsWindowTest::failedStartUpStillOpensAndCommandsFailAtOnce() {
         QCOMPARE(system.backend.MsSince(click), 0);
     });
     QCOMPARE(system.backend.Messages(),
-             (std::vector<std::u16string>{u"无法打开端口或端口已打开!请检查是否已被占用.",
-                                          u"GPRS初始化失败, 请检查是否安装正确.", kNotSent}));
+             (std::vector<std::u16string>{kPortCannotOpen, kStartFailed, kNotSent}));
 }
 
 // A burst fills slots 1-3 before the first poll has shown slot 1; then long messages, one with
@@ -361,7 +357,7 @@ void SmsWindowTest::aMissingPartIsMarkedAfterTheWait() {
     });
     const std::u16string text = Utf16(gsm);
     QCOMPARE(shown.size(), std::size_t{1});
-    QVERIFY(shown[0] == text.substr(0, 153) + u"[…]" + text.substr(306));
+    QVERIFY(shown[0] == text.substr(0, 153) + kMissingPartMark + text.substr(306));
     QVERIFY2(waitedMs >= 2000 && waitedMs < 4000, qPrintable(QString::number(waitedMs)));
     QVERIFY(run.modem->Snapshot().storage.Occupied().empty());
 }

@@ -14,6 +14,7 @@
 #include "recorded_messages.h"
 #include "simulated_com1.h"
 #include "stopwatch.h"
+#include "window_common/link_watch.h"
 #include "window_probes.h"
 
 using platform::ui::DialogWindow;
@@ -21,8 +22,6 @@ using namespace std::chrono_literals;
 
 namespace {
 
-const std::u16string kLost = u"调制解调器已断开, 正在等待重新连接.";
-const std::u16string kBack = u"调制解调器已重新连接.";
 constexpr char kLineSpeed[] = "AT+IPR=115200";
 
 struct SmsWindowOnSimulator {
@@ -124,7 +123,8 @@ void SmsWindowUnplugTest::unplugAnywhereThenReplugCarriesOn() {
     QVERIFY2(cpuShare < kIdleShare, qPrintable(QString::number(cpuShare * 100) + " % of a core"));
     QVERIFY2(replugMs >= 0 && replugMs < 1500, qPrintable(QString::number(replugMs)));
     // Said once on its own; the send given meanwhile hears it again.
-    QCOMPARE(run.messages.texts, (std::vector<std::u16string>{kLost, kLost, kBack}));
+    QCOMPARE(run.messages.texts,
+             (std::vector<std::u16string>{kModemLostNotice, kModemLostNotice, kModemBackNotice}));
 }
 
 void SmsWindowUnplugTest::unplugCyclesLeaveNothingBehind() {
@@ -149,7 +149,7 @@ void SmsWindowUnplugTest::unplugCyclesLeaveNothingBehind() {
         QVERIFY2(OpenDescriptors() <= descriptors, qPrintable(QString::number(OpenDescriptors())));
         QVERIFY2(ThreadCount() <= threads, qPrintable(QString::number(ThreadCount())));
     });
-    QCOMPARE(run.messages.texts.back(), kBack);
+    QCOMPARE(run.messages.texts.back(), kModemBackNotice);
 }
 
 QTEST_MAIN(SmsWindowUnplugTest)

@@ -92,7 +92,7 @@ TEST(CodePage, UnknownCharacterSetStillGivesAsciiAndReplacements) {
 }
 
 TEST(CodePage, Utf8RoundTrip) {
-    const std::u16string texts[] = {u"", u"串口未打开!", u"\U0001F4F1 x",
+    const std::u16string texts[] = {u"", u"你好，世界!", u"\U0001F4F1 x",
                                     std::u16string(u"a\0b", 3)};
     for (const auto& text : texts) {
         EXPECT_EQ(platform::Utf8ToUtf16(platform::Utf16ToUtf8(text)), text);

@@ -1,4 +1,4 @@
-#include "modemlink/link_watch.h"
+#include "window_common/link_watch.h"
 
 #include "modemlink/modem.h"
 

@@ -1,6 +1,6 @@
 // The SMS character sets against the tables of the standard, both ways.
 
-#include "modemlink/gsm_text.h"
+#include "modemlink/smscodec/gsm_text.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "modemlink/user_data.h"
+#include "modemlink/smscodec/user_data.h"
 
 #include <algorithm>
 

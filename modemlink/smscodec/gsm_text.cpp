@@ -1,8 +1,8 @@
-#include "modemlink/gsm_text.h"
+#include "modemlink/smscodec/gsm_text.h"
 
 #include <vector>
 
-#include "modemlink/user_data.h"
+#include "modemlink/smscodec/user_data.h"
 
 namespace {
 

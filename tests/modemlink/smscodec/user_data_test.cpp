@@ -4,7 +4,7 @@
 
 #include <algorithm>
 
-#include "modemlink/user_data.h"
+#include "modemlink/smscodec/user_data.h"
 
 namespace {
 
