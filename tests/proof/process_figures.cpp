@@ -68,6 +68,11 @@ std::optional<std::int64_t> HeapInUseBytes() {
     return static_cast<std::int64_t>(info.uordblks + info.hblkhd);
 }
 
+// A figure that cannot be read (on either side) bounds nothing. Under ThreadSanitizer at -O1,
+// GCC 12 warns that a figure known to be missing may be read uninitialised in the branch that
+// reads it only when present (a false alarm of its optional<> analysis).
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wmaybe-uninitialized"
 bool GrewLessThan(const MemoryMark& mark, std::int64_t heapBytes, std::int64_t residentKiB) {
     const MemoryMark now;
     const bool heapOk =
@@ -76,6 +81,7 @@ bool GrewLessThan(const MemoryMark& mark, std::int64_t heapBytes, std::int64_t r
         !mark.residentKiB || !now.residentKiB || *now.residentKiB - *mark.residentKiB < residentKiB;
     return heapOk && residentOk;
 }
+#pragma GCC diagnostic pop
 
 void OneHeapArena() {
     if (!kSanitized) {
