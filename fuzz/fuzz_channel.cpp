@@ -19,7 +19,7 @@
 
 #include "channel_events.h"
 #include "chunks.h"
-#include "fake_backend.h"
+#include "platform/fake/fake_backend.h"
 #include "fuzz_check.h"
 #include "modemlink/modem.h"
 #include "platform/core/backend.h"

@@ -134,7 +134,6 @@ private slots:
     void failedStartUpStillOpensAndCommandsFailAtOnce();
     void everyMessageShownOnceLongOnesWhole();
     void aMissingPartIsMarkedAfterTheWait();
-    void unsolicitedLinesNeitherEndNorProlongAPoll();
     void closingWhileACommandWaitsEndsPromptly_data();
     void closingWhileACommandWaitsEndsPromptly();
     void pollComesASecondAfterEachCommandHasEnded();
@@ -360,58 +359,6 @@ void SmsWindowTest::aMissingPartIsMarkedAfterTheWait() {
     QVERIFY(shown[0] == text.substr(0, 153) + kMissingPartMark + text.substr(306));
     QVERIFY2(waitedMs >= 2000 && waitedMs < 4000, qPrintable(QString::number(waitedMs)));
     QVERIFY(run.modem->Snapshot().storage.Occupied().empty());
-}
-
-// A module that reports its signal every 1.5 s: each empty read ends at its OK (the next command
-// follows within 0.5 s), and a click while a poll runs is served within 2 s.
-void SmsWindowTest::unsolicitedLinesNeitherEndNorProlongAPoll() {
-    SmsWindowOnSimulator run;
-    QVERIFY(run.modem);
-    QVERIFY(run.modem->SetPeriodicLine("+CSQ: 20,99", 1500).ok);
-    long long servedMs = -1;
-    DriveModal(*run.dialog, [&](DialogWindow& window) {
-        QVERIFY(WaitUntil([&] { return HeardCount(run.trace, "AT+CMGR=1") > 3; }, 8000));
-        const int seen = HeardCount(run.trace, "AT+CMGR=1");
-        std::unique_ptr<Stopwatch> sinceClick;
-        std::thread clicker([&] {
-            if (WaitHeardBeyond(run.trace, "AT+CMGR=1", seen, 3s)) {
-                sinceClick = std::make_unique<Stopwatch>();
-                RequestClick(window, IDC_SET_CENTRE);
-            }
-        });
-        QVERIFY(WaitUntil([&] { return !run.messages.texts.empty(); }, 4000));
-        clicker.join();
-        QVERIFY(sinceClick);
-        servedMs = sinceClick->ElapsedMs();
-    });
-    QVERIFY2(servedMs >= 0 && servedMs < 2000, qPrintable(QString::number(servedMs)));
-    QVERIFY(run.messages.texts == std::vector<std::u16string>{kCentreSet});
-    // From the modem's OK to a read to the next line it heard.
-    const TraceRecorder::Entries entries = run.trace.Now();
-    int reads = 0;
-    for (std::size_t i = 0; i < entries.size(); ++i) {
-        if (entries[i].direction != '<' ||
-            entries[i].bytes.find("AT+CMGR=1") == std::string::npos) {
-            continue;
-        }
-        std::size_t ok = i + 1;
-        while (ok < entries.size() && !(entries[ok].direction == '>' &&
-                                        entries[ok].bytes.find("OK") != std::string::npos)) {
-            ++ok;
-        }
-        std::size_t next = ok + 1;
-        while (next < entries.size() && entries[next].direction != '<') {
-            ++next;
-        }
-        if (next < entries.size()) {
-            const auto gap = entries[next].arrived - entries[ok].arrived;
-            QVERIFY2(gap < 500ms,
-                     qPrintable(QString::number(
-                         std::chrono::duration_cast<std::chrono::milliseconds>(gap).count())));
-            ++reads;
-        }
-    }
-    QVERIFY(reads >= 3);
 }
 
 void SmsWindowTest::closingWhileACommandWaitsEndsPromptly_data() {

@@ -1,7 +1,7 @@
 #pragma once
 // Installs a FakeBackend and routes messages into its call log for the lifetime of a test.
 
-#include "fake_backend.h"
+#include "platform/fake/fake_backend.h"
 #include "platform/core/message_box.h"
 
 struct FakeSystem {

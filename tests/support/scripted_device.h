@@ -12,7 +12,7 @@
 #include <string>
 #include <vector>
 
-#include "fake_backend.h"
+#include "platform/fake/fake_backend.h"
 #include "modem_script.h"
 
 class ScriptedDevice {

@@ -7,7 +7,7 @@
 
 #include <chrono>
 
-#include "fake_backend.h"
+#include "platform/fake/fake_backend.h"
 #include "platform/ui/dialog_window.h"
 
 class WindowClock {

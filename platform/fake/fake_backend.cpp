@@ -1,4 +1,4 @@
-#include "fake_backend.h"
+#include "platform/fake/fake_backend.h"
 
 #include <algorithm>
 #include <chrono>

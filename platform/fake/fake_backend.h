@@ -19,7 +19,7 @@
 
 #include "platform/core/backend.h"
 #include "platform/core/message_box.h"
-#include "test_clock.h"
+#include "platform/fake/test_clock.h"
 
 namespace platform {
 

@@ -1,4 +1,4 @@
-#include "test_clock.h"
+#include "platform/fake/test_clock.h"
 
 #include <algorithm>
 #include <cstdio>
