@@ -13,7 +13,7 @@ set(modem_qt_discovery ${CMAKE_CURRENT_LIST_DIR}/DiscoverQtTests.cmake)
 function(modem_qt_tests target)
   cmake_parse_arguments(arg "" "TIMEOUT" "LABELS;SLOW;SERIAL" ${ARGN})
   if(NOT arg_TIMEOUT)
-    set(arg_TIMEOUT 60)
+    set(arg_TIMEOUT 120)
   endif()
   set(ctest_file ${CMAKE_CURRENT_BINARY_DIR}/${target}_tests.cmake)
   add_custom_command(TARGET ${target} POST_BUILD
