@@ -38,17 +38,15 @@ foreach(line IN LISTS lines)
   endif()
   set(labels ${LABELS})
   set(timeout ${TIMEOUT})
-  set(serial FALSE)
   matches("${name}" "${SLOW}" slow)
   if(slow)
     list(APPEND labels slow)
     set(timeout 300)
   endif()
-  matches("${name}" "${SERIAL}" serial)
   list(JOIN labels "\\;" labels)
   string(APPEND script
     "add_test([==[${name}]==] [==[${EXECUTABLE}]==] [==[${argument}]==])\n"
     "set_tests_properties([==[${name}]==] PROPERTIES LABELS \"${labels}\" TIMEOUT ${timeout} "
-    "RUN_SERIAL ${serial} ENVIRONMENT QT_QPA_PLATFORM=offscreen)\n")
+    "ENVIRONMENT QT_QPA_PLATFORM=offscreen)\n")
 endforeach()
 file(WRITE ${CTEST_FILE} "${script}")

@@ -4,14 +4,13 @@ include_guard(GLOBAL)
 # build from the executable's own -datatags list (as gtest_discover_tests does for GoogleTest), so
 # that the rows run side by side and each has its own time-out. Tests are named
 # <Class>.<function> or <Class>.<function>/<row>, and run on Qt's offscreen platform.
-#   modem_qt_tests(target LABELS ... [TIMEOUT s] [SLOW pattern...] [SERIAL pattern...])
+#   modem_qt_tests(target LABELS ... [TIMEOUT s] [SLOW pattern...])
 # A test whose name matches a SLOW pattern (a regular expression) is about a long duration: it
-# gets the label `slow` and a time-out of 300 s. One that matches a SERIAL pattern measures the
-# real clock closely or the process's CPU: it runs with no other test beside it.
+# gets the label `slow` and a time-out of 300 s.
 set(modem_qt_discovery ${CMAKE_CURRENT_LIST_DIR}/DiscoverQtTests.cmake)
 
 function(modem_qt_tests target)
-  cmake_parse_arguments(arg "" "TIMEOUT" "LABELS;SLOW;SERIAL" ${ARGN})
+  cmake_parse_arguments(arg "" "TIMEOUT" "LABELS;SLOW" ${ARGN})
   if(NOT arg_TIMEOUT)
     set(arg_TIMEOUT 120)
   endif()
@@ -23,7 +22,6 @@ function(modem_qt_tests target)
       -D "LABELS=${arg_LABELS}"
       -D "TIMEOUT=${arg_TIMEOUT}"
       -D "SLOW=${arg_SLOW}"
-      -D "SERIAL=${arg_SERIAL}"
       -P ${modem_qt_discovery}
     BYPRODUCTS ${ctest_file}
     VERBATIM)

@@ -17,7 +17,7 @@ case "$program" in
 esac
 
 bash "$root/scripts/install-deps.sh"
-cmake -S "$root" -B "$root/build" >/dev/null
+cmake -S "$root" -B "$root/build" -G Ninja >/dev/null
 cmake --build "$root/build" -j"$(nproc)" --target "$program" modemsim
 
 if [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ] && [ -z "${QT_QPA_PLATFORM:-}" ]; then
