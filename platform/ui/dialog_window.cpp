@@ -143,12 +143,16 @@ void DialogWindow::StopAllTimers() {
 void DialogWindow::FireDueTimers() {
     const TimePoint now = platform::System().Now();
     for (const std::uintptr_t timerId : m_timers.DueAt(now)) {
-        // An earlier handler may have stopped or restarted it, or the window be closing.
-        if (m_ending || !m_timers.Begin(timerId, now)) {
-            continue;
+        // A closing window fires nothing more, and wakes for nothing more.
+        if (m_ending) {
+            m_timerWake.stop();
+            return;
         }
-        m_owner.Dispatch(MessageKind::kTimer, timerId);
-        m_timers.Fired(timerId);
+        // An earlier handler may have stopped or restarted it.
+        if (m_timers.Begin(timerId, now)) {
+            m_owner.Dispatch(MessageKind::kTimer, timerId);
+            m_timers.Fired(timerId);
+        }
     }
     WakeForNextTimer();
 }
@@ -156,7 +160,7 @@ void DialogWindow::FireDueTimers() {
 // On virtual time the wake-up comes on the real clock and finds nothing due, which costs a look.
 void DialogWindow::WakeForNextTimer() {
     const std::optional<TimePoint> next = m_timers.NextDue();
-    if (!next) {
+    if (!next || m_ending) {
         m_timerWake.stop();
         return;
     }
