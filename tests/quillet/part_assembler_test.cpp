@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include "quillet/inbox.h"
 #include "quillet/part_assembler.h"
 #include "quillet/texts.h"
 
@@ -25,10 +26,11 @@ struct Taken {
     std::vector<std::int32_t> slots;
 };
 
-// Parts arrive at their times; after each arrival and at `until`, what is ready is taken.
+// Parts arrive at their times and wait as long as the message window lets them (ten minutes);
+// after each arrival and at `until`, what is ready is taken.
 std::vector<Taken> Assemble(const std::vector<Arrival>& arrivals, std::chrono::seconds until) {
     const Clock::time_point start{};
-    PartAssembler parts(10min);
+    PartAssembler parts(Inbox::kPartWait);
     std::vector<Taken> taken;
     const auto takeReady = [&](Clock::time_point now) {
         while (std::optional<PartAssembler::Whole> whole = parts.TakeReady(now)) {
@@ -95,7 +97,7 @@ TEST(PartAssembler, JoinsInPartOrderAndMarksWhatNeverCame) {
 }
 
 TEST(PartAssembler, NothingIsReadyBeforeTheWaitIsOver) {
-    PartAssembler parts(10min);
+    PartAssembler parts(Inbox::kPartWait);
     const Clock::time_point start{};
     parts.Add({2, u""}, u"555", {7, false, 2, 1}, u"a", start);
     EXPECT_FALSE(parts.TakeReady(start + 10min - 1ms));
