@@ -132,9 +132,9 @@ void CSmsDlg::OnSetCentreClicked() {
 }
 
 // After every command of the window, before its message: the next poll comes a second after the
-// command has ended. A poll that fell due while a command waited would otherwise run first, before
-// a close the user asked for meanwhile (the window layer hands out due timers before queued
-// events), and hold the window up for another read.
+// command has ended, not at once because one fell due while the command waited, which would hold
+// the window up for another read right after the command (and, while its message stands, under
+// it).
 void CSmsDlg::RestartPoll() {
     if (m_modem.IsLost() == 0) {
         SetTimer(ID_POLL_TIMER, kPollPeriodMs);

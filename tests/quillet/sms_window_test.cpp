@@ -369,8 +369,7 @@ void SmsWindowTest::closingWhileACommandWaitsEndsPromptly_data() {
 }
 
 // A close asked for from another thread once the modem has heard the command; a window call made
-// after it waits behind the close. The poll is restarted after each command, so the close comes
-// before a poll that fell due meanwhile.
+// after it waits behind the close, which comes before the command's message and before any poll.
 void SmsWindowTest::closingWhileACommandWaitsEndsPromptly() {
     QFETCH(bool, inSend);
     const std::string line = inSend ? "AT+CMGS" : "AT+CMGR=1";
