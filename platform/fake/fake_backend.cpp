@@ -104,6 +104,14 @@ bool FakeBackend::IsCurrent(DeviceHandle device) const {
     return m_device.IsValid() && device == m_device;
 }
 
+bool FakeBackend::IsUnplugged(DeviceHandle device) const {
+    return m_goneDevice.IsValid() && device == m_goneDevice;
+}
+
+bool FakeBackend::IsUsable(DeviceHandle device) const {
+    return IsCurrent(device) && !IsUnplugged(device);
+}
+
 bool FakeBackend::LogFor(DeviceHandle device, std::string call) {
     std::lock_guard<std::mutex> lock(m_lock);
     m_calls.push_back(std::move(call));
@@ -178,17 +186,15 @@ bool FakeBackend::Read(DeviceHandle device, std::uint8_t* buffer, std::uint32_t 
     received = 0;
     std::unique_lock<std::mutex> lock(m_lock);
     ++m_readCount;
-    if (m_faults.readsFail || (m_goneDevice.IsValid() && device == m_goneDevice)) {
+    if (m_faults.readsFail || !IsUsable(device)) {
         return false;
     }
     const TimePoint deadline =
         m_clock.IsVirtual()
             ? TimePoint::max()
             : AfterMs(m_clock.NowLocked(), std::max<std::uint32_t>(m_timeouts.readInterval, 1));
-    m_clock.Wait(lock, deadline, [&] {
-        return !IsCurrent(device) || !m_input.empty() || device == m_goneDevice;
-    });
-    if (!IsCurrent(device) || device == m_goneDevice) {
+    m_clock.Wait(lock, deadline, [&] { return !IsUsable(device) || !m_input.empty(); });
+    if (!IsUsable(device)) {
         return false;
     }
     received = static_cast<std::uint32_t>(std::min<std::size_t>(size, m_input.size()));
@@ -205,7 +211,7 @@ bool FakeBackend::Write(DeviceHandle device, const std::uint8_t* bytes, std::uin
     {
         std::lock_guard<std::mutex> lock(m_lock);
         m_calls.push_back("Write(" + Number(size) + ")");
-        if (!IsCurrent(device) || device == m_goneDevice) {
+        if (!IsUsable(device)) {
             return false;
         }
         m_written += block;
@@ -220,7 +226,7 @@ bool FakeBackend::Write(DeviceHandle device, const std::uint8_t* bytes, std::uin
 
 bool FakeBackend::IsDeviceGone(DeviceHandle device) {
     std::lock_guard<std::mutex> lock(m_lock);
-    return device.IsValid() && (m_faults.deviceGone || device == m_goneDevice);
+    return device.IsValid() && (m_faults.deviceGone || IsUnplugged(device));
 }
 
 void FakeBackend::CloseDevice(DeviceHandle device) {

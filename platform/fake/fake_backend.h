@@ -113,6 +113,8 @@ private:
     void Log(std::string call);
     bool LogFor(DeviceHandle device, std::string call);  // true when it is the open device
     bool IsCurrent(DeviceHandle device) const;           // caller holds m_lock
+    bool IsUnplugged(DeviceHandle device) const;         // caller holds m_lock
+    bool IsUsable(DeviceHandle device) const;            // open and not unplugged; the same
 
     const InjectedFaults m_faults;
     mutable TestClock m_clock;
@@ -121,7 +123,7 @@ private:
     std::vector<std::u16string> m_messages;
     std::function<void(const std::string&)> m_writeHook;
     std::function<void()> m_resetHook;
-    DeviceHandle m_device;  // the one open device, or invalid
+    DeviceHandle m_device;      // the one open device, or invalid
     DeviceHandle m_goneDevice;  // the open device when it was unplugged
     bool m_unplugged = false;
     std::intptr_t m_nextDevice = 1000;

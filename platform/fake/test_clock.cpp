@@ -136,12 +136,16 @@ void TestClock::MoveOnWhileIdle() {
                 Wake(*waiter);
             }
         }
-        const auto due = std::stable_partition(m_actions.begin(), m_actions.end(),
-                                               [&](const Action& a) { return a.due <= m_now; });
-        m_due.insert(m_due.end(), m_actions.begin(), due);
-        m_actions.erase(m_actions.begin(), due);
+        TakeDueActions(m_now);
         Changed();  // the clock's thread now has actions to run
     }
+}
+
+void TestClock::TakeDueActions(TimePoint now) {
+    const auto due = std::stable_partition(m_actions.begin(), m_actions.end(),
+                                           [now](const Action& a) { return a.due <= now; });
+    m_due.insert(m_due.end(), m_actions.begin(), due);
+    m_actions.erase(m_actions.begin(), due);
 }
 
 void TestClock::Advance(std::chrono::milliseconds duration) {
@@ -199,11 +203,7 @@ void TestClock::RunActions() {
             const std::uint64_t given = m_nextOrder;
             WaitReal(lock, next,
                      [&] { return m_stopping || m_nextOrder != given || next <= Clock::now(); });
-            const auto due = std::stable_partition(
-                m_actions.begin(), m_actions.end(),
-                [](const Action& a) { return a.due <= Clock::now(); });
-            m_due.insert(m_due.end(), m_actions.begin(), due);
-            m_actions.erase(m_actions.begin(), due);
+            TakeDueActions(Clock::now());
         }
         if (m_stopping) {
             break;

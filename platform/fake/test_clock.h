@@ -91,6 +91,8 @@ private:
     void Wake(Waiter& waiter);
     // With the lock held: while every taking part thread waits, time jumps to the next deadline.
     void MoveOnWhileIdle();
+    // With the lock held: the actions due at `now` go to the clock's thread, in the order given.
+    void TakeDueActions(TimePoint now);
     void RunActions();
     bool WaitReal(std::unique_lock<std::mutex>& lock, TimePoint deadline, const Ready& ready);
 
@@ -101,8 +103,8 @@ private:
     int m_busy = 0;  // threads that take part and do not wait here
     std::set<std::thread::id> m_takingPart;
     std::list<Waiter*> m_waiters;
-    std::vector<Action> m_actions;   // scheduled
-    std::vector<Action> m_due;       // handed to the clock's thread
+    std::vector<Action> m_actions;  // scheduled
+    std::vector<Action> m_due;      // handed to the clock's thread
     std::uint64_t m_nextOrder = 0;
     bool m_stopping = false;
     std::thread m_actionThread;  // last: starts once everything above exists

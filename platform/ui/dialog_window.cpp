@@ -143,10 +143,9 @@ void DialogWindow::StopAllTimers() {
 void DialogWindow::FireDueTimers() {
     const TimePoint now = platform::System().Now();
     for (const std::uintptr_t timerId : m_timers.DueAt(now)) {
-        // A closing window fires nothing more, and wakes for nothing more.
+        // A closing window fires nothing more (and wakes for nothing more).
         if (m_ending) {
-            m_timerWake.stop();
-            return;
+            break;
         }
         // An earlier handler may have stopped or restarted it.
         if (m_timers.Begin(timerId, now)) {
@@ -165,8 +164,8 @@ void DialogWindow::WakeForNextTimer() {
         return;
     }
     const std::uint32_t ms = MsUntil(platform::System().Now(), *next);
-    m_timerWake.start(static_cast<int>(std::min<std::uint32_t>(
-        ms, static_cast<std::uint32_t>(std::numeric_limits<int>::max()))));
+    m_timerWake.start(static_cast<int>(
+        std::min<std::uint32_t>(ms, static_cast<std::uint32_t>(std::numeric_limits<int>::max()))));
 }
 
 void DialogWindow::SetIcon(HICON icon, bool bigIcon) {

@@ -24,3 +24,23 @@ inline Reply Say(const std::string& bytes) {
 inline ModemScript AnswerEverything(const std::string& answer) {
     return [answer](const std::string&) { return Say(answer); };
 }
+
+// What the modem received, as a scripted modem takes it: a line ends with CR (an LF after it is
+// dropped), a message text with Ctrl-Z.
+struct ReceivedLine {
+    std::string line;  // without its end
+    bool text;         // ended by Ctrl-Z
+    // As modems echo: a command with its CR, a text as it was.
+    std::string Echo() const { return text ? line : line + "\r"; }
+};
+
+// The whole lines at the front of `pending`, taken out of it; a line cut short stays.
+inline std::vector<ReceivedLine> TakeReceivedLines(std::string& pending) {
+    std::vector<ReceivedLine> lines;
+    for (std::size_t end; (end = pending.find_first_of("\r\x1A")) != std::string::npos;) {
+        const std::size_t start = pending[0] == '\n' ? 1 : 0;
+        lines.push_back({pending.substr(start, end - start), pending[end] == '\x1A'});
+        pending.erase(0, end + 1);
+    }
+    return lines;
+}

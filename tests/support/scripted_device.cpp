@@ -3,12 +3,6 @@
 #include <chrono>
 #include <utility>
 
-namespace {
-
-constexpr char kCtrlZ = '\x1A';
-
-}  // namespace
-
 ScriptedDevice::ScriptedDevice(platform::FakeBackend& backend, ModemScript script, bool echo)
     : m_backend(backend), m_script(std::move(script)), m_echo(echo) {
     m_backend.OnWrite([this](const std::string& block) { Take(block); });
@@ -24,28 +18,26 @@ std::vector<std::string> ScriptedDevice::Lines() const {
 }
 
 void ScriptedDevice::Take(const std::string& block) {
-    std::vector<std::pair<std::string, bool>> lines;
+    std::vector<ReceivedLine> lines;
     {
         std::lock_guard<std::mutex> lock(m_lock);
         m_pending += block;
-        for (std::size_t end; (end = m_pending.find_first_of("\r\x1A")) != std::string::npos;) {
-            const std::size_t start = m_pending[0] == '\n' ? 1 : 0;
-            lines.emplace_back(m_pending.substr(start, end - start), m_pending[end] == kCtrlZ);
-            m_pending.erase(0, end + 1);
-            m_lines.push_back(lines.back().first);
+        lines = TakeReceivedLines(m_pending);
+        for (const ReceivedLine& received : lines) {
+            m_lines.push_back(received.line);
         }
     }
-    for (const auto& [line, text] : lines) {
-        Answer(line, text);
+    for (const ReceivedLine& received : lines) {
+        Answer(received);
     }
 }
 
-void ScriptedDevice::Answer(const std::string& line, bool text) {
+void ScriptedDevice::Answer(const ReceivedLine& received) {
     if (m_echo) {
-        m_backend.PushInput(text ? line : line + "\r");
+        m_backend.PushInput(received.Echo());
     }
     int afterMs = 0;
-    for (const Chunk& chunk : m_script(line)) {
+    for (const Chunk& chunk : m_script(received.line)) {
         afterMs += chunk.afterMs;
         if (afterMs == 0) {
             m_backend.PushInput(chunk.bytes);

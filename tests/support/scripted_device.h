@@ -12,8 +12,8 @@
 #include <string>
 #include <vector>
 
-#include "platform/fake/fake_backend.h"
 #include "modem_script.h"
+#include "platform/fake/fake_backend.h"
 
 class ScriptedDevice {
 public:
@@ -26,7 +26,7 @@ public:
 
 private:
     void Take(const std::string& block);
-    void Answer(const std::string& line, bool text);
+    void Answer(const ReceivedLine& received);
 
     platform::FakeBackend& m_backend;
     const ModemScript m_script;

@@ -4,12 +4,6 @@
 
 #include "platform/core/codepage.h"
 
-namespace {
-
-constexpr char kCtrlZ = '\x1A';
-
-}  // namespace
-
 ScriptedModem::ScriptedModem(Script script, ModemOptions options)
     : m_script(std::move(script)), m_options(options), m_pty(platform::PseudoTerminal::Create()) {
     if (!m_pty) {
@@ -44,26 +38,22 @@ void ScriptedModem::Serve() {
     std::string pending;
     while (!m_stopping) {
         pending += m_pty->Read(-1);
-        for (std::size_t end; (end = pending.find_first_of("\r\x1A")) != std::string::npos;) {
-            const std::size_t start = pending[0] == '\n' ? 1 : 0;
-            const std::string line = pending.substr(start, end - start);
-            const bool text = pending[end] == kCtrlZ;
-            pending.erase(0, end + 1);
-            Answer(line, text);
+        for (const ReceivedLine& received : TakeReceivedLines(pending)) {
+            Answer(received);
         }
     }
 }
 
-void ScriptedModem::Answer(const std::string& line, bool text) {
+void ScriptedModem::Answer(const ReceivedLine& received) {
     ++m_lineCount;
     if (m_options.keepLines) {
         std::lock_guard<std::mutex> lock(m_lock);
-        m_lines.push_back(line);
+        m_lines.push_back(received.line);
     }
     if (m_options.echo) {
-        m_pty->Write(text ? line : line + "\r");
+        m_pty->Write(received.Echo());
     }
-    for (const Chunk& chunk : m_script(line)) {
+    for (const Chunk& chunk : m_script(received.line)) {
         if (m_stopping) {
             return;
         }

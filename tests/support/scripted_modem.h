@@ -48,7 +48,7 @@ public:
 
 private:
     void Serve();
-    void Answer(const std::string& line, bool text);
+    void Answer(const ReceivedLine& received);
 
     const Script m_script;
     const ModemOptions m_options;

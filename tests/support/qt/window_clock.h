@@ -20,11 +20,8 @@ public:
     // Without moving time: the reader hands over what has come, and the window handles what was
     // posted to it.
     void Settle();
-    // Milliseconds since the clock's start.
-    long long Ms() { return m_backend.MsSince(m_start); }
 
 private:
     platform::FakeBackend& m_backend;
     platform::ui::DialogWindow& m_window;
-    const platform::TimePoint m_start = m_backend.Now();
 };
