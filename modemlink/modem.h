@@ -26,6 +26,7 @@
 #include <string>
 #include <vector>
 
+#include "modemlink/message_reports.h"
 #include "modemlink/result_codes.h"
 #include "modemlink/serial_port.h"
 #include "platform/core/codepage.h"
@@ -42,12 +43,18 @@ inline constexpr std::int32_t EVT_NO_DIALTONE = 5;
 // The device has gone (unplugged, reset): every command fails at once from now on. Delivered once,
 // on the thread that found out: the reader, or a command's write.
 inline constexpr std::int32_t EVT_MODEM_LOST = 7;
+// A message report (message_reports.h); text: the report as it came. While no command waits it
+// comes on the reader thread; one that came inside a command's answer comes on the command
+// thread once the command has ended.
+inline constexpr std::int32_t EVT_MESSAGE_STORED = 8;  // "+CMTI: ..."
+inline constexpr std::int32_t EVT_MESSAGE_ROUTED = 9;  // "+CMT: ..." CR LF text
 
 // The event of a call report; none for a connection (CONNECT, ^CONN), which changes nothing for
 // a window: the dial that it completes has been taken as placed already (CModem::Dial).
 std::optional<std::int32_t> CallReportEvent(CallReport report);
 
-// Called on the reader thread; the handler owns its copy of the text.
+// Called on the reader thread (see each event for the exceptions); the handler owns its copy of
+// the text.
 using ModemEventCallback = void (*)(void* owner, std::int32_t code, std::u16string text);
 
 // The message program's own types (quillet/).
@@ -116,6 +123,9 @@ public:
     void ReadSlot(std::int32_t slot, SlotRead& read);
     // 1 with the used and total slot counts of the storage that reads and deletes reach.
     std::int32_t StorageUsage(std::int32_t& used, std::int32_t& total);
+    // 1 with the whole answer of a command that the modem answered "OK"; 0 when it refused (at
+    // once without a port), -1 after 2 s without an answer; `answer` then as it was.
+    std::int32_t Ask(const std::u16string& line, std::u16string& answer);
 
     // Call commands: defined in dorrin/call_commands.cpp, built only into the dialer program.
     std::int32_t Dial(std::u16string number);
@@ -145,6 +155,7 @@ private:
     SlotAnswer FetchSlot(std::int32_t slot, std::u16string& answer);
     // The AT+CMGS dialogue for a number and text already in the current character set.
     std::int32_t SendMessage(const std::u16string& to, const std::u16string& payload);
+    void CancelTextEntry();
     bool WaitForText(std::uint32_t timeoutMs) const;
     // Decides the response under the lock with `decide` (WaitResult: the final codes; the program
     // commands: their own answers). Past 64 Ki characters without a decision the answer fails.
@@ -152,6 +163,11 @@ private:
     // contract above).
     FinalResult ExamineResponse(const std::function<FinalResult(const std::u16string&)>& decide);
     void DropPort();
+    // The chunk's text into the answer being collected; false when it brings nothing new.
+    bool CollectChunk(const std::u16string& chunk);
+    void DeliverReports(const std::vector<MessageReport>& reports) const;
+    // Reader thread, while no command waits.
+    void OnIdleText(const std::u16string& chunk, platform::TimePoint now);
     enum class OpenFailures { kShow, kQuiet };
     std::int32_t StartUp(OpenFailures failures);
     // Opens the port and hands its chunks to this channel; false when it did not open.
@@ -170,5 +186,6 @@ private:
     std::int32_t m_collecting = 0;
     bool m_keepNuls = false;
     platform::StreamDecoder m_decoder;  // the reader thread's only
+    ReportLines m_reportLines;          // the reader thread's only
     const SetupCommands m_setupCommands;
 };

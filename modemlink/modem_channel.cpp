@@ -144,18 +144,44 @@ std::int32_t CModem::WaitResult() {
 }
 
 void CModem::ResetResponse() {
-    std::lock_guard<std::mutex> lock(m_responseLock);
-    m_collecting = 0;
-    m_keepNuls = false;
-    m_response.clear();
-    if (m_hResponseEvent) {
-        // While the device is gone no wait may block: the answer it waits for cannot come.
-        if (m_lost.load()) {
-            platform::System().SetEvent(m_hResponseEvent);
-        } else {
-            platform::System().ResetEvent(m_hResponseEvent);
+    std::vector<MessageReport> reports;
+    {
+        std::lock_guard<std::mutex> lock(m_responseLock);
+        reports = MessageReportsInAnswer(m_response);
+        m_collecting = 0;
+        m_keepNuls = false;
+        m_response.clear();
+        if (m_hResponseEvent) {
+            // While the device is gone no wait may block: the answer it waits for cannot come.
+            if (m_lost.load()) {
+                platform::System().SetEvent(m_hResponseEvent);
+            } else {
+                platform::System().ResetEvent(m_hResponseEvent);
+            }
         }
     }
+    DeliverReports(reports);
+}
+
+void CModem::DeliverReports(const std::vector<MessageReport>& reports) const {
+    const ModemEventCallback handler = m_pfnEvent.load();
+    if (handler == nullptr) {
+        return;
+    }
+    for (const MessageReport& report : reports) {
+        handler(m_pOwner,
+                report.kind == MessageReportKind::kStored ? EVT_MESSAGE_STORED : EVT_MESSAGE_ROUTED,
+                report.text);
+    }
+}
+
+// Under the lock, while collecting.
+bool CModem::CollectChunk(const std::u16string& chunk) {
+    if (m_keepNuls) {
+        return AddChunkWithNuls(m_response, chunk);
+    }
+    const std::size_t nul = chunk.find(u'\0');
+    return AddChunkText(m_response, chunk.substr(0, nul), nul != std::u16string::npos);
 }
 
 void CModem::OnSerialData(void* channel, const std::uint8_t* bytes, std::int32_t count) {
@@ -164,38 +190,47 @@ void CModem::OnSerialData(void* channel, const std::uint8_t* bytes, std::int32_t
         return;
     }
     const std::u16string whole = self->m_decoder.Decode(bytes, static_cast<std::size_t>(count));
-    const std::size_t nul = whole.find(u'\0');
-    const std::u16string text = whole.substr(0, nul);
+    const platform::TimePoint now = platform::System().Now();
+    std::vector<MessageReport> reports;
+    bool collecting = false;
     {
         std::lock_guard<std::mutex> lock(self->m_responseLock);
-        if (self->m_collecting == 1) {
-            const bool added = self->m_keepNuls ? AddChunkWithNuls(self->m_response, whole)
-                                                : AddChunkText(self->m_response, text,
-                                                               nul != std::u16string::npos);
-            if (added) {
+        collecting = self->m_collecting == 1;
+        if (collecting) {
+            // A report the modem had begun before the command is finished before its answer.
+            const std::size_t owed = self->m_reportLines.TakeOwed(whole, now, reports);
+            if (self->CollectChunk(whole.substr(owed))) {
                 platform::System().SetEvent(self->m_hResponseEvent);
             }
-            return;
+        } else {
+            // Back to a clean idle state now, not after the handlers: a command that the window
+            // starts while a handler runs must keep its collecting flag.
+            self->m_response.clear();
+            platform::System().ResetEvent(self->m_hResponseEvent);
         }
-        // Back to a clean idle state now, not after the handlers: a command that the window
-        // starts while a handler runs must keep its collecting flag.
-        self->m_collecting = 0;
-        self->m_response.clear();
-        platform::System().ResetEvent(self->m_hResponseEvent);
     }
+    if (collecting) {
+        self->DeliverReports(reports);
+    } else {
+        self->OnIdleText(whole, now);
+    }
+}
+
+// The call reports of a chunk, then the message reports that it completes.
+void CModem::OnIdleText(const std::u16string& chunk, platform::TimePoint now) {
+    const std::u16string text = chunk.substr(0, chunk.find(u'\0'));
     const UnsolicitedCodes codes = ScanUnsolicited(text);
-    const ModemEventCallback handler = self->m_pfnEvent.load();
-    if (handler == nullptr) {
-        return;
-    }
-    if (codes.ring) {
-        handler(self->m_pOwner, EVT_RING, ParseCallerId(text));
+    const ModemEventCallback handler = m_pfnEvent.load();
+    if (handler != nullptr && codes.ring) {
+        handler(m_pOwner, EVT_RING, ParseCallerId(text));
     }
     for (const CallReport report : codes.reports) {
-        if (const std::optional<std::int32_t> event = CallReportEvent(report)) {
-            handler(self->m_pOwner, *event, std::u16string());
+        const std::optional<std::int32_t> event = CallReportEvent(report);
+        if (handler != nullptr && event) {
+            handler(m_pOwner, *event, std::u16string());
         }
     }
+    DeliverReports(m_reportLines.Add(chunk, now));
 }
 
 void CModem::OnPortLost(void* channel) {

@@ -1,162 +1,227 @@
 #include "quillet/inbox.h"
 
-#include "modemlink/modem.h"
+#include <algorithm>
+
 #include "quillet/slot_read.h"
 
 namespace {
 
-constexpr std::int32_t kFirstSlot = 1;
+constexpr std::size_t kRecentRouted = 16;
 
 }  // namespace
 
+// The same module, most likely: its index range and announcements are kept (the start-up has
+// asked for announcements again), and so is the storage the inbox reads, which each poll leaves
+// selected.
 void Inbox::Reconnected() {
-    m_resumeAt = 0;
-    m_settledAt.reset();
-    m_pollsSettled = 0;
-    m_seenEmpty.clear();
-    m_expectedUsed.reset();
+    m_ledger.KeepHeldAndUndeleted();
+    m_resumeAt.clear();
+    m_expectedUsed.clear();
+    m_settledAt.clear();
+    m_pollsSettled.clear();
+    m_scanWanted = true;
 }
 
 void Inbox::Poll(const Show& show, Clock::time_point now) {
-    if (ShowReady(show, now)) {
-        return;
-    }
-    std::int32_t otherHere = 0;
-    bool firstEmpty = false;
-    if (!m_parts.Holds(kFirstSlot)) {
-        switch (Look(kFirstSlot, show, now)) {
-            case Found::kShown:
-            case Found::kComeBack:
-                return;
-            case Found::kOther:
-                otherHere = 1;
-                break;
-            case Found::kNothing:
-                firstEmpty = true;
-                break;
-            case Found::kHeld:
-                break;
-        }
-        if (ShowReady(show, now)) {
-            return;
-        }
-    }
-    std::int32_t used = 0;
-    std::int32_t total = 0;
-    if (m_modem.StorageUsage(used, total) == 0) {
-        return;
-    }
-    NoteUsage(used, firstEmpty);
-    const std::int32_t known = static_cast<std::int32_t>(m_parts.SlotsHeld()) + otherHere;
-    if (used <= known) {
-        m_settledAt.reset();
-        return;
-    }
-    // Storage that a whole scan has seen, unchanged since: nothing new to find there.
-    if (m_settledAt == used && ++m_pollsSettled < kRescanPolls) {
-        return;
-    }
-    m_settledAt.reset();
-    if (ScanOthers(used - known, total, otherHere == 1, show, now)) {
-        m_settledAt = used;
-        m_pollsSettled = 0;
-    }
+    PollSteps(show, now);
+    ComeHome();
 }
 
-// More used than our own deletes left: a message has arrived, maybe into a slot read empty (slot
-// 1 too, since its read in this poll).
-void Inbox::NoteUsage(std::int32_t used, bool firstEmpty) {
-    if (!m_expectedUsed || used > *m_expectedUsed) {
-        m_seenEmpty.clear();
-    } else if (firstEmpty) {
-        m_seenEmpty.insert(kFirstSlot);
+// Once, after a first read that the modem answered: two commands that save a scan at most polls.
+// The storages' names come with the first scan's AT+CPMS?.
+// False when the modem fell silent: asked again at the next poll.
+bool Inbox::Learn() {
+    m_range = m_store.Indices();
+    if (m_store.FellSilent()) {
+        return false;
     }
-    m_expectedUsed = used;
-}
-
-bool Inbox::ScanOthers(std::int32_t unfound, std::int32_t total, bool firstIsOther,
-                       const Show& show, Clock::time_point now) {
-    std::int32_t slot = m_resumeAt > kFirstSlot ? m_resumeAt : kFirstSlot;
-    m_resumeAt = 0;
-    for (std::int32_t reads = 0; unfound > 0 && slot <= total; ++slot) {
-        if (m_parts.Holds(slot) || m_seenEmpty.count(slot) != 0 ||
-            (slot == kFirstSlot && firstIsOther)) {
-            continue;
-        }
-        if (reads++ == kReadsPerPoll) {
-            m_resumeAt = slot;
-            return false;
-        }
-        switch (Look(slot, show, now)) {
-            case Found::kShown:
-            case Found::kComeBack:
-                return false;
-            case Found::kHeld:
-                if (ShowReady(show, now)) {
-                    return false;
-                }
-                --unfound;
-                break;
-            case Found::kOther:
-                --unfound;
-                break;
-            case Found::kNothing:
-                m_seenEmpty.insert(slot);
-                break;
-        }
+    m_announces = m_store.AnnouncesArrivals();
+    if (m_store.FellSilent()) {
+        return false;
     }
+    m_learnt = true;
+    m_scanWanted = true;
     return true;
 }
 
-Inbox::Found Inbox::Look(std::int32_t slot, const Show& show, Clock::time_point now) {
-    SlotRead read;
-    m_modem.ReadSlot(slot, read);
-    const auto undeleted = m_undeleted.find(slot);
-    if (undeleted != m_undeleted.end()) {
-        if (read.answer == SlotAnswer::kMessage && read.fingerprint == undeleted->second) {
-            if (m_modem.DeleteSms(slot) == 1) {
-                m_undeleted.erase(undeleted);
-            }
-            return Found::kNothing;
-        }
-        if (read.answer != SlotAnswer::kUndecided && read.answer != SlotAnswer::kError) {
-            m_undeleted.erase(undeleted);  // the slot holds something else now
-        }
+void Inbox::PollSteps(const Show& show, Clock::time_point now) {
+    if (ShowNext(show, now) || ReadAnnounced(show, now)) {
+        return;
     }
-    return Take(slot, read, show, now);
+    if (!Reach(m_home)) {
+        return;
+    }
+    switch (Look(FirstPlace(), show, now)) {
+        case Found::kShown:
+            m_scanWanted = true;  // one of a burst, maybe: the rest may be unannounced
+            return;
+        case Found::kComeBack:
+            return;  // a modem fallen silent: nothing more this poll
+        case Found::kHeld:
+            if (ShowNext(show, now)) {
+                return;
+            }
+            break;
+        case Found::kNothing:
+        case Found::kOther:
+        case Found::kRefused:
+            break;
+    }
+    if (!m_learnt && !Learn()) {
+        return;
+    }
+    if (ScanDue()) {
+        Scan(show, now);
+    }
 }
 
-Inbox::Found Inbox::Take(std::int32_t slot, const SlotRead& read, const Show& show,
+bool Inbox::ScanDue() {
+    const bool due = !m_announces || m_scanWanted || ++m_pollsSinceScan >= kSafetyNetPolls;
+    if (due) {
+        m_scanWanted = false;
+        m_pollsSinceScan = 0;
+    }
+    return due;
+}
+
+void Inbox::Announced(const std::u16string& report) {
+    const std::optional<SlotPlace> place = ParseStoredReport(report);
+    if (!place || m_announced.size() >= kMaxWaiting) {
+        m_scanWanted = true;  // the scan finds it wherever it is
+        return;
+    }
+    if (std::find(m_announced.begin(), m_announced.end(), *place) == m_announced.end()) {
+        m_announced.push_back(*place);
+    }
+}
+
+void Inbox::Routed(const std::u16string& report, Clock::time_point now) {
+    m_store.AcknowledgeRouted();
+    const std::optional<RoutedMessage> message = ParseRoutedReport(report);
+    if (!message) {
+        return;  // no sender field: nothing that could be shown as a message
+    }
+    if (std::find(m_recentRouted.begin(), m_recentRouted.end(), message->fingerprint) !=
+        m_recentRouted.end()) {
+        return;  // delivered again by a network that missed the acknowledgement
+    }
+    m_recentRouted.push_back(message->fingerprint);
+    if (m_recentRouted.size() > kRecentRouted) {
+        m_recentRouted.pop_front();
+    }
+    PartAssembler::Slot none{{u"", PartAssembler::kNoSlot}, message->fingerprint};
+    if (message->text.part) {
+        m_parts.Add(std::move(none), message->sender, *message->text.part, message->text.text,
+                    now);
+    } else {
+        m_routed.push_back({message->sender, message->text.text, {std::move(none)}});
+    }
+}
+
+bool Inbox::ShowNext(const Show& show, Clock::time_point now) {
+    if (std::optional<PartAssembler::Whole> whole = m_parts.TakeReady(now)) {
+        ShowAndDelete(show, *whole);
+        return true;
+    }
+    if (m_routed.empty()) {
+        return false;
+    }
+    ShowAndDelete(show, m_routed.front());
+    m_routed.pop_front();
+    return true;
+}
+
+// True when the poll is over: a message shown, or a read that fell silent.
+bool Inbox::ReadAnnounced(const Show& show, Clock::time_point now) {
+    for (std::int32_t reads = 0; !m_announced.empty() && reads < kReadsPerPoll; ++reads) {
+        SlotPlace place = m_announced.front();
+        m_announced.pop_front();
+        if (place.storage.empty()) {
+            place.storage = m_home;
+        }
+        m_sawZero = m_sawZero || place.index == 0;
+        if (m_ledger.StateOf(place) != SlotLedger::State::kUndeleted &&
+            m_ledger.StateOf(place) != SlotLedger::State::kHeld) {
+            m_ledger.Forget(place);
+            const auto expected = m_expectedUsed.find(place.storage);
+            if (expected != m_expectedUsed.end()) {
+                ++expected->second;  // the count it raised is no news to a scan
+            }
+        }
+        if (!Reach(place.storage)) {
+            m_scanWanted = true;  // a storage the modem does not let us read: look everywhere
+            continue;
+        }
+        switch (Look(place, show, now)) {
+            case Found::kShown:
+                return true;
+            case Found::kComeBack:
+                m_announced.push_front(place);
+                return true;
+            case Found::kHeld:
+                if (ShowNext(show, now)) {
+                    return true;
+                }
+                break;
+            case Found::kRefused:
+                m_scanWanted = true;
+                break;
+            case Found::kNothing:
+            case Found::kOther:
+                break;
+        }
+    }
+    return false;
+}
+
+Inbox::Found Inbox::Look(const SlotPlace& place, const Show& show, Clock::time_point now) {
+    if (m_ledger.StateOf(place) == SlotLedger::State::kHeld) {
+        return Found::kHeld;
+    }
+    SlotRead read;
+    m_store.Read(place.index, read);
+    if (const std::u16string* undeleted = m_ledger.Undeleted(place)) {
+        if (read.answer == SlotAnswer::kMessage && read.fingerprint == *undeleted) {
+            if (m_store.Delete(place.index)) {
+                m_ledger.Set(place, SlotLedger::State::kEmpty);
+            }
+            return Found::kNothing;  // shown already, whatever its status says now
+        }
+        if (read.answer == SlotAnswer::kError || read.answer == SlotAnswer::kUndecided) {
+            return read.answer == SlotAnswer::kError ? Found::kRefused : Found::kComeBack;
+        }
+    }
+    return Take(place, read, show, now);
+}
+
+Inbox::Found Inbox::Take(const SlotPlace& place, const SlotRead& read, const Show& show,
                          Clock::time_point now) {
     switch (read.answer) {
         case SlotAnswer::kMessage:
             break;
         case SlotAnswer::kEmpty:
-        case SlotAnswer::kError:  // many modules answer an empty slot with +CMS ERROR: 321
+        case SlotAnswer::kNoSuchSlot:
+            m_ledger.Set(place, SlotLedger::State::kEmpty);
             return Found::kNothing;
+        case SlotAnswer::kError:
+            m_ledger.Refused(place);
+            return Found::kRefused;
         case SlotAnswer::kUndecided:
             // A modem that fell silent may hold the oldest message there: keep the order.
             return Found::kComeBack;
     }
     if (!read.IsReceived()) {
+        m_ledger.Set(place, SlotLedger::State::kOther);
         return Found::kOther;  // stored or sent by the user: not ours to show or delete
     }
-    PartAssembler::Slot held{slot, read.fingerprint};
+    PartAssembler::Slot held{place, read.fingerprint};
     if (read.text.part) {
         m_parts.Add(std::move(held), read.sender, *read.text.part, read.text.text, now);
+        m_ledger.Set(place, SlotLedger::State::kHeld);
         return Found::kHeld;
     }
     ShowAndDelete(show, {read.sender, read.text.text, {std::move(held)}});
     return Found::kShown;
-}
-
-bool Inbox::ShowReady(const Show& show, Clock::time_point now) {
-    std::optional<PartAssembler::Whole> whole = m_parts.TakeReady(now);
-    if (!whole) {
-        return false;
-    }
-    ShowAndDelete(show, *whole);
-    return true;
 }
 
 // Shown before it is deleted: a message is never lost to a delete that went through while the
@@ -164,13 +229,37 @@ bool Inbox::ShowReady(const Show& show, Clock::time_point now) {
 void Inbox::ShowAndDelete(const Show& show, const PartAssembler::Whole& whole) {
     show(whole.sender, whole.text);
     for (const PartAssembler::Slot& slot : whole.occupied) {
-        if (m_modem.DeleteSms(slot.number) != 1) {
-            m_undeleted[slot.number] = slot.fingerprint;
+        if (slot.place.index == PartAssembler::kNoSlot) {
             continue;
         }
-        m_seenEmpty.insert(slot.number);
-        if (m_expectedUsed) {
-            --*m_expectedUsed;
+        if (!Reach(slot.place.storage) || !m_store.Delete(slot.place.index)) {
+            m_ledger.Set(slot.place, SlotLedger::State::kUndeleted, slot.fingerprint);
+            continue;
         }
+        m_ledger.Set(slot.place, SlotLedger::State::kEmpty);
+        const auto expected = m_expectedUsed.find(slot.place.storage);
+        if (expected != m_expectedUsed.end() && expected->second > 0) {
+            --expected->second;
+        }
+    }
+}
+
+bool Inbox::Reach(const std::u16string& storage) {
+    if (storage.empty() || storage == m_current) {
+        return true;
+    }
+    if (!m_store.SelectForReading(storage)) {
+        return false;
+    }
+    m_current = storage;
+    if (m_home.empty()) {
+        m_home = storage;  // a modem that never named its storage: stay where it sent us
+    }
+    return true;
+}
+
+void Inbox::ComeHome() {
+    if (m_current != m_home && m_store.SelectForReading(m_home)) {
+        m_current = m_home;
     }
 }

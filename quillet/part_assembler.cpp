@@ -23,29 +23,21 @@ void PartAssembler::Add(Slot slot, const std::u16string& sender, const MessagePa
     same->occupied.push_back(std::move(slot));
 }
 
-bool PartAssembler::Holds(std::int32_t slot) const {
+bool PartAssembler::Holds(const SlotPlace& place) const {
     return std::any_of(m_pending.begin(), m_pending.end(), [&](const Pending& pending) {
         return std::any_of(pending.occupied.begin(), pending.occupied.end(),
-                           [&](const Slot& held) { return held.number == slot; });
+                           [&](const Slot& held) { return held.place == place; });
     });
-}
-
-std::size_t PartAssembler::SlotsHeld() const {
-    std::size_t count = 0;
-    for (const Pending& pending : m_pending) {
-        count += pending.occupied.size();
-    }
-    return count;
 }
 
 bool PartAssembler::IsReady(const Pending& pending, Clock::time_point now) const {
     return pending.texts.size() == pending.total || now - pending.first >= m_wait;
 }
 
-std::int32_t PartAssembler::LowestSlot(const Pending& pending) {
-    std::int32_t lowest = pending.occupied.front().number;
+SlotPlace PartAssembler::LowestSlot(const Pending& pending) {
+    SlotPlace lowest = pending.occupied.front().place;
     for (const Slot& slot : pending.occupied) {
-        lowest = std::min(lowest, slot.number);
+        lowest = std::min(lowest, slot.place);
     }
     return lowest;
 }

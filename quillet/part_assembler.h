@@ -14,15 +14,17 @@
 
 #include "modemlink/smscodec/user_data.h"
 #include "platform/core/clock.h"
+#include "quillet/message_store.h"
 
 class PartAssembler {
 public:
     using Clock = platform::Clock;  // the backend's: its Now() gives the times
 
     struct Slot {
-        std::int32_t number = 0;
-        std::u16string fingerprint;  // how the slot read: see slot_read.h
+        SlotPlace place;             // a routed part occupies none: index kNoSlot
+        std::u16string fingerprint;  // what the part is: see slot_read.h
     };
+    static constexpr std::int32_t kNoSlot = -1;
     struct Whole {
         std::u16string sender;
         std::u16string text;
@@ -32,12 +34,12 @@ public:
     explicit PartAssembler(std::chrono::milliseconds wait) : m_wait(wait) {}
     void SetWait(std::chrono::milliseconds wait) { m_wait = wait; }
 
-    // A part read from a slot. A part that came twice keeps its first text; both slots go with
-    // the message.
+    // A part read from a slot, or routed. A part that came twice keeps its first text; both slots
+    // go with the message.
     void Add(Slot slot, const std::u16string& sender, const MessagePart& part, std::u16string text,
              Clock::time_point now);
-    bool Holds(std::int32_t slot) const;
-    std::size_t SlotsHeld() const;
+    bool Holds(const SlotPlace& place) const;
+    bool Empty() const { return m_pending.empty(); }
 
     // The ready message whose lowest slot is lowest, taken out; nothing when none is ready.
     std::optional<Whole> TakeReady(Clock::time_point now);
@@ -54,7 +56,7 @@ private:
     };
 
     bool IsReady(const Pending& pending, Clock::time_point now) const;
-    static std::int32_t LowestSlot(const Pending& pending);
+    static SlotPlace LowestSlot(const Pending& pending);
     static std::u16string Joined(const Pending& pending);
 
     std::chrono::milliseconds m_wait;

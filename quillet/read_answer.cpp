@@ -126,6 +126,18 @@ bool IsNumberedError(std::u16string_view line) {
     return StartsWith(line, u"+CMS ERROR:") || StartsWith(line, u"+CME ERROR:");
 }
 
+// "+CMS ERROR: 321", or the text form of AT+CMEE=2 in whatever case the module writes it.
+bool IsInvalidIndex(std::u16string_view line) {
+    std::u16string reason(line.substr(std::min(line.size(), std::size_t{11})));
+    for (char16_t& unit : reason) {
+        unit = unit >= u'A' && unit <= u'Z' ? static_cast<char16_t>(unit - u'A' + u'a') : unit;
+    }
+    const std::size_t first = reason.find_first_not_of(u' ');
+    return StartsWith(line, u"+CMS ERROR:") && first != std::u16string::npos &&
+           (reason.substr(first) == u"321" || reason.find(u"invalid memory index") != reason.npos ||
+            reason.find(u"invalid index") != reason.npos);
+}
+
 // The modem's echo of the command line.
 bool IsEcho(std::u16string_view line) {
     return StartsWith(line, u"AT") || StartsWith(line, u"at");
@@ -200,6 +212,13 @@ std::optional<ReadAnswer> LocateReadAnswer(const std::u16string& answer) {
     return found;
 }
 
+std::u16string MessageFingerprint(const std::u16string& answer, const ReadAnswer& found) {
+    // From the sender's opening quote: the status stands before it.
+    const std::size_t from = found.numberStart - 1;
+    const std::size_t headerEnd = found.headerStart + found.headerLength;
+    return answer.substr(from, headerEnd - from) + answer.substr(found.bodyStart, found.bodyLength);
+}
+
 SlotAnswer DecideSlotAnswer(const std::u16string& answer) {
     if (LocateStoredMessage(answer)) {
         return SlotAnswer::kMessage;
@@ -217,6 +236,8 @@ SlotAnswer DecideSlotAnswer(const std::u16string& answer) {
         }
         if (line == u"OK") {
             decided = SlotAnswer::kEmpty;
+        } else if (IsInvalidIndex(line)) {
+            decided = SlotAnswer::kNoSuchSlot;
         } else if (IsNumberedError(line)) {
             decided = SlotAnswer::kError;
         }

@@ -46,11 +46,17 @@ std::optional<ReadAnswer> LocateStoredMessage(const std::u16string& answer,
 // (CModem::ParseReadResponse).
 std::optional<ReadAnswer> LocateReadAnswer(const std::u16string& answer);
 
+// What a message is, whatever its status: the header from the sender on, and the text. A message
+// read as "REC UNREAD" and again as "REC READ" is the same message.
+std::u16string MessageFingerprint(const std::u16string& answer, const ReadAnswer& found);
+
 // How an answer to AT+CMGR stands. Before a "+CMGR:" header, a final result decides it: an "OK"
-// line (nothing stored there), "ERROR\r\n" at a position above 0, or a "+CMS ERROR:" or
-// "+CME ERROR:" line. After the header, only the complete message does: an ERROR or OK there could
-// be part of its text. Any other line before the header is an unsolicited one and decides nothing.
-enum class SlotAnswer { kUndecided, kMessage, kEmpty, kError };
+// line (nothing stored there), "+CMS ERROR: 321" or its text "invalid memory index" (no such slot,
+// or an empty one on many modules), "ERROR\r\n" at a position above 0, or any other "+CMS ERROR:"
+// or "+CME ERROR:" line (refused for now: SIM busy, memory failure). After the header, only the
+// complete message does: an ERROR or OK there could be part of its text. Any other line before
+// the header is an unsolicited one and decides nothing.
+enum class SlotAnswer { kUndecided, kMessage, kEmpty, kNoSuchSlot, kError };
 SlotAnswer DecideSlotAnswer(const std::u16string& answer);
 
 // How much of the answer so far belongs to it: everything but the unsolicited lines before the

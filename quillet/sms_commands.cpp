@@ -23,12 +23,14 @@
 #include "quillet/read_answer.h"
 #include "quillet/send_answer.h"
 #include "quillet/slot_read.h"
+#include "quillet/storage_answers.h"
 
 namespace {
 
 // A read and the prompt of a send are answered at once by a modem that answers at all.
 constexpr std::uint32_t kReplySilenceMs = 2000;
 constexpr char kCtrlZ = '\x1A';
+constexpr std::uint8_t kEscape = 0x1B;
 
 std::u16string Decimal(std::int32_t value) {
     const std::string digits = std::to_string(value);
@@ -72,39 +74,19 @@ FinalResult AwaitUntilQuiet(platform::EventHandle event, std::uint32_t silenceMs
     return result;
 }
 
-// Up to six digits at `at`, which then stands behind them.
-std::optional<std::int32_t> TakeNumber(const std::u16string& text, std::size_t& at) {
-    std::int32_t value = 0;
-    std::size_t digits = 0;
-    for (; at < text.size() && text[at] >= u'0' && text[at] <= u'9' && digits < 6; ++digits) {
-        value = value * 10 + (text[at++] - u'0');
+// A final result, or a numbered error whose line has ended: a refusal costs no silence.
+FinalResult DecideAnswer(const std::u16string& answer) {
+    const FinalResult result = DecideFinalResult(answer);
+    if (result != FinalResult::kNone) {
+        return result;
     }
-    return digits > 0 ? std::optional<std::int32_t>(value) : std::nullopt;
-}
-
-// "+CPMS: "SM",3,20,"SM",3,20,..." or without the names: the first used and total.
-bool ParseStorageUsage(const std::u16string& answer, std::int32_t& used, std::int32_t& total) {
-    std::size_t at = answer.find(u"+CPMS:");
-    if (at == std::u16string::npos) {
-        return false;
+    for (const char16_t* prefix : {u"+CMS ERROR:", u"+CME ERROR:"}) {
+        const std::size_t at = answer.find(prefix);
+        if (at != std::u16string::npos && answer.find(u"\r\n", at) != std::u16string::npos) {
+            return FinalResult::kError;
+        }
     }
-    at = answer.find_first_not_of(u' ', at + 6);
-    if (at < answer.size() && answer[at] == u'"') {
-        at = answer.find(u"\",", at + 1);
-        at = at == std::u16string::npos ? at : at + 2;
-    }
-    const std::optional<std::int32_t> usedSlots = TakeNumber(answer, at);
-    if (!usedSlots || at >= answer.size() || answer[at] != u',') {
-        return false;
-    }
-    ++at;
-    const std::optional<std::int32_t> totalSlots = TakeNumber(answer, at);
-    if (!totalSlots || *usedSlots > *totalSlots) {
-        return false;
-    }
-    used = *usedSlots;
-    total = *totalSlots;
-    return true;
+    return FinalResult::kNone;
 }
 
 // Looks after every arrival of text; undecided once `limit` has passed, however much came.
@@ -192,7 +174,7 @@ void CModem::ReadSlot(std::int32_t slot, SlotRead& read) {
     read.sender = GsmToText(answer.substr(found->numberStart, found->numberLength));
     const std::u16string body = answer.substr(found->bodyStart, found->bodyLength);
     read.text = DecodeReceivedText(body, found->firstOctet, found->codingScheme, found->dataLength);
-    read.fingerprint = answer.substr(found->headerStart, found->headerLength) + body;
+    read.fingerprint = MessageFingerprint(answer, *found);
 }
 
 std::int32_t CModem::ReadSms(std::int32_t slot, std::u16string& number, std::u16string& text) {
@@ -206,13 +188,12 @@ std::int32_t CModem::ReadSms(std::int32_t slot, std::u16string& number, std::u16
     return 1;
 }
 
-std::int32_t CModem::StorageUsage(std::int32_t& used, std::int32_t& total) {
-    if (SendLine(u"AT+CPMS?") == 0) {
+std::int32_t CModem::Ask(const std::u16string& line, std::u16string& answer) {
+    if (SendLine(line) == 0) {
         return 0;
     }
-    std::u16string answer;
     const auto decide = [&](const std::u16string& response) {
-        const FinalResult result = DecideFinalResult(response);
+        const FinalResult result = DecideAnswer(response);
         if (result == FinalResult::kOk) {
             answer = response;
         }
@@ -221,7 +202,24 @@ std::int32_t CModem::StorageUsage(std::int32_t& used, std::int32_t& total) {
     const FinalResult result = AwaitUntilSilence(m_hResponseEvent, kReplySilenceMs,
                                                  [&] { return ExamineResponse(decide); });
     ResetResponse();
-    return result == FinalResult::kOk && ParseStorageUsage(answer, used, total) ? 1 : 0;
+    if (result == FinalResult::kNone) {
+        return -1;
+    }
+    return result == FinalResult::kOk ? 1 : 0;
+}
+
+std::int32_t CModem::StorageUsage(std::int32_t& used, std::int32_t& total) {
+    std::u16string answer;
+    if (Ask(u"AT+CPMS?", answer) != 1) {
+        return 0;
+    }
+    const std::optional<std::vector<StorageUse>> storages = ParseStorageUse(answer);
+    if (!storages) {
+        return 0;
+    }
+    used = storages->front().used;
+    total = storages->front().total;
+    return 1;
 }
 
 std::int32_t CModem::SendSms(std::u16string number, std::u16string text) {
@@ -249,6 +247,9 @@ std::int32_t CModem::SendMessage(const std::u16string& to, const std::u16string&
     const FinalResult prompt = AwaitUntilSilence(
         m_hResponseEvent, kReplySilenceMs, [&] { return ExamineResponse(DecidePromptAnswer); });
     ResetResponse();
+    if (prompt == FinalResult::kNone) {
+        CancelTextEntry();  // a prompt that comes late would take every later line as text
+    }
     if (prompt != FinalResult::kOk) {
         return 0;
     }
@@ -263,7 +264,23 @@ std::int32_t CModem::SendMessage(const std::u16string& to, const std::u16string&
     const FinalResult result =
         AwaitUntilLimit(m_hResponseEvent, m_sendLimitMs, [&] { return ExamineResponse(decide); });
     ResetResponse();
+    if (result == FinalResult::kNone) {
+        CancelTextEntry();  // the text may not have ended it: a lost Ctrl-Z, a module that hung
+    }
     return result == FinalResult::kOk ? 1 : 0;
+}
+
+// ESC ends text entry without sending; a module that is not in it takes the byte for noise
+// before its next "AT". Its answer (OK, an error, or nothing) is read here so that it cannot
+// decide the next command.
+void CModem::CancelTextEntry() {
+    if (!m_pPort || IsLost() == 1) {
+        return;
+    }
+    BeginCollecting(Nuls::kCut);
+    const std::uint8_t escape = kEscape;
+    m_pPort->Write(&escape, 1);
+    WaitResult();
 }
 
 std::int32_t CModem::DeleteSms(std::int32_t slot) {

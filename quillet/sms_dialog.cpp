@@ -33,6 +33,7 @@ const platform::ui::MessageMap& CSmsDlg::GetMessageMap() const {
         platform::ui::OnTimer<&CSmsDlg::OnPollTimer>(),
         platform::ui::OnClicked<&CSmsDlg::OnSetCentreClicked>(IDC_SET_CENTRE),
         platform::ui::OnMessage<&CSmsDlg::OnModemLost>(WM_MODEM_LOST),
+        platform::ui::OnMessage<&CSmsDlg::OnMessageReport>(WM_MESSAGE_REPORT),
     };
     return map;
 }
@@ -58,11 +59,49 @@ std::int32_t CSmsDlg::InitDialog() {
     return 1;
 }
 
-// On the thread that found the device gone. Rings and dropped lines mean nothing to the message
-// window.
-void CSmsDlg::OnModemEvent(void* owner, std::int32_t code, std::u16string) {
-    if (code == EVT_MODEM_LOST && owner != nullptr) {
-        static_cast<CSmsDlg*>(owner)->PostMessage(WM_MODEM_LOST);
+// Rings and dropped lines mean nothing to the message window.
+void CSmsDlg::OnModemEvent(void* owner, std::int32_t code, std::u16string text) {
+    auto* dialog = static_cast<CSmsDlg*>(owner);
+    if (dialog == nullptr) {
+        return;
+    }
+    if (code == EVT_MODEM_LOST) {
+        dialog->PostMessage(WM_MODEM_LOST);
+    } else if (code == EVT_MESSAGE_STORED || code == EVT_MESSAGE_ROUTED) {
+        dialog->QueueReport(code, std::move(text));
+    }
+}
+
+// One window message for a burst: a storm of reports cannot flood the window's queue.
+void CSmsDlg::QueueReport(std::int32_t code, std::u16string text) {
+    bool first = false;
+    {
+        std::lock_guard<std::mutex> lock(m_reportLock);
+        first = m_reports.empty();
+        m_reports.push_back({code, std::move(text)});
+    }
+    if (first) {
+        PostMessage(WM_MESSAGE_REPORT);
+    }
+}
+
+void CSmsDlg::OnMessageReport() {
+    std::deque<PendingReport> reports;
+    {
+        std::lock_guard<std::mutex> lock(m_reportLock);
+        reports.swap(m_reports);
+    }
+    const platform::TimePoint now = platform::System().Now();
+    for (const PendingReport& report : reports) {
+        if (report.code == EVT_MESSAGE_STORED) {
+            m_inbox.Announced(report.text);
+        } else {
+            m_inbox.Routed(report.text, now);
+        }
+    }
+    // A message shown stays its second on screen: the poll then due reads the announced slot.
+    if (m_modem.IsLost() == 0 && now - m_lastShown >= std::chrono::milliseconds(kPollPeriodMs)) {
+        PollNow();
     }
 }
 
@@ -113,15 +152,20 @@ void CSmsDlg::OnSendClicked() {
 }
 
 void CSmsDlg::OnPollTimer(std::uintptr_t timerId) {
+    PollNow();
+    DefaultTimer(timerId);
+}
+
+void CSmsDlg::PollNow() {
     m_inbox.Poll(
         [this](const std::u16string& sender, const std::u16string& text) {
+            m_lastShown = platform::System().Now();
             SetDlgItemText(IDC_FROM, sender);
             // Bare line feeds break no line in an edit box; CR LF does.
             SetDlgItemText(IDC_RECEIVED, platform::ui::LfToCrLf(text));
         },
         platform::System().Now());
     RestartPoll();
-    DefaultTimer(timerId);
 }
 
 void CSmsDlg::OnSetCentreClicked() {

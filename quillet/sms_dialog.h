@@ -5,18 +5,26 @@
 // it is back and started again, the poll resumes at once (a message that waited meanwhile is
 // shown) and the window says so.
 //
+// A message that the modem announces (+CMTI) is read at once, and one that it hands over without
+// storing it (+CMT) is shown in turn (inbox.h).
+//
 // Thread contract: everything runs on the window's thread except OnModemEvent, which the channel
-// calls on the serial reader thread (or, for a loss found in a write, on the window's) and which
-// only posts a message to the window.
+// calls on the serial reader thread (or on the window's: a loss found in a write, a report that
+// came inside a command's answer) and which only queues the report and posts a message to the
+// window.
 
 #include <chrono>
 #include <cstdint>
+#include <deque>
+#include <mutex>
 #include <string>
 
 #include "modemlink/modem.h"
+#include "platform/core/clock.h"
 #include "platform/ui/dialog.h"
 #include "platform/ui/icon.h"
 #include "quillet/inbox.h"
+#include "quillet/modem_store.h"
 #include "window_common/link_watch.h"
 
 class CSmsDlg : public CDialog {
@@ -28,6 +36,7 @@ public:
     void OnPollTimer(std::uintptr_t timerId);
     void OnSetCentreClicked();
     void OnModemLost();
+    void OnMessageReport();
     void OnReconnectTimer(std::uintptr_t timerId);
     static void OnModemEvent(void* owner, std::int32_t code, std::u16string text);
 
@@ -40,12 +49,23 @@ protected:
 
 private:
     void RestartPoll();
+    void PollNow();
     void WatchForModem();
     // A command's message; for a failed one, the notice of the loss when the modem has gone.
     void Report(bool done, const char16_t* text);
 
+    struct PendingReport {
+        std::int32_t code;
+        std::u16string text;
+    };
+    void QueueReport(std::int32_t code, std::u16string text);
+
     platform::ui::HICON m_hAppIcon;
     CModem m_modem;
-    Inbox m_inbox{m_modem};
+    ModemStore m_store{m_modem};
+    Inbox m_inbox{m_store};
+    std::mutex m_reportLock;  // guards m_reports: the reader thread adds, the window's takes
+    std::deque<PendingReport> m_reports;
+    platform::TimePoint m_lastShown{};  // the backend's clock
     LinkWatch m_link{m_modem};  // while the device is gone it is looked for, not polled
 };

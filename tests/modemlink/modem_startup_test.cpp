@@ -30,7 +30,7 @@ TEST(StartUp, OnlyTheLineSpeedAnswerDecidesAndASecondAttemptFollowsAFailure) {
          QuilletSetupCommands(),
          [](const std::string& line, int) { return line == "AT+IPR=115200" ? kOk : kError; },
          {"AT", "AT", "AT+IPR=115200", "AT+CREG=1", "AT+CLIP=1", "AT+CMGF=1", "AT+CSCS=\"GSM\"",
-          "AT+CSDH=1"}},
+          "AT+CSMP=17,167,0,0", "AT+CSDH=1", "AT+CNMI=2,1,0,0,0", "AT+CMEE=1"}},
         {"first attempt refused",
          DorrinSetupCommands(),
          [](const std::string&, int index) { return index < 3 ? kError : kOk; },

@@ -36,18 +36,18 @@ std::vector<Taken> Assemble(const std::vector<Arrival>& arrivals, std::chrono::s
         while (std::optional<PartAssembler::Whole> whole = parts.TakeReady(now)) {
             Taken entry{whole->sender, whole->text, {}};
             for (const PartAssembler::Slot& slot : whole->occupied) {
-                entry.slots.push_back(slot.number);
+                entry.slots.push_back(slot.place.index);
             }
             taken.push_back(entry);
         }
     };
     for (const Arrival& arrival : arrivals) {
-        parts.Add({arrival.slot, u""}, arrival.sender, arrival.part, arrival.text,
+        parts.Add({{u"SM", arrival.slot}, u""}, arrival.sender, arrival.part, arrival.text,
                   start + arrival.at);
         takeReady(start + arrival.at);
     }
     takeReady(start + until);
-    EXPECT_EQ(parts.SlotsHeld(), 0U);
+    EXPECT_TRUE(parts.Empty());
     return taken;
 }
 
@@ -99,9 +99,10 @@ TEST(PartAssembler, JoinsInPartOrderAndMarksWhatNeverCame) {
 TEST(PartAssembler, NothingIsReadyBeforeTheWaitIsOver) {
     PartAssembler parts(Inbox::kPartWait);
     const Clock::time_point start{};
-    parts.Add({2, u""}, u"555", {7, false, 2, 1}, u"a", start);
+    parts.Add({{u"SM", 2}, u""}, u"555", {7, false, 2, 1}, u"a", start);
     EXPECT_FALSE(parts.TakeReady(start + 10min - 1ms));
-    EXPECT_TRUE(parts.Holds(2));
+    EXPECT_TRUE(parts.Holds({u"SM", 2}));
+    EXPECT_FALSE(parts.Holds({u"ME", 2}));
     parts.SetWait(1s);
     EXPECT_TRUE(parts.TakeReady(start + 1s));
 }

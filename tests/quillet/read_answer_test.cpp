@@ -27,6 +27,7 @@ std::u16string LongAnswer(const std::u16string& dcs, const std::u16string& lengt
 constexpr SlotAnswer kMessage = SlotAnswer::kMessage;
 constexpr SlotAnswer kEmpty = SlotAnswer::kEmpty;
 constexpr SlotAnswer kError = SlotAnswer::kError;
+constexpr SlotAnswer kNoSuchSlot = SlotAnswer::kNoSuchSlot;
 constexpr SlotAnswer kUndecided = SlotAnswer::kUndecided;
 
 struct Found {
@@ -62,7 +63,11 @@ TEST(ReadAnswer, DecidesCompleteAnswersAndErrors) {
          u"+8613912345678", u"Meet at 10"},
         {"unread message", Answer(u"REC UNREAD", u"+86139", u"Hi"), kMessage, u"+86139", u"Hi"},
         {"empty slot answers OK", kEcho + u"\r\nOK\r\n", kEmpty, u"", u""},
-        {"numbered errors fail", kEcho + u"\r\n+CMS ERROR: 321\r\n", kError, u"", u""},
+        {"invalid index", kEcho + u"\r\n+CMS ERROR: 321\r\n", kNoSuchSlot, u"", u""},
+        {"invalid index as text", kEcho + u"\r\n+CMS ERROR: Invalid memory index\r\n", kNoSuchSlot,
+         u"", u""},
+        {"SIM busy is refused for now", kEcho + u"\r\n+CMS ERROR: 314\r\n", kError, u"", u""},
+        {"3210 is another error", kEcho + u"\r\n+CMS ERROR: 3210\r\n", kError, u"", u""},
         {"numbered errors fail", kEcho + u"\r\n+CME ERROR: 10\r\n", kError, u"", u""},
         {"OK is none before its line feed", kEcho + u"\r\nOK\r", kUndecided, u"", u""},
         {"unsolicited lines decide nothing", u"\r\n+CSQ: 20,99\r\n\r\n^RSSI: 17\r\n", kUndecided,
@@ -133,7 +138,7 @@ TEST(ReadAnswer, NoPrefixDecidesBeforeTheAnswerIsWhole) {
         {"empty sender", Answer(u"REC READ", u"", u"x"), kMessage},
         {"ERROR", kEcho + u"\r\nERROR\r\n", kError},
         {"empty slot", kEcho + u"\r\nOK\r\n", kEmpty},
-        {"numbered error", kEcho + u"\r\n+CMS ERROR: 321\r\n", kError},
+        {"numbered error", kEcho + u"\r\n+CMS ERROR: 500\r\n", kError},
         // A module pausing after the inner closing must not end the text there.
         {"long header, text with an empty line and OK",
          LongAnswer(u"0", u"13", u"Pay?\r\n\r\nOK\r\nx"), kMessage},

@@ -213,6 +213,7 @@ TEST_F(SmsCommands, StorageUsageTakesTheFirstStoragesCounts) {
 
 TEST_F(SmsCommands, SendDecidesOnThePromptAndOnTheModemsOwnResult) {
     const std::vector<std::string> both = {"AT+CMGS=\"10086\"", "Hello"};
+    const std::vector<std::string> cancelled = {"AT+CMGS=\"10086\"", "Hello", "\x1B"};
     const struct {
         const char* name;
         Reply prompt;  // the answer to AT+CMGS="10086"
@@ -220,20 +221,23 @@ TEST_F(SmsCommands, SendDecidesOnThePromptAndOnTheModemsOwnResult) {
         std::int32_t sent;
         std::vector<std::string> lines;
         long long ms;
+        Reply escape{};  // the answer to ESC, which ends a text entry the send gave up
     } rows[] = {
         {"sent", Say(kPrompt), Say(kSent), 1, both, 0},
         {"prompt refused", Say(kError), {}, 0, {"AT+CMGS=\"10086\""}, 0},
-        {"no prompt", {}, {}, 0, {"AT+CMGS=\"10086\""}, 2000},
+        {"no prompt", {}, {}, 0, {"AT+CMGS=\"10086\"", "\x1B"}, 2500},
+        {"no prompt, ESC answered", {}, {}, 0, {"AT+CMGS=\"10086\"", "\x1B"}, 2000, Say(kOk)},
         {"numbered error", Say(kPrompt), Say("\r\n+CMS ERROR: 500\r\n"), 0, both, 0},
         // Longer than a read's silence: only the overall limit ends a send's wait.
         {"silence on the way", Say(kPrompt), {{59999, kSent}}, 1, both, 59999},
         // The longest answer time modem manuals give AT+CMGS.
-        {"nothing but the echo", Say(kPrompt), {}, 0, both, 60000},
-        {"its result just too late", Say(kPrompt), {{60000, kSent}}, 0, both, 60000},
+        {"nothing but the echo", Say(kPrompt), {}, 0, cancelled, 60500},
+        {"its result just too late", Say(kPrompt), {{60000, kSent}}, 0, cancelled, 60000,
+         Say(kOk)},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.name);
-        Answer({{"AT+CMGS=\"10086\"", row.prompt}, {"Hello", row.result}});
+        Answer({{"AT+CMGS=\"10086\"", row.prompt}, {"Hello", row.result}, {"\x1B", row.escape}});
         std::int32_t sent = -1;
         EXPECT_EQ(Timed([&] { sent = m_modem.SendSms(u"10086", u"Hello"); }), row.ms);
         EXPECT_EQ(sent, row.sent);

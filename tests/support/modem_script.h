@@ -26,7 +26,8 @@ inline ModemScript AnswerEverything(const std::string& answer) {
 }
 
 // What the modem received, as a scripted modem takes it: a line ends with CR (an LF after it is
-// dropped), a message text with Ctrl-Z.
+// dropped), a message text with Ctrl-Z, and one cancelled with ESC keeps its ESC ("\x1B" alone
+// when the text entry was cancelled before any text).
 struct ReceivedLine {
     std::string line;  // without its end
     bool text;         // ended by Ctrl-Z
@@ -37,9 +38,11 @@ struct ReceivedLine {
 // The whole lines at the front of `pending`, taken out of it; a line cut short stays.
 inline std::vector<ReceivedLine> TakeReceivedLines(std::string& pending) {
     std::vector<ReceivedLine> lines;
-    for (std::size_t end; (end = pending.find_first_of("\r\x1A")) != std::string::npos;) {
+    for (std::size_t end; (end = pending.find_first_of("\r\x1A\x1B")) != std::string::npos;) {
         const std::size_t start = pending[0] == '\n' ? 1 : 0;
-        lines.push_back({pending.substr(start, end - start), pending[end] == '\x1A'});
+        const bool escaped = pending[end] == '\x1B';
+        lines.push_back({pending.substr(start, end - start + (escaped ? 1 : 0)),
+                         pending[end] != '\r'});
         pending.erase(0, end + 1);
     }
     return lines;
