@@ -184,6 +184,8 @@ Inbox::Found Inbox::Look(const SlotPlace& place, const Show& show, Clock::time_p
         if (read.answer == SlotAnswer::kMessage && read.fingerprint == *undeleted) {
             if (m_store.Delete(place.index)) {
                 m_ledger.Set(place, SlotLedger::State::kEmpty);
+            } else {
+                WantScan(place.storage);
             }
             return Found::kNothing;  // shown already, whatever its status says now
         }
@@ -210,6 +212,7 @@ Inbox::Found Inbox::Take(const SlotPlace& place, const SlotRead& read, const Sho
             // A modem that fell silent may hold the oldest message there: keep the order.
             return Found::kComeBack;
     }
+    m_sawZero = m_sawZero || place.index == 0;  // a module counting from 1 has no message there
     if (!read.IsReceived()) {
         m_ledger.Set(place, SlotLedger::State::kOther);
         return Found::kOther;  // stored or sent by the user: not ours to show or delete
@@ -234,6 +237,7 @@ void Inbox::ShowAndDelete(const Show& show, const PartAssembler::Whole& whole) {
         }
         if (!Reach(slot.place.storage) || !m_store.Delete(slot.place.index)) {
             m_ledger.Set(slot.place, SlotLedger::State::kUndeleted, slot.fingerprint);
+            WantScan(slot.place.storage);  // the scan reads it again and deletes it again
             continue;
         }
         m_ledger.Set(slot.place, SlotLedger::State::kEmpty);
@@ -242,6 +246,11 @@ void Inbox::ShowAndDelete(const Show& show, const PartAssembler::Whole& whole) {
             --expected->second;
         }
     }
+}
+
+void Inbox::WantScan(const std::u16string& storage) {
+    m_scanWanted = true;
+    m_settledAt.erase(storage);
 }
 
 bool Inbox::Reach(const std::u16string& storage) {

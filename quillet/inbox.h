@@ -89,6 +89,8 @@ private:
                      Clock::time_point now);
     void BlindScan(const Show& show, Clock::time_point now);
     void NoteUsage(const StorageUse& use);
+    // The next poll scans the storage, even if a whole scan has seen it unchanged.
+    void WantScan(const std::u16string& storage);
 
     Found Look(const SlotPlace& place, const Show& show, Clock::time_point now);
     Found Take(const SlotPlace& place, const SlotRead& read, const Show& show,

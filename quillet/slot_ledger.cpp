@@ -45,8 +45,8 @@ bool SlotLedger::PassesBy(const SlotPlace& place) const {
 std::int32_t SlotLedger::Known(const std::u16string& storage) const {
     std::int32_t known = 0;
     for (const auto& [place, entry] : m_slots) {
-        known += place.storage == storage && entry.state != State::kEmpty &&
-                         entry.state != State::kRefused
+        known += place.storage == storage &&
+                         (entry.state == State::kOther || entry.state == State::kHeld)
                      ? 1
                      : 0;
     }

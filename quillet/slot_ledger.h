@@ -28,7 +28,8 @@ public:
 
     // A scan passes this slot by: its content is known and cannot have changed unnoticed.
     bool PassesBy(const SlotPlace& place) const;
-    // Slots of the storage that the used count includes and no read needs to find again.
+    // Slots of the storage that the used count includes and no read needs to find again (an
+    // undeleted message is found again: its delete is tried again).
     std::int32_t Known(const std::u16string& storage) const;
     bool HasRefused(const std::u16string& storage) const;
     // Something has arrived in the storage: empty slots and the user's own may hold it now.

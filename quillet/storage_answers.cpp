@@ -123,7 +123,9 @@ std::optional<SlotPlace> ParseStoredReport(const std::u16string& report) {
     Fields fields(report, u"+CMTI:");
     SlotPlace place;
     place.storage = fields.Name();
-    fields.Skip(u',');
+    if (!place.storage.empty() || fields.At(u',')) {
+        fields.Skip(u',');
+    }
     place.index = fields.Number();
     return fields.Ok() ? std::optional<SlotPlace>(place) : std::nullopt;
 }

@@ -226,6 +226,75 @@ TEST_F(FedChannel, RingWhileACommandWaitsIsPartOfTheAnswer) {
     EXPECT_TRUE(m_events.Take().empty());
 }
 
+// Message reports while idle, cut between reads, owed by the chunk a command's answer starts
+// with, and inside an answer (handed over once the command has ended, its own text left alone).
+TEST_F(FedChannel, MessageReportsBecomeEventsWhereverTheyCome) {
+    const std::string cmt = "\r\n+CMT: \"10086\",,\"26/12/06,21:30:00+32\"\r\n";
+    const std::u16string cmtLine = u"+CMT: \"10086\",,\"26/12/06,21:30:00+32\"";
+    const struct {
+        const char* name;
+        std::vector<std::string> idle;     // fed while no command waits
+        std::vector<std::string> answer;   // fed while AT waits; its "OK" decides
+        std::vector<ChannelEvent> events;  // after the command
+    } rows[] = {
+        {"stored", {"\r\n+CMTI: \"SM\",3\r\n"}, {}, {{EVT_MESSAGE_STORED, u"+CMTI: \"SM\",3"}}},
+        {"cut between reads",
+         {"\r\n+CM", "TI: \"ME\",0\r", "\n"},
+         {},
+         {{EVT_MESSAGE_STORED, u"+CMTI: \"ME\",0"}}},
+        {"routed, text in the next read", {cmt, "Hi there\r\n"}, {},
+         {{EVT_MESSAGE_ROUTED, cmtLine + u"\r\nHi there"}}},
+        {"routed text owed by the answer's first chunk",
+         {cmt},
+         {"Hi\r\nAT\r\r\nOK\r\n"},
+         {{EVT_MESSAGE_ROUTED, cmtLine + u"\r\nHi"}}},
+        {"in the answer, before and after its result",
+         {},
+         {"\r\n+CMTI: \"SM\",1\r\nAT\r\r\nOK\r\n", cmt + "Hey\r\n"},
+         {{EVT_MESSAGE_STORED, u"+CMTI: \"SM\",1"}, {EVT_MESSAGE_ROUTED, cmtLine + u"\r\nHey"}}},
+        {"a message's own text is no report",
+         {},
+         {"\r\n+CMGR: \"REC READ\",\"1\",,\"26/12/06,21:30:00+32\"\r\n+CMTI: \"SM\",9\r\n\r\nOK\r\n"},
+         {}},
+    };
+    m_modem.m_pfnEvent = &ChannelEvents::OnEvent;
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        for (const std::string& chunk : row.idle) {
+            Feed(chunk);
+        }
+        if (!row.answer.empty()) {
+            m_modem.SendLine(u"AT");
+            for (const std::string& chunk : row.answer) {
+                Feed(chunk);
+            }
+            EXPECT_EQ(m_modem.WaitResult(), 1);
+        }
+        EXPECT_EQ(m_events.Take(), row.events);
+        ExpectIdle();
+    }
+}
+
+// A routed header whose text never comes is handed over with an empty text after 2 s, at the next
+// read; a line that never ends is dropped past its bound and leaks nothing into what follows.
+TEST(ReportLines, LateTextAndOverlongLinesHaveABound) {
+    ReportLines lines;
+    const platform::TimePoint start{};
+    EXPECT_TRUE(lines.Add(u"\r\n+CMT: \"1\",,\"t\"\r\n", start).empty());
+    EXPECT_TRUE(lines.Add(u"", start + 1999ms).empty());
+    const std::vector<MessageReport> late = lines.Add(u"", start + 2000ms);
+    ASSERT_EQ(late.size(), 1U);
+    EXPECT_EQ(late[0].text, u"+CMT: \"1\",,\"t\"\r\n");
+    EXPECT_TRUE(lines.Add(u"+CMTI: " + std::u16string(ReportLines::kMaxLine, u'9'), start).empty());
+    EXPECT_TRUE(lines.Add(u"\r\n", start).empty());
+    const std::vector<MessageReport> next = lines.Add(u"+CMTI: \"SM\",1\r\n", start);
+    ASSERT_EQ(next.size(), 1U);
+    EXPECT_EQ(next[0].text, u"+CMTI: \"SM\",1");
+    std::vector<MessageReport> owed;
+    EXPECT_EQ(lines.Add(u"\r\nRI", start).size(), 0U);
+    EXPECT_EQ(lines.TakeOwed(u"NG\r\nAT\r\r\nOK\r\n", start, owed), 0U) << "not a report";
+}
+
 // The window may start a command while a ring handler still runs on the reader thread; the idle
 // clean-up of that chunk must not switch the new command's collecting off.
 TEST_F(FedChannel, CommandStartedDuringAHandlerKeepsItsAnswer) {
