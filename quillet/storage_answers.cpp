@@ -32,7 +32,7 @@ public:
         std::size_t digits = 0;
         for (; m_ok && m_at < m_text.size() && m_text[m_at] >= u'0' && m_text[m_at] <= u'9';
              ++m_at, ++digits) {
-            value = value * 10 + (m_text[m_at] - u'0');
+            value = digits < 6 ? value * 10 + (m_text[m_at] - u'0') : value;
         }
         m_ok = m_ok && digits > 0 && digits <= 5 && value <= 65535;
         return value;

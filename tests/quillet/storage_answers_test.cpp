@@ -62,6 +62,7 @@ TEST(StorageAnswers, IndexRangeArrivalModeAndStoredReport) {
     EXPECT_EQ(place(u"+CMTI: \"me\",0"), "ME0");
     EXPECT_EQ(place(u"+CMTI: 4"), "4");
     EXPECT_EQ(place(u"+CMTI: \"SM\",65536"), "none");
+    EXPECT_EQ(place(u"+CMTI: \"SM\",21111111111"), "none");
     EXPECT_EQ(place(u"+CMTI: \"SM\","), "none");
     EXPECT_EQ(place(u"+CMTI: \"SM"), "none");
 }
