@@ -59,7 +59,8 @@ TEST_F(ConsoleTest, BadInputIsExplainedAndChangesNothing) {
     // clang-format off
     const std::vector<std::pair<std::string, std::string>> cases = {
         {"frobnicate", "unknown verb"}, {"SMS +1 upper case", "unknown verb"}, {"sms +1", "usage"},
-        {"sms-to 0 +1 text", "usage"}, {"sms-to 21 +1 text", "usage"},
+        {"sms-to 0 +1 text", "refused: slot 0 is not in 1..20"},
+        {"sms-to 21 +1 text", "refused: slot 21 is not in 1..20"}, {"sms-to -1 +1 text", "usage"},
         {"sms-to 1 +1 text", "refused: slot 1 holds a message"},
         {"sms +1 bad\\q escape", "refused: bad escape"},
         {"sms \"quoted\" text", "refused: the sender"},
