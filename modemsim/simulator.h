@@ -4,9 +4,10 @@
 // controller verbs below. Every verb that is refused says why and changes nothing.
 //
 // Thread contract: all public members may be called from any thread. Inside, a reader thread
-// answers the terminal and a timer thread writes output, rings, writes periodic lines and stores
-// the messages that arrive over time; both reach the modem state only under ModemModel's lock
-// (at/modem_state.h); both hand trace lines to the trace's writer thread without waiting for it.
+// answers the terminal and a timer thread writes output, rings, writes periodic lines and hands
+// over the messages that arrive over time or come again unacknowledged; both reach the modem
+// state only under ModemModel's lock (at/modem_state.h); both hand trace lines to the trace's
+// writer thread without waiting for it.
 // The destructor interrupts the pseudo-terminal, stops the timer thread, joins both threads and
 // stops the trace writer (bounded: trace/trace.h).
 //
