@@ -4,6 +4,7 @@
 #include <chrono>
 #include <utility>
 
+#include "modemsim/at/arrival.h"
 #include "modemsim/at/at_syntax.h"
 #include "modemsim/at/message_parts.h"
 #include "modemsim/at/reply.h"
@@ -31,10 +32,6 @@ std::optional<std::string> CheckDelivery(const SmsDelivery& delivery, const Part
     }
     if (delivery.coding == SmsCoding::kGsm && !GsmSeptets(delivery.text)) {
         return "the text does not fit the GSM alphabet";
-    }
-    if (delivery.slot && !SmsStorage::IsValidIndex(*delivery.slot)) {
-        return "slot " + std::to_string(*delivery.slot) + " is not in 1.." +
-               std::to_string(kSlotCount);
     }
     if (how.gapMs < 0 || how.gapMs > kMaxDelayMs) {
         return "the gap must be 0.." + std::to_string(kMaxDelayMs) + " ms";
@@ -102,19 +99,28 @@ VerbResult Simulator::Deliver(const SmsDelivery& delivery, const PartDelivery& h
     common.ucs2 = UsesUcs2(delivery);
     common.timestamp = delivery.timestamp.value_or(SmsTimestamp(std::chrono::system_clock::now()));
     return m_model.With([&](ModemState& state) {
+        SmsStorage& storage = ReceivingStorage(state);
+        if (delivery.slot && (Routes(state) || !storage.IsValidIndex(*delivery.slot))) {
+            return Refused(Routes(state) ? "messages go to the terminal as +CMT: there is no slot"
+                                         : "slot " + std::to_string(*delivery.slot) +
+                                               " is not in " + storage.Range());
+        }
         if (texts.size() > 1) {
             return DeliverLong(state, common, texts, how);
         }
-        const std::optional<int> slot =
-            delivery.slot ? delivery.slot : ReceivingStorage(state).FirstFree();
+        StoredSms sms = common;
+        sms.text = delivery.text;
+        if (Routes(state)) {
+            Route(state, std::move(sms));
+            return Done("written to the terminal as +CMT");
+        }
+        const std::optional<int> slot = delivery.slot ? delivery.slot : storage.FirstFree();
         if (!slot) {
             return Refused("the storage is full");
         }
-        if (!ReceivingStorage(state).IsFree(*slot)) {
+        if (!storage.IsFree(*slot)) {
             return Refused("slot " + std::to_string(*slot) + " holds a message");
         }
-        StoredSms sms = common;
-        sms.text = delivery.text;
         Store(state, *slot, std::move(sms));
         return Done("stored in slot " + std::to_string(*slot));
     });
@@ -124,8 +130,9 @@ VerbResult Simulator::DeliverLong(ModemState& state, const StoredSms& common,
                                   const std::vector<std::string>& texts, const PartDelivery& how) {
     std::vector<StoredSms> parts = ArrivingParts(common, texts, state.nextPartReference, how);
     const std::size_t atOnce = how.gapMs == 0 ? parts.size() : 1;
-    const auto room = static_cast<std::size_t>(kSlotCount - ReceivingStorage(state).Used());
-    if (room < atOnce) {
+    const SmsStorage& storage = ReceivingStorage(state);
+    const auto room = static_cast<std::size_t>(storage.Size() - storage.Used());
+    if (!Routes(state) && room < atOnce) {
         return Refused("the storage has room for " + std::to_string(room) + " of the " +
                        std::to_string(atOnce) + " parts that arrive now");
     }
@@ -133,8 +140,12 @@ VerbResult Simulator::DeliverLong(ModemState& state, const StoredSms& common,
         std::exchange(state.nextPartReference, (state.nextPartReference + 1) % 256);
     std::string slots;
     for (std::size_t i = 0; i < atOnce; ++i) {
+        if (Routes(state)) {
+            Route(state, std::move(parts[i]));
+            continue;
+        }
         const int slot = ReceivingStorage(state).FirstFree().value_or(0);
-        slots += (i > 0 ? ", " : "") + std::to_string(slot);
+        slots += (slots.empty() ? "slot " : ", ") + std::to_string(slot);
         Store(state, slot, std::move(parts[i]));
     }
     const auto start = TimerQueue::Clock::now();
@@ -142,8 +153,8 @@ VerbResult Simulator::DeliverLong(ModemState& state, const StoredSms& common,
         const auto when = start + std::chrono::milliseconds(how.gapMs) * static_cast<int>(i);
         m_timers.At(when, [this, sms = std::move(parts[i])] { Arrive(sms, PartName(*sms.part)); });
     }
-    return Done(std::to_string(texts.size()) + " parts, ref " + std::to_string(reference) +
-                ": slot " + slots +
+    return Done(std::to_string(texts.size()) + " parts, ref " + std::to_string(reference) + ": " +
+                (slots.empty() ? "written to the terminal as +CMT" : slots) +
                 (atOnce < parts.size() ? ", the rest " + std::to_string(how.gapMs) + " ms apart"
                                        : std::string()));
 }
@@ -171,17 +182,44 @@ VerbResult Simulator::DeliverBurst(int count, int gapMs, const std::string& send
                 " ms apart");
 }
 
+bool Simulator::Routes(const ModemState& state) const {
+    return RoutesToTerminal(state.settings) && m_plug.PluggedIn();
+}
+
+void Simulator::Route(ModemState& state, StoredSms sms, bool again) {
+    const Routed routed = RouteArrival(state, std::move(sms), again);
+    SendUnsolicited(state, routed.report);
+    if (const std::optional<std::uint64_t> id = routed.awaitsAck) {
+        m_timers.At(TimerQueue::Clock::now() + std::chrono::milliseconds(m_options.redeliveryMs),
+                    [this, id = *id] { Redeliver(id); });
+    }
+}
+
 void Simulator::Store(ModemState& state, int slot, StoredSms sms) {
-    ReceivingStorage(state).Put(slot, std::move(sms));
-    SendUnsolicited(state, NewMessageReport(state.settings, slot));
+    SendUnsolicited(state, StoreArrival(state, slot, std::move(sms)));
+}
+
+void Simulator::Receive(ModemState& state, StoredSms sms, const std::string& what, bool again) {
+    if (Routes(state)) {
+        Route(state, std::move(sms), again);
+    } else if (const std::optional<int> slot = ReceivingStorage(state).FirstFree()) {
+        Store(state, *slot, std::move(sms));
+    } else {
+        m_trace.Record('!', what + " lost: the storage is full");
+    }
 }
 
 void Simulator::Arrive(StoredSms sms, const std::string& what) {
+    m_model.With([&](ModemState& state) { Receive(state, std::move(sms), what); });
+}
+
+// The module let the network's wait for its acknowledgement run out: the network tries once more.
+void Simulator::Redeliver(std::uint64_t id) {
     m_model.With([&](ModemState& state) {
-        if (const std::optional<int> slot = ReceivingStorage(state).FirstFree()) {
-            Store(state, *slot, std::move(sms));
-        } else {
-            m_trace.Record('!', what + " lost: the storage is full");
+        if (std::optional<StoredSms> sms = TakeUnacknowledged(state, id)) {
+            const std::string what = "the message from " + sms->sender;
+            m_trace.Record('!', what + " comes again: no AT+CNMA");
+            Receive(state, std::move(*sms), what, true);
         }
     });
 }

@@ -17,6 +17,7 @@ constexpr int kReportWaitMs = 200;
 SimulatorOptions InRange(SimulatorOptions options) {
     options.ringPeriodMs = std::clamp(options.ringPeriodMs, kMinRingPeriodMs, kMaxRingPeriodMs);
     options.networkDelayMs = std::clamp(options.networkDelayMs, 0, kMaxDelayMs);
+    options.redeliveryMs = std::clamp(options.redeliveryMs, kMinRingPeriodMs, kMaxDelayMs);
     return options;
 }
 
@@ -61,6 +62,7 @@ Simulator::Simulator(SimulatorOptions options)
     m_model.With([&](ModemState& state) {
         state.emptyReadError = m_options.emptyReadError;
         state.callProfile = m_options.callProfile;
+        UseSmsProfile(state, m_options.smsProfile);  // the storages are empty: it always fits
     });
 }
 
@@ -129,6 +131,10 @@ void Simulator::Transmit(const ModemState& state, const std::vector<Output>& out
             case OutputKind::kNetworkAnswer:
                 shaping.delayMs = state.faults.answerDelayMs + m_options.networkDelayMs;
                 break;
+            case OutputKind::kPrompt:
+                shaping.delayMs =
+                    state.faults.answerDelayMs + HabitsOf(state.smsProfile).promptDelayMs;
+                break;
         }
         m_transmitter.Send(output.bytes, shaping);
     }
@@ -141,12 +147,14 @@ void Simulator::SendUnsolicited(const ModemState& state, std::string bytes) {
 }
 
 VerbResult Simulator::ClearSlot(int slot) {
-    if (!SmsStorage::IsValidIndex(slot)) {
-        return Refused("slot " + std::to_string(slot) + " is not in 1.." +
-                       std::to_string(kSlotCount));
-    }
-    m_model.With([&](ModemState& state) { ReceivingStorage(state).Erase(slot); });
-    return Done("slot " + std::to_string(slot) + " is empty");
+    return m_model.With([&](ModemState& state) {
+        SmsStorage& storage = ReceivingStorage(state);
+        if (!storage.IsValidIndex(slot)) {
+            return Refused("slot " + std::to_string(slot) + " is not in " + storage.Range());
+        }
+        storage.Erase(slot);
+        return Done("slot " + std::to_string(slot) + " is empty");
+    });
 }
 
 VerbResult Simulator::Ring(const std::optional<std::string>& number) {
@@ -222,6 +230,19 @@ VerbResult Simulator::SetCallProfile(const std::string& name) {
     }
     m_model.With([&](ModemState& state) { state.callProfile = *profile; });
     return Done("calls are reported as the " + name + " family does");
+}
+
+VerbResult Simulator::SetSmsProfile(const std::string& name) {
+    const std::optional<SmsProfile> profile = SmsProfileNamed(name);
+    if (!profile) {
+        return Refused("the SMS profile must be one of " + SmsProfileNames());
+    }
+    return m_model.With([&](ModemState& state) {
+        if (!UseSmsProfile(state, *profile)) {
+            return Refused("a stored message would find no slot in the " + name + " storages");
+        }
+        return Done("messages are filed as the " + name + " modules do");
+    });
 }
 
 VerbResult Simulator::SetRegistration(int status) {

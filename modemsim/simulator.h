@@ -4,9 +4,10 @@
 // controller verbs below. Every verb that is refused says why and changes nothing.
 //
 // Thread contract: all public members may be called from any thread. Inside, a reader thread
-// answers the terminal and a timer thread writes output, rings, writes periodic lines and stores
-// the messages that arrive over time; both reach the modem state only under ModemModel's lock
-// (at/modem_state.h); both hand trace lines to the trace's writer thread without waiting for it.
+// answers the terminal and a timer thread writes output, rings, writes periodic lines and hands
+// over the messages that arrive over time or come again unacknowledged; both reach the modem
+// state only under ModemModel's lock (at/modem_state.h); both hand trace lines to the trace's
+// writer thread without waiting for it.
 // The destructor interrupts the pseudo-terminal, stops the timer thread, joins both threads and
 // stops the trace writer (bounded: trace/trace.h).
 //
@@ -50,6 +51,10 @@ struct SimulatorOptions {
     int networkDelayMs = 1000;  // from Ctrl-Z to the result of AT+CMGS
     bool emptyReadError = false;
     CallProfile callProfile = CallProfile::kStandard;
+    SmsProfile smsProfile = SmsProfile::kStandard;
+    // From a +CMT that AT+CSMS=1 has wait for AT+CNMA to the network's second try; brought into
+    // kMinRingPeriodMs..kMaxDelayMs.
+    int redeliveryMs = 15000;
     TraceSink traceSink;  // empty: no trace until EnableTrace(true), which then writes to stderr
     // A symbolic link to the device while it is plugged in; empty: none. A link left there by an
     // earlier run is replaced, anything else is kept and the simulator not made.
@@ -64,7 +69,9 @@ struct SmsDelivery {
     // UTF-8. Longer than one message (160 septets in the GSM alphabet, 70 UCS2 units) it arrives
     // as parts of a long message (at/message_parts.h), each into the first free slot.
     std::string text;
-    std::optional<int> slot;               // the first free slot when left out; one message only
+    // The first free slot when left out; one message only, numbered as the SMS profile numbers
+    // the storage.
+    std::optional<int> slot;
     std::optional<std::string> timestamp;  // "yy/MM/dd,hh:mm:ss+zz"; now (UTC) when left out
     SmsCoding coding = SmsCoding::kAuto;
 };
@@ -119,6 +126,9 @@ public:
     VerbResult FailDialledCall(DialFailure failure);
     // How calls are reported: "standard", "huawei" or "zte" (at/call_profile.h).
     VerbResult SetCallProfile(const std::string& name);
+    // How messages are filed and handed over (at/message_profile.h), as UseSmsProfile in
+    // at/modem_state.h takes it: refused when a stored message would find no slot.
+    VerbResult SetSmsProfile(const std::string& name);
     // Registration status 0..5; reported as "+CREG: <stat>" when AT+CREG=1 or 2.
     VerbResult SetRegistration(int status);
 
@@ -143,8 +153,9 @@ public:
     // Pulls the modem off the bus: the link goes, the modem's side of the pseudo-terminal closes,
     // so the device is hung up (a program's reads fail at once, its writes fail) and its path goes
     // away; output still queued is dropped. The verbs above keep changing the model while
-    // unplugged and nothing reaches the line: a message delivered meanwhile is stored at once, as
-    // the network hands over what it held the moment the modem is back, without a +CMTI for it.
+    // unplugged and nothing reaches the line: a message delivered meanwhile is stored at once (even
+    // where AT+CNMI routes messages to the terminal), as the network hands over what it held the
+    // moment the modem is back, without a +CMTI for it.
     // Refused when unplugged already.
     VerbResult Unplug();
     // The same, then Replug after ms (0..kMaxUnplugMs), unless the modem was plugged or unplugged
@@ -179,10 +190,18 @@ private:
     VerbResult Deliver(const SmsDelivery& delivery, const PartDelivery& how);
     VerbResult DeliverLong(ModemState& state, const StoredSms& common,
                            const std::vector<std::string>& texts, const PartDelivery& how);
+    // Under the model's lock: to the terminal while AT+CNMI routes messages there and the modem
+    // is plugged in (stored while unplugged, as the network holds them for it).
+    bool Routes(const ModemState& state) const;
+    // Under the model's lock: the +CMT, and the network's second try when AT+CNMA is due.
+    void Route(ModemState& state, StoredSms sms, bool again = false);
     // Under the model's lock: into a free slot, announced as AT+CNMI asks.
     void Store(ModemState& state, int slot, StoredSms sms);
-    // On the timer thread: into the first free slot, or lost (traced as `what`).
+    // Under the model's lock: routed, or into the first free slot, or lost (traced as `what`).
+    void Receive(ModemState& state, StoredSms sms, const std::string& what, bool again = false);
+    // On the timer thread.
     void Arrive(StoredSms sms, const std::string& what);
+    void Redeliver(std::uint64_t id);
 
     const SimulatorOptions m_options;
     std::atomic<bool> m_stopping{false};

@@ -46,11 +46,11 @@ const std::vector<CommandEntry>& NetworkCommands();
 // I, +CGMI, +CGMM, +CGMR, +CGSN, +CIMI (and +GMI, +GMM, +GMR, +GSN), +CPIN, +CSQ, +COPS, +CFUN,
 // +CMEE
 const std::vector<CommandEntry>& EquipmentCommands();
-// +CMGF, +CSCS, +CSCA
+// +CMGF, +CSCS, +CSDH, +CSMP, +CSCA, +CSMS
 const std::vector<CommandEntry>& SmsSettingCommands();
 // +CMGR, +CMGD, +CMGS
 const std::vector<CommandEntry>& SmsMessageCommands();
-// +CPMS, +CMGL, +CNMI
+// +CPMS, +CMGL, +CNMI, +CNMA
 const std::vector<CommandEntry>& SmsStorageCommands();
 
 // The end of AT+CMGS: the text that came after the "> " prompt is sent, or the sending is
@@ -64,7 +64,7 @@ const std::vector<CommandEntry>& SmsStorageCommands();
 Reply FinishSend(ModemState& state, const std::string& text);
 // The text went past the bound: nothing is sent.
 Reply RejectOversizedSend(ModemState& state);
-// ESC: nothing is sent and the modem says OK, as most modules do.
+// ESC: nothing is sent and the modem says OK, as most modules do; the next line is a command.
 Reply CancelSend(ModemState& state);
 
 }  // namespace modemsim

@@ -43,25 +43,36 @@ std::string Origin(const Settings& settings, const StoredSms& sms) {
     return Quoted(ToTerminal(settings.charset, sms.sender)) + ",," + Quoted(sms.timestamp);
 }
 
+// ,<tooa>,<fo>,<pid>,<dcs>,<sca>,<tosca>,<length> of the long header.
+std::string LongHeader(const Settings& settings, const StoredSms& sms, const Body& body) {
+    return "," + std::to_string(NumberType(sms.sender)) + "," + std::to_string(body.firstOctet) +
+           ",0," + (sms.ucs2 ? "8" : "0") + "," +
+           Quoted(ToTerminal(settings.charset, settings.scaNumber)) + "," +
+           std::to_string(settings.scaType) + "," + std::to_string(body.length);
+}
+
+// The header line, without its name, and the body of AT+CMGR (status: "REC READ" first) and +CMT
+// (none: the message was never stored).
+std::string HeaderAndBody(const Settings& settings, const StoredSms& sms, bool status) {
+    if (!settings.textMode) {
+        const Pdu pdu = DeliverPdu(settings.scaNumber, sms);
+        return (status ? std::to_string(sms.read ? 1 : 0) + "," : std::string()) + "," +
+               std::to_string(pdu.tpduOctets) + "\r\n" + pdu.hex + "\r\n";
+    }
+    const Body body = BodyOf(settings, sms);
+    return (status ? Status(sms) + "," : std::string()) + Origin(settings, sms) +
+           (settings.showHeader ? LongHeader(settings, sms, body) : std::string()) + "\r\n" +
+           body.text + "\r\n";
+}
+
 }  // namespace
 
 std::string ReadView(const ModemState& state, const StoredSms& sms) {
-    const Settings& settings = state.settings;
-    if (!settings.textMode) {
-        const Pdu pdu = DeliverPdu(settings.scaNumber, sms);
-        return InfoLine("+CMGR: " + std::to_string(sms.read ? 1 : 0) + ",," +
-                        std::to_string(pdu.tpduOctets)) +
-               pdu.hex + "\r\n";
-    }
-    std::string header = "+CMGR: " + Status(sms) + "," + Origin(settings, sms);
-    const Body body = BodyOf(settings, sms);
-    if (settings.showHeader) {
-        header += "," + std::to_string(NumberType(sms.sender)) + "," +
-                  std::to_string(body.firstOctet) + ",0," + (sms.ucs2 ? "8" : "0") + "," +
-                  Quoted(ToTerminal(settings.charset, settings.scaNumber)) + "," +
-                  std::to_string(settings.scaType) + "," + std::to_string(body.length);
-    }
-    return InfoLine(header) + body.text + "\r\n";
+    return "\r\n+CMGR: " + HeaderAndBody(state.settings, sms, true);
+}
+
+std::string RoutedReport(const ModemState& state, const StoredSms& sms) {
+    return "\r\n+CMT: " + HeaderAndBody(state.settings, sms, false);
 }
 
 std::string ListEntry(const ModemState& state, int index, const StoredSms& sms) {

@@ -64,8 +64,11 @@ void ModemSession::AnswerLine(ModemState& state, const std::string& line,
     if (!reply) {
         return;
     }
-    Emit(out, OutputKind::kAnswer, Render(*reply));
-    if (reply->final == FinalCode::kPrompt) {
+    // The text is taken from here on, even while the prompt is held back: a terminal that gives
+    // up waiting for it types into the message.
+    const bool prompt = reply->final == FinalCode::kPrompt;
+    Emit(out, prompt ? OutputKind::kPrompt : OutputKind::kAnswer, Render(*reply));
+    if (prompt) {
         m_assembler.EnterPrompt();
     }
 }

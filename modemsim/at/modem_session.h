@@ -69,6 +69,7 @@ enum class OutputKind {
     kEcho,
     kAnswer,
     kNetworkAnswer,  // the result of a message sent: comes after the network's delay
+    kPrompt,         // AT+CMGS's "> ": as late as the module family gives it
 };
 
 struct Output {

@@ -36,14 +36,43 @@ void EndCall(Call& call) {
     ++call.generation;
 }
 
+namespace {
+
+// What the SMS profile's row decides at power-on.
+void TakeRowDefaults(ModemState& state) {
+    const MessageHabits& habits = HabitsOf(state.smsProfile);
+    state.settings.memories = habits.memories;
+    state.settings.newMessageIndication = habits.indications;
+    state.settings.codingScheme = habits.codingScheme;
+    state.simBusy = habits.simBusyAtPowerOn;
+}
+
+}  // namespace
+
 void PowerOn(ModemState& state) {
     Settings settings;
     settings.scaNumber = state.settings.scaNumber;
     settings.scaType = state.settings.scaType;
     settings.registration = state.settings.registration;
     state.settings = settings;
+    TakeRowDefaults(state);
     state.pendingSend.reset();
     EndCall(state.call);
+}
+
+bool UseSmsProfile(ModemState& state, SmsProfile profile) {
+    const MessageHabits& habits = HabitsOf(profile);
+    SmsStorage sim = state.storage;
+    SmsStorage phone = state.phoneStorage;
+    if (!sim.Renumber(habits.firstIndex, habits.simSlots) ||
+        !phone.Renumber(habits.firstIndex, habits.phoneSlots)) {
+        return false;
+    }
+    state.storage = std::move(sim);
+    state.phoneStorage = std::move(phone);
+    state.smsProfile = profile;
+    TakeRowDefaults(state);
+    return true;
 }
 
 int TakeReference(ModemState& state) {
@@ -52,16 +81,21 @@ int TakeReference(ModemState& state) {
     return reference;
 }
 
-namespace {
-
-std::size_t Position(int index) {
-    return static_cast<std::size_t>(index - 1);
+SmsStorage EmptyStorage(SmsProfile profile, Memory memory) {
+    const MessageHabits& habits = HabitsOf(profile);
+    return SmsStorage(habits.firstIndex,
+                      memory == Memory::kPhone ? habits.phoneSlots : habits.simSlots);
 }
 
-}  // namespace
+SmsStorage::SmsStorage(int first, int size)
+    : m_first(first), m_slots(static_cast<std::size_t>(size)) {}
+
+std::string SmsStorage::Range() const {
+    return std::to_string(First()) + ".." + std::to_string(Last());
+}
 
 std::optional<int> SmsStorage::FirstFree() const {
-    for (int index = 1; index <= kSlotCount; ++index) {
+    for (int index = m_first; index <= Last(); ++index) {
         if (IsFree(index)) {
             return index;
         }
@@ -100,28 +134,26 @@ void SmsStorage::Erase(int index) {
     }
 }
 
-void SmsStorage::EraseRead() {
-    for (auto& slot : m_slots) {
-        if (slot && slot->read) {
-            slot.reset();
-        }
-    }
-}
-
-void SmsStorage::EraseAll() {
-    for (auto& slot : m_slots) {
-        slot.reset();
-    }
-}
-
 std::vector<std::pair<int, StoredSms>> SmsStorage::Occupied() const {
     std::vector<std::pair<int, StoredSms>> messages;
-    for (int index = 1; index <= kSlotCount; ++index) {
+    for (int index = m_first; index <= Last(); ++index) {
         if (m_slots[Position(index)]) {
             messages.emplace_back(index, *m_slots[Position(index)]);
         }
     }
     return messages;
+}
+
+bool SmsStorage::Renumber(int first, int size) {
+    const auto kept = static_cast<std::size_t>(size);
+    for (std::size_t i = kept; i < m_slots.size(); ++i) {
+        if (m_slots[i]) {
+            return false;
+        }
+    }
+    m_slots.resize(kept);
+    m_first = first;
+    return true;
 }
 
 }  // namespace modemsim

@@ -6,6 +6,7 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <deque>
 #include <mutex>
 #include <optional>
 #include <set>
@@ -14,15 +15,14 @@
 #include <vector>
 
 #include "modemsim/at/call_profile.h"
+#include "modemsim/at/message_profile.h"
 
 #include "modemlink/smscodec/user_data.h"
 
 namespace modemsim {
 
-// A message storage, the SIM's ("SM") or the phone's ("ME"): a fixed number of numbered slots,
-// each empty or holding one received message.
-
-inline constexpr int kSlotCount = 20;
+// A message storage, the SIM's ("SM") or the phone's ("ME"): a number of slots, numbered from 1 or
+// from 0 as the module family does (message_profile.h), each empty or holding one received message.
 
 struct StoredSms {
     std::string sender;
@@ -32,11 +32,19 @@ struct StoredSms {
     bool ucs2 = false;  // the coding it came in: UCS2, else the GSM alphabet
     // A part of a long message: the text is this part's share of it.
     std::optional<MessagePart> part = std::nullopt;
+    bool deleteRefused = false;  // a module that refuses the first AT+CMGD of it has done so
 };
 
 class SmsStorage {
 public:
-    static bool IsValidIndex(long index) { return index >= 1 && index <= kSlotCount; }
+    SmsStorage(int first, int size);
+
+    int First() const { return m_first; }
+    int Last() const { return m_first + Size() - 1; }
+    int Size() const { return static_cast<int>(m_slots.size()); }
+    bool IsValidIndex(long index) const { return index >= m_first && index <= Last(); }
+    // "1..20"
+    std::string Range() const;
 
     std::optional<int> FirstFree() const;
     int Used() const;
@@ -45,17 +53,23 @@ public:
     void Put(int index, StoredSms sms);
     StoredSms* Find(int index);
     void Erase(int index);
-    void EraseRead();
-    void EraseAll();
     std::vector<std::pair<int, StoredSms>> Occupied() const;
+    // Numbers the slots from first and makes them size, each message keeping its place (the n-th
+    // slot stays the n-th, as a SIM's records do under another module). False, and nothing changes,
+    // when a message would be left past the end.
+    bool Renumber(int first, int size);
 
 private:
-    std::array<std::optional<StoredSms>, kSlotCount> m_slots;
+    std::size_t Position(int index) const { return static_cast<std::size_t>(index - m_first); }
+
+    int m_first;
+    std::vector<std::optional<StoredSms>> m_slots;
 };
 
-enum class Charset { kGsm, kIra, kUcs2 };
+// A storage as a module of the profile has it, empty.
+SmsStorage EmptyStorage(SmsProfile profile, Memory memory);
 
-enum class Memory { kSim, kPhone };  // "SM", "ME"
+enum class Charset { kGsm, kIra, kUcs2 };
 
 // Incoming calls ring until answered or ended; an answered or dialled call is active.
 enum class CallPhase { kIdle, kRinging, kActive };
@@ -82,6 +96,7 @@ struct Settings {
     int validity = 167;
     int protocolId = 0;
     int codingScheme = 0;
+    int messageService = 0;  // AT+CSMS: 1 has every +CMT wait for AT+CNMA
     int cregMode = 0;
     long baudRate = 115200;
     std::string scaNumber = "+447700900999";  // the SIM's own service centre
@@ -91,7 +106,8 @@ struct Settings {
     int functionality = 1;   // AT+CFUN: 1 full, 0 minimum and 4 flight mode, both off the network
     // AT+CPMS: where messages are read, listed and deleted; written; and stored when they arrive.
     std::array<Memory, 3> memories{};
-    // AT+CNMI=<mode>,<mt>,<bm>,<ds>,<bfr>: with <mt> 1 a message stored is announced (+CMTI).
+    // AT+CNMI=<mode>,<mt>,<bm>,<ds>,<bfr>: with <mt> 1 a message stored is announced (+CMTI),
+    // with <mt> 2 it goes to the terminal (+CMT) instead of being stored.
     std::array<int, 5> newMessageIndication{};
 };
 
@@ -129,11 +145,24 @@ struct PendingSend {
     std::size_t tpduOctets = 0;  // PDU mode: the length AT+CMGS announced
 };
 
+// A message handed to the terminal as +CMT under AT+CSMS=1, until AT+CNMA acknowledges it.
+struct Unacknowledged {
+    std::uint64_t id = 0;
+    StoredSms sms;
+    bool again = false;  // the network's second try: it gives up after this one
+};
+
 struct ModemState {
     Settings settings;
-    CallProfile callProfile = CallProfile::kStandard;  // not a setting: ATZ keeps it
-    SmsStorage storage;                                // "SM"
-    SmsStorage phoneStorage;                           // "ME"
+    // Neither is a setting: ATZ and power-on keep them.
+    CallProfile callProfile = CallProfile::kStandard;
+    SmsProfile smsProfile = SmsProfile::kStandard;
+    SmsStorage storage = EmptyStorage(SmsProfile::kStandard, Memory::kSim);         // "SM"
+    SmsStorage phoneStorage = EmptyStorage(SmsProfile::kStandard, Memory::kPhone);  // "ME"
+    bool simBusy = false;  // the SIM is still starting up: reading and listing fail once
+    // Oldest first; AT+CNMA acknowledges the oldest.
+    std::deque<Unacknowledged> unacknowledged;
+    std::uint64_t nextDeliveryId = 1;
     std::vector<SentSms> outbox;
     int nextReference = 1;
     int nextPartReference = 1;  // the concatenation reference of the next long message received
@@ -150,10 +179,17 @@ void RestoreProfile(Settings& settings);
 void EndCall(Call& call);
 
 // What a modem brings back when it comes back on the bus after losing power: every setting at
-// its default, no call, no half-typed message. What the SIM and the network hold stays: the
-// stored messages, the service centre, the registration; so do the outbox (the network's record)
-// and the faults and call profile (the controller's, not the modem's).
+// its default (those the SMS profile decides at its row's), no call, no half-typed message, a
+// SIM that may be busy a while. What the SIM and the network hold stays: the stored messages,
+// the service centre, the registration, the messages waiting for AT+CNMA; so do the outbox (the
+// network's record) and the faults and profiles (the controller's, not the modem's).
 void PowerOn(ModemState& state);
+
+// Another module family's habits: the storages numbered and sized as its row says (each message
+// kept in its place), and what the row decides at power-on (AT+CPMS, AT+CNMI, AT+CSMP's scheme,
+// a busy SIM) taken at once; other settings stay. False, and nothing changes, when a message
+// would find no slot.
+bool UseSmsProfile(ModemState& state, SmsProfile profile);
 
 SmsStorage& StorageOf(ModemState& state, Memory memory);
 const SmsStorage& StorageOf(const ModemState& state, Memory memory);

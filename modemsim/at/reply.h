@@ -46,10 +46,14 @@ std::string Render(const Reply& reply);
 
 // The +CMS ERROR codes the message commands answer with.
 
+inline constexpr int kOperationNotSupported = 303;
 inline constexpr int kInvalidPduParameter = 304;
 inline constexpr int kInvalidTextParameter = 305;
+inline constexpr int kSimBusy = 314;
 inline constexpr int kInvalidIndex = 321;
 inline constexpr int kCentreUnknown = 330;
+inline constexpr int kNoAckExpected = 340;
+inline constexpr int kUnknownError = 500;
 
 // The +CME ERROR codes of the equipment commands (AT+CFUN, AT+CPIN, AT+COPS, AT+CMEE).
 

@@ -1,6 +1,7 @@
 #include <algorithm>
 #include <cctype>
 #include <optional>
+#include <utility>
 
 #include "modemlink/smscodec/gsm_text.h"
 #include "modemsim/at/at_syntax.h"
@@ -145,6 +146,28 @@ Reply ReadSubmitParameters(ModemState& state, const AtCommand& /*command*/) {
                               "," + std::to_string(s.codingScheme)));
 }
 
+// AT+CSMS=<service>: 1 has each +CMT wait for AT+CNMA. The answer lists what the service
+// supports, mobile-terminated, mobile-originated and broadcast: "+CSMS: 1,1,1".
+Reply SetMessageService(ModemState& state, const AtCommand& command) {
+    const std::optional<std::vector<AtArg>> args = SplitArgs(command.args);
+    const std::optional<long> service =
+        args && args->size() == 1 ? ToNumber(args->front()) : std::nullopt;
+    if (!service || *service > 1) {
+        return Reply::Error();
+    }
+    state.settings.messageService = static_cast<int>(*service);
+    return Reply::Ok(InfoLine("+CSMS: 1,1,1"));
+}
+
+Reply ReadMessageService(ModemState& state, const AtCommand& /*command*/) {
+    return Reply::Ok(
+        InfoLine("+CSMS: " + std::to_string(state.settings.messageService) + ",1,1,1"));
+}
+
+Reply TestMessageService(ModemState& /*state*/, const AtCommand& /*command*/) {
+    return Reply::Ok(InfoLine("+CSMS: (0,1)"));
+}
+
 }  // namespace
 
 const std::vector<CommandEntry>& SmsSettingCommands() {
@@ -154,6 +177,7 @@ const std::vector<CommandEntry>& SmsSettingCommands() {
         {"+CSDH", nullptr, ReadShowHeader, TestShowHeader, SetShowHeader},
         {"+CSMP", nullptr, ReadSubmitParameters, Supported, SetSubmitParameters},
         {"+CSCA", nullptr, ReadServiceCentre, Supported, SetServiceCentre},
+        {"+CSMS", nullptr, ReadMessageService, TestMessageService, SetMessageService},
     };
     return commands;
 }
@@ -171,21 +195,31 @@ std::optional<std::vector<AtArg>> ArgsOf(const AtCommand& command, std::size_t m
     return args;
 }
 
-std::optional<int> IndexOf(const AtArg& arg) {
+// Where AT+CMGR, AT+CMGL and AT+CMGD look: <mem1>.
+SmsStorage& ReadingStorage(ModemState& state) {
+    return StorageOf(state, state.settings.memories[0]);
+}
+
+std::optional<int> IndexOf(const SmsStorage& storage, const AtArg& arg) {
     const std::optional<long> index = ToNumber(arg);
-    if (!index || !SmsStorage::IsValidIndex(*index)) {
+    if (!index || !storage.IsValidIndex(*index)) {
         return std::nullopt;
     }
     return static_cast<int>(*index);
 }
 
+// A SIM still starting up answers the first read after power-on with +CMS ERROR: 314.
 Reply ReadMessage(ModemState& state, const AtCommand& command) {
+    if (std::exchange(state.simBusy, false)) {
+        return Reply::CmsError(kSimBusy);
+    }
     const std::optional<std::vector<AtArg>> args = ArgsOf(command, 2);
-    const std::optional<int> index = args ? IndexOf(args->front()) : std::nullopt;
+    const std::optional<int> index =
+        args ? IndexOf(ReadingStorage(state), args->front()) : std::nullopt;
     if (!index) {
         return Reply::CmsError(kInvalidIndex);
     }
-    StoredSms* sms = StorageOf(state, state.settings.memories[0]).Find(*index);
+    StoredSms* sms = ReadingStorage(state).Find(*index);
     if (sms == nullptr) {
         return state.emptyReadError ? Reply::CmsError(kInvalidIndex) : Reply::Ok();
     }
@@ -194,11 +228,28 @@ Reply ReadMessage(ModemState& state, const AtCommand& command) {
     return reply;
 }
 
+// Some modules refuse the first delete of each message (+CMS ERROR: 500) and do the next; for a
+// delete of many, the first that meets one not yet refused deletes nothing.
+bool RefusesDelete(ModemState& state, SmsStorage& storage, const std::vector<int>& indices) {
+    if (!HabitsOf(state.smsProfile).deleteRefusedOnce) {
+        return false;
+    }
+    bool refused = false;
+    for (const int index : indices) {
+        if (StoredSms* sms = storage.Find(index); sms != nullptr && !sms->deleteRefused) {
+            sms->deleteRefused = true;
+            refused = true;
+        }
+    }
+    return refused;
+}
+
 // AT+CMGD=<index>[,<flag>]: flag 1 deletes every read message, 2 and 3 also sent and unsent ones
 // (kept in no slot here), 4 everything; the index then does not matter.
 Reply DeleteMessage(ModemState& state, const AtCommand& command) {
+    SmsStorage& storage = ReadingStorage(state);
     const std::optional<std::vector<AtArg>> args = ArgsOf(command, 2);
-    const std::optional<int> index = args ? IndexOf(args->front()) : std::nullopt;
+    const std::optional<int> index = args ? IndexOf(storage, args->front()) : std::nullopt;
     if (!index) {
         return Reply::CmsError(kInvalidIndex);
     }
@@ -207,19 +258,25 @@ Reply DeleteMessage(ModemState& state, const AtCommand& command) {
     if (!flag || *flag > 4) {
         return Reply::Error();
     }
-    SmsStorage& storage = StorageOf(state, state.settings.memories[0]);
-    if (*flag == 0) {
-        storage.Erase(*index);
-    } else if (*flag == 4) {
-        storage.EraseAll();
-    } else {
-        storage.EraseRead();
+    std::vector<int> doomed;
+    for (const auto& [at, sms] : storage.Occupied()) {
+        if (*flag == 4 || (*flag == 0 ? at == *index : sms.read)) {
+            doomed.push_back(at);
+        }
+    }
+    if (RefusesDelete(state, storage, doomed)) {
+        return Reply::CmsError(kUnknownError);
+    }
+    for (const int at : doomed) {
+        storage.Erase(at);
     }
     return Reply::Ok();
 }
 
-Reply TestDelete(ModemState& /*state*/, const AtCommand& /*command*/) {
-    return Reply::Ok(InfoLine("+CMGD: (1-" + std::to_string(kSlotCount) + "),(0-4)"));
+Reply TestDelete(ModemState& state, const AtCommand& /*command*/) {
+    const SmsStorage& storage = ReadingStorage(state);
+    return Reply::Ok(InfoLine("+CMGD: (" + std::to_string(storage.First()) + "-" +
+                              std::to_string(storage.Last()) + "),(0-4)"));
 }
 
 // Text mode: AT+CMGS="<da>"[,<toda>]. PDU mode: AT+CMGS=<length of the TPDU in octets>.
@@ -268,42 +325,38 @@ int InvalidParameter(const PendingSend& pending) {
 }
 
 // The text typed after the prompt, as AT+CSMP's coding scheme says it is written: GSM text in the
-// character set, else hex octets (UCS2 decoded, 8-bit data kept as its hex). Nothing for text that
-// is malformed or longer than one message: 160 septets, 140 octets.
-std::optional<std::string> DecodeEntry(const Settings& settings, const std::string& text) {
+// character set, else hex octets (UCS2 decoded, 8-bit data kept as its hex). Text that is no such
+// hex (GSM text under <dcs> 8, say) is refused as malformed octets, +CMS ERROR: 304; text longer
+// than one message (160 septets, 140 octets) or not in the character set, +CMS ERROR: 305.
+struct Entry {
+    std::optional<std::string> text;
+    int error = kInvalidTextParameter;
+};
+
+Entry DecodeEntry(const Settings& settings, const std::string& text) {
     switch (AlphabetOfCodingScheme(static_cast<std::uint8_t>(settings.codingScheme))) {
         case SmsAlphabet::kGsm7: {
             const std::optional<std::string> decoded = FromTerminal(settings.charset, text);
             const std::optional<std::size_t> septets =
                 decoded ? GsmSeptets(*decoded) : std::nullopt;
-            return septets && *septets <= 160 ? decoded : std::nullopt;
+            return {septets && *septets <= 160 ? decoded : std::nullopt};
         }
         case SmsAlphabet::kUcs2: {
             const std::optional<std::string> decoded = FromUcs2Hex(text);
-            return decoded && Ucs2Hex(*decoded).size() <= 280 ? decoded : std::nullopt;
+            if (!decoded) {
+                return {std::nullopt, kInvalidPduParameter};
+            }
+            return {Ucs2Hex(*decoded).size() <= 280 ? decoded : std::nullopt};
         }
         case SmsAlphabet::kEightBit:
-            return text.size() <= 280 && text.size() % 2 == 0 &&
-                           std::all_of(
-                               text.begin(), text.end(),
-                               [](char c) { return std::isxdigit(static_cast<unsigned char>(c)); })
-                       ? std::optional<std::string>(text)
-                       : std::nullopt;
+            if (text.size() % 2 != 0 || !std::all_of(text.begin(), text.end(), [](char c) {
+                    return std::isxdigit(static_cast<unsigned char>(c));
+                })) {
+                return {std::nullopt, kInvalidPduParameter};
+            }
+            return {text.size() <= 280 ? std::optional<std::string>(text) : std::nullopt};
     }
-    return std::nullopt;
-}
-
-std::optional<SentSms> FromEntry(const Settings& settings, const std::string& text,
-                                 const std::string& destination) {
-    const std::optional<std::string> decoded = DecodeEntry(settings, text);
-    if (!decoded) {
-        return std::nullopt;
-    }
-    SentSms sent;
-    sent.destination = destination;
-    sent.text = *decoded;
-    sent.centre = settings.scaNumber;
-    return sent;
+    return {};
 }
 
 // The hex may end in a line end, as a terminal that ends each line types it.
@@ -333,16 +386,25 @@ Reply FinishSend(ModemState& state, const std::string& text) {
     if (state.faults.sendError) {
         return Reply::CmsError(*state.faults.sendError);
     }
-    const std::optional<SentSms> decoded =
-        pending.pdu ? FromSubmit(state.settings, text, pending.tpduOctets)
-                    : FromEntry(state.settings, text, pending.destination);
-    if (!decoded) {
-        return Reply::CmsError(InvalidParameter(pending));
+    SentSms sent;
+    if (pending.pdu) {
+        const std::optional<SentSms> decoded = FromSubmit(state.settings, text, pending.tpduOctets);
+        if (!decoded) {
+            return Reply::CmsError(kInvalidPduParameter);
+        }
+        sent = *decoded;
+    } else {
+        const Entry entry = DecodeEntry(state.settings, text);
+        if (!entry.text) {
+            return Reply::CmsError(entry.error);
+        }
+        sent.destination = pending.destination;
+        sent.text = *entry.text;
+        sent.centre = state.settings.scaNumber;
     }
-    if (decoded->centre.empty()) {
+    if (sent.centre.empty()) {
         return Reply::CmsError(kCentreUnknown);
     }
-    SentSms sent = *decoded;
     sent.reference = TakeReference(state);
     if (state.outbox.size() >= kOutboxLimit) {
         state.outbox.erase(state.outbox.begin());

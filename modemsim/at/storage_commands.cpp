@@ -1,6 +1,7 @@
 #include <array>
 #include <cctype>
 #include <optional>
+#include <utility>
 
 #include "modemsim/at/at_syntax.h"
 #include "modemsim/at/commands.h"
@@ -11,7 +12,7 @@
 namespace modemsim {
 
 // The message storages, the SIM's ("SM") and the phone's ("ME"), listing what they hold, and how
-// new messages are announced.
+// new messages are announced or handed over (at/arrival.h).
 
 namespace {
 
@@ -41,7 +42,8 @@ std::optional<Memory> MemoryOf(const Settings& settings, const AtArg& arg) {
 }
 
 std::string UsedAndTotal(ModemState& state, Memory memory) {
-    return std::to_string(StorageOf(state, memory).Used()) + "," + std::to_string(kSlotCount);
+    const SmsStorage& storage = StorageOf(state, memory);
+    return std::to_string(storage.Used()) + "," + std::to_string(storage.Size());
 }
 
 // AT+CPMS=<mem1>[,<mem2>[,<mem3>]]: a left-out storage stays as it was.
@@ -114,6 +116,9 @@ std::optional<int> ListStatus(const Settings& settings, const AtCommand& command
 // Only received messages are stored here: "STO UNSENT" and "STO SENT" list nothing. Listing
 // marks unread messages read, as reading them one by one does.
 Reply ListMessages(ModemState& state, const AtCommand& command) {
+    if (std::exchange(state.simBusy, false)) {
+        return Reply::CmsError(kSimBusy);
+    }
     const std::optional<int> status = ListStatus(state.settings, command);
     if (!status) {
         return Reply::CmsError(state.settings.textMode ? kInvalidTextParameter
@@ -141,9 +146,13 @@ Reply TestList(ModemState& state, const AtCommand& /*command*/) {
     return Reply::Ok(InfoLine("+CMGL: (" + names + ")"));
 }
 
-// AT+CNMI=[<mode>[,<mt>[,<bm>[,<ds>[,<bfr>]]]]]: a left-out value stays as it was.
+// AT+CNMI=[<mode>[,<mt>[,<bm>[,<ds>[,<bfr>]]]]]: a left-out value stays as it was. A module
+// that routes every message to the terminal from power-on refuses any change.
 Reply SetIndications(ModemState& state, const AtCommand& command) {
     static constexpr int kHighest[] = {3, 3, 3, 2, 1};
+    if (HabitsOf(state.smsProfile).indicationsFixed) {
+        return Reply::CmsError(kOperationNotSupported);
+    }
     const std::optional<std::vector<AtArg>> args = SplitArgs(command.args);
     if (!args || args->size() > 5) {
         return Reply::Error();
@@ -175,6 +184,15 @@ Reply TestIndications(ModemState& /*state*/, const AtCommand& /*command*/) {
     return Reply::Ok(InfoLine("+CNMI: (0-3),(0-3),(0-3),(0-2),(0,1)"));
 }
 
+// AT+CNMA acknowledges the oldest +CMT that waits for it; only AT+CSMS=1 has them wait.
+Reply Acknowledge(ModemState& state, const AtCommand& /*command*/) {
+    if (state.settings.messageService != 1 || state.unacknowledged.empty()) {
+        return Reply::CmsError(kNoAckExpected);
+    }
+    state.unacknowledged.pop_front();
+    return Reply::Ok();
+}
+
 }  // namespace
 
 const std::vector<CommandEntry>& SmsStorageCommands() {
@@ -182,6 +200,7 @@ const std::vector<CommandEntry>& SmsStorageCommands() {
         {"+CPMS", nullptr, ReadStorage, TestStorage, SetStorage},
         {"+CMGL", ListMessages, nullptr, TestList, ListMessages},
         {"+CNMI", nullptr, ReadIndications, TestIndications, SetIndications},
+        {"+CNMA", Acknowledge, nullptr, Supported, nullptr},
     };
     return commands;
 }

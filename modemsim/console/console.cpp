@@ -112,11 +112,14 @@ std::string SmsUcs2Verb(Simulator& simulator, const Words& words) {
     return Deliver(simulator, words, 1, std::nullopt, SmsCoding::kUcs2);
 }
 
+// Slots are numbered as the SMS profile's storage is: the simulator says when one is out of range.
+constexpr long kHighestSlot = 9999;
+
 std::string SmsToVerb(Simulator& simulator, const Words& words) {
     const std::optional<long> slot =
-        words.Count() >= 4 ? Number(words[1], 1, kSlotCount) : std::nullopt;
+        words.Count() >= 4 ? Number(words[1], 0, kHighestSlot) : std::nullopt;
     if (!slot) {
-        return Usage("sms-to SLOT(1-20) FROM TEXT");
+        return Usage("sms-to SLOT FROM TEXT");
     }
     return Deliver(simulator, words, 2, static_cast<int>(*slot));
 }
@@ -180,9 +183,9 @@ std::string UrcVerb(Simulator& simulator, const Words& words) {
 
 std::string ClearVerb(Simulator& simulator, const Words& words) {
     const std::optional<long> slot =
-        words.Count() == 2 ? Number(words[1], 1, kSlotCount) : std::nullopt;
+        words.Count() == 2 ? Number(words[1], 0, kHighestSlot) : std::nullopt;
     if (!slot) {
-        return Usage("clear SLOT(1-20)");
+        return Usage("clear SLOT");
     }
     return Report(simulator.ClearSlot(static_cast<int>(*slot)));
 }
@@ -222,6 +225,11 @@ std::string PickUpVerb(Simulator& simulator, const Words& words) {
 
 std::string ProfileVerb(Simulator& simulator, const Words& words) {
     return words.Count() == 2 ? Report(simulator.SetCallProfile(words[1])) : Usage("profile");
+}
+
+std::string SmsProfileVerb(Simulator& simulator, const Words& words) {
+    return words.Count() == 2 ? Report(simulator.SetSmsProfile(words[1]))
+                              : Usage("smsprofile " + SmsProfileNames());
 }
 
 std::string ListVerb(Simulator& simulator, const Words& words) {
@@ -376,7 +384,7 @@ std::string TraceVerb(Simulator& simulator, const Words& words) {
 
 struct VerbEntry {
     const char* name;
-    const char* usage;
+    std::string usage;
     Verb verb;
 };
 
@@ -391,7 +399,10 @@ const VerbEntry kVerbs[] = {
     {"sms-lose", "sms-lose PART FROM TEXT  a long text whose part PART never comes", SmsLoseVerb},
     {"sms-gap", "sms-gap MS FROM TEXT     a long text's parts, MS ms apart", SmsGapVerb},
     {"burst", "burst COUNT GAP_MS       COUNT messages from 10086, GAP_MS ms apart", BurstVerb},
-    {"sms-to", "sms-to SLOT FROM TEXT    deliver an SMS into slot SLOT (1-20)", SmsToVerb},
+    {"sms-to",
+     "sms-to SLOT FROM TEXT    deliver an SMS into slot SLOT (1-20, or as the SMS profile"
+     " numbers them)",
+     SmsToVerb},
     {"clear", "clear SLOT               empty slot SLOT", ClearVerb},
     {"ring", "ring NUMBER|withheld     an incoming call: RING until answered or ended", RingVerb},
     {"hangup", "hangup                   the other side ends the call", HangUpVerb},
@@ -400,6 +411,10 @@ const VerbEntry kVerbs[] = {
      CallFailVerb},
     {"profile", "profile standard|huawei|zte  report calls as that module family does",
      ProfileVerb},
+    {"smsprofile",
+     "smsprofile NAME          file and hand over messages as that module family does: " +
+         SmsProfileNames(),
+     SmsProfileVerb},
     {"list", "list                     storage and outbox", ListVerb},
     {"status", "status                   settings, call and faults", StatusVerb},
     {"creg", "creg STAT                network registration status (0-5)", CregVerb},
@@ -521,7 +536,8 @@ std::string ListReport(const ModemState& state) {
         }
         text += std::string(text.empty() ? "" : "\n") +
                 (memory == Memory::kPhone ? "phone storage ME (" : "storage (") +
-                std::to_string(messages.size()) + " of " + std::to_string(kSlotCount) + "):";
+                std::to_string(messages.size()) + " of " +
+                std::to_string(StorageOf(state, memory).Size()) + "):";
         for (const auto& [index, sms] : messages) {
             text += "\n  " + std::string(index < 10 ? " " : "") + std::to_string(index) + "  " +
                     (sms.read ? "REC READ  " : "REC UNREAD") + "  " + sms.sender + "  " +
@@ -545,7 +561,8 @@ std::string StatusReport(const ModemState& state, const std::string& devicePath)
            "), csca \"" + s.scaNumber + "\"," + std::to_string(s.scaType) + ", ipr " +
            std::to_string(s.baudRate) + ", cnmi " + CnmiText(s) + "\ncall " + CallText(state.call) +
            "\nfaults " + FaultText(state.faults) + ", emptyread " +
-           (state.emptyReadError ? "error" : "ok");
+           (state.emptyReadError ? "error" : "ok") + "\nsms profile " +
+           HabitsOf(state.smsProfile).name;
 }
 
 }  // namespace modemsim

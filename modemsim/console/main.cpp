@@ -36,6 +36,8 @@ modemsim::SimulatorOptions SimulatorOptionsFor(const ProgramOptions& options) {
     simulatorOptions.networkDelayMs = options.networkDelayMs;
     simulatorOptions.callProfile =
         modemsim::CallProfileNamed(options.callProfile).value_or(modemsim::CallProfile::kStandard);
+    simulatorOptions.smsProfile =
+        modemsim::SmsProfileNamed(options.smsProfile).value_or(modemsim::SmsProfile::kStandard);
     if (options.trace) {
         simulatorOptions.traceSink = modemsim::StderrTraceSink();
     }

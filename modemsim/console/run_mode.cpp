@@ -36,6 +36,14 @@ bool TakeValue(const std::vector<std::string>& args, std::size_t& i, ProgramOpti
         options.callProfile = value;
         return true;
     }
+    if (name == "--sms-profile") {
+        if (!modemsim::SmsProfileNamed(value)) {
+            error = "--sms-profile: '" + value + "' is none of " + modemsim::SmsProfileNames();
+            return false;
+        }
+        options.smsProfile = value;
+        return true;
+    }
     const bool ring = name == "--ring-period";
     const std::optional<long> ms = ring ? ParseDecimalIn(value, kMinRingPeriodMs, kMaxRingPeriodMs)
                                         : ParseDecimalIn(value, 0, kMaxDelayMs);
@@ -79,7 +87,7 @@ std::optional<ProgramOptions> ParseProgramOptions(const std::vector<std::string>
             return options;
         }
         if (arg == "--link" || arg == "--ring-period" || arg == "--network-delay" ||
-            arg == "--call-profile") {
+            arg == "--call-profile" || arg == "--sms-profile") {
             if (!TakeValue(args, i, options, error)) {
                 return std::nullopt;
             }
@@ -93,8 +101,8 @@ std::optional<ProgramOptions> ParseProgramOptions(const std::vector<std::string>
 
 std::string ProgramUsage() {
     return "usage: modemsim [--link PATH] [--ring-period MS] [--network-delay MS] [--no-trace]\n"
-           "                [--call-profile standard|huawei|zte] [--console | --no-console]\n"
-           "                [run PROGRAM [ARGS...]]\n"
+           "                [--call-profile standard|huawei|zte] [--sms-profile NAME]\n"
+           "                [--console | --no-console] [run PROGRAM [ARGS...]]\n"
            "  Acts as a GSM modem on a pseudo-terminal. Without run it prints the device path;\n"
            "  with run it starts PROGRAM with COM1 set to the device and ends when it ends.\n"
            "  --link PATH     also reach the device as PATH (a symbolic link, removed at exit,\n"
@@ -104,7 +112,11 @@ std::string ProgramUsage() {
            "                  without run. With run, standard input is PROGRAM's unless given\n"
            "  --no-console    leave standard input alone\n"
            "  --no-trace      do not show the dialogue on stderr\n"
-           "  --call-profile  report calls as that module family does (default standard)\n";
+           "  --call-profile  report calls as that module family does (default standard)\n"
+           "  --sms-profile   file and hand over messages as that module family does (default\n"
+           "                  standard):\n"
+           "                  " +
+           SmsProfileNames() + "\n";
 }
 
 namespace {

@@ -14,7 +14,8 @@ namespace modemsim {
 
 // The command line of the modemsim program:
 //   modemsim [--link PATH] [--ring-period MS] [--network-delay MS] [--no-trace]
-//            [--console | --no-console] [run PROGRAM ARGS...]
+//            [--call-profile NAME] [--sms-profile NAME] [--console | --no-console]
+//            [run PROGRAM ARGS...]
 // Everything after "run" belongs to the program.
 
 struct ProgramOptions {
@@ -23,6 +24,7 @@ struct ProgramOptions {
     int ringPeriodMs = 3000;
     int networkDelayMs = 1000;
     std::string callProfile = "standard";
+    std::string smsProfile = "standard";
     bool trace = true;
     // Unset: on without run; off with run, where standard input belongs to the program.
     std::optional<bool> console;

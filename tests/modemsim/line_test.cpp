@@ -289,4 +289,45 @@ TEST_F(LineTest, PeriodicLineComesBetweenAnswersNeverInside) {
     EXPECT_EQ(m_client->ReadFor(std::chrono::milliseconds(kPeriodMs * 3)), "");
 }
 
+// Routed, a message comes as +CMT and is not stored. Under AT+CSMS=1 one left unacknowledged
+// comes once more after the network's wait, and no third time; one acknowledged never again.
+TEST_F(LineTest, RoutedMessagesComeAsCmtAndUnacknowledgedOnesOnceMore) {
+    Start(kRingPeriodMs, kNetworkDelayMs, modemsim::SmsProfile::kRouted);
+    EchoOff();
+    Expect("AT+CMGF=1\r", "\r\nOK\r\n");
+    const modemsim::SmsDelivery hello{"+39", "hi", std::nullopt, "24/05/01,12:30:00+00"};
+    const std::string cmt = "\r\n+CMT: \"+39\",,\"24/05/01,12:30:00+00\"\r\nhi\r\n";
+    ASSERT_TRUE(m_simulator->DeliverSms(hello).ok);
+    EXPECT_EQ(m_client->ReadAtLeast(cmt.size(), 1s), cmt);
+    EXPECT_FALSE(m_simulator->DeliverSms({"+39", "hi", 1, std::nullopt}).ok);
+    EXPECT_EQ(m_simulator->Snapshot().storage.Used(), 0);
+    Expect("AT+CSMS=1\r", "\r\n+CSMS: 1,1,1\r\n\r\nOK\r\n");
+    const Stopwatch delivered;
+    ASSERT_TRUE(m_simulator->DeliverSms(hello).ok);
+    EXPECT_EQ(m_client->ReadAtLeast(cmt.size(), 1s), cmt);
+    EXPECT_EQ(m_client->ReadAtLeast(cmt.size(), 1s), cmt);
+    EXPECT_GE(delivered.ElapsedMs(), kRedeliveryMs - 10);
+    EXPECT_EQ(m_client->ReadFor(std::chrono::milliseconds(kRedeliveryMs * 2)), "");
+    ASSERT_TRUE(m_simulator->DeliverSms(hello).ok);
+    EXPECT_EQ(m_client->ReadAtLeast(cmt.size(), 1s), cmt);
+    Expect("AT+CNMA\r", "\r\nOK\r\n");
+    EXPECT_EQ(m_client->ReadFor(std::chrono::milliseconds(kRedeliveryMs * 2)), "");
+}
+
+// The prompt comes after a program has given up waiting 2 s for it; the ESC it sent then
+// cancels the message, and the modem takes commands again.
+TEST_F(LineTest, LatePromptThenEscLeavesTheModemTakingCommands) {
+    Start(kRingPeriodMs, kNetworkDelayMs, modemsim::SmsProfile::kLatePrompt);
+    EchoOff();
+    Expect("AT+CMGF=1\r", "\r\nOK\r\n");
+    const Stopwatch sent;
+    m_client->Write("AT+CMGS=\"1\"\r");
+    EXPECT_EQ(m_client->ReadFor(2000ms), "");
+    m_client->Write("\x1B");
+    EXPECT_EQ(m_client->ReadAtLeast(10, 2s), "\r\n> \r\nOK\r\n");
+    EXPECT_GE(sent.ElapsedMs(), 3000 - 10);
+    Expect("AT\r", "\r\nOK\r\n");
+    EXPECT_TRUE(m_simulator->Snapshot().outbox.empty());
+}
+
 }  // namespace

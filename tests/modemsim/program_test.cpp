@@ -59,7 +59,8 @@ TEST_F(ConsoleTest, BadInputIsExplainedAndChangesNothing) {
     // clang-format off
     const std::vector<std::pair<std::string, std::string>> cases = {
         {"frobnicate", "unknown verb"}, {"SMS +1 upper case", "unknown verb"}, {"sms +1", "usage"},
-        {"sms-to 0 +1 text", "usage"}, {"sms-to 21 +1 text", "usage"},
+        {"sms-to 0 +1 text", "refused: slot 0 is not in 1..20"},
+        {"sms-to 21 +1 text", "refused: slot 21 is not in 1..20"}, {"sms-to -1 +1 text", "usage"},
         {"sms-to 1 +1 text", "refused: slot 1 holds a message"},
         {"sms +1 bad\\q escape", "refused: bad escape"},
         {"sms \"quoted\" text", "refused: the sender"},
@@ -75,6 +76,7 @@ TEST_F(ConsoleTest, BadInputIsExplainedAndChangesNothing) {
         {"garbage 65537", "usage"}, {"longline 99999999999", "usage"}, {"unplug -1", "usage"},
         {"unplug 600001", "usage"}, {"unplug 5 5", "usage"}, {"unplug 1s", "usage"},
         {"replug now", "usage"}, {"replug", "refused: the modem is plugged in"},
+        {"smsprofile", "usage"}, {"smsprofile bogus", "refused: the SMS profile must be one of"},
         {std::string("list\0", 5), "unknown verb 'list\\0'"}};
     // clang-format on
     for (const auto& [line, expected] : cases) {
@@ -122,6 +124,12 @@ TEST_F(ConsoleTest, GoodVerbsReachTheController) {
     console->Execute("split off");
     const modemsim::Faults cleared = simulator->Snapshot().faults;
     EXPECT_TRUE(cleared.errorCommands.empty() && cleared.splitBytes == 0u);
+    // Slots are numbered as the family numbers them.
+    EXPECT_EQ(console->Execute("smsprofile arrive-me"),
+              "messages are filed as the arrive-me modules do");
+    EXPECT_EQ(console->Execute("sms +1 into the phone") + console->Execute("clear 24"),
+              "stored in slot 0slot 24 is empty");
+    EXPECT_EQ(console->Execute("sms-to 25 +1 x"), "refused: slot 25 is not in 0..24");
     const std::string device = simulator->DevicePath();
     EXPECT_EQ(console->Execute("unplug"), "unplugged: " + device + " has gone");
     EXPECT_EQ(console->Execute("unplug 10"), "refused: the modem is unplugged already");
@@ -177,7 +185,7 @@ TEST(ProgramOptions, RefusesWhatTheUsageDoesNotAllow) {
     const std::vector<std::vector<std::string>> bad = {
         {"--link"}, {"--link", ""}, {"--ring-period", "0"}, {"--ring-period", "4"},
         {"--ring-period", "600001"}, {"--ring-period", "-5"}, {"--network-delay", "1s"},
-        {"--network-delay", "60001"}, {"run"}, {"--bogus"}};
+        {"--network-delay", "60001"}, {"--sms-profile", "Standard"}, {"run"}, {"--bogus"}};
     // clang-format on
     for (const auto& args : bad) {
         std::string error;
@@ -203,14 +211,15 @@ TEST(Program, RunGivesTheProgramTheDeviceAndReturnsItsStatus) {
 TEST(Program, ConsoleOnAPipeOrStandardInputForTheProgram) {
     const Paths paths;
     auto child = StartScript(
-        "printf 'sms +39 hi\\nlist\\nbogus\\n' | \"$MODEMSIM\" --no-trace --console --link "
+        "printf 'sms +39 hi\\nlist\\nbogus\\n' | \"$MODEMSIM\" --no-trace --console "
+        "--sms-profile zero-based --link "
         "\"$LINK\" run sh -c 'sleep 0.3; test \"$LINK\" = \"$COM1\" && test -c \"$COM1\"' > "
         "\"$OUT\"",
         paths);
     ASSERT_NE(child, nullptr);
     EXPECT_EQ(child->Wait(), 0);
     const std::string console = paths.Output();
-    EXPECT_NE(console.find("1  REC UNREAD  +39"), std::string::npos) << console;
+    EXPECT_NE(console.find("   0  REC UNREAD  +39"), std::string::npos) << console;
     EXPECT_NE(console.find("unknown verb 'bogus'"), std::string::npos) << console;
     EXPECT_FALSE(fs::is_symlink(paths.link));
 

@@ -6,6 +6,7 @@
 
 #include "modemlink/smscodec/gsm_text.h"
 #include "modemlink/smscodec/user_data.h"
+#include "modemsim/at/arrival.h"
 #include "modemsim/at/at_syntax.h"
 #include "modemsim/at/message_parts.h"
 #include "modemsim/at/modem_session.h"
@@ -509,6 +510,190 @@ TEST(Unsolicited, RingWithCallerIdentification) {
         state.call.number = number;
         EXPECT_EQ(RingText(state), expected) << number << clip;
     }
+}
+
+// A modem of the family, as it comes on: the row's storages and power-on values.
+ModemState Family(SmsProfile profile, bool textMode = false) {
+    ModemState state = Modem(false, textMode);
+    EXPECT_TRUE(UseSmsProfile(state, profile));
+    PowerOn(state);
+    state.settings.echo = false;
+    state.settings.textMode = textMode;
+    return state;
+}
+
+const StoredSms kHello{"+393351391306", "hello", "24/05/01,12:30:00+00"};
+
+std::string CmsError(int code) {
+    return "\r\n+CMS ERROR: " + std::to_string(code) + "\r\n";
+}
+
+// Each family numbers and sizes its storages as its row says: +CMTI names <mem3> and the first
+// slot's index, AT+CPMS counts and totals, AT+CMGD=? gives the range and AT+CMGR refuses past it;
+// AT+CPMS with one name changes only <mem1>.
+TEST(SmsProfiles, StoragesAreNumberedAndSizedByTheRow) {
+    const struct {
+        SmsProfile profile;
+        const char *cmti, *cpms, *range, *past, *chooseMe;
+    } rows[] = {
+        {SmsProfile::kStandard, "\"SM\",1", "\"SM\",1,20,\"SM\",1,20,\"SM\",1,20", "1-20", "21",
+         "0,20,1,20,1,20"},
+        {SmsProfile::kZeroBased, "\"SM\",0", "\"SM\",1,20,\"SM\",1,20,\"SM\",1,20", "0-19", "20",
+         "0,20,1,20,1,20"},
+        {SmsProfile::kArriveInPhone, "\"ME\",0", "\"SM\",0,20,\"SM\",0,20,\"ME\",1,25", "0-19",
+         "20", "1,25,0,20,1,25"},
+        {SmsProfile::kReadFromPhone, "\"SM\",1", "\"ME\",0,25,\"ME\",0,25,\"SM\",1,20", "1-25",
+         "26", "0,25,0,25,1,20"},
+    };
+    for (const auto& row : rows) {
+        ModemState state = Family(row.profile);
+        state.settings.newMessageIndication = {2, 1, 0, 0, 0};
+        EXPECT_EQ(StoreArrival(state, ReceivingStorage(state).First(), kHello),
+                  "\r\n+CMTI: " + std::string(row.cmti) + "\r\n");
+        Answers(HabitsOf(row.profile).name, state,
+                {{"AT+CPMS?\r", "\r\n+CPMS: " + std::string(row.cpms) + "\r\n" + kOk},
+                 {"AT+CMGD=?\r", "\r\n+CMGD: (" + std::string(row.range) + "),(0-4)\r\n" + kOk},
+                 {"AT+CMGR=" + std::string(row.past) + "\r", CmsError(kInvalidIndex)},
+                 {"AT+CMGD=" + std::string(row.past) + "\r", CmsError(kInvalidIndex)},
+                 {"AT+CMGR=-1\r", CmsError(kInvalidIndex)},
+                 {"AT+CPMS=\"ME\"\r", "\r\n+CPMS: " + std::string(row.chooseMe) + "\r\n" + kOk}});
+    }
+    // Another family keeps each message in its place, and is refused where one would be lost.
+    ModemState state = Family(SmsProfile::kReadFromPhone);
+    state.storage.Put(20, kHello);
+    state.phoneStorage.Put(25, kHello);
+    EXPECT_FALSE(UseSmsProfile(state, SmsProfile::kZeroBased));
+    EXPECT_EQ(state.smsProfile, SmsProfile::kReadFromPhone);
+    state.phoneStorage.Erase(25);
+    ASSERT_TRUE(UseSmsProfile(state, SmsProfile::kZeroBased));
+    EXPECT_NE(state.storage.Find(19), nullptr);
+    EXPECT_EQ(state.settings.memories[0], Memory::kSim);
+}
+
+// Power-on values and the refusals that come once: after each power-on for a busy SIM, per
+// message for a delete, until a program sets AT+CSMP for a scheme left at UCS2.
+TEST(SmsProfiles, PowerOnValuesAndOneTimeRefusals) {
+    Answers("routed", Family(SmsProfile::kRouted),
+            {{"AT+CNMI?\r", "\r\n+CNMI: 2,2,0,0,0\r\n" + kOk},
+             {"AT+CNMI=2,1,0,0,0\r", CmsError(kOperationNotSupported)},
+             {"AT+CNMI=,2\r", CmsError(kOperationNotSupported)},
+             {"AT+CNMI?\r", "\r\n+CNMI: 2,2,0,0,0\r\n" + kOk}});
+    const auto read = [](const char* status) {
+        return "\r\n+CMGR: \"REC " + std::string(status) +
+               "\",\"+393351391306\",,\"24/05/01,12:30:00+00\"\r\nhello\r\n" + kOk;
+    };
+    ModemState state = Answers(
+        "sim busy",
+        With(Family(SmsProfile::kSimBusy, true), [](ModemState& s) { s.storage.Put(1, kHello); }),
+        {{"AT+CMGL=\"ALL\"\r", CmsError(kSimBusy)}, {"AT+CMGR=1\r", read("UNREAD")}});
+    PowerOn(state);
+    Answers("sim busy after power-on", With(state, [](ModemState& s) { s.settings.echo = false; }),
+            {{"AT+CMGF=1;+CMGR=1\r", CmsError(kSimBusy)}, {"AT+CMGR=1\r", read("READ")}});
+    const ModemState emptied =
+        Answers("delete twice",
+                With(Family(SmsProfile::kDeleteTwice),
+                     [](ModemState& s) {
+                         s.storage.Put(1, kHello);
+                         s.storage.Put(2, kHello);
+                     }),
+                {{"AT+CMGD=3\r", kOk},
+                 {"AT+CMGD=1\r", CmsError(kUnknownError)},
+                 {"AT+CMGD=1\r", kOk},
+                 {"AT+CMGD=1,4\r", CmsError(kUnknownError)},  // slot 2 was never refused
+                 {"AT+CMGD=1,4\r", kOk}});
+    EXPECT_TRUE(emptied.storage.Occupied().empty());
+    state = Answers("scheme left at UCS2", Family(SmsProfile::kUcs2Scheme, true),
+                    {{"AT+CSMP?\r", "\r\n+CSMP: 17,167,0,8\r\n" + kOk},
+                     {"AT+CMGS=\"1\"\r", "\r\n> "},
+                     {"hello\x1A", CmsError(kInvalidPduParameter)},
+                     {"AT+CSMP=17,167,0,0;+CMGS=\"1\"\r", "\r\n> "},
+                     {"hello\x1A", "\r\n+CMGS: 1\r\n" + kOk}});
+    PowerOn(state);
+    EXPECT_EQ(state.settings.codingScheme, 8);
+}
+
+// GSM text is no UCS2 hex under <dcs> 8, whatever the family; a late prompt already takes the
+// text, which ESC cancels, and the modem then takes commands.
+TEST(SmsProfiles, TextEntryUnderEveryRow) {
+    for (int row = 0; row <= static_cast<int>(SmsProfile::kUcs2Scheme); ++row) {
+        const auto profile = static_cast<SmsProfile>(row);
+        Answers(HabitsOf(profile).name, Family(profile, true),
+                {{"AT+CSMP=,,,8;+CMGS=\"1\"\r", "\r\n> "},
+                 {"hello\r\n\x1A", CmsError(kInvalidPduParameter)},
+                 {"AT+CMGS=\"1\"\r", "\r\n> "},
+                 {"AT\r", ""},  // a terminal tired of waiting types into the message
+                 {"\x1B", kOk},
+                 {"AT\r", kOk}});
+    }
+    ModemState state = Family(SmsProfile::kLatePrompt, true);
+    ModemSession session;
+    const std::vector<Output> out = session.Feed(state, "AT+CMGS=\"1\"\r");
+    ASSERT_EQ(out.size(), 1u);
+    EXPECT_EQ(out[0].kind, OutputKind::kPrompt);
+    EXPECT_EQ(HabitsOf(state.smsProfile).promptDelayMs, 3000);
+}
+
+// +CMT as AT+CMGR without the status: short and long header, UCS2 as hex, PDU with its length.
+// Routed only with <mt> 2 and a <mode> that does not keep reports in the module.
+TEST(SmsProfiles, RoutedMessagesAreFramedAsCmt) {
+    const StoredSms ucs2{"10010", "\xE4\xBD\xA0\xE5\xA5\xBD", "24/05/01,12:30:00+00", false, true};
+    const std::string origin = "\"+393351391306\",,\"24/05/01,12:30:00+00\"";
+    const Pdu pdu = DeliverPdu("+447700900999", kHello);
+    const struct {
+        bool textMode, longHeader;
+        StoredSms sms;
+        std::string expected;
+    } cases[] = {
+        {true, false, kHello, "\r\n+CMT: " + origin + "\r\nhello\r\n"},
+        {true, true, kHello,
+         "\r\n+CMT: " + origin + ",145,4,0,0,\"+447700900999\",145,5\r\nhello\r\n"},
+        {true, true, ucs2,
+         "\r\n+CMT: \"10010\",,\"24/05/01,12:30:00+00\",129,4,0,8,\"+447700900999\",145,4\r\n"
+         "4F60597D\r\n"},
+        {false, false, kHello,
+         "\r\n+CMT: ," + std::to_string(pdu.tpduOctets) + "\r\n" + pdu.hex + "\r\n"},
+    };
+    for (const auto& c : cases) {
+        ModemState state = Family(SmsProfile::kRouted, c.textMode);
+        state.settings.showHeader = c.longHeader;
+        EXPECT_EQ(RouteArrival(state, c.sms, false).report, c.expected);
+    }
+    const std::pair<std::array<int, 5>, bool> indications[] = {{{2, 2, 0, 0, 0}, true},
+                                                               {{1, 2, 0, 0, 0}, true},
+                                                               {{0, 2, 0, 0, 0}, false},
+                                                               {{2, 1, 0, 0, 0}, false},
+                                                               {{2, 3, 0, 0, 0}, false}};
+    for (const auto& [cnmi, routes] : indications) {
+        Settings settings;
+        settings.newMessageIndication = cnmi;
+        EXPECT_EQ(RoutesToTerminal(settings), routes) << cnmi[0] << cnmi[1];
+    }
+}
+
+// Service 0 acknowledges by itself: AT+CNMA has nothing to do. Service 1 has each +CMT wait for
+// AT+CNMA, oldest first; the network tries one left unacknowledged once more, then gives up.
+TEST(SmsProfiles, ServiceOneWaitsForAcknowledgement) {
+    ModemState state = Answers("service", Family(SmsProfile::kRouted, true),
+                               {{"AT+CSMS?\r", "\r\n+CSMS: 0,1,1,1\r\n" + kOk},
+                                {"AT+CSMS=?\r", "\r\n+CSMS: (0,1)\r\n" + kOk},
+                                {"AT+CNMA\r", CmsError(kNoAckExpected)},
+                                {"AT+CSMS=2\r", kError},
+                                {"AT+CSMS=1\r", "\r\n+CSMS: 1,1,1\r\n" + kOk},
+                                {"AT+CNMA\r", CmsError(kNoAckExpected)}});
+    const auto first = RouteArrival(state, kHello, false).awaitsAck;
+    const auto second = RouteArrival(state, kHello, false).awaitsAck;
+    ASSERT_TRUE(first && second);
+    ModemSession session;
+    EXPECT_EQ(Said(session, state, "AT+CNMA\r", false), kOk);
+    EXPECT_FALSE(TakeUnacknowledged(state, *first));
+    ASSERT_TRUE(TakeUnacknowledged(state, *second));
+    const auto again = RouteArrival(state, kHello, true).awaitsAck;
+    ASSERT_TRUE(again);
+    EXPECT_FALSE(TakeUnacknowledged(state, *again));
+    EXPECT_EQ(Said(session, state, "AT+CNMA\r", false), CmsError(kNoAckExpected));
+    PowerOn(state);
+    EXPECT_EQ(state.settings.messageService, 0);
+    EXPECT_FALSE(RouteArrival(state, kHello, false).awaitsAck);
 }
 
 }  // namespace

@@ -73,18 +73,22 @@ private:
 
 inline constexpr int kRingPeriodMs = 150;
 inline constexpr int kNetworkDelayMs = 120;
+inline constexpr int kRedeliveryMs = 200;
 
 class SimulatorTest : public ::testing::Test {
 protected:
     void SetUp() override { Start(); }
 
-    void Start(int ringPeriodMs = kRingPeriodMs, int networkDelayMs = kNetworkDelayMs) {
+    void Start(int ringPeriodMs = kRingPeriodMs, int networkDelayMs = kNetworkDelayMs,
+               modemsim::SmsProfile smsProfile = modemsim::SmsProfile::kStandard) {
         m_client.reset();
         m_simulator.reset();
         m_trace = std::make_unique<TraceRecorder>();
         modemsim::SimulatorOptions options;
         options.ringPeriodMs = ringPeriodMs;
         options.networkDelayMs = networkDelayMs;
+        options.smsProfile = smsProfile;
+        options.redeliveryMs = kRedeliveryMs;
         options.traceSink = m_trace->Sink();
         m_simulator = modemsim::Simulator::Create(std::move(options));
         ASSERT_NE(m_simulator, nullptr);
