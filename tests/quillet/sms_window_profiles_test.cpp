@@ -1,0 +1,129 @@
+// The message window on each module family's message habits (the simulator's message profiles):
+// every message shown once and its storage left empty, and a module left out of text entry.
+
+#include <QTest>
+#include <memory>
+
+#include "modal_driver.h"
+#include "platform/core/codepage.h"
+#include "quillet/resource_ids.h"
+#include "quillet/sms_dialog.h"
+#include "quillet/texts.h"
+#include "recorded_messages.h"
+#include "simulated_com1.h"
+#include "window_probes.h"
+
+using platform::ui::DialogWindow;
+
+namespace {
+
+struct ProfileRun {
+    explicit ProfileRun(modemsim::SmsProfile profile) : modem{Options(trace, profile)} {}
+
+    static modemsim::SimulatorOptions Options(const TraceRecorder& trace,
+                                              modemsim::SmsProfile profile) {
+        modemsim::SimulatorOptions options;
+        options.networkDelayMs = 100;
+        options.traceSink = trace.Sink();
+        options.smsProfile = profile;
+        options.redeliveryMs = 300;  // a routed message not taken would come again meanwhile
+        return options;
+    }
+
+    bool StorageEmpty() {
+        const modemsim::ModemState state = modem->Snapshot();
+        return state.storage.Occupied().empty() && state.phoneStorage.Occupied().empty();
+    }
+
+    TraceRecorder trace;
+    SimulatedCom1 modem;
+    RecordedMessages messages;
+    std::unique_ptr<CSmsDlg> dialog = std::make_unique<CSmsDlg>();
+};
+
+// Every new text the window shows within the time.
+std::vector<std::u16string> Shown(CSmsDlg& dialog, int limitMs) {
+    std::vector<std::u16string> shown;
+    std::u16string last = dialog.GetDlgItemText(IDC_RECEIVED);
+    WaitUntil(
+        [&] {
+            const std::u16string now = dialog.GetDlgItemText(IDC_RECEIVED);
+            if (now != last) {
+                shown.push_back(now);
+            }
+            last = now;
+            return false;
+        },
+        limitMs);
+    return shown;
+}
+
+}  // namespace
+
+class SmsWindowProfilesTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void eachFamilysMessageIsShownOnceAndLeavesNothingStored_data();
+    void eachFamilysMessageIsShownOnceAndLeavesNothingStored();
+    void aLatePromptLeavesNoTextEntryBehind();
+};
+
+void SmsWindowProfilesTest::eachFamilysMessageIsShownOnceAndLeavesNothingStored_data() {
+    QTest::addColumn<QString>("profile");
+    for (const char* name : {"standard", "zero-based", "arrive-me", "read-me", "routed",
+                             "sim-busy", "delete-twice", "dcs-ucs2"}) {
+        QTest::newRow(name) << QString(name);
+    }
+}
+
+// Two messages, the second while the first is still on screen; on the family whose scheme was
+// left at UCS2, a GSM text is sent first.
+void SmsWindowProfilesTest::eachFamilysMessageIsShownOnceAndLeavesNothingStored() {
+    QFETCH(QString, profile);
+    const std::optional<modemsim::SmsProfile> habits =
+        modemsim::SmsProfileNamed(profile.toStdString());
+    QVERIFY(habits);
+    ProfileRun run(*habits);
+    QVERIFY(run.modem);
+    std::vector<std::u16string> shown;
+    DriveModal(*run.dialog, [&](DialogWindow& window) {
+        QVERIFY(WaitUntil([&] { return HeardCount(run.trace, "AT+CMGR=") > 0; }, 5000));
+        run.dialog->SetDlgItemText(IDC_TEXT, u"plain text");
+        ClickControl(window, IDC_SEND);
+        QVERIFY(run.modem->DeliverSms({"10086", "first", std::nullopt, std::nullopt}).ok);
+        QVERIFY(run.modem->DeliverSms({"10010", "second", std::nullopt, std::nullopt}).ok);
+        shown = Shown(*run.dialog, 6000);
+    });
+    QVERIFY((shown == std::vector<std::u16string>{u"first", u"second"}));
+    QVERIFY(run.StorageEmpty());
+    QCOMPARE(run.messages.texts, std::vector<std::u16string>{kSent});
+    QCOMPARE(run.modem->Snapshot().outbox.back().text, std::string("plain text"));
+    if (profile == "routed") {
+        QVERIFY(HeardCount(run.trace, "AT+CNMA") >= 2);
+    }
+}
+
+// The prompt comes after the send gave up: ESC ends the text entry, so the next send (on a module
+// that prompts in time again) mails exactly what was typed, not the command lines in between.
+void SmsWindowProfilesTest::aLatePromptLeavesNoTextEntryBehind() {
+    ProfileRun run(modemsim::SmsProfile::kLatePrompt);
+    QVERIFY(run.modem);
+    DriveModal(*run.dialog, [&](DialogWindow& window) {
+        QVERIFY(WaitUntil([&] { return HeardCount(run.trace, "AT+CMGR=") > 0; }, 5000));
+        run.dialog->SetDlgItemText(IDC_TEXT, u"never sent");
+        ClickControl(window, IDC_SEND);
+        QVERIFY(run.modem->SetSmsProfile("standard").ok);
+        const int polls = HeardCount(run.trace, "AT+CMGR=");
+        QVERIFY(WaitUntil([&] { return HeardCount(run.trace, "AT+CMGR=") > polls + 1; }, 5000));
+        run.dialog->SetDlgItemText(IDC_TEXT, u"exactly this");
+        ClickControl(window, IDC_SEND);
+    });
+    QCOMPARE(run.messages.texts, (std::vector<std::u16string>{kNotSent, kSent}));
+    const modemsim::ModemState state = run.modem->Snapshot();
+    QCOMPARE(state.outbox.size(), std::size_t{1});
+    QCOMPARE(state.outbox[0].text, std::string("exactly this"));
+}
+
+QTEST_MAIN(SmsWindowProfilesTest)
+#include "sms_window_profiles_test.moc"
