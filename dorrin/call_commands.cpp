@@ -11,17 +11,11 @@
 
 namespace {
 
-// As the channel's own silence: a module that takes the dial answers within it.
-constexpr std::uint32_t kDialSilenceMs = 500;
-
 // OK places the call; ERROR, +CME ERROR or a call report as the dial's own result refuse it.
 FinalResult DecideDialAnswer(const std::u16string& answer) {
     const FinalResult result = DecideFinalResult(answer);
     if (result != FinalResult::kNone) {
         return result;
-    }
-    if (answer.find(u"+CME ERROR:") != std::u16string::npos) {
-        return FinalResult::kError;
     }
     const std::vector<CallReport> reports = ScanUnsolicited(answer).reports;
     if (reports.empty()) {
@@ -45,17 +39,17 @@ std::int32_t CModem::Dial(std::u16string number) {
     if (SendLine(std::move(line)) == 0) {
         return 0;
     }
-    bool heard = false;
-    FinalResult result = FinalResult::kNone;
-    while (result == FinalResult::kNone && WaitForText(kDialSilenceMs)) {
-        heard = true;
-        result = ExamineResponse(DecideDialAnswer);
-    }
+    // The channel's own silence: a module that takes the dial answers within it.
+    const WaitOutcome outcome = AwaitAnswer({[](const std::u16string& answer, std::size_t& progress) {
+                                                 progress = answer.size();
+                                                 return DecideDialAnswer(answer);
+                                             },
+                                             kSilenceMs, 0});
     ResetResponse();
-    if (result == FinalResult::kNone) {
-        return heard ? 1 : 0;
+    if (outcome.result == FinalResult::kNone) {
+        return outcome.heard ? 1 : 0;
     }
-    return result == FinalResult::kOk ? 1 : 0;
+    return outcome.result == FinalResult::kOk ? 1 : 0;
 }
 
 std::int32_t CModem::HangUp() {

@@ -139,7 +139,29 @@ public:
     // give AT+CMGS, for the network to take the message. Tests shorten it; set before a send.
     std::uint32_t m_sendLimitMs = 60000;
 
+    // How long a command may go without new text before it has failed, unless the command says
+    // otherwise; each new chunk starts it again, so a long answer that keeps coming is never cut.
+    static constexpr std::uint32_t kSilenceMs = 500;
+
 private:
+    // How a command's wait ends: on `decide`'s result, after `silenceMs` without the answer
+    // getting further (0: no such bound), or at `limitMs` however much came (0: none). `decide`
+    // runs under the lock at each arrival; it tells how far the answer has got through
+    // `progress`, which it leaves at the answer's length when every new unit counts.
+    struct AnswerWait {
+        std::function<FinalResult(const std::u16string& answer, std::size_t& progress)> decide;
+        std::uint32_t silenceMs = kSilenceMs;
+        std::uint32_t limitMs = 0;
+    };
+    struct WaitOutcome {
+        FinalResult result = FinalResult::kNone;  // kNone: the silence or the limit ended it
+        bool heard = false;                       // some text arrived
+    };
+    // The one wait of every command. Does not end the answer (ResetResponse).
+    WaitOutcome AwaitAnswer(const AnswerWait& wait);
+    // The final codes of DecideFinalResult, every new unit counting as progress.
+    static AnswerWait FinalResultWait(std::uint32_t silenceMs);
+
     // SendLine, then WaitResult; 0 at once when the line is refused.
     std::int32_t RunCommand(const std::u16string& line);
     // How the answer to the next line is collected. A message's text in the GSM alphabet holds
@@ -156,11 +178,9 @@ private:
     // The AT+CMGS dialogue for a number and text already in the current character set.
     std::int32_t SendMessage(const std::u16string& to, const std::u16string& payload);
     void CancelTextEntry();
-    bool WaitForText(std::uint32_t timeoutMs) const;
-    // Decides the response under the lock with `decide` (WaitResult: the final codes; the program
-    // commands: their own answers). Past 64 Ki characters without a decision the answer fails.
-    // While undecided, re-arms the response event in the same critical section (see the thread
-    // contract above).
+    // Decides the response under the lock with `decide`. Past 64 Ki characters without a decision
+    // the answer fails. While undecided, re-arms the response event in the same critical section
+    // (see the thread contract above).
     FinalResult ExamineResponse(const std::function<FinalResult(const std::u16string&)>& decide);
     void DropPort();
     // The chunk's text into the answer being collected; false when it brings nothing new.

@@ -6,8 +6,6 @@
 
 namespace {
 
-// Each new chunk restarts this wait, so a long answer that keeps coming is never cut off.
-constexpr std::uint32_t kSilenceMs = 500;
 // An AT answer is a few hundred characters. A port that never stops talking (a modem's
 // diagnostic port, a modem stuck in a data call) must neither hold a command forever nor fill
 // memory: past this size the answer counts as a failure.
@@ -108,11 +106,6 @@ std::int32_t CModem::RunCommand(const std::u16string& line) {
     return SendLine(line) == 1 ? WaitResult() : 0;
 }
 
-bool CModem::WaitForText(std::uint32_t timeoutMs) const {
-    return platform::System().WaitForEvent(m_hResponseEvent, timeoutMs) ==
-           platform::WaitStatus::kSignaled;
-}
-
 FinalResult CModem::ExamineResponse(
     const std::function<FinalResult(const std::u16string&)>& decide) {
     std::lock_guard<std::mutex> lock(m_responseLock);
@@ -128,17 +121,40 @@ FinalResult CModem::ExamineResponse(
     return result;
 }
 
-std::int32_t CModem::WaitResult() {
-    FinalResult result = FinalResult::kNone;
-    if (m_pPort) {
-        bool textArrived = WaitForText(kSilenceMs);
-        while (textArrived && result == FinalResult::kNone) {
-            result = ExamineResponse(DecideFinalResult);
-            if (result == FinalResult::kNone) {
-                textArrived = WaitForText(kSilenceMs);
-            }
+CModem::WaitOutcome CModem::AwaitAnswer(const AnswerWait& wait) {
+    platform::Backend& system = platform::System();
+    const platform::TimePoint start = system.Now();
+    const platform::TimePoint never = platform::TimePoint::max();
+    const platform::TimePoint limit = wait.limitMs > 0 ? platform::AfterMs(start, wait.limitMs) : never;
+    platform::TimePoint quietAt = wait.silenceMs > 0 ? platform::AfterMs(start, wait.silenceMs) : never;
+    std::size_t reached = 0;
+    WaitOutcome outcome;
+    while (outcome.result == FinalResult::kNone &&
+           system.WaitForEventUntil(m_hResponseEvent, std::min(quietAt, limit)) ==
+               platform::WaitStatus::kSignaled) {
+        outcome.heard = true;
+        std::size_t progress = 0;
+        outcome.result = ExamineResponse(
+            [&](const std::u16string& answer) { return wait.decide(answer, progress); });
+        if (progress > reached && wait.silenceMs > 0) {
+            reached = progress;
+            quietAt = platform::AfterMs(system.Now(), wait.silenceMs);
         }
     }
+    return outcome;
+}
+
+CModem::AnswerWait CModem::FinalResultWait(std::uint32_t silenceMs) {
+    return {[](const std::u16string& answer, std::size_t& progress) {
+                progress = answer.size();
+                return DecideFinalResult(answer);
+            },
+            silenceMs, 0};
+}
+
+std::int32_t CModem::WaitResult() {
+    const FinalResult result =
+        m_pPort ? AwaitAnswer(FinalResultWait(kSilenceMs)).result : FinalResult::kNone;
     ResetResponse();
     return result == FinalResult::kOk ? 1 : 0;
 }

@@ -97,12 +97,29 @@ std::vector<CallReport> ReportLines(std::u16string_view chunk) {
 }  // namespace
 
 FinalResult DecideFinalResult(const std::u16string& response) {
+    if (HasNumberedError(response)) {
+        return FinalResult::kError;
+    }
     for (const FinalCode& code : kFinalCodes) {
         if (Contains(response, code.text)) {
             return code.result;
         }
     }
     return FinalResult::kNone;
+}
+
+bool HasNumberedError(std::u16string_view text) {
+    for (const std::u16string_view prefix : {u"+CME ERROR:", u"+CMS ERROR:"}) {
+        for (std::size_t at = text.find(prefix); at != std::u16string_view::npos;
+             at = text.find(prefix, at + 1)) {
+            // At a line's start, and ended: the text after the colon may be long.
+            const bool lineStart = at == 0 || text[at - 1] == u'\n' || text[at - 1] == u'\r';
+            if (lineStart && text.find(u"\r\n", at) != std::u16string_view::npos) {
+                return true;
+            }
+        }
+    }
+    return false;
 }
 
 UnsolicitedCodes ScanUnsolicited(const std::u16string& chunk) {

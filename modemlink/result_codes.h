@@ -5,13 +5,19 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 enum class FinalResult { kNone, kOk, kError };
 
 // "ERROR\r\n" wins over "OK\r\n" wherever both stand; only all-capital or all-small codes with
-// their CR LF count. "OK" without a line end, or "Ok\r\n", is no result yet.
+// their CR LF count. "OK" without a line end, or "Ok\r\n", is no result yet. A numbered error
+// (HasNumberedError) is an error too: no refusal ever costs a silence.
 FinalResult DecideFinalResult(const std::u16string& response);
+
+// A line "+CME ERROR: <n>" or "+CMS ERROR: <n>" (27.007, 27.005), or their text forms of
+// AT+CMEE=2 ("+CME ERROR: SIM PIN required"), that has ended with CR LF.
+bool HasNumberedError(std::u16string_view text);
 
 // What a module reports on its own about a voice call, by family:
 //   ended       NO CARRIER (V.250), ^CEND:<id>,<duration>,<end status>[,<cause>] (Huawei),

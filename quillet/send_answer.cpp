@@ -27,7 +27,7 @@ FinalResult DecideLine(std::u16string_view line) {
     if (IsSentLine(line)) {
         return FinalResult::kOk;
     }
-    if (line == kError || StartsWith(line, kSmsError)) {
+    if (line == kError || StartsWith(line, kSmsError) || StartsWith(line, u"+CME ERROR:")) {
         return FinalResult::kError;
     }
     return FinalResult::kNone;
@@ -58,8 +58,9 @@ FinalResult DecidePromptAnswer(const std::u16string& answer) {
     if (answer.find(u'>', 1) != std::u16string::npos) {
         return FinalResult::kOk;
     }
-    return answer.find(u"ERROR\r\n", 1) != std::u16string::npos ? FinalResult::kError
-                                                                : FinalResult::kNone;
+    return answer.find(u"ERROR\r\n", 1) != std::u16string::npos || HasNumberedError(answer)
+               ? FinalResult::kError
+               : FinalResult::kNone;
 }
 
 FinalResult DecideResultAnswer(const std::u16string& answer,

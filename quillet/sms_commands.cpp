@@ -37,67 +37,13 @@ std::u16string Decimal(std::int32_t value) {
     return std::u16string(digits.begin(), digits.end());
 }
 
-bool TextArrives(platform::EventHandle event, std::uint32_t timeoutMs) {
-    return platform::System().WaitForEvent(event, timeoutMs) == platform::WaitStatus::kSignaled;
-}
-
-bool TextArrivesBefore(platform::EventHandle event, platform::TimePoint deadline) {
-    return platform::System().WaitForEventUntil(event, deadline) == platform::WaitStatus::kSignaled;
-}
-
-// Looks after every arrival of text; undecided after `silenceMs` without any.
-template <typename Look>
-FinalResult AwaitUntilSilence(platform::EventHandle event, std::uint32_t silenceMs, Look&& look) {
-    FinalResult result = FinalResult::kNone;
-    while (result == FinalResult::kNone && TextArrives(event, silenceMs)) {
-        result = look();
-    }
-    return result;
-}
-
-// Looks after every arrival of text; undecided once `silenceMs` have passed without the answer
-// growing. `look` decides and tells how far the answer has come.
-template <typename Look>
-FinalResult AwaitUntilQuiet(platform::EventHandle event, std::uint32_t silenceMs, Look&& look) {
-    platform::Backend& system = platform::System();
-    platform::TimePoint quietAt = platform::AfterMs(system.Now(), silenceMs);
-    std::size_t reached = 0;
-    FinalResult result = FinalResult::kNone;
-    while (result == FinalResult::kNone && TextArrivesBefore(event, quietAt)) {
-        std::size_t progress = 0;
-        result = look(progress);
-        if (progress > reached) {
-            reached = progress;
-            quietAt = platform::AfterMs(system.Now(), silenceMs);
-        }
-    }
-    return result;
-}
-
-// A final result, or a numbered error whose line has ended: a refusal costs no silence.
-FinalResult DecideAnswer(const std::u16string& answer) {
-    const FinalResult result = DecideFinalResult(answer);
-    if (result != FinalResult::kNone) {
-        return result;
-    }
-    for (const char16_t* prefix : {u"+CMS ERROR:", u"+CME ERROR:"}) {
-        const std::size_t at = answer.find(prefix);
-        if (at != std::u16string::npos && answer.find(u"\r\n", at) != std::u16string::npos) {
-            return FinalResult::kError;
-        }
-    }
-    return FinalResult::kNone;
-}
-
-// Looks after every arrival of text; undecided once `limit` has passed, however much came.
-template <typename Look>
-FinalResult AwaitUntilLimit(platform::EventHandle event, std::uint32_t limitMs, Look&& look) {
-    const platform::TimePoint deadline = platform::AfterMs(platform::System().Now(), limitMs);
-    FinalResult result = FinalResult::kNone;
-    while (result == FinalResult::kNone && TextArrivesBefore(event, deadline)) {
-        result = look();
-    }
-    return result;
+// Every new unit of the answer restarts the silence.
+template <typename Decide>
+auto EveryUnit(Decide decide) {
+    return [decide](const std::u16string& answer, std::size_t& progress) {
+        progress = answer.size();
+        return decide(answer);
+    };
 }
 
 }  // namespace
@@ -145,10 +91,9 @@ SlotAnswer CModem::FetchSlot(std::int32_t slot, std::u16string& answer) {
         answer = response;
         return FinalResult::kOk;
     };
-    AwaitUntilQuiet(m_hResponseEvent, kReplySilenceMs, [&](std::size_t& progress) {
-        return ExamineResponse(
-            [&](const std::u16string& response) { return decide(response, progress); });
-    });
+    // Only the read's own answer restarts the silence: a module that reports its signal every
+    // second cannot hold a read open.
+    AwaitAnswer({decide, kReplySilenceMs, 0});
     if (decided == SlotAnswer::kUndecided) {
         // The answer has ended; a module that counts the text's length otherwise still gave one.
         answer = Response();
@@ -193,14 +138,13 @@ std::int32_t CModem::Ask(const std::u16string& line, std::u16string& answer) {
         return 0;
     }
     const auto decide = [&](const std::u16string& response) {
-        const FinalResult result = DecideAnswer(response);
+        const FinalResult result = DecideFinalResult(response);
         if (result == FinalResult::kOk) {
             answer = response;
         }
         return result;
     };
-    const FinalResult result = AwaitUntilSilence(m_hResponseEvent, kReplySilenceMs,
-                                                 [&] { return ExamineResponse(decide); });
+    const FinalResult result = AwaitAnswer({EveryUnit(decide), kReplySilenceMs, 0}).result;
     ResetResponse();
     if (result == FinalResult::kNone) {
         return -1;
@@ -244,8 +188,8 @@ std::int32_t CModem::SendMessage(const std::u16string& to, const std::u16string&
     if (SendLine(u"AT+CMGS=\"" + to + u"\"") == 0) {
         return 0;
     }
-    const FinalResult prompt = AwaitUntilSilence(
-        m_hResponseEvent, kReplySilenceMs, [&] { return ExamineResponse(DecidePromptAnswer); });
+    const FinalResult prompt =
+        AwaitAnswer({EveryUnit(DecidePromptAnswer), kReplySilenceMs, 0}).result;
     ResetResponse();
     if (prompt == FinalResult::kNone) {
         CancelTextEntry();  // a prompt that comes late would take every later line as text
@@ -261,8 +205,7 @@ std::int32_t CModem::SendMessage(const std::u16string& to, const std::u16string&
         return DecideResultAnswer(answer, sent);
     };
     // Silence on the way is normal while the network takes the message: only the limit ends it.
-    const FinalResult result =
-        AwaitUntilLimit(m_hResponseEvent, m_sendLimitMs, [&] { return ExamineResponse(decide); });
+    const FinalResult result = AwaitAnswer({EveryUnit(decide), 0, m_sendLimitMs}).result;
     ResetResponse();
     if (result == FinalResult::kNone) {
         CancelTextEntry();  // the text may not have ended it: a lost Ctrl-Z, a module that hung

@@ -21,8 +21,12 @@ TEST(FinalResult, DecidesFromTheWholeAnswer) {
         {u"\r\nErRoR\r\n", FinalResult::kNone},
         {u"\r\nOK", FinalResult::kNone},  // not complete without its line end
         {u"\r\nOK\r", FinalResult::kNone},
-        {u"\r\n+CME ERROR: 10\r\n", FinalResult::kNone},  // numbered errors are not ERROR\r\n
-        {u"\r\n+CMS ERROR: 321\r\n", FinalResult::kNone},
+        // Numbered errors and their text forms decide at once, once their line has ended.
+        {u"\r\n+CME ERROR: 10\r\n", FinalResult::kError},
+        {u"\r\n+CMS ERROR: 321\r\n", FinalResult::kError},
+        {u"+CME ERROR: SIM PIN required\r\n", FinalResult::kError},
+        {u"\r\n+CMS ERROR: 3", FinalResult::kNone},
+        {u"\r\nsaid +CME ERROR: 10\r\n", FinalResult::kNone},  // not at a line's start
         {u"BOOK\r\n", FinalResult::kOk},  // a line that merely ends in OK counts
         {u"", FinalResult::kNone},
     };

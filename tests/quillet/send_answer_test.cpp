@@ -24,7 +24,8 @@ TEST(PromptAnswer, PromptOrErrorAfterTheFirstUnit) {
         {"ERROR", u"AT+CMGS=\"10086\"\r\r\nERROR\r\n", FinalResult::kError},
         {"ERROR at position 0 does not count", u"ERROR\r\n", FinalResult::kNone},
         {"nor hides a later ERROR", u"ERROR\r\n\r\nERROR\r\n", FinalResult::kError},
-        {"numbered error is no error", u"\r\n+CMS ERROR: 304\r\n", FinalResult::kNone},
+        {"numbered error", u"\r\n+CMS ERROR: 304\r\n", FinalResult::kError},
+        {"numbered error, text form", u"\r\n+CME ERROR: SIM PIN required\r\n", FinalResult::kError},
         {"ERROR without line end is none yet", u"\r\nERROR", FinalResult::kNone},
         {"the prompt is looked for first", u"\r\nERROR\r\n\r\n> ", FinalResult::kOk},
     };
