@@ -58,16 +58,13 @@ std::int32_t CDialDlg::InitDialog() {
     const std::int32_t started = m_modem.Start(kPortName, kBaudRate, this);
     if (started == 0) {
         MessageBox(kStartFailed);
+        m_link.StartFailed();
     }
     if (m_modem.IsLost() == 1) {
-        // Gone during the start-up: looked for like any modem that went.
+        // Gone during the start-up, or never there: looked for like any modem that went.
         OnModemEvent(this, EVT_MODEM_LOST, u"");
     }
-    // No handler for a start-up that failed otherwise: a window without a working modem gets no
-    // call events.
-    if (started == 1 || m_modem.IsLost() == 1) {
-        m_modem.m_pfnEvent = &CDialDlg::OnModemEvent;
-    }
+    m_modem.m_pfnEvent = &CDialDlg::OnModemEvent;
     return started;
 }
 
@@ -200,9 +197,9 @@ void CDialDlg::WatchForModem() {
 }
 
 void CDialDlg::OnReconnectTimer(std::uintptr_t) {
-    if (m_link.Reconnected()) {
+    if (const char16_t* notice = m_link.Reconnected()) {
         KillTimer(ID_RECONNECT_TIMER);
-        MessageBox(kModemBackNotice);
+        MessageBox(notice);
     }
 }
 

@@ -73,13 +73,15 @@ public:
     CModem& operator=(const CModem&) = delete;
 
     // 1 when the modem answered "OK" to "AT+IPR=115200" (in one of two attempts), else 0. The
-    // port's own message has been shown when the device could not be opened.
+    // port's own message has been shown when the device could not be opened. A channel whose
+    // start-up failed waits for its device as one whose device has gone (IsLost): a modem plugged
+    // in after the program started is started by Reconnect.
     std::int32_t Start(const std::u16string& portName, std::uint32_t baudRate, void* owner);
-    // After the device has gone: lets it go, and once the same port opens again and its modem
-    // answers, runs the whole start-up on it again (both attempts and the program's list). 1 once
-    // the modem is back and took the line speed; 0, showing nothing and waiting for nothing,
-    // while it is not: call again later, every half second or so. 1 at once when nothing has
-    // gone, 0 on a channel that never started.
+    // After the device has gone, or a start-up that failed: lets the port go, and once the same
+    // port opens again and its modem answers, runs the whole start-up on it (both attempts and
+    // the program's list). 1 once the modem is there and took the line speed; 0, showing nothing
+    // and waiting for nothing, while it is not: call again later, every half second or so. 1 at
+    // once when nothing has gone.
     std::int32_t Reconnect();
 
     // Turns collecting on and writes the line with CR LF. 1, also when the port only showed that

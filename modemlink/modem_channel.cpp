@@ -181,7 +181,7 @@ void CModem::ResetResponse() {
 
 void CModem::DeliverReports(const std::vector<MessageReport>& reports) const {
     const ModemEventCallback handler = m_pfnEvent.load();
-    if (handler == nullptr) {
+    if (handler == nullptr || IsLost() == 1) {
         return;
     }
     for (const MessageReport& report : reports) {
@@ -227,7 +227,9 @@ void CModem::OnSerialData(void* channel, const std::uint8_t* bytes, std::int32_t
     }
     if (collecting) {
         self->DeliverReports(reports);
-    } else {
+    } else if (self->IsLost() == 0) {
+        // A device that is only being probed (Reconnect) has not been started: what it reports
+        // is no news for the window, which hears from the start-up soon enough.
         self->OnIdleText(whole, now);
     }
 }

@@ -18,7 +18,12 @@ std::int32_t CModem::Start(const std::u16string& portName, std::uint32_t baudRat
     m_portName = portName;
     m_baudRate = baudRate;
     m_pOwner = owner;
-    return StartUp(OpenFailures::kShow);
+    const std::int32_t started = StartUp(OpenFailures::kShow);
+    if (started == 0) {
+        DropPort();
+        m_lost = true;  // looked for from now on, quietly (Reconnect)
+    }
+    return started;
 }
 
 // While the device is gone, each call costs no wait: the first one that finds the port there

@@ -47,6 +47,7 @@ std::int32_t CSmsDlg::InitDialog() {
     CenterWindow();
     if (m_modem.Start(kPortName, kBaudRate, this) == 0) {
         MessageBox(kStartFailed);
+        m_link.StartFailed();
     }
     m_modem.m_pfnEvent = &CSmsDlg::OnModemEvent;
     SetDlgItemText(IDC_CENTRE, kDefaultCentre);
@@ -120,14 +121,15 @@ void CSmsDlg::WatchForModem() {
 }
 
 void CSmsDlg::OnReconnectTimer(std::uintptr_t) {
-    if (!m_link.Reconnected()) {
+    const char16_t* notice = m_link.Reconnected();
+    if (notice == nullptr) {
         return;
     }
     KillTimer(ID_RECONNECT_TIMER);
     // The slot is read before anything deletes it: a message may have come just before the loss.
     m_inbox.Reconnected();
     OnPollTimer(ID_POLL_TIMER);
-    MessageBox(kModemBackNotice);
+    MessageBox(notice);
 }
 
 void CSmsDlg::Report(bool done, const char16_t* text) {

@@ -2,6 +2,11 @@
 
 #include "modemlink/modem.h"
 
+void LinkWatch::StartFailed() {
+    m_lossSaid = true;
+    m_neverStarted = true;
+}
+
 bool LinkWatch::StartsWatching() {
     if (m_watching || m_modem.IsLost() == 0) {
         return false;
@@ -22,18 +27,20 @@ const char16_t* LinkWatch::LossNoticeOnce() {
 }
 
 const char16_t* LinkWatch::CommandMessage(bool done, const char16_t* text) {
-    if (done || m_modem.IsLost() == 0) {
+    if (done || m_modem.IsLost() == 0 || m_neverStarted) {
         return text;
     }
     m_lossSaid = true;
     return kModemLostNotice;
 }
 
-bool LinkWatch::Reconnected() {
+const char16_t* LinkWatch::Reconnected() {
     if (!m_watching || m_modem.Reconnect() == 0) {
-        return false;
+        return nullptr;
     }
+    const char16_t* notice = m_neverStarted ? kModemFoundNotice : kModemBackNotice;
     m_watching = false;
     m_lossSaid = false;
-    return true;
+    m_neverStarted = false;
+    return notice;
 }

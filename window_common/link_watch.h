@@ -12,6 +12,8 @@ class CModem;
 
 inline constexpr char16_t kModemLostNotice[] = u"调制解调器已断开, 正在等待重新连接.";
 inline constexpr char16_t kModemBackNotice[] = u"调制解调器已重新连接.";
+// A modem that was not there when the program started, plugged in since.
+inline constexpr char16_t kModemFoundNotice[] = u"调制解调器已连接.";
 // Twice a second: the device is back in use about a second after it reappears, and a look costs
 // no wait (CModem::Reconnect).
 inline constexpr std::uint32_t kReconnectCheckMs = 500;
@@ -20,6 +22,9 @@ class LinkWatch {
 public:
     explicit LinkWatch(CModem& modem) : m_modem(modem) {}
 
+    // The start-up failed and the window has said so: the device is looked for as after a loss,
+    // without a loss notice, and commands keep their own failure texts until it is there.
+    void StartFailed();
     // True when the device has gone and nobody looks for it yet: the window starts its timer now.
     bool StartsWatching();
     // The notice for a loss the window found on its own: once a loss, else nullptr.
@@ -27,12 +32,14 @@ public:
     // A command's message; for a command that failed, the loss notice when the device has gone:
     // the failure may be the loss's, and a text may even have gone out before the line did.
     const char16_t* CommandMessage(bool done, const char16_t* text);
-    // At the window's timer: true once the modem is back and started again; the window then stops
-    // the timer and says kModemBackNotice.
-    bool Reconnected();
+    // At the window's timer: once the modem is back (or there for the first time) and started,
+    // the notice to say (kModemBackNotice, kModemFoundNotice); the window then stops the timer.
+    // Else nullptr.
+    const char16_t* Reconnected();
 
 private:
     CModem& m_modem;
     bool m_watching = false;
     bool m_lossSaid = false;
+    bool m_neverStarted = false;
 };

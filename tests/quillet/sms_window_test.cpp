@@ -139,6 +139,7 @@ private slots:
     void closingWhileACommandWaitsEndsPromptly();
     void pollComesASecondAfterEachCommandHasEnded();
     void aGoneModemIsLookedForTwiceASecond();
+    void aModemPluggedInAfterTheStartIsStarted();
 };
 
 void SmsWindowTest::startsWithTheDefaultsAndDeletesALeftOverMessageUnseen() {
@@ -457,6 +458,27 @@ void SmsWindowTest::aGoneModemIsLookedForTwiceASecond() {
     QCOMPARE(run.TimesOf("AT+CMGR=1").back(), 3000LL);
     QCOMPARE(run.system.backend.Messages(),
              (std::vector<std::u16string>{kModemLostNotice, kModemBackNotice}));
+}
+
+
+// Not there at the start: the start-up's failure is said once; the window then looks for the
+// device twice a second, quietly, and starts it at the look after the one that found it.
+void SmsWindowTest::aModemPluggedInAfterTheStartIsStarted() {
+    SmsWindowOnVirtualTime run;
+    run.system.backend.Unplug();
+    std::size_t saidBeforeThePlug = 0;
+    DriveModal(run.dialog, [&](DialogWindow& window) {
+        WindowClock clock(run.system.backend, window);
+        clock.Advance(3000ms);
+        saidBeforeThePlug = run.system.backend.Messages().size();
+        run.system.backend.Replug();
+        clock.Advance(1200ms);
+    });
+    QCOMPARE(saidBeforeThePlug, std::size_t{2});
+    QCOMPARE(run.TimesOf("AT+IPR=115200"), (std::vector<long long>{4000}));
+    QCOMPARE(run.TimesOf("AT+CMGR=1").front(), 4000LL);
+    QCOMPARE(run.system.backend.Messages(),
+             (std::vector<std::u16string>{kPortCannotOpen, kStartFailed, kModemFoundNotice}));
 }
 
 QTEST_MAIN(SmsWindowTest)
