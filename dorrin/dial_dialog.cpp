@@ -45,6 +45,7 @@ const platform::ui::MessageMap& CDialDlg::GetMessageMap() const {
         platform::ui::OnTimer<&CDialDlg::OnNoticeTimer>(static_cast<std::int32_t>(ID_NOTICE_TIMER)),
         platform::ui::OnTimer<&CDialDlg::OnReconnectTimer>(
             static_cast<std::int32_t>(ID_RECONNECT_TIMER)),
+        platform::ui::OnTimer<&CDialDlg::OnSetupTimer>(static_cast<std::int32_t>(ID_SETUP_TIMER)),
     };
     return map;
 }
@@ -65,6 +66,7 @@ std::int32_t CDialDlg::InitDialog() {
         OnModemEvent(this, EVT_MODEM_LOST, u"");
     }
     m_modem.m_pfnEvent = &CDialDlg::OnModemEvent;
+    ScheduleSetupRetry();
     return started;
 }
 
@@ -144,6 +146,10 @@ void CDialDlg::OnCallEvent() {
             SetDlgItemText(IDC_CALLER, event.text);
         } else if (event.code == EVT_MODEM_LOST) {
             OnModemLost();
+        } else if (event.code == EVT_MODEM_READY) {
+            RetrySetup();
+        } else if (event.code == EVT_MODEM_RESET) {
+            OnModemReset();
         } else if (const char16_t* notice = NoticeOf(event.code)) {
             ShowNotice(notice);
         }
@@ -199,6 +205,7 @@ void CDialDlg::WatchForModem() {
 void CDialDlg::OnReconnectTimer(std::uintptr_t) {
     if (const char16_t* notice = m_link.Reconnected()) {
         KillTimer(ID_RECONNECT_TIMER);
+        ScheduleSetupRetry();
         MessageBox(notice);
     }
 }
@@ -206,4 +213,30 @@ void CDialDlg::OnReconnectTimer(std::uintptr_t) {
 void CDialDlg::Release(std::int32_t toggle, const char16_t* caption) {
     SetDlgItemText(toggle, caption);
     SetButtonCheck(toggle, BST_UNCHECKED);
+}
+
+void CDialDlg::RetrySetup() {
+    if (m_modem.RetrySetup() == 1) {
+        SetTimer(ID_SETUP_TIMER, CModem::kSetupRetryMs);
+    } else {
+        KillTimer(ID_SETUP_TIMER);
+    }
+}
+
+void CDialDlg::ScheduleSetupRetry() {
+    if (m_modem.SetupPending() == 1) {
+        SetTimer(ID_SETUP_TIMER, CModem::kSetupRetryMs);
+    }
+}
+
+void CDialDlg::OnSetupTimer(std::uintptr_t) {
+    RetrySetup();
+}
+
+void CDialDlg::OnModemReset() {
+    if (m_modem.Restart() == 0) {
+        OnModemLost();
+        return;
+    }
+    ScheduleSetupRetry();
 }

@@ -28,6 +28,7 @@ public:
     void OnCallEvent();
     void OnNoticeTimer(std::uintptr_t timerId);
     void OnReconnectTimer(std::uintptr_t timerId);
+    void OnSetupTimer(std::uintptr_t timerId);
     static void OnModemEvent(void* owner, std::int32_t code, std::u16string text);
 
 protected:
@@ -45,6 +46,12 @@ private:
     void Release(std::int32_t toggle, const char16_t* caption);
     void OnModemLost();
     void WatchForModem();
+    // Runs what the module refused of the set-up again (AT+CLIP=1 among it: no caller numbers
+    // without it), and keeps the timer while it still does.
+    void RetrySetup();
+    void ScheduleSetupRetry();
+    // The module said it started afresh: the whole start-up again.
+    void OnModemReset();
     // A command's failure message; the notice of the loss instead when the modem went during it.
     void ReportFailure(const char16_t* text);
 

@@ -14,4 +14,5 @@ inline constexpr std::int32_t IDC_CALLER = 1004;
 // The window's own timer and message.
 inline constexpr std::uintptr_t ID_NOTICE_TIMER = 1;
 inline constexpr std::uintptr_t ID_RECONNECT_TIMER = 2;  // while the modem's device is gone
+inline constexpr std::uintptr_t ID_SETUP_TIMER = 3;      // while the module refuses its set-up
 inline constexpr std::int32_t WM_CALL_EVENT = 0x8001;    // a call event waits in the dialog's queue

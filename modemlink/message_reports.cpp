@@ -9,6 +9,28 @@ bool StartsWith(std::u16string_view line, std::u16string_view prefix) {
     return line.substr(0, prefix.size()) == prefix;
 }
 
+struct StateLine {
+    std::u16string_view text;
+    MessageReportKind kind;
+};
+
+constexpr StateLine kStateLines[] = {
+    {u"SMS Ready", MessageReportKind::kReady},     {u"Call Ready", MessageReportKind::kReady},
+    {u"SMS DONE", MessageReportKind::kReady},      {u"PB DONE", MessageReportKind::kReady},
+    {u"+CPIN: READY", MessageReportKind::kReady},  {u"RDY", MessageReportKind::kReset},
+    {u"^SYSSTART", MessageReportKind::kReset},
+};
+
+// A whole line that reports the module's state, or nothing.
+std::optional<MessageReportKind> StateOf(std::u16string_view line) {
+    for (const StateLine& known : kStateLines) {
+        if (line == known.text) {
+            return known.kind;
+        }
+    }
+    return std::nullopt;
+}
+
 std::u16string_view WithoutCrs(std::u16string_view line) {
     const std::size_t first = line.find_first_not_of(u'\r');
     if (first == std::u16string_view::npos) {
@@ -94,6 +116,8 @@ void ReportLines::TakeLine(std::u16string line, std::vector<MessageReport>& repo
         reports.push_back({MessageReportKind::kStored, std::move(line)});
     } else if (StartsWith(line, kRoutedPrefix)) {
         m_routedHeader = std::move(line);
+    } else if (const std::optional<MessageReportKind> state = StateOf(line)) {
+        reports.push_back({*state, std::move(line)});
     }
 }
 
@@ -124,6 +148,8 @@ std::vector<MessageReport> MessageReportsInAnswer(std::u16string_view answer) {
             reports.push_back({MessageReportKind::kStored, std::u16string(line)});
         } else if (StartsWith(line, kRoutedPrefix)) {
             routedHeader = std::u16string(line);
+        } else if (const std::optional<MessageReportKind> state = StateOf(line)) {
+            reports.push_back({*state, std::u16string(line)});
         }
     }
     if (routedHeader) {

@@ -6,6 +6,12 @@
 //                          in these two lines, so losing either loses the message
 // A report's text is its line as it came ("+CMTI: ..."), or for a routed message the header line,
 // CR LF and the text line; NULs ("@" in the GSM alphabet) are kept.
+//
+// The module's own state comes in whole lines too, and is reported the same way:
+//   ready   SMS Ready, Call Ready (SIMCom), SMS DONE, PB DONE (SIMCom A76xx), +CPIN: READY: a
+//           module that refused commands while it was booting takes them now
+//   reset   RDY (SIMCom, Quectel), ^SYSSTART (Cinterion): the module has started afresh, every
+//           setting back at its default. (Huawei's ^BOOT: is a periodic report, not a reset.)
 
 #include <cstddef>
 #include <optional>
@@ -15,7 +21,7 @@
 
 #include "platform/core/clock.h"
 
-enum class MessageReportKind { kStored, kRouted };
+enum class MessageReportKind { kStored, kRouted, kReady, kReset };
 
 struct MessageReport {
     MessageReportKind kind;

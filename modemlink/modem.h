@@ -29,6 +29,7 @@
 #include "modemlink/message_reports.h"
 #include "modemlink/result_codes.h"
 #include "modemlink/serial_port.h"
+#include "platform/core/clock.h"
 #include "platform/core/codepage.h"
 #include "platform/core/handles.h"
 
@@ -48,10 +49,14 @@ inline constexpr std::int32_t EVT_MODEM_LOST = 7;
 // thread once the command has ended.
 inline constexpr std::int32_t EVT_MESSAGE_STORED = 8;  // "+CMTI: ..."
 inline constexpr std::int32_t EVT_MESSAGE_ROUTED = 9;  // "+CMT: ..." CR LF text
+// The module's state (message_reports.h), delivered as the message reports are; text: the line.
+inline constexpr std::int32_t EVT_MODEM_READY = 10;  // done booting: RetrySetup now
+inline constexpr std::int32_t EVT_MODEM_RESET = 11;  // started afresh: Restart
 
 // The event of a call report; none for a connection (CONNECT, ^CONN), which changes nothing for
 // a window: the dial that it completes has been taken as placed already (CModem::Dial).
 std::optional<std::int32_t> CallReportEvent(CallReport report);
+std::int32_t EventOf(MessageReportKind kind);
 
 // Called on the reader thread (see each event for the exceptions); the handler owns its copy of
 // the text.
@@ -83,6 +88,23 @@ public:
     // and waiting for nothing, while it is not: call again later, every half second or so. 1 at
     // once when nothing has gone.
     std::int32_t Reconnect();
+
+    // A module still booting refuses commands of the program's list (SIMCom answers ERROR until
+    // "SMS Ready", Huawei "+CME ERROR: 14" while its SIM is busy). The list's refused commands are
+    // run again by RetrySetup, at a readiness line and every kSetupRetryMs, for at most
+    // kSetupPatienceMs after the start-up: a command a module never takes (AT+CLIP=1 on a
+    // data-only stick) is not tried for ever. 1 while some stay refused and may still be tried.
+    static constexpr std::uint32_t kSetupRetryMs = 3000;
+    static constexpr std::uint32_t kSetupPatienceMs = 60000;
+    std::int32_t RetrySetup();
+    // 1 while commands of the list stay refused.
+    std::int32_t SetupPending() const { return m_refusedSetup.empty() ? 0 : 1; }
+    // The whole list again (after the SIM has been unlocked); as RetrySetup for what it refuses.
+    std::int32_t RerunSetup();
+    // The module has started afresh while its device stayed (RDY): the whole start-up again on
+    // the open port. 0 when the modem did not take it: the channel then waits for its device as
+    // after a loss.
+    std::int32_t Restart();
 
     // Turns collecting on and writes the line with CR LF. 1, also when the port only showed that
     // it is not open; 0, writing nothing, on a channel without a port and for a line that
@@ -190,6 +212,8 @@ private:
     void DeliverReports(const std::vector<MessageReport>& reports) const;
     // Reader thread, while no command waits.
     void OnIdleText(const std::u16string& chunk, platform::TimePoint now);
+    // Runs the commands; those refused stay for RetrySetup.
+    void RunSetup(const SetupCommands& commands);
     enum class OpenFailures { kShow, kQuiet };
     std::int32_t StartUp(OpenFailures failures);
     // Opens the port and hands its chunks to this channel; false when it did not open.
@@ -210,4 +234,6 @@ private:
     platform::StreamDecoder m_decoder;  // the reader thread's only
     ReportLines m_reportLines;          // the reader thread's only
     const SetupCommands m_setupCommands;
+    SetupCommands m_refusedSetup;     // the window's thread only
+    platform::TimePoint m_setupAt{};  // when the start-up ran its list
 };

@@ -42,6 +42,20 @@ bool AddChunkWithNuls(std::u16string& response, const std::u16string& chunk) {
 
 }  // namespace
 
+std::int32_t EventOf(MessageReportKind kind) {
+    switch (kind) {
+        case MessageReportKind::kStored:
+            return EVT_MESSAGE_STORED;
+        case MessageReportKind::kRouted:
+            return EVT_MESSAGE_ROUTED;
+        case MessageReportKind::kReady:
+            return EVT_MODEM_READY;
+        case MessageReportKind::kReset:
+            return EVT_MODEM_RESET;
+    }
+    return EVT_MESSAGE_STORED;
+}
+
 std::optional<std::int32_t> CallReportEvent(CallReport report) {
     switch (report) {
         case CallReport::kEnded:
@@ -185,9 +199,7 @@ void CModem::DeliverReports(const std::vector<MessageReport>& reports) const {
         return;
     }
     for (const MessageReport& report : reports) {
-        handler(m_pOwner,
-                report.kind == MessageReportKind::kStored ? EVT_MESSAGE_STORED : EVT_MESSAGE_ROUTED,
-                report.text);
+        handler(m_pOwner, EventOf(report.kind), report.text);
     }
 }
 

@@ -96,12 +96,53 @@ std::int32_t CModem::StartUp(OpenFailures failures) {
         RunCommand(kProbe);
         RunCommand(kProbe);
         if (RunCommand(kLineSpeed) == 1) {
-            for (const std::u16string& command : m_setupCommands) {
-                RunCommand(command);
-            }
+            m_setupAt = platform::System().Now();
+            RunSetup(m_setupCommands);
             return 1;
         }
         DropPort();
     }
+    return 0;
+}
+
+void CModem::RunSetup(const SetupCommands& commands) {
+    SetupCommands refused;
+    for (const std::u16string& command : commands) {
+        if (RunCommand(command) != 1 && IsLost() == 0) {
+            refused.push_back(command);
+        }
+    }
+    m_refusedSetup = std::move(refused);
+}
+
+std::int32_t CModem::RetrySetup() {
+    const bool patient =
+        platform::System().Now() < platform::AfterMs(m_setupAt, kSetupPatienceMs);
+    if (!m_pPort || IsLost() == 1 || !patient) {
+        m_refusedSetup.clear();
+        return 0;
+    }
+    RunSetup(SetupCommands(m_refusedSetup));
+    return m_refusedSetup.empty() ? 0 : 1;
+}
+
+std::int32_t CModem::RerunSetup() {
+    if (!m_pPort || IsLost() == 1) {
+        return 0;
+    }
+    m_setupAt = platform::System().Now();
+    RunSetup(m_setupCommands);
+    return m_refusedSetup.empty() ? 0 : 1;
+}
+
+std::int32_t CModem::Restart() {
+    if (!m_pPort || IsLost() == 1) {
+        return 0;
+    }
+    if (StartUp(OpenFailures::kQuiet) == 1 && IsLost() == 0) {
+        return 1;
+    }
+    DropPort();
+    m_lost = true;
     return 0;
 }

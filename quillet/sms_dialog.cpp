@@ -30,6 +30,7 @@ const platform::ui::MessageMap& CSmsDlg::GetMessageMap() const {
         platform::ui::OnClicked<&CSmsDlg::OnSendClicked>(IDC_SEND),
         platform::ui::OnTimer<&CSmsDlg::OnReconnectTimer>(
             static_cast<std::int32_t>(ID_RECONNECT_TIMER)),
+        platform::ui::OnTimer<&CSmsDlg::OnSetupTimer>(static_cast<std::int32_t>(ID_SETUP_TIMER)),
         platform::ui::OnTimer<&CSmsDlg::OnPollTimer>(),
         platform::ui::OnClicked<&CSmsDlg::OnSetCentreClicked>(IDC_SET_CENTRE),
         platform::ui::OnMessage<&CSmsDlg::OnModemLost>(WM_MODEM_LOST),
@@ -49,6 +50,7 @@ std::int32_t CSmsDlg::InitDialog() {
         MessageBox(kStartFailed);
         m_link.StartFailed();
     }
+    ScheduleSetupRetry();
     m_modem.m_pfnEvent = &CSmsDlg::OnModemEvent;
     SetDlgItemText(IDC_CENTRE, kDefaultCentre);
     // A message left in the slot from before is discarded unseen.
@@ -68,7 +70,8 @@ void CSmsDlg::OnModemEvent(void* owner, std::int32_t code, std::u16string text) 
     }
     if (code == EVT_MODEM_LOST) {
         dialog->PostMessage(WM_MODEM_LOST);
-    } else if (code == EVT_MESSAGE_STORED || code == EVT_MESSAGE_ROUTED) {
+    } else if (code == EVT_MESSAGE_STORED || code == EVT_MESSAGE_ROUTED ||
+               code == EVT_MODEM_READY || code == EVT_MODEM_RESET) {
         dialog->QueueReport(code, std::move(text));
     }
 }
@@ -93,12 +96,21 @@ void CSmsDlg::OnMessageReport() {
         reports.swap(m_reports);
     }
     const platform::TimePoint now = platform::System().Now();
+    bool ready = false;
+    bool reset = false;
     for (const PendingReport& report : reports) {
         if (report.code == EVT_MESSAGE_STORED) {
             m_inbox.Announced(report.text);
-        } else {
+        } else if (report.code == EVT_MESSAGE_ROUTED) {
             m_inbox.Routed(report.text, now);
         }
+        ready = ready || report.code == EVT_MODEM_READY;
+        reset = reset || report.code == EVT_MODEM_RESET;
+    }
+    if (reset) {
+        OnModemReset();
+    } else if (ready) {
+        RetrySetup();
     }
     // A message shown stays its second on screen: the poll then due reads the announced slot.
     if (m_modem.IsLost() == 0 && now - m_lastShown >= std::chrono::milliseconds(kPollPeriodMs)) {
@@ -126,10 +138,40 @@ void CSmsDlg::OnReconnectTimer(std::uintptr_t) {
         return;
     }
     KillTimer(ID_RECONNECT_TIMER);
+    ScheduleSetupRetry();
     // The slot is read before anything deletes it: a message may have come just before the loss.
     m_inbox.Reconnected();
     OnPollTimer(ID_POLL_TIMER);
     MessageBox(notice);
+}
+
+void CSmsDlg::RetrySetup() {
+    if (m_modem.RetrySetup() == 1) {
+        SetTimer(ID_SETUP_TIMER, CModem::kSetupRetryMs);
+    } else {
+        KillTimer(ID_SETUP_TIMER);
+    }
+}
+
+void CSmsDlg::ScheduleSetupRetry() {
+    if (m_modem.SetupPending() == 1) {
+        SetTimer(ID_SETUP_TIMER, CModem::kSetupRetryMs);
+    }
+}
+
+void CSmsDlg::OnSetupTimer(std::uintptr_t) {
+    RetrySetup();
+}
+
+// Its storage settings are back at their defaults: what the inbox learnt of them is stale. A
+// message that arrived meanwhile stays in storage and is found by the next scan.
+void CSmsDlg::OnModemReset() {
+    if (m_modem.Restart() == 0) {
+        OnModemLost();
+        return;
+    }
+    m_inbox.Reconnected();
+    ScheduleSetupRetry();
 }
 
 void CSmsDlg::Report(bool done, const char16_t* text) {

@@ -37,6 +37,7 @@ public:
     void OnSetCentreClicked();
     void OnModemLost();
     void OnMessageReport();
+    void OnSetupTimer(std::uintptr_t timerId);
     void OnReconnectTimer(std::uintptr_t timerId);
     static void OnModemEvent(void* owner, std::int32_t code, std::u16string text);
 
@@ -50,6 +51,11 @@ protected:
 private:
     void RestartPoll();
     void PollNow();
+    // Runs what the module refused of the set-up again, and keeps the timer while it still does.
+    void RetrySetup();
+    void ScheduleSetupRetry();
+    // The module said it started afresh: the whole start-up again.
+    void OnModemReset();
     void WatchForModem();
     // A command's message; for a failed one, the notice of the loss when the modem has gone.
     void Report(bool done, const char16_t* text);

@@ -100,4 +100,63 @@ TEST(StartUpBookkeeping, FailedAttemptLeavesNoPortThreadOrEventBehind) {
     EXPECT_FALSE(system.backend.DeviceIsOpen());
 }
 
+// A module still booting refuses part of the list: only what it refused is tried again, at the
+// window's retries, until it takes each once or a minute has passed since the start-up.
+TEST(StartUp, RefusedSetupIsRetriedUntilTakenOrAMinuteHasPassed) {
+    const SetupCommands list = {u"AT+CLIP=1", u"AT+CMGF=1", u"AT+CSCS=\"GSM\""};
+    const struct {
+        const char* name;
+        long long readyAtMs;  // from then on every command is taken; -1: AT+CMGF=1 never
+        std::vector<long long> retriesAtMs;
+        std::vector<std::int32_t> pending;  // SetupPending after the start-up and each retry
+        Lines retried;
+    } rows[] = {
+        {"ready at once", 0, {}, {0}, {}},
+        {"ready after 5 s", 5000, {3000, 6000, 9000}, {1, 1, 0, 0},
+         {"AT+CLIP=1", "AT+CMGF=1", "AT+CSCS=\"GSM\"", "AT+CLIP=1", "AT+CMGF=1",
+          "AT+CSCS=\"GSM\""}},
+        {"one command never taken", -1, {3000, 59999, 60000}, {1, 1, 1, 0},
+         {"AT+CMGF=1", "AT+CMGF=1"}},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        FakeSystem system;
+        const platform::TimePoint start = system.backend.Now();
+        ScriptedDevice modem(system.backend, [&](const std::string& line) {
+            const bool booting = row.readyAtMs < 0 ? line == "AT+CMGF=1"
+                                                   : system.backend.MsSince(start) < row.readyAtMs;
+            const bool basic = line == "AT" || line == "AT+IPR=115200";
+            return Say(basic || !booting ? kOk : kError);
+        });
+        CModem channel{list};
+        ASSERT_EQ(channel.Start(u"COM1:", 115200, nullptr), 1);
+        const std::size_t afterStart = modem.Lines().size();
+        std::vector<std::int32_t> pending = {channel.SetupPending()};
+        for (const long long at : row.retriesAtMs) {
+            system.backend.Advance(std::chrono::milliseconds(at - system.backend.MsSince(start)));
+            channel.RetrySetup();
+            pending.push_back(channel.SetupPending());
+        }
+        EXPECT_EQ(pending, row.pending);
+        const Lines lines = modem.Lines();
+        EXPECT_EQ(Lines(lines.begin() + static_cast<std::ptrdiff_t>(afterStart), lines.end()),
+                  row.retried);
+    }
+}
+
+// A module that started afresh while its device stayed gets the whole start-up again, on the
+// port that is open.
+TEST(StartUp, RestartRunsTheWholeStartUpOnTheOpenPort) {
+    FakeSystem system;
+    ScriptedDevice modem(system.backend, AnswerEverything(kOk));
+    CModem channel{SetupCommands{u"AT+CLIP=1"}};
+    ASSERT_EQ(channel.Start(u"COM1:", 115200, nullptr), 1);
+    const std::size_t afterStart = modem.Lines().size();
+    EXPECT_EQ(channel.Restart(), 1);
+    const Lines lines = modem.Lines();
+    EXPECT_EQ(Lines(lines.begin() + static_cast<std::ptrdiff_t>(afterStart), lines.end()),
+              (Lines{"AT", "AT", "AT+IPR=115200", "AT+CLIP=1"}));
+    EXPECT_EQ(system.backend.OpenCount(), 1);
+}
+
 }  // namespace
