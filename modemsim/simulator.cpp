@@ -6,6 +6,7 @@
 #include "modemsim/at/at_syntax.h"
 #include "modemsim/at/commands.h"
 #include "modemsim/at/reply.h"
+#include "modemsim/at/start_up.h"
 #include "platform/simhost/bounded_write.h"
 #include "platform/simhost/pseudo_terminal.h"
 
@@ -18,6 +19,7 @@ SimulatorOptions InRange(SimulatorOptions options) {
     options.ringPeriodMs = std::clamp(options.ringPeriodMs, kMinRingPeriodMs, kMaxRingPeriodMs);
     options.networkDelayMs = std::clamp(options.networkDelayMs, 0, kMaxDelayMs);
     options.redeliveryMs = std::clamp(options.redeliveryMs, kMinRingPeriodMs, kMaxDelayMs);
+    options.bootMs = std::clamp(options.bootMs, 0, kMaxDelayMs);
     return options;
 }
 
@@ -38,6 +40,10 @@ Shaping SplitOnly(const Faults& faults) {
 }  // namespace
 
 std::unique_ptr<Simulator> Simulator::Create(SimulatorOptions options, std::string& error) {
+    if (!options.simPin.empty() && !IsPinFormat(options.simPin)) {
+        error = "the SIM's PIN must be 4 to 8 digits";
+        return nullptr;
+    }
     std::unique_ptr<Simulator> simulator(new Simulator(InRange(std::move(options))));
     const std::lock_guard<std::mutex> lock(simulator->m_plugging);
     const VerbResult plugged = simulator->PlugIn();
@@ -63,6 +69,10 @@ Simulator::Simulator(SimulatorOptions options)
         state.emptyReadError = m_options.emptyReadError;
         state.callProfile = m_options.callProfile;
         UseSmsProfile(state, m_options.smsProfile);  // the storages are empty: it always fits
+        state.sim.inserted = m_options.simInserted;
+        state.sim.pin = m_options.simPin;
+        state.bootMs = m_options.bootMs;
+        state.bootProfile = m_options.bootProfile;
     });
 }
 
@@ -90,7 +100,6 @@ void Simulator::ReadLoop() {
             return;
         }
         generation = line.generation;
-        m_session = ModemSession{};  // a half-typed line died with the last one
         Serve(*line.pty, generation);
     }
 }
@@ -105,8 +114,13 @@ void Simulator::Serve(platform::PseudoTerminal& pty, std::uint64_t generation) {
         m_trace.Record('<', bytes);
         m_model.With([&](ModemState& state) {
             // Bytes read just before an unplug went to a modem that has lost power since.
-            if (m_plug.Generation() == generation) {
-                Transmit(state, m_session.Feed(state, bytes));
+            if (m_plug.Generation() != generation) {
+                return;
+            }
+            const std::uint64_t startUp = state.startUp.generation;
+            Transmit(state, m_session.Feed(state, bytes));
+            if (state.startUp.generation != startUp) {
+                AwaitStartUp(state);  // the right PIN: the module reads the SIM
             }
         });
     }
@@ -257,6 +271,42 @@ VerbResult Simulator::SetRegistration(int status) {
         }
         return Done("registration status " + std::to_string(status));
     });
+}
+
+VerbResult Simulator::SetSimPin(const std::optional<std::string>& pin) {
+    if (pin && !IsPinFormat(*pin)) {
+        return Refused("the PIN must be 4 to 8 digits");
+    }
+    m_model.With([&](ModemState& state) {
+        state.sim.pin = pin.value_or("");
+        state.sim.pinTriesLeft = kPinTries;
+        state.sim.unlocked = false;
+    });
+    return Done(pin ? "the SIM asks for PIN " + *pin : "the SIM asks for no PIN");
+}
+
+void Simulator::SetSimInserted(bool inserted) {
+    m_model.With([&](ModemState& state) {
+        state.sim.inserted = inserted;
+        state.sim.unlocked = false;
+    });
+}
+
+VerbResult Simulator::SetBootDelay(int ms) {
+    if (ms < 0 || ms > kMaxDelayMs) {
+        return Refused("the boot delay must be 0.." + std::to_string(kMaxDelayMs) + " ms");
+    }
+    m_model.With([&](ModemState& state) { state.bootMs = ms; });
+    return Done("the module starts up in " + std::to_string(ms) + " ms");
+}
+
+VerbResult Simulator::SetBootProfile(const std::string& name) {
+    const std::optional<BootProfile> profile = BootProfileNamed(name);
+    if (!profile) {
+        return Refused("the boot profile must be one of " + BootProfileNames());
+    }
+    m_model.With([&](ModemState& state) { state.bootProfile = *profile; });
+    return Done("the module comes up as the " + name + " modules do");
 }
 
 void Simulator::SetSilent(bool on) {
@@ -415,11 +465,44 @@ VerbResult Simulator::PlugIn() {
         if (!m_plug.Insert(pty, error)) {
             return false;
         }
-        PowerOn(state);
         m_transmitter.Connect(pty);
+        PowerUp(state);
         return true;
     });
     return plugged ? Done("plugged in as " + pty->SlavePath()) : Refused(error);
+}
+
+void Simulator::PowerUp(ModemState& state) {
+    PowerOn(state);
+    SendUnsolicited(state, BeginBoot(state));
+    AwaitStartUp(state);
+}
+
+void Simulator::AwaitStartUp(ModemState& state) {
+    const std::uint64_t generation = state.startUp.generation;
+    if (state.bootMs == 0) {
+        SendUnsolicited(state, FinishStartUp(state, generation));
+        return;
+    }
+    m_timers.At(TimerQueue::Clock::now() + std::chrono::milliseconds(state.bootMs),
+                [this, generation] {
+                    m_model.With([&](ModemState& later) {
+                        SendUnsolicited(later, FinishStartUp(later, generation));
+                    });
+                });
+}
+
+VerbResult Simulator::Reset() {
+    const std::lock_guard<std::mutex> lock(m_plugging);
+    if (!m_plug.PluggedIn()) {
+        return Refused("the modem is unplugged");
+    }
+    m_model.With([&](ModemState& state) {
+        m_transmitter.Restart();
+        PowerUp(state);
+    });
+    m_trace.Record('!', "reset");
+    return Done("reset: the modem restarts on " + DevicePath());
 }
 
 VerbResult Simulator::PlugInAgain() {

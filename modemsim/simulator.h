@@ -4,14 +4,19 @@
 // controller verbs below. Every verb that is refused says why and changes nothing.
 //
 // Thread contract: all public members may be called from any thread. Inside, a reader thread
-// answers the terminal and a timer thread writes output, rings, writes periodic lines and hands
-// over the messages that arrive over time or come again unacknowledged; both reach the modem
+// answers the terminal and a timer thread writes output, rings, writes periodic lines, hands over
+// the messages that arrive over time or come again unacknowledged and ends the module's start-up
+// (at/start_up.h); both reach the modem
 // state only under ModemModel's lock (at/modem_state.h); both hand trace lines to the trace's
 // writer thread without waiting for it.
 // The destructor interrupts the pseudo-terminal, stops the timer thread, joins both threads and
 // stops the trace writer (bounded: trace/trace.h).
 //
 // The messages that the network delivers are in message_delivery.cpp.
+//
+// Each power-on (the first plug-in, a replug, Reset) starts the module up as the boot profile says
+// (at/boot_profile.h): the power-on line at once, the rest once SimulatorOptions::bootMs has
+// passed.
 //
 // The modem can be pulled off the bus and plugged in again (Unplug, Replug): each plug-in is a
 // fresh pseudo-terminal, so DevicePath() changes; the link (SimulatorOptions::linkPath) names
@@ -59,6 +64,13 @@ struct SimulatorOptions {
     // A symbolic link to the device while it is plugged in; empty: none. A link left there by an
     // earlier run is replaced, anything else is kept and the simulator not made.
     std::string linkPath;
+    // The SIM: none, or one that asks for this PIN (4 to 8 digits; empty: for none).
+    bool simInserted = true;
+    std::string simPin;
+    // From each power-on until the module has started (0..kMaxDelayMs), and again from the right
+    // PIN until it has read the SIM; 0: at once.
+    int bootMs = 0;
+    BootProfile bootProfile = BootProfile::kSilent;
 };
 
 // How a delivered message is coded: kAuto takes the GSM alphabet when the text fits it.
@@ -132,6 +144,21 @@ public:
     // Registration status 0..5; reported as "+CREG: <stat>" when AT+CREG=1 or 2.
     VerbResult SetRegistration(int status);
 
+    // The SIM (at/modem_state.h): one that asks for this PIN (4 to 8 digits), locked from now on
+    // with every try left; none: one that asks for no PIN.
+    VerbResult SetSimPin(const std::optional<std::string>& pin);
+    // Takes the SIM out or puts it back; back, it asks for its PIN again.
+    void SetSimInserted(bool inserted);
+    // How long the module takes to start up, from the next start-up on (0..kMaxDelayMs).
+    VerbResult SetBootDelay(int ms);
+    // How the module comes up, from the next power-on on: "silent", "simcom", ...
+    VerbResult SetBootProfile(const std::string& name);
+    // The module restarts where it is, as after AT+CFUN=1,1 or its reset line: what it was still
+    // to write is dropped, it comes up as at power-on (PowerOn in at/modem_state.h, then the boot
+    // profile's lines, the start-up again) on the same device, which stays open. Refused while
+    // unplugged.
+    VerbResult Reset();
+
     // Faults.
     void SetSilent(bool on);
     void SetErrorAll(bool on);
@@ -179,6 +206,10 @@ private:
     void Serve(platform::PseudoTerminal& pty, std::uint64_t generation);
     // Under m_plugging.
     VerbResult PlugIn();
+    // Under the model's lock, once the modem is on its line: PowerOn and the start-up.
+    void PowerUp(ModemState& state);
+    // Under the model's lock: the start-up just begun ends after the boot delay, or at once.
+    void AwaitStartUp(ModemState& state);
     VerbResult PlugInAgain();  // traced
     VerbResult TakeOff();
     void ReplugUnchangedSince(std::uint64_t generation);

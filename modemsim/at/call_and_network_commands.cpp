@@ -92,7 +92,7 @@ const std::vector<CommandEntry>& BasicCommands() {
         {"Z", RestoreDefaults, nullptr, nullptr, nullptr},
         {"&F", RestoreDefaults, nullptr, nullptr, nullptr},
         {"A", Answer, nullptr, nullptr, nullptr},
-        {"D", Dial, nullptr, nullptr, nullptr},
+        {"D", Dial, nullptr, nullptr, nullptr, Needs::kSim},
         {"H", HangUp, nullptr, nullptr, nullptr},
     };
     return commands;
@@ -181,7 +181,7 @@ const std::vector<CommandEntry>& NetworkCommands() {
     static const std::vector<CommandEntry> commands = {
         {"+IPR", nullptr, ReadRate, TestRate, SetRate},
         {"+CREG", nullptr, ReadRegistration, TestRegistration, SetRegistrationReports},
-        {"+CLIP", nullptr, ReadClip, TestClip, SetClip},
+        {"+CLIP", nullptr, ReadClip, TestClip, SetClip, Needs::kStartedUp},
         {"+CHUP", HangUpCall, nullptr, Supported, nullptr},
     };
     return commands;

@@ -1,5 +1,6 @@
 #include "modemsim/at/call_profile.h"
 
+#include "modemsim/at/profile_rows.h"
 #include "modemsim/at/reply.h"
 
 namespace modemsim {
@@ -20,20 +21,11 @@ const CallReports& ReportsOf(CallProfile profile) {
 }
 
 std::optional<CallProfile> CallProfileNamed(std::string_view name) {
-    for (int i = 0; i < static_cast<int>(std::size(kProfiles)); ++i) {
-        if (name == kProfiles[i].name) {
-            return static_cast<CallProfile>(i);
-        }
-    }
-    return std::nullopt;
+    return RowNamed<CallProfile>(kProfiles, name);
 }
 
 std::string CallProfileNames() {
-    std::string names;
-    for (const CallReports& profile : kProfiles) {
-        names += (names.empty() ? "" : "|") + std::string(profile.name);
-    }
-    return names;
+    return RowNames(kProfiles);
 }
 
 std::string FramedReport(const char* text) {

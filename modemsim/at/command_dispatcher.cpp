@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "modemsim/at/at_syntax.h"
+#include "modemsim/at/start_up.h"
 
 namespace modemsim {
 
@@ -13,8 +14,8 @@ namespace {
 
 const CommandEntry* FindEntry(const std::string& name) {
     for (const auto* group :
-         {&BasicCommands(), &NetworkCommands(), &EquipmentCommands(), &SmsSettingCommands(),
-          &SmsMessageCommands(), &SmsStorageCommands()}) {
+         {&BasicCommands(), &NetworkCommands(), &EquipmentCommands(), &SimCommands(),
+          &SmsSettingCommands(), &SmsMessageCommands(), &SmsStorageCommands()}) {
         const auto found =
             std::find_if(group->begin(), group->end(),
                          [&](const CommandEntry& entry) { return name == entry.name; });
@@ -49,19 +50,33 @@ bool IsRefused(const Faults& faults, const std::vector<AtCommand>& commands) {
                        [&](const AtCommand& command) { return refused.count(command.name) != 0; });
 }
 
+Reply Run(ModemState& state, const AtCommand& command) {
+    const CommandEntry* entry = FindEntry(command.name);
+    const Handler handler = entry != nullptr ? HandlerFor(*entry, command.form) : nullptr;
+    if (handler == nullptr) {
+        return Reply::Error();
+    }
+    std::optional<Reply> refused = Refusal(state, entry->needs);
+    return refused ? std::move(*refused) : handler(state, command);
+}
+
+// The reports that follow a command's OK ("+CPIN: READY") come after the whole line's.
 Reply RunCommands(ModemState& state, const std::vector<AtCommand>& commands) {
     std::string info;
+    std::string after;
     for (const AtCommand& command : commands) {
-        const CommandEntry* entry = FindEntry(command.name);
-        const Handler handler = entry != nullptr ? HandlerFor(*entry, command.form) : nullptr;
-        Reply reply = handler != nullptr ? handler(state, command) : Reply::Error();
+        Reply reply = Run(state, command);
         info += reply.info;
+        after += reply.after;
         if (reply.final != FinalCode::kOk) {
             reply.info = info;
+            reply.after = after;
             return reply;
         }
     }
-    return Reply::Ok(info);
+    Reply reply = Reply::Ok(info);
+    reply.after = after;
+    return reply;
 }
 
 }  // namespace

@@ -23,9 +23,17 @@ bool IsKnownCommand(const std::string& name);
 
 // The table of AT commands the modem knows. Each row names a command and its handler for each of
 // the four forms; a form without a handler answers ERROR. Handlers run under the model's lock
-// (modem_state.h): they change the state and say what to answer, nothing more.
+// (modem_state.h): they change the state and say what to answer, nothing more. A row also says
+// what the command needs (start_up.h): in none of its forms does it run without.
 
 using Handler = Reply (*)(ModemState& state, const AtCommand& command);
+
+enum class Needs {
+    kNothing,
+    kStartedUp,       // refused while the module starts up
+    kSim,             // also refused with +CME ERROR: 10/11/12 while the SIM is out or locked
+    kMessageService,  // also refused with +CMS ERROR: 310/311/316 while the SIM is out or locked
+};
 
 struct CommandEntry {
     const char* name;
@@ -33,6 +41,7 @@ struct CommandEntry {
     Handler read;
     Handler test;
     Handler set;
+    Needs needs = Needs::kNothing;
 };
 
 // The test form of a command that takes no listing of its values: it only says the command
@@ -43,9 +52,10 @@ Reply Supported(ModemState& state, const AtCommand& command);
 const std::vector<CommandEntry>& BasicCommands();
 // +IPR, +CREG, +CLIP, +CHUP
 const std::vector<CommandEntry>& NetworkCommands();
-// I, +CGMI, +CGMM, +CGMR, +CGSN, +CIMI (and +GMI, +GMM, +GMR, +GSN), +CPIN, +CSQ, +COPS, +CFUN,
-// +CMEE
+// I, +CGMI, +CGMM, +CGMR, +CGSN (and +GMI, +GMM, +GMR, +GSN), +CSQ, +COPS, +CFUN, +CMEE
 const std::vector<CommandEntry>& EquipmentCommands();
+// +CPIN, +CPINR, +CIMI
+const std::vector<CommandEntry>& SimCommands();
 // +CMGF, +CSCS, +CSDH, +CSMP, +CSCA, +CSMS
 const std::vector<CommandEntry>& SmsSettingCommands();
 // +CMGR, +CMGD, +CMGS

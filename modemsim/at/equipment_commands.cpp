@@ -9,10 +9,10 @@
 
 namespace modemsim {
 
-// What a client asks first: who made the modem, its serial number and SIM, whether the SIM wants
-// a PIN, the signal and the network, the radio's functionality and how errors are reported. The
-// values are the simulator's own: an IMEI in the range reserved for test equipment (its last digit
-// the Luhn check digit) and a SIM on the test network 001-01.
+// What a client asks first: who made the modem and its serial number, the signal and the network,
+// the radio's functionality and how errors are reported (the SIM's commands are in
+// sim_commands.cpp). The values are the simulator's own: an IMEI in the range reserved for test
+// equipment, its last digit the Luhn check digit, and a network on the test code 001-01.
 
 namespace {
 
@@ -20,7 +20,6 @@ constexpr const char* kManufacturer = "Modemsim";
 constexpr const char* kModel = "MS-1";
 constexpr const char* kRevision = "MS1.01.00";
 constexpr const char* kImei = "001017000000011";
-constexpr const char* kImsi = "001010123456789";
 constexpr const char* kOperatorNames[] = {"Modemsim Network", "MSIM", "00101"};
 
 Reply Line(const std::string& text) {
@@ -39,9 +38,6 @@ Reply Revision(ModemState& /*state*/, const AtCommand& /*command*/) {
 Reply SerialNumber(ModemState& /*state*/, const AtCommand& /*command*/) {
     return Line(kImei);
 }
-Reply SubscriberIdentity(ModemState& /*state*/, const AtCommand& /*command*/) {
-    return Line(kImsi);
-}
 
 // ATI and ATI0; other numbers name reports this modem does not have.
 Reply Identification(ModemState& /*state*/, const AtCommand& command) {
@@ -50,14 +46,6 @@ Reply Identification(ModemState& /*state*/, const AtCommand& command) {
     }
     return Reply::Ok(InfoLine(std::string(kManufacturer) + " " + kModel) +
                      InfoLine(std::string("Revision: ") + kRevision));
-}
-
-// The SIM asks for no PIN, so entering one is not allowed.
-Reply ReadPin(ModemState& /*state*/, const AtCommand& /*command*/) {
-    return Line("+CPIN: READY");
-}
-Reply EnterPin(ModemState& /*state*/, const AtCommand& /*command*/) {
-    return Reply::CmeError(kCmeNotAllowed);
 }
 
 bool OnNetwork(const Settings& settings) {
@@ -177,10 +165,8 @@ const std::vector<CommandEntry>& EquipmentCommands() {
         {"+GMM", Model, nullptr, Supported, nullptr},
         {"+GMR", Revision, nullptr, Supported, nullptr},
         {"+GSN", SerialNumber, nullptr, Supported, nullptr},
-        {"+CIMI", SubscriberIdentity, nullptr, Supported, nullptr},
-        {"+CPIN", nullptr, ReadPin, Supported, EnterPin},
         {"+CSQ", SignalQuality, nullptr, TestSignalQuality, nullptr},
-        {"+COPS", nullptr, ReadOperator, TestOperator, SetOperator},
+        {"+COPS", nullptr, ReadOperator, TestOperator, SetOperator, Needs::kSim},
         {"+CFUN", nullptr, ReadFunctionality, TestFunctionality, SetFunctionality},
         {"+CMEE", SetErrorMode, ReadErrorMode, TestErrorMode, SetErrorMode},
     };

@@ -1,6 +1,6 @@
 #include "modemsim/at/message_profile.h"
 
-#include <iterator>
+#include "modemsim/at/profile_rows.h"
 
 namespace modemsim {
 
@@ -33,20 +33,11 @@ const MessageHabits& HabitsOf(SmsProfile profile) {
 }
 
 std::optional<SmsProfile> SmsProfileNamed(std::string_view name) {
-    for (int i = 0; i < static_cast<int>(std::size(kProfiles)); ++i) {
-        if (name == kProfiles[i].name) {
-            return static_cast<SmsProfile>(i);
-        }
-    }
-    return std::nullopt;
+    return RowNamed<SmsProfile>(kProfiles, name);
 }
 
 std::string SmsProfileNames() {
-    std::string names;
-    for (const MessageHabits& profile : kProfiles) {
-        names += (names.empty() ? "" : "|") + std::string(profile.name);
-    }
-    return names;
+    return RowNames(kProfiles);
 }
 
 }  // namespace modemsim

@@ -25,6 +25,9 @@ std::vector<Output> ModemSession::Feed(ModemState& state, std::string_view bytes
     if (state.faults.silent) {
         return out;
     }
+    if (std::exchange(m_powerOns, state.powerOns) != state.powerOns) {
+        m_assembler = LineAssembler{};
+    }
     for (char byte : bytes) {
         const AssemblerStep step = m_assembler.Push(byte);
         if (step.echo && state.settings.echo) {

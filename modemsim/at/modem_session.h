@@ -7,6 +7,7 @@
 // unprocessed.
 
 #include <cstddef>
+#include <cstdint>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -77,6 +78,8 @@ struct Output {
     std::string bytes;
 };
 
+// A line or message text half-typed when the modem loses power (PowerOn in modem_state.h) is
+// gone: the next byte starts a fresh line.
 class ModemSession {
 public:
     std::vector<Output> Feed(ModemState& state, std::string_view bytes);
@@ -86,6 +89,7 @@ private:
     void AnswerLine(ModemState& state, const std::string& line, std::vector<Output>& out);
 
     LineAssembler m_assembler;
+    std::uint64_t m_powerOns = 0;  // the state's count when the assembler last took a byte
 };
 
 }  // namespace modemsim

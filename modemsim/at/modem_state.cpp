@@ -58,6 +58,23 @@ void PowerOn(ModemState& state) {
     TakeRowDefaults(state);
     state.pendingSend.reset();
     EndCall(state.call);
+    state.sim.unlocked = false;
+    ++state.powerOns;
+}
+
+SimStatus StatusOf(const SimCard& sim) {
+    if (!sim.inserted) {
+        return SimStatus::kAbsent;
+    }
+    if (sim.pin.empty() || sim.unlocked) {
+        return SimStatus::kReady;
+    }
+    return sim.pinTriesLeft > 0 ? SimStatus::kPin : SimStatus::kPuk;
+}
+
+bool IsPinFormat(std::string_view pin) {
+    return pin.size() >= 4 && pin.size() <= 8 &&
+           pin.find_first_not_of("0123456789") == std::string_view::npos;
 }
 
 bool UseSmsProfile(ModemState& state, SmsProfile profile) {

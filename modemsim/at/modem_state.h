@@ -11,9 +11,11 @@
 #include <optional>
 #include <set>
 #include <string>
+#include <string_view>
 #include <utility>
 #include <vector>
 
+#include "modemsim/at/boot_profile.h"
 #include "modemsim/at/call_profile.h"
 #include "modemsim/at/message_profile.h"
 
@@ -126,6 +128,35 @@ struct Faults {
     std::uint64_t periodicGeneration = 0;
 };
 
+// The SIM card the controller put in, or none. One that asks for a PIN is locked at every power-on
+// until AT+CPIN gives it; kPinTries wrong PINs in a row block it until its PUK, which this modem
+// has no way to give. The count of tries left outlives power-on, as it is kept on the card.
+inline constexpr int kPinTries = 3;
+
+struct SimCard {
+    bool inserted = true;
+    std::string pin;  // empty: the SIM asks for none
+    int pinTriesLeft = kPinTries;
+    bool unlocked = false;  // the PIN was given since power-on
+};
+
+// What AT+CPIN? says of it: "READY", "SIM PIN", "SIM PUK"; kAbsent: +CME ERROR: 10.
+enum class SimStatus { kReady, kPin, kPuk, kAbsent };
+
+SimStatus StatusOf(const SimCard& sim);
+// 4 to 8 digits.
+bool IsPinFormat(std::string_view pin);
+
+// The module starting up: after power-on (kBooting) until it has started and read the SIM, and
+// after the right PIN (kReadingSim) until it has read what the SIM holds. The generation advances
+// at each start, so the end of an earlier one knows it is stale.
+enum class StartUpPhase { kNone, kBooting, kReadingSim };
+
+struct StartUp {
+    StartUpPhase phase = StartUpPhase::kNone;
+    std::uint64_t generation = 0;
+};
+
 // The outbox keeps the latest messages only, so a program sending in a loop cannot exhaust memory.
 inline constexpr std::size_t kOutboxLimit = 1000;
 
@@ -170,6 +201,14 @@ struct ModemState {
     Call call;
     Faults faults;
     bool emptyReadError = false;  // an empty slot reads as +CMS ERROR: 321 instead of OK
+    SimCard sim;
+    // How the module comes up (boot_profile.h), and how long it takes: 0 is at once. The
+    // controller's, as the profiles above.
+    BootProfile bootProfile = BootProfile::kSilent;
+    int bootMs = 0;
+    StartUp startUp;
+    // Counts power-ons: a half-typed line dies with the power (modem_session.h).
+    std::uint64_t powerOns = 0;
 };
 
 // What ATZ and AT&F bring back; storage, outbox, line speed and call are kept.
@@ -180,9 +219,10 @@ void EndCall(Call& call);
 
 // What a modem brings back when it comes back on the bus after losing power: every setting at
 // its default (those the SMS profile decides at its row's), no call, no half-typed message, a
-// SIM that may be busy a while. What the SIM and the network hold stays: the stored messages,
-// the service centre, the registration, the messages waiting for AT+CNMA; so do the outbox (the
-// network's record) and the faults and profiles (the controller's, not the modem's).
+// SIM that may be busy a while and asks for its PIN again. What the SIM and the network hold
+// stays: the stored messages, the service centre, the registration, the PIN tries left, the
+// messages waiting for AT+CNMA; so do the outbox (the network's record) and the faults and
+// profiles (the controller's, not the modem's). Starting up is the simulator's (start_up.h).
 void PowerOn(ModemState& state);
 
 // Another module family's habits: the storages numbered and sized as its row says (each message

@@ -9,14 +9,27 @@ namespace modemsim {
 
 namespace {
 
+// As AT+CMEE=2 words them.
+constexpr std::pair<int, const char*> kCmeTexts[] = {
+    {kCmeNotAllowed, "operation not allowed"},
+    {kCmeNotSupported, "operation not supported"},
+    {kCmeSimNotInserted, "SIM not inserted"},
+    {kCmeSimPinRequired, "SIM PIN required"},
+    {kCmeSimPukRequired, "SIM PUK required"},
+    {13, "SIM failure"},
+    {kCmeSimBusy, "SIM busy"},
+    {15, "SIM wrong"},
+    {kCmeIncorrectPassword, "incorrect password"},
+    {17, "SIM PIN2 required"},
+    {18, "SIM PUK2 required"},
+    {kCmeIncorrectParameters, "incorrect parameters"},
+};
+
 std::string CmeText(int code) {
-    switch (code) {
-        case kCmeNotAllowed:
-            return "operation not allowed";
-        case kCmeNotSupported:
-            return "operation not supported";
-        case kCmeIncorrectParameters:
-            return "incorrect parameters";
+    for (const auto& [number, text] : kCmeTexts) {
+        if (number == code) {
+            return text;
+        }
     }
     return "unknown";
 }

@@ -49,16 +49,25 @@ std::string Render(const Reply& reply);
 inline constexpr int kOperationNotSupported = 303;
 inline constexpr int kInvalidPduParameter = 304;
 inline constexpr int kInvalidTextParameter = 305;
+inline constexpr int kSimNotInserted = 310;
+inline constexpr int kSimPinRequired = 311;
 inline constexpr int kSimBusy = 314;
+inline constexpr int kSimPukRequired = 316;
 inline constexpr int kInvalidIndex = 321;
 inline constexpr int kCentreUnknown = 330;
 inline constexpr int kNoAckExpected = 340;
 inline constexpr int kUnknownError = 500;
 
-// The +CME ERROR codes of the equipment commands (AT+CFUN, AT+CPIN, AT+COPS, AT+CMEE).
+// The +CME ERROR codes of the equipment and SIM commands (AT+CFUN, AT+CPIN, AT+COPS, AT+CMEE),
+// and of any command that needs a SIM that is missing, locked or busy.
 
 inline constexpr int kCmeNotAllowed = 3;
 inline constexpr int kCmeNotSupported = 4;
+inline constexpr int kCmeSimNotInserted = 10;
+inline constexpr int kCmeSimPinRequired = 11;
+inline constexpr int kCmeSimPukRequired = 12;
+inline constexpr int kCmeSimBusy = 14;
+inline constexpr int kCmeIncorrectPassword = 16;
 inline constexpr int kCmeIncorrectParameters = 50;
 
 // A storage's name as the storage commands give it: "SM" or "ME".

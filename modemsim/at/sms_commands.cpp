@@ -172,12 +172,13 @@ Reply TestMessageService(ModemState& /*state*/, const AtCommand& /*command*/) {
 
 const std::vector<CommandEntry>& SmsSettingCommands() {
     static const std::vector<CommandEntry> commands = {
-        {"+CMGF", nullptr, ReadFormat, TestFormat, SetFormat},
-        {"+CSCS", nullptr, ReadCharset, TestCharset, SetCharset},
-        {"+CSDH", nullptr, ReadShowHeader, TestShowHeader, SetShowHeader},
-        {"+CSMP", nullptr, ReadSubmitParameters, Supported, SetSubmitParameters},
-        {"+CSCA", nullptr, ReadServiceCentre, Supported, SetServiceCentre},
-        {"+CSMS", nullptr, ReadMessageService, TestMessageService, SetMessageService},
+        {"+CMGF", nullptr, ReadFormat, TestFormat, SetFormat, Needs::kStartedUp},
+        {"+CSCS", nullptr, ReadCharset, TestCharset, SetCharset, Needs::kStartedUp},
+        {"+CSDH", nullptr, ReadShowHeader, TestShowHeader, SetShowHeader, Needs::kStartedUp},
+        {"+CSMP", nullptr, ReadSubmitParameters, Supported, SetSubmitParameters, Needs::kStartedUp},
+        {"+CSCA", nullptr, ReadServiceCentre, Supported, SetServiceCentre, Needs::kMessageService},
+        {"+CSMS", nullptr, ReadMessageService, TestMessageService, SetMessageService,
+         Needs::kMessageService},
     };
     return commands;
 }
@@ -311,9 +312,9 @@ Reply StartSend(ModemState& state, const AtCommand& command) {
 
 const std::vector<CommandEntry>& SmsMessageCommands() {
     static const std::vector<CommandEntry> commands = {
-        {"+CMGR", nullptr, nullptr, Supported, ReadMessage},
-        {"+CMGD", nullptr, nullptr, TestDelete, DeleteMessage},
-        {"+CMGS", nullptr, nullptr, Supported, StartSend},
+        {"+CMGR", nullptr, nullptr, Supported, ReadMessage, Needs::kMessageService},
+        {"+CMGD", nullptr, nullptr, TestDelete, DeleteMessage, Needs::kMessageService},
+        {"+CMGS", nullptr, nullptr, Supported, StartSend, Needs::kMessageService},
     };
     return commands;
 }

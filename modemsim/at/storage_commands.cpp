@@ -197,10 +197,11 @@ Reply Acknowledge(ModemState& state, const AtCommand& /*command*/) {
 
 const std::vector<CommandEntry>& SmsStorageCommands() {
     static const std::vector<CommandEntry> commands = {
-        {"+CPMS", nullptr, ReadStorage, TestStorage, SetStorage},
-        {"+CMGL", ListMessages, nullptr, TestList, ListMessages},
-        {"+CNMI", nullptr, ReadIndications, TestIndications, SetIndications},
-        {"+CNMA", Acknowledge, nullptr, Supported, nullptr},
+        {"+CPMS", nullptr, ReadStorage, TestStorage, SetStorage, Needs::kMessageService},
+        {"+CMGL", ListMessages, nullptr, TestList, ListMessages, Needs::kMessageService},
+        {"+CNMI", nullptr, ReadIndications, TestIndications, SetIndications,
+         Needs::kMessageService},
+        {"+CNMA", Acknowledge, nullptr, Supported, nullptr, Needs::kMessageService},
     };
     return commands;
 }

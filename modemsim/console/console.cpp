@@ -232,6 +232,37 @@ std::string SmsProfileVerb(Simulator& simulator, const Words& words) {
                               : Usage("smsprofile " + SmsProfileNames());
 }
 
+// sim pin NNNN | sim pin off | sim out | sim in
+std::string SimVerb(Simulator& simulator, const Words& words) {
+    if (words.Count() == 3 && words[1] == "pin") {
+        return Report(simulator.SetSimPin(
+            words[2] == "off" ? std::nullopt : std::optional<std::string>(words[2])));
+    }
+    if (words.Count() == 2 && (words[1] == "in" || words[1] == "out")) {
+        simulator.SetSimInserted(words[1] == "in");
+        return words[1] == "in" ? "the SIM is in" : "the SIM is out";
+    }
+    return Usage("sim pin NNNN|off | sim in|out");
+}
+
+std::string BootVerb(Simulator& simulator, const Words& words) {
+    const std::optional<long> ms =
+        words.Count() == 2 ? Number(words[1], 0, kMaxDelayMs) : std::nullopt;
+    if (!ms) {
+        return Usage("boot MS(0-" + std::to_string(kMaxDelayMs) + ")");
+    }
+    return Report(simulator.SetBootDelay(static_cast<int>(*ms)));
+}
+
+std::string BootProfileVerb(Simulator& simulator, const Words& words) {
+    return words.Count() == 2 ? Report(simulator.SetBootProfile(words[1]))
+                              : Usage("bootprofile " + BootProfileNames());
+}
+
+std::string ResetVerb(Simulator& simulator, const Words& words) {
+    return words.Count() == 1 ? Report(simulator.Reset()) : Usage("reset");
+}
+
 std::string ListVerb(Simulator& simulator, const Words& words) {
     return words.Count() == 1 ? ListReport(simulator.Snapshot()) : Usage("list");
 }
@@ -415,6 +446,17 @@ const VerbEntry kVerbs[] = {
      "smsprofile NAME          file and hand over messages as that module family does: " +
          SmsProfileNames(),
      SmsProfileVerb},
+    {"sim",
+     "sim pin NNNN|off | sim in|out  a SIM that asks for PIN NNNN (4-8 digits, locked now, 3"
+     " tries) or for none; the SIM put in or taken out",
+     SimVerb},
+    {"boot", "boot MS                  the module starts up MS ms after power-on (0: at once)",
+     BootVerb},
+    {"bootprofile",
+     "bootprofile NAME         come up as that module family does: " + BootProfileNames(),
+     BootProfileVerb},
+    {"reset", "reset                    restart the module on the same device, as at power-on",
+     ResetVerb},
     {"list", "list                     storage and outbox", ListVerb},
     {"status", "status                   settings, call and faults", StatusVerb},
     {"creg", "creg STAT                network registration status (0-5)", CregVerb},
@@ -516,6 +558,17 @@ std::string CnmiText(const Settings& settings) {
     return text;
 }
 
+std::string SimText(const SimCard& sim) {
+    if (!sim.inserted) {
+        return "out";
+    }
+    if (sim.pin.empty()) {
+        return "in, no PIN";
+    }
+    return "in, PIN " + sim.pin + (sim.unlocked ? " given" : "") + ", " +
+           std::to_string(sim.pinTriesLeft) + " of " + std::to_string(kPinTries) + " tries left";
+}
+
 std::string PartText(const MessagePart& part) {
     return "part " + std::to_string(part.sequence) + "/" + std::to_string(part.total) + " ref " +
            std::to_string(part.reference) + "  ";
@@ -562,7 +615,9 @@ std::string StatusReport(const ModemState& state, const std::string& devicePath)
            std::to_string(s.baudRate) + ", cnmi " + CnmiText(s) + "\ncall " + CallText(state.call) +
            "\nfaults " + FaultText(state.faults) + ", emptyread " +
            (state.emptyReadError ? "error" : "ok") + "\nsms profile " +
-           HabitsOf(state.smsProfile).name;
+           HabitsOf(state.smsProfile).name + "\nsim " + SimText(state.sim) + "\nboot profile " +
+           BootOf(state.bootProfile).name + ", " + std::to_string(state.bootMs) + " ms" +
+           (state.startUp.phase == StartUpPhase::kNone ? "" : ", starting up");
 }
 
 }  // namespace modemsim

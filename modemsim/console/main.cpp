@@ -38,6 +38,11 @@ modemsim::SimulatorOptions SimulatorOptionsFor(const ProgramOptions& options) {
         modemsim::CallProfileNamed(options.callProfile).value_or(modemsim::CallProfile::kStandard);
     simulatorOptions.smsProfile =
         modemsim::SmsProfileNamed(options.smsProfile).value_or(modemsim::SmsProfile::kStandard);
+    simulatorOptions.simInserted = options.sim;
+    simulatorOptions.simPin = options.simPin;
+    simulatorOptions.bootMs = options.bootMs;
+    simulatorOptions.bootProfile =
+        modemsim::BootProfileNamed(options.bootProfile).value_or(modemsim::BootProfile::kSilent);
     if (options.trace) {
         simulatorOptions.traceSink = modemsim::StderrTraceSink();
     }

@@ -44,6 +44,22 @@ bool TakeValue(const std::vector<std::string>& args, std::size_t& i, ProgramOpti
         options.smsProfile = value;
         return true;
     }
+    if (name == "--boot-profile") {
+        if (!modemsim::BootProfileNamed(value)) {
+            error = "--boot-profile: '" + value + "' is none of " + modemsim::BootProfileNames();
+            return false;
+        }
+        options.bootProfile = value;
+        return true;
+    }
+    if (name == "--sim-pin") {
+        if (!IsPinFormat(value)) {
+            error = "--sim-pin: '" + value + "' is not 4 to 8 digits";
+            return false;
+        }
+        options.simPin = value;
+        return true;
+    }
     const bool ring = name == "--ring-period";
     const std::optional<long> ms = ring ? ParseDecimalIn(value, kMinRingPeriodMs, kMaxRingPeriodMs)
                                         : ParseDecimalIn(value, 0, kMaxDelayMs);
@@ -53,7 +69,9 @@ bool TakeValue(const std::vector<std::string>& args, std::size_t& i, ProgramOpti
                       : "0.." + std::to_string(kMaxDelayMs));
         return false;
     }
-    (ring ? options.ringPeriodMs : options.networkDelayMs) = static_cast<int>(*ms);
+    (ring                        ? options.ringPeriodMs
+     : name == "--network-delay" ? options.networkDelayMs
+                                 : options.bootMs) = static_cast<int>(*ms);
     return true;
 }
 
@@ -63,6 +81,8 @@ bool TakeFlag(const std::string& arg, ProgramOptions& options) {
         options.help = true;
     } else if (arg == "--no-trace") {
         options.trace = false;
+    } else if (arg == "--no-sim") {
+        options.sim = false;
     } else if (arg == "--console" || arg == "--no-console") {
         options.console = arg == "--console";
     } else {
@@ -87,7 +107,8 @@ std::optional<ProgramOptions> ParseProgramOptions(const std::vector<std::string>
             return options;
         }
         if (arg == "--link" || arg == "--ring-period" || arg == "--network-delay" ||
-            arg == "--call-profile" || arg == "--sms-profile") {
+            arg == "--call-profile" || arg == "--sms-profile" || arg == "--sim-pin" ||
+            arg == "--boot-ms" || arg == "--boot-profile") {
             if (!TakeValue(args, i, options, error)) {
                 return std::nullopt;
             }
@@ -102,6 +123,7 @@ std::optional<ProgramOptions> ParseProgramOptions(const std::vector<std::string>
 std::string ProgramUsage() {
     return "usage: modemsim [--link PATH] [--ring-period MS] [--network-delay MS] [--no-trace]\n"
            "                [--call-profile standard|huawei|zte] [--sms-profile NAME]\n"
+           "                [--sim-pin NNNN | --no-sim] [--boot-ms MS] [--boot-profile NAME]\n"
            "                [--console | --no-console] [run PROGRAM [ARGS...]]\n"
            "  Acts as a GSM modem on a pseudo-terminal. Without run it prints the device path;\n"
            "  with run it starts PROGRAM with COM1 set to the device and ends when it ends.\n"
@@ -116,7 +138,16 @@ std::string ProgramUsage() {
            "  --sms-profile   file and hand over messages as that module family does (default\n"
            "                  standard):\n"
            "                  " +
-           SmsProfileNames() + "\n";
+           SmsProfileNames() +
+           "\n"
+           "  --sim-pin NNNN  a SIM that asks for this PIN (4-8 digits) at every power-on\n"
+           "  --no-sim        no SIM in the modem\n"
+           "  --boot-ms MS    the module starts up MS ms after each power-on (0-" +
+           std::to_string(kMaxDelayMs) +
+           ", default 0)\n"
+           "  --boot-profile  what the module prints as it comes up and how it refuses\n"
+           "                  meanwhile (default silent): " +
+           BootProfileNames() + "\n";
 }
 
 namespace {

@@ -14,7 +14,8 @@ namespace modemsim {
 
 // The command line of the modemsim program:
 //   modemsim [--link PATH] [--ring-period MS] [--network-delay MS] [--no-trace]
-//            [--call-profile NAME] [--sms-profile NAME] [--console | --no-console]
+//            [--call-profile NAME] [--sms-profile NAME] [--sim-pin NNNN | --no-sim]
+//            [--boot-ms MS] [--boot-profile NAME] [--console | --no-console]
 //            [run PROGRAM ARGS...]
 // Everything after "run" belongs to the program.
 
@@ -25,6 +26,10 @@ struct ProgramOptions {
     int networkDelayMs = 1000;
     std::string callProfile = "standard";
     std::string smsProfile = "standard";
+    std::string simPin;  // empty: the SIM asks for none
+    bool sim = true;
+    int bootMs = 0;
+    std::string bootProfile = "silent";
     bool trace = true;
     // Unset: on without run; off with run, where standard input belongs to the program.
     std::optional<bool> console;

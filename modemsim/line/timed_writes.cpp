@@ -57,6 +57,15 @@ void TimerQueue::Run() {
 void Transmitter::Connect(std::shared_ptr<platform::PseudoTerminal> line) {
     std::lock_guard<std::mutex> lock(m_lock);
     m_line = std::move(line);
+    Forget();
+}
+
+void Transmitter::Restart() {
+    std::lock_guard<std::mutex> lock(m_lock);
+    Forget();
+}
+
+void Transmitter::Forget() {
     ++m_generation;
     m_lastWrite = {};
     m_pieceSpans.clear();

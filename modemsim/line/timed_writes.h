@@ -77,6 +77,8 @@ public:
 
     // Where the writes go from now on; none: nowhere, they are dropped.
     void Connect(std::shared_ptr<platform::PseudoTerminal> line);
+    // The same line, as a module that restarts finds it: what it was still to write is dropped.
+    void Restart();
     void Send(std::string bytes, const Shaping& shaping = {});
     // In one write, now, as a module writes an unsolicited line: ahead of an answer that is held
     // back, as the module is still working on it, but never inside one going out in pieces: then
@@ -86,6 +88,8 @@ public:
 private:
     using Span = std::pair<TimerQueue::Clock::time_point, TimerQueue::Clock::time_point>;
 
+    // Under the lock: the writes queued so far never happen, and their delays hold nothing back.
+    void Forget();
     // Under the lock.
     void WriteAt(TimerQueue::Clock::time_point when, std::string piece);
     // The line to write to, unless another has been connected since `generation`.

@@ -139,6 +139,38 @@ TEST_F(ConsoleTest, GoodVerbsReachTheController) {
     EXPECT_NE(console->Execute("unplug 0").find("; back in 0 ms"), std::string::npos);
 }
 
+// The SIM, the start-up and reset from the console: good values reach the simulator, bad ones are
+// explained; status shows them; a reset while unplugged is refused.
+TEST_F(ConsoleTest, SimBootAndResetVerbs) {
+    // clang-format off
+    const std::pair<const char*, const char*> cases[] = {
+        {"sim pin 123", "refused: the PIN must be 4 to 8 digits"},
+        {"sim pin 123456789", "refused: the PIN must be"}, {"sim pin 12a4", "refused: the PIN"},
+        {"sim pin", "usage"}, {"sim sideways", "usage"}, {"boot 60001", "usage"},
+        {"boot -1", "usage"}, {"bootprofile Simcom", "refused: the boot profile must be one of"},
+        {"reset now", "usage"}, {"sim pin 1234", "the SIM asks for PIN 1234"},
+        {"sim out", "the SIM is out"}, {"boot 250", "the module starts up in 250 ms"},
+        {"bootprofile huawei", "the module comes up as the huawei modules do"}};
+    // clang-format on
+    for (const auto& [line, expected] : cases) {
+        const std::string reply = console->Execute(line);
+        EXPECT_EQ(reply.find(expected), 0u) << line << " -> " << reply;
+    }
+    const ModemState state = simulator->Snapshot();
+    EXPECT_TRUE(state.sim.pin == "1234" && !state.sim.inserted && state.bootMs == 250);
+    EXPECT_EQ(state.bootProfile, modemsim::BootProfile::kHuawei);
+    const std::string device = simulator->DevicePath();
+    EXPECT_EQ(console->Execute("reset"), "reset: the modem restarts on " + device);
+    const std::string status = console->Execute("status");
+    EXPECT_NE(status.find("\nsim out\nboot profile huawei, 250 ms, starting up"), std::string::npos)
+        << status;
+    console->Execute("sim in");
+    EXPECT_NE(console->Execute("status").find("\nsim in, PIN 1234, 3 of 3 tries left\n"),
+              std::string::npos);
+    console->Execute("unplug");
+    EXPECT_EQ(console->Execute("reset"), "refused: the modem is unplugged");
+}
+
 // Paths for one run of the program: its link, and a file for what it writes.
 struct Paths {
     Paths() {
@@ -193,6 +225,25 @@ TEST(ProgramOptions, RefusesWhatTheUsageDoesNotAllow) {
     }
 }
 
+TEST(ProgramOptions, SimAndBootValuesAreCheckedAndTaken) {
+    // clang-format off
+    const std::vector<std::vector<std::string>> bad = {
+        {"--sim-pin", "123"}, {"--sim-pin", "123456789"}, {"--sim-pin", "12 4"}, {"--sim-pin"},
+        {"--boot-ms", "60001"}, {"--boot-ms", "-1"}, {"--boot-profile", "Simcom"}};
+    // clang-format on
+    for (const auto& args : bad) {
+        std::string error;
+        EXPECT_FALSE(modemsim::ParseProgramOptions(args, error) || error.empty()) << args[0];
+    }
+    std::string error;
+    const auto options = modemsim::ParseProgramOptions(
+        {"--sim-pin", "12345678", "--no-sim", "--boot-ms", "60000", "--boot-profile", "quectel"},
+        error);
+    ASSERT_TRUE(options) << error;
+    EXPECT_TRUE(options->simPin == "12345678" && !options->sim && options->bootMs == 60000);
+    EXPECT_EQ(options->bootProfile, "quectel");
+}
+
 TEST(Program, RunGivesTheProgramTheDeviceAndReturnsItsStatus) {
     const std::pair<const char*, int> cases[] = {
         {"exec \"$MODEMSIM\" --no-trace run sh -c 'test -c \"$COM1\" && exit 7'", 7},
@@ -243,6 +294,23 @@ TEST(Program, ServesWithoutConsoleUntilTerminated) {
     child->Terminate();
     EXPECT_EQ(child->Wait(), 0);
     EXPECT_FALSE(fs::is_symlink(paths.link));
+}
+
+// The SIM and the boot profile of the command line reach the modem: its power-on lines wait in the
+// device for the first program that opens it.
+TEST(Program, StartsWithTheSimAndBootProfileOfTheCommandLine) {
+    const Paths paths;
+    auto child = StartScript(
+        "exec \"$MODEMSIM\" --no-trace --no-console --sim-pin 1234 --boot-profile quectel --link "
+        "\"$LINK\"",
+        paths);
+    ASSERT_NE(child, nullptr);
+    ASSERT_TRUE(Eventually([&] { return fs::is_symlink(paths.link); }));
+    const std::string expected =
+        "\r\nRDY\r\n\r\n+CPIN: SIM PIN\r\nAT+CPIN?\r\r\n+CPIN: SIM PIN\r\n\r\nOK\r\n";
+    EXPECT_EQ(ModemClient(paths.link).Exchange("AT+CPIN?\r", expected), expected);
+    child->Terminate();
+    EXPECT_EQ(child->Wait(), 0);
 }
 
 // quit or a termination signal ends the program under test (a program that ends on SIGTERM gives

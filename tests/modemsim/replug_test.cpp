@@ -1,6 +1,7 @@
 // The modem pulled off the bus and plugged in again under the same link: the hang-up, the fresh
 // line and the power-on state behind it, the storage kept, output for the old line never reaching
-// the new one, the timed replug and what may cancel it. Twenty cycles under a program leave
+// the new one, the timed replug and what may cancel it. A reset on the same line, and the boot
+// delay that follows each power-on. Twenty cycles under a program leave
 // nothing behind: tests/quillet/sms_window_unplug_test.cpp.
 
 #include <sys/stat.h>
@@ -138,6 +139,67 @@ TEST_F(ReplugTest, TimedReplugKeepsItsTimeUnlessOvertakenByHand) {
     std::this_thread::sleep_for(300ms);
     EXPECT_FALSE(m_simulator->PluggedIn());
     EXPECT_FALSE(Exists(m_link));
+}
+
+// The boot delay's one real-time case: the power-on line at once, the module answering AT but
+// refusing its messages until its lines come, the delay after power-on.
+TEST(StartUpOnTheLine, PowerOnLineAtOnceTheRestAfterTheBootDelay) {
+    constexpr int kBootMs = 400;
+    modemsim::SimulatorOptions options;
+    options.bootMs = kBootMs;
+    options.bootProfile = modemsim::BootProfile::kSimcom;
+    const Stopwatch watch;
+    const auto simulator = modemsim::Simulator::Create(options);
+    ASSERT_NE(simulator, nullptr);
+    ModemClient client(simulator->DevicePath());
+    EXPECT_EQ(client.ReadAtLeast(7, 1s), "\r\nRDY\r\n");
+    EXPECT_EQ(client.Exchange("ATE0\r", "ATE0\r\r\nOK\r\n"), "ATE0\r\r\nOK\r\n");
+    EXPECT_EQ(client.Exchange("AT+CMGF=1\r", "\r\nERROR\r\n"), "\r\nERROR\r\n");
+    const std::string ready =
+        "\r\n+CFUN: 1\r\n\r\n+CPIN: READY\r\n\r\nCall Ready\r\n\r\nSMS Ready\r\n";
+    EXPECT_EQ(client.ReadAtLeast(ready.size(), 2s), ready);
+    EXPECT_GE(watch.ElapsedMs(), kBootMs - 10);
+    EXPECT_LT(watch.ElapsedMs(), kBootMs + 400);
+    EXPECT_EQ(client.Exchange("AT+CMGF=1\r", "\r\nOK\r\n"), "\r\nOK\r\n");
+}
+
+// Reset restarts the module where it is: the device stays open, what it was still to write is
+// dropped and a half-typed text gone, the settings are back at power-on and the SIM asks for its
+// PIN again; the stored messages stay. Unplugged, there is nothing to reset.
+TEST(StartUpOnTheLine, ResetRestartsOnTheSameDeviceAndKeepsTheStorage) {
+    modemsim::SimulatorOptions options;
+    options.bootProfile = modemsim::BootProfile::kSimcom;
+    options.simPin = "1234";
+    const auto simulator = modemsim::Simulator::Create(options);
+    ASSERT_NE(simulator, nullptr);
+    ASSERT_TRUE(simulator->DeliverSms({"+39111", "kept", 1, std::nullopt}).ok);
+    ModemClient client(simulator->DevicePath());
+    const std::string powerOn = "\r\nRDY\r\n\r\n+CFUN: 1\r\n\r\n+CPIN: SIM PIN\r\n";
+    EXPECT_EQ(client.ReadAtLeast(powerOn.size(), 1s), powerOn);
+    const std::string unlock = "ATE0;+CMGF=1;+CPIN=\"1234\"\r";
+    const std::string unlocked =
+        unlock + "\r\nOK\r\n\r\n+CPIN: READY\r\n\r\nCall Ready\r\n\r\nSMS Ready\r\n";
+    EXPECT_EQ(client.Exchange(unlock, unlocked), unlocked);
+    ASSERT_TRUE(simulator->SetAnswerDelay(300).ok);
+    client.Write("AT\rAT+CMGS=\"1\"\r");
+    std::this_thread::sleep_for(30ms);
+    client.Write("half a tex");
+    std::this_thread::sleep_for(30ms);
+    ASSERT_TRUE(simulator->SetAnswerDelay(0).ok);
+
+    const std::string device = simulator->DevicePath();
+    ASSERT_TRUE(simulator->Reset().ok);
+    EXPECT_EQ(simulator->DevicePath(), device);
+    EXPECT_EQ(client.ReadFor(450ms), powerOn);
+    EXPECT_EQ(client.Exchange("AT+CMGF?\r", "AT+CMGF?\r\r\n+CMGF: 0\r\n\r\nOK\r\n"),
+              "AT+CMGF?\r\r\n+CMGF: 0\r\n\r\nOK\r\n");
+    EXPECT_EQ(client.Exchange("AT+CMGR=1\r", "AT+CMGR=1\r\r\n+CMS ERROR: 311\r\n"),
+              "AT+CMGR=1\r\r\n+CMS ERROR: 311\r\n");
+    modemsim::ModemState state = simulator->Snapshot();
+    EXPECT_EQ(state.storage.Find(1)->text, "kept");
+    EXPECT_TRUE(state.outbox.empty());
+    ASSERT_TRUE(simulator->Unplug().ok);
+    EXPECT_FALSE(simulator->Reset().ok);
 }
 
 }  // namespace

@@ -13,6 +13,7 @@
 #include "modemsim/at/pdu.h"
 #include "modemsim/at/reply.h"
 #include "modemsim/at/sms_text.h"
+#include "modemsim/at/start_up.h"
 #include "platform/core/codepage.h"
 
 namespace {
@@ -694,6 +695,150 @@ TEST(SmsProfiles, ServiceOneWaitsForAcknowledgement) {
     PowerOn(state);
     EXPECT_EQ(state.settings.messageService, 0);
     EXPECT_FALSE(RouteArrival(state, kHello, false).awaitsAck);
+}
+
+std::string CmeError(const std::string& code) {
+    return "\r\n+CME ERROR: " + code + "\r\n";
+}
+
+// A SIM that asks for its PIN: the message service answers +CMS ERROR, the SIM's, call and network
+// commands +CME ERROR, the terminal's own settings nothing, until the right PIN, after which the
+// module reads the SIM before it is ready. Three wrong PINs block it for a PUK that this modem
+// cannot take. Power-on locks it again and keeps the tries left.
+TEST(Sim, PinTriesAndWhatALockedSimRefuses) {
+    const auto locked = [](ModemState& s) {
+        s.sim.pin = "1234";
+        s.bootProfile = BootProfile::kSimcom;
+        s.settings.errorMode = 1;
+    };
+    const std::string pinTries = "\r\n+CPINR: SIM PIN,2,3\r\n";
+    ModemState state =
+        Answers("pin", With(Modem(), locked),
+                {{"AT+CPIN?\r", "\r\n+CPIN: SIM PIN\r\n" + kOk},
+                 {"AT+CMGF=1;+CSCS=\"GSM\";+CSMP=17,167,0,0;+CLIP=1\r", kOk},
+                 {"AT+CMGL=\"ALL\"\r", CmsError(kSimPinRequired)},
+                 {"AT+CSCA?\r", CmsError(kSimPinRequired)},
+                 {"AT+CNMI=2,1\r", CmsError(kSimPinRequired)},
+                 {"ATD123;\r", CmeError("11")},
+                 {"AT+CIMI\r", CmeError("11")},
+                 {"AT+COPS?\r", CmeError("11")},
+                 {"AT+CPIN=\"0000\"\r", CmeError("16")},
+                 {"AT+CPINR\r", pinTries + "\r\n+CPINR: SIM PUK,10,10\r\n" + kOk},
+                 {"AT+CPINR=\"*PIN\";+CPINR=\"PH-*\"\r", pinTries + kOk},
+                 {"AT+CPINR=SIM\r", CmeError("50")},
+                 {"AT+CPIN=\"1234\";+CPIN?\r", kError + "\r\n+CPIN: READY\r\n"},  // reading the SIM
+                 {"AT+CPIN=\"1234\"\r", kError}});
+    EXPECT_EQ(FinishStartUp(state, state.startUp.generation),
+              "\r\nCall Ready\r\n\r\nSMS Ready\r\n");
+    state = Answers("unlocked", state,
+                    {{"AT+CPIN?;+CMGL=\"ALL\"\r", "\r\n+CPIN: READY\r\n" + kOk},
+                     {"AT+CPIN=\"1234\"\r", CmeError("3")},
+                     {"AT+CPINR=\"SIM PIN\"\r", "\r\n+CPINR: SIM PIN,3,3\r\n" + kOk}});
+    PowerOn(state);
+    EXPECT_EQ(StatusOf(state.sim), SimStatus::kPin);
+
+    state = Answers("blocked", With(Modem(), locked),
+                    {{"AT+CPIN=\"1111\"\r", CmeError("16")},
+                     {"AT+CPIN=\"2222\"\r", CmeError("16")},
+                     {"AT+CPIN=\"3333\"\r", CmeError("16")},
+                     {"AT+CPIN?;+CPINR=\"SIM PIN\"\r",
+                      "\r\n+CPIN: SIM PUK\r\n\r\n+CPINR: SIM PIN,0,3\r\n" + kOk},
+                     {"AT+CMGR=1\r", CmsError(kSimPukRequired)},
+                     {"ATD1;\r", CmeError("12")},
+                     {"AT+CPIN=\"1234\"\r", CmeError("12")},
+                     {"AT+CPIN=\"12345678\",\"1234\"\r", CmeError("4")},
+                     {"AT+CPIN\r", kError}});
+    PowerOn(state);
+    EXPECT_EQ(StatusOf(state.sim), SimStatus::kPuk);
+}
+
+// The +CME ERROR of a SIM as each AT+CMEE mode shows it, +CMS ERROR a number in every mode; a
+// missing SIM answers 10 and 310.
+TEST(Sim, ErrorsAsAtCmeeShowsThem) {
+    const struct {
+        bool inserted;
+        int mode;
+        const char* typed;
+        std::string said;
+    } rows[] = {
+        {true, 0, "ATD1;", kError},
+        {true, 1, "ATD1;", CmeError("11")},
+        {true, 2, "ATD1;", CmeError("SIM PIN required")},
+        {true, 2, "AT+CPIN=\"0\"", CmeError("incorrect password")},
+        {true, 0, "AT+CMGS=\"1\"", CmsError(kSimPinRequired)},
+        {false, 0, "AT+CPIN?", kError},
+        {false, 1, "AT+CPIN?", CmeError("10")},
+        {false, 2, "AT+CIMI", CmeError("SIM not inserted")},
+        {false, 1, "AT+CPINR", CmeError("10")},
+        {false, 1, "AT+CPIN=\"1234\"", CmeError("10")},
+        {false, 2, "AT+CMGR=1", CmsError(kSimNotInserted)},
+    };
+    for (const auto& row : rows) {
+        ModemState state = Modem();
+        state.sim = {row.inserted, "1234"};
+        state.settings.errorMode = row.mode;
+        Answers(row.typed, state, {{std::string(row.typed) + "\r", row.said}});
+    }
+}
+
+// Each row's power-on line, its refusal while starting up (of the SIM's commands too) and its
+// lines once started; a locked SIM holds the "ready" lines back, a missing one says so; a
+// start-up that has ended, or that a later one has overtaken, says nothing.
+TEST(StartUp, EachRowRefusesThenSaysItsLines) {
+    const std::string cpin = "\r\n+CPIN: READY\r\n";
+    const struct {
+        BootProfile profile;
+        std::string powerOn, started, refusal;
+    } rows[] = {
+        {BootProfile::kSilent, "", "", kError},
+        {BootProfile::kSimcom, "\r\nRDY\r\n",
+         "\r\n+CFUN: 1\r\n" + cpin + "\r\nCall Ready\r\n\r\nSMS Ready\r\n", kError},
+        {BootProfile::kSimcomA76, "\r\n*ATREADY: 1\r\n", cpin + "\r\nSMS DONE\r\n\r\nPB DONE\r\n",
+         kError},
+        {BootProfile::kQuectel, "\r\nRDY\r\n", cpin, kError},
+        {BootProfile::kHuawei, "", "", CmeError("14")},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(BootOf(row.profile).name);
+        ModemState state = With(Modem(), [&](ModemState& s) { s.bootProfile = row.profile; });
+        PowerOn(state);
+        state.settings.echo = false;
+        state.settings.errorMode = 1;
+        EXPECT_EQ(BeginBoot(state), row.powerOn);
+        const std::uint64_t boot = state.startUp.generation;
+        state = Answers(BootOf(row.profile).name, state,
+                        {{"AT;+CSQ;+CGMI\r", "\r\n+CSQ: 24,99\r\n\r\nModemsim\r\n" + kOk},
+                         {"AT+CMGF=1\r", row.refusal},
+                         {"AT+CLIP?\r", row.refusal},
+                         {"AT+CPIN?\r", row.refusal},
+                         {"AT+CPMS?\r", row.refusal}});
+        EXPECT_EQ(FinishStartUp(state, boot - 1), "");
+        EXPECT_EQ(FinishStartUp(state, boot), row.started);
+        EXPECT_EQ(FinishStartUp(state, boot), "");
+        Answers("started", state, {{"AT+CMGF=1\r", kOk}});
+    }
+    ModemState state = With(Modem(), [](ModemState& s) {
+        s.bootProfile = BootProfile::kSimcom;
+        s.sim.pin = "1234";
+    });
+    BeginBoot(state);
+    EXPECT_EQ(FinishStartUp(state, state.startUp.generation),
+              "\r\n+CFUN: 1\r\n\r\n+CPIN: SIM PIN\r\n");
+    state.sim.inserted = false;
+    BeginBoot(state);
+    EXPECT_EQ(FinishStartUp(state, state.startUp.generation),
+              "\r\n+CFUN: 1\r\n\r\n+CPIN: NOT INSERTED\r\n");
+}
+
+// A line or message text half-typed when the power goes is gone: the next line is a command.
+TEST(StartUp, HalfTypedTextDiesWithThePower) {
+    ModemState state = Modem(false, true);
+    ModemSession session;
+    EXPECT_EQ(Said(session, state, "AT+CMGS=\"1\"\rhalf a te", false), "\r\n> ");
+    PowerOn(state);
+    state.settings.echo = false;
+    EXPECT_EQ(Said(session, state, "AT\r", false), kOk);
+    EXPECT_TRUE(state.outbox.empty());
 }
 
 }  // namespace
