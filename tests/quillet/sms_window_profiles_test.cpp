@@ -18,11 +18,16 @@ using platform::ui::DialogWindow;
 namespace {
 
 struct ProfileRun {
-    explicit ProfileRun(modemsim::SmsProfile profile) : modem{Options(trace, profile)} {}
+    explicit ProfileRun(modemsim::SmsProfile profile,
+                        modemsim::BootProfile boot = modemsim::BootProfile::kSilent, int bootMs = 0)
+        : modem{Options(trace, profile, boot, bootMs)} {}
 
     static modemsim::SimulatorOptions Options(const TraceRecorder& trace,
-                                              modemsim::SmsProfile profile) {
+                                              modemsim::SmsProfile profile,
+                                              modemsim::BootProfile boot, int bootMs) {
         modemsim::SimulatorOptions options;
+        options.bootProfile = boot;
+        options.bootMs = bootMs;
         options.networkDelayMs = 100;
         options.traceSink = trace.Sink();
         options.smsProfile = profile;
@@ -67,6 +72,8 @@ private slots:
     void eachFamilysMessageIsShownOnceAndLeavesNothingStored_data();
     void eachFamilysMessageIsShownOnceAndLeavesNothingStored();
     void aLatePromptLeavesNoTextEntryBehind();
+    void aModuleStillBootingIsSetUpOnceReady_data();
+    void aModuleStillBootingIsSetUpOnceReady();
 };
 
 void SmsWindowProfilesTest::eachFamilysMessageIsShownOnceAndLeavesNothingStored_data() {
@@ -123,6 +130,41 @@ void SmsWindowProfilesTest::aLatePromptLeavesNoTextEntryBehind() {
     const modemsim::ModemState state = run.modem->Snapshot();
     QCOMPARE(state.outbox.size(), std::size_t{1});
     QCOMPARE(state.outbox[0].text, std::string("exactly this"));
+}
+
+void SmsWindowProfilesTest::aModuleStillBootingIsSetUpOnceReady_data() {
+    QTest::addColumn<int>("boot");
+    QTest::addColumn<bool>("reset");
+    // SIMCom says "SMS Ready"; Huawei says nothing and refuses with "+CME ERROR: 14" meanwhile.
+    QTest::newRow("simcom") << static_cast<int>(modemsim::BootProfile::kSimcom) << false;
+    QTest::newRow("huawei") << static_cast<int>(modemsim::BootProfile::kHuawei) << false;
+    // Reset while the window runs: "RDY", every setting back at its default.
+    QTest::newRow("simcom reset") << static_cast<int>(modemsim::BootProfile::kSimcom) << true;
+}
+
+// The start-up's list is refused while the module boots (2 s); text mode and the rest are set
+// once it is ready, so a message is read and shown as text. The window never waits longer than
+// one command meanwhile.
+void SmsWindowProfilesTest::aModuleStillBootingIsSetUpOnceReady() {
+    QFETCH(int, boot);
+    QFETCH(bool, reset);
+    ProfileRun run(modemsim::SmsProfile::kStandard, static_cast<modemsim::BootProfile>(boot),
+                   reset ? 0 : 2000);
+    QVERIFY(run.modem);
+    std::vector<std::u16string> shown;
+    DriveModal(*run.dialog, [&](DialogWindow&) {
+        QVERIFY(WaitUntil([&] { return HeardCount(run.trace, "AT+CMGR=") > 0; }, 5000));
+        if (reset) {
+            QVERIFY(run.modem->SetBootDelay(2000).ok);
+            QVERIFY(run.modem->Reset().ok);
+        }
+        QVERIFY(WaitUntil([&] { return HeardCount(run.trace, "AT+CMGF=1") >= 2; }, 8000));
+        QTest::qWait(500);
+        QVERIFY(run.modem->DeliverSms({"10086", "after the boot", std::nullopt, std::nullopt}).ok);
+        shown = Shown(*run.dialog, 3000);
+    });
+    QVERIFY((shown == std::vector<std::u16string>{u"after the boot"}));
+    QVERIFY(run.messages.texts.empty());
 }
 
 QTEST_MAIN(SmsWindowProfilesTest)
