@@ -52,6 +52,9 @@ inline constexpr std::int32_t EVT_MESSAGE_ROUTED = 9;  // "+CMT: ..." CR LF text
 // The module's state (message_reports.h), delivered as the message reports are; text: the line.
 inline constexpr std::int32_t EVT_MODEM_READY = 10;  // done booting: RetrySetup now
 inline constexpr std::int32_t EVT_MODEM_RESET = 11;  // started afresh: Restart
+// A command was refused for the SIM's sake (HasSimError): the window asks AT+CPIN? why.
+// Delivered on the command thread once the command has ended.
+inline constexpr std::int32_t EVT_SIM_ERROR = 12;
 
 // The event of a call report; none for a connection (CONNECT, ^CONN), which changes nothing for
 // a window: the dial that it completes has been taken as placed already (CModem::Dial).
@@ -106,6 +109,20 @@ public:
     // after a loss.
     std::int32_t Restart();
 
+    // 1 with the whole answer of a command that the modem answered "OK"; 0 when it refused (at
+    // once without a port), -1 after `silenceMs` without new text; `answer` then as it was.
+    std::int32_t Ask(const std::u16string& line, std::u16string& answer,
+                     std::uint32_t silenceMs = kSilenceMs);
+
+    // The SIM, as AT+CPIN? tells (27.007): unlocked, waiting for its PIN, for its PUK (or another
+    // code), not there (+CME ERROR: 10), or unknown (a module that refused or did not answer).
+    enum class SimState { kReady, kPin, kPuk, kAbsent, kUnknown };
+    SimState AskSimState();
+    // AT+CPINR="SIM PIN": the PIN attempts left, where the module tells.
+    std::optional<std::int32_t> PinAttemptsLeft();
+    // AT+CPIN="<pin>": 1 when the SIM took it. 0, writing nothing, for anything but 4-8 digits.
+    std::int32_t EnterPin(const std::u16string& pin);
+
     // Turns collecting on and writes the line with CR LF. 1, also when the port only showed that
     // it is not open; 0, writing nothing, on a channel without a port and for a line that
     // CommandLineText refuses.
@@ -147,9 +164,7 @@ public:
     void ReadSlot(std::int32_t slot, SlotRead& read);
     // 1 with the used and total slot counts of the storage that reads and deletes reach.
     std::int32_t StorageUsage(std::int32_t& used, std::int32_t& total);
-    // 1 with the whole answer of a command that the modem answered "OK"; 0 when it refused (at
-    // once without a port), -1 after 2 s without an answer; `answer` then as it was.
-    std::int32_t Ask(const std::u16string& line, std::u16string& answer);
+
 
     // Call commands: defined in dorrin/call_commands.cpp, built only into the dialer program.
     std::int32_t Dial(std::u16string number);

@@ -166,6 +166,32 @@ CModem::AnswerWait CModem::FinalResultWait(std::uint32_t silenceMs) {
             silenceMs, 0};
 }
 
+std::int32_t CModem::Ask(const std::u16string& line, std::u16string& answer,
+                         std::uint32_t silenceMs) {
+    if (SendLine(line) == 0) {
+        return 0;
+    }
+    std::u16string taken;
+    AnswerWait wait = FinalResultWait(silenceMs);
+    const WaitOutcome outcome = AwaitAnswer(
+        {[&](const std::u16string& response, std::size_t& progress) {
+             const FinalResult result = wait.decide(response, progress);
+             if (result == FinalResult::kOk) {
+                 taken = response;  // under the lock, in the look that decided
+             }
+             return result;
+         },
+         silenceMs, 0});
+    ResetResponse();
+    if (outcome.result == FinalResult::kNone) {
+        return -1;
+    }
+    if (outcome.result == FinalResult::kOk) {
+        answer = std::move(taken);
+    }
+    return outcome.result == FinalResult::kOk ? 1 : 0;
+}
+
 std::int32_t CModem::WaitResult() {
     const FinalResult result =
         m_pPort ? AwaitAnswer(FinalResultWait(kSilenceMs)).result : FinalResult::kNone;
@@ -175,9 +201,11 @@ std::int32_t CModem::WaitResult() {
 
 void CModem::ResetResponse() {
     std::vector<MessageReport> reports;
+    bool simError = false;
     {
         std::lock_guard<std::mutex> lock(m_responseLock);
         reports = MessageReportsInAnswer(m_response);
+        simError = m_collecting == 1 && HasSimError(m_response);
         m_collecting = 0;
         m_keepNuls = false;
         m_response.clear();
@@ -191,6 +219,10 @@ void CModem::ResetResponse() {
         }
     }
     DeliverReports(reports);
+    const ModemEventCallback handler = m_pfnEvent.load();
+    if (simError && handler != nullptr && IsLost() == 0) {
+        handler(m_pOwner, EVT_SIM_ERROR, std::u16string());
+    }
 }
 
 void CModem::DeliverReports(const std::vector<MessageReport>& reports) const {

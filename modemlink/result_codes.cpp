@@ -122,6 +122,39 @@ bool HasNumberedError(std::u16string_view text) {
     return false;
 }
 
+bool HasSimError(std::u16string_view text) {
+    const struct {
+        std::u16string_view prefix;
+        int first;
+    } kinds[] = {{u"+CME ERROR: ", 10}, {u"+CMS ERROR: ", 310}};
+    for (const auto& kind : kinds) {
+        for (std::size_t at = text.find(kind.prefix); at != std::u16string_view::npos;
+             at = text.find(kind.prefix, at + 1)) {
+            const std::size_t end = text.find(u'\r', at);
+            if (end == std::u16string_view::npos) {
+                continue;
+            }
+            const std::u16string_view reason =
+                text.substr(at + kind.prefix.size(), end - at - kind.prefix.size());
+            if (reason.find(u"SIM") != std::u16string_view::npos) {
+                return true;
+            }
+            int code = 0;
+            std::size_t digits = 0;
+            for (; digits < reason.size() && digits < 4 && reason[digits] >= u'0' &&
+                   reason[digits] <= u'9';
+                 ++digits) {
+                code = code * 10 + (reason[digits] - u'0');
+            }
+            if (digits == reason.size() && digits > 0 && code >= kind.first &&
+                code <= kind.first + 8) {
+                return true;
+            }
+        }
+    }
+    return false;
+}
+
 UnsolicitedCodes ScanUnsolicited(const std::u16string& chunk) {
     UnsolicitedCodes codes;
     codes.ring = Contains(chunk, u"RING") || Contains(chunk, u"ring");

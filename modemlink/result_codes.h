@@ -19,6 +19,10 @@ FinalResult DecideFinalResult(const std::u16string& response);
 // AT+CMEE=2 ("+CME ERROR: SIM PIN required"), that has ended with CR LF.
 bool HasNumberedError(std::u16string_view text);
 
+// A numbered error that blames the SIM: +CME ERROR 10-18, +CMS ERROR 310-318, or a text form
+// that names the SIM ("+CME ERROR: SIM PIN required", "+CMS ERROR: SIM busy").
+bool HasSimError(std::u16string_view text);
+
 // What a module reports on its own about a voice call, by family:
 //   ended       NO CARRIER (V.250), ^CEND:<id>,<duration>,<end status>[,<cause>] (Huawei),
 //               HANGUP: <id> (ZTE and Qualcomm-based)

@@ -4,9 +4,16 @@
 #include "quillet/slot_read.h"
 #include "quillet/storage_answers.h"
 
+namespace {
+
+constexpr std::uint32_t kStorageSilenceMs = 2000;
+
+}  // namespace
+
 std::optional<std::u16string> ModemStore::Ask(const std::u16string& line) {
     std::u16string answer;
-    const std::int32_t result = m_modem.Ask(line, answer);
+    // A storage answers at once when it answers at all, but some take longer than other commands.
+    const std::int32_t result = m_modem.Ask(line, answer, kStorageSilenceMs);
     m_silent = result < 0;
     return result == 1 ? std::optional<std::u16string>(answer) : std::nullopt;
 }

@@ -133,28 +133,9 @@ std::int32_t CModem::ReadSms(std::int32_t slot, std::u16string& number, std::u16
     return 1;
 }
 
-std::int32_t CModem::Ask(const std::u16string& line, std::u16string& answer) {
-    if (SendLine(line) == 0) {
-        return 0;
-    }
-    const auto decide = [&](const std::u16string& response) {
-        const FinalResult result = DecideFinalResult(response);
-        if (result == FinalResult::kOk) {
-            answer = response;
-        }
-        return result;
-    };
-    const FinalResult result = AwaitAnswer({EveryUnit(decide), kReplySilenceMs, 0}).result;
-    ResetResponse();
-    if (result == FinalResult::kNone) {
-        return -1;
-    }
-    return result == FinalResult::kOk ? 1 : 0;
-}
-
 std::int32_t CModem::StorageUsage(std::int32_t& used, std::int32_t& total) {
     std::u16string answer;
-    if (Ask(u"AT+CPMS?", answer) != 1) {
+    if (Ask(u"AT+CPMS?", answer, kReplySilenceMs) != 1) {
         return 0;
     }
     const std::optional<std::vector<StorageUse>> storages = ParseStorageUse(answer);
