@@ -2,10 +2,10 @@
 // The message window against the simulated modem on offscreen Qt, in one run:
 //   arrival to window - from a message's arrival in the modem's storage to its text in the window,
 //     N messages each arriving at a random moment 0-3 s after the one before was shown:
-//       slot 1 only  - the rule before the window read every slot, replayed on the channel: read
-//                      slot 1 each second, a read that finds no read message ending after 2 s of
-//                      silence; an unread message shows at the read after the one that marked
-//                      it read
+//       slot 1 only  - the rule before the window read every slot, replayed on the channel to
+//                      the module that never announces: read slot 1 each second, a read that
+//                      finds no read message ending after 2 s of silence; an unread message
+//                      shows at the read after the one that marked it read
 //       announced    - the window (CSmsDlg) on a module that announces arrivals (+CMTI: standard
 //                      profile): it reads the slot at once
 //       unannounced  - the window on one that never does (no-indications): its poll finds it
