@@ -8,6 +8,7 @@
 //                   +CPMS: "ME",0,25,"ME",0,25,"SM",0,20
 //   routed        AT+CNMI 2,2,0,0,0 from power-on and fixed (AT+CNMI=... +CMS ERROR: 303): each
 //                 message arrives as +CMT and is never stored
+//   no-indications  AT+CNMI 0,0,0,0,0 and fixed: stores each message and never announces it
 //   sim-busy      the first AT+CMGR or AT+CMGL after power-on: +CMS ERROR: 314 (SIM busy)
 //   delete-twice  the first AT+CMGD of each message: +CMS ERROR: 500; the next deletes it
 //   late-prompt   AT+CMGS's "> " only 3000 ms later, the text already being taken
@@ -29,6 +30,7 @@ enum class SmsProfile {
     kArriveInPhone,
     kReadFromPhone,
     kRouted,
+    kNoIndications,
     kSimBusy,
     kDeleteTwice,
     kLatePrompt,
@@ -44,7 +46,7 @@ struct MessageHabits {
     std::array<Memory, 3> memories;
     std::array<int, 5> indications;
     int codingScheme;
-    bool indicationsFixed;   // AT+CNMI=... is refused with +CMS ERROR: 303
+    bool indicationsFixed;   // any AT+CNMI=... is refused with +CMS ERROR: 303
     bool simBusyAtPowerOn;   // until the first AT+CMGR or AT+CMGL, answered +CMS ERROR: 314
     bool deleteRefusedOnce;  // per message: +CMS ERROR: 500 to its first AT+CMGD
     int promptDelayMs;       // from AT+CMGS to its "> "

@@ -147,7 +147,8 @@ Reply TestList(ModemState& state, const AtCommand& /*command*/) {
 }
 
 // AT+CNMI=[<mode>[,<mt>[,<bm>[,<ds>[,<bfr>]]]]]: a left-out value stays as it was. A module
-// that routes every message to the terminal from power-on refuses any change.
+// whose indications are fixed (one that routes every message to the terminal from power-on, one
+// that never announces) refuses any change.
 Reply SetIndications(ModemState& state, const AtCommand& command) {
     static constexpr int kHighest[] = {3, 3, 3, 2, 1};
     if (HabitsOf(state.smsProfile).indicationsFixed) {

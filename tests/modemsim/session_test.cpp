@@ -572,13 +572,18 @@ TEST(SmsProfiles, StoragesAreNumberedAndSizedByTheRow) {
 }
 
 // Power-on values and the refusals that come once: after each power-on for a busy SIM, per
-// message for a delete, until a program sets AT+CSMP for a scheme left at UCS2.
+// message for a delete, until a program sets AT+CSMP for a scheme left at UCS2; fixed indications
+// for good.
 TEST(SmsProfiles, PowerOnValuesAndOneTimeRefusals) {
-    Answers("routed", Family(SmsProfile::kRouted),
-            {{"AT+CNMI?\r", "\r\n+CNMI: 2,2,0,0,0\r\n" + kOk},
-             {"AT+CNMI=2,1,0,0,0\r", CmsError(kOperationNotSupported)},
-             {"AT+CNMI=,2\r", CmsError(kOperationNotSupported)},
-             {"AT+CNMI?\r", "\r\n+CNMI: 2,2,0,0,0\r\n" + kOk}});
+    for (const auto& [profile, cnmi] : {std::pair{SmsProfile::kRouted, "2,2,0,0,0"},
+                                        std::pair{SmsProfile::kNoIndications, "0,0,0,0,0"}}) {
+        const std::string now = "\r\n+CNMI: " + std::string(cnmi) + "\r\n" + kOk;
+        Answers(HabitsOf(profile).name, Family(profile),
+                {{"AT+CNMI?\r", now},
+                 {"AT+CNMI=2,1,0,0,0\r", CmsError(kOperationNotSupported)},
+                 {"AT+CNMI=,2\r", CmsError(kOperationNotSupported)},
+                 {"AT+CNMI?\r", now}});
+    }
     const auto read = [](const char* status) {
         return "\r\n+CMGR: \"REC " + std::string(status) +
                "\",\"+393351391306\",,\"24/05/01,12:30:00+00\"\r\nhello\r\n" + kOk;
