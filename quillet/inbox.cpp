@@ -45,15 +45,17 @@ bool Inbox::Learn() {
 }
 
 void Inbox::PollSteps(const Show& show, Clock::time_point now) {
+    m_firstRead = false;
     if (ShowNext(show, now) || ReadAnnounced(show, now)) {
         return;
     }
     if (!Reach(m_home)) {
         return;
     }
-    switch (Look(FirstPlace(), show, now)) {
+    switch (m_firstRead ? Found::kNothing : Look(FirstPlace(), show, now)) {
         case Found::kShown:
-            m_scanWanted = true;  // one of a burst, maybe: the rest may be unannounced
+            // One of a burst, maybe: on a module that does not announce, the rest is unknown.
+            m_scanWanted = m_scanWanted || !m_announces;
             return;
         case Found::kComeBack:
             return;  // a modem fallen silent: nothing more this poll
@@ -152,6 +154,7 @@ bool Inbox::ReadAnnounced(const Show& show, Clock::time_point now) {
             m_scanWanted = true;  // a storage the modem does not let us read: look everywhere
             continue;
         }
+        m_firstRead = m_firstRead || place == FirstPlace();
         switch (Look(place, show, now)) {
             case Found::kShown:
                 return true;
@@ -241,6 +244,9 @@ void Inbox::ShowAndDelete(const Show& show, const PartAssembler::Whole& whole) {
             continue;
         }
         m_ledger.Set(slot.place, SlotLedger::State::kEmpty);
+        // Its announcement, if it came after a poll had already found it, is answered too.
+        m_announced.erase(std::remove(m_announced.begin(), m_announced.end(), slot.place),
+                          m_announced.end());
         const auto expected = m_expectedUsed.find(slot.place.storage);
         if (expected != m_expectedUsed.end() && expected->second > 0) {
             --expected->second;

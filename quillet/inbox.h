@@ -118,6 +118,7 @@ private:
     std::deque<PartAssembler::Whole> m_routed;
     std::deque<std::u16string> m_recentRouted;  // fingerprints: a resent one is not shown again
     bool m_scanWanted = true;
+    bool m_firstRead = false;  // this poll has read the first slot already (it was announced)
     std::int32_t m_pollsSinceScan = 0;
     std::map<std::u16string, std::int32_t> m_resumeAt;  // where a scan cut short goes on
     std::map<std::u16string, std::int32_t> m_expectedUsed;  // the used count if nothing arrives

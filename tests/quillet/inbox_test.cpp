@@ -258,6 +258,13 @@ TEST(Inbox, ReadsAnnouncedSlotsAtOnceAndShowsRoutedMessagesOnce) {
              r.inbox.Routed(routed, r.now);
          },
          {u"Hi"}, {}},
+        {"announced after the idle read had shown it",
+         [](PollRun& r) {
+             r.store.slots[{u"SM", 1}] = {u"one"};
+             r.Polls(1);
+             r.inbox.Announced(u"+CMTI: \"SM\",1");
+         },
+         {u"one"}, {"CMGR=1"}},
         {"a routed header without its text",
          [](PollRun& r) { r.inbox.Routed(u"+CMT: \"10086\",,\"26/12/06,21:30:00+32\"\r\n", r.now); },
          {u""}, {}},
