@@ -2,6 +2,7 @@
 // every message shown once and its storage left empty, and a module left out of text entry.
 
 #include <QTest>
+#include <cstdint>
 #include <memory>
 
 #include "modal_driver.h"
@@ -48,19 +49,7 @@ struct ProfileRun {
 
 // Every new text the window shows within the time.
 std::vector<std::u16string> Shown(CSmsDlg& dialog, int limitMs) {
-    std::vector<std::u16string> shown;
-    std::u16string last = dialog.GetDlgItemText(IDC_RECEIVED);
-    WaitUntil(
-        [&] {
-            const std::u16string now = dialog.GetDlgItemText(IDC_RECEIVED);
-            if (now != last) {
-                shown.push_back(now);
-            }
-            last = now;
-            return false;
-        },
-        limitMs);
-    return shown;
+    return TextsShown(dialog, IDC_RECEIVED, SIZE_MAX, limitMs);
 }
 
 }  // namespace

@@ -84,19 +84,7 @@ struct SmsWindowOnVirtualTime {
 
 // The received box's texts as they change, until `count` have been seen or the limit passed.
 std::vector<std::u16string> CollectShown(CSmsDlg& dialog, std::size_t count, int limitMs) {
-    std::vector<std::u16string> shown;
-    std::u16string last = dialog.GetDlgItemText(IDC_RECEIVED);
-    WaitUntil(
-        [&] {
-            const std::u16string now = dialog.GetDlgItemText(IDC_RECEIVED);
-            if (now != last) {
-                shown.push_back(now);
-                last = now;
-            }
-            return shown.size() >= count;
-        },
-        limitMs);
-    return shown;
+    return TextsShown(dialog, IDC_RECEIVED, count, limitMs);
 }
 
 std::u16string Utf16(const std::string& text) {

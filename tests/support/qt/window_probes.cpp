@@ -4,6 +4,7 @@
 #include <QTest>
 #include <ctime>
 
+#include "modal_driver.h"
 #include "stopwatch.h"
 
 namespace {
@@ -69,4 +70,21 @@ double CpuShareWhileIdle(int ms) {
     QTest::qWait(ms);
     const double cpuMs = 1000.0 * static_cast<double>(std::clock() - before) / CLOCKS_PER_SEC;
     return cpuMs / static_cast<double>(watch.ElapsedMs());
+}
+
+std::vector<std::u16string> TextsShown(CDialog& dialog, std::int32_t box, std::size_t upTo,
+                                       int limitMs) {
+    std::vector<std::u16string> shown;
+    std::u16string last = dialog.GetDlgItemText(box);
+    WaitUntil(
+        [&] {
+            const std::u16string now = dialog.GetDlgItemText(box);
+            if (now != last) {
+                shown.push_back(now);
+                last = now;
+            }
+            return shown.size() >= upTo;
+        },
+        limitMs);
+    return shown;
 }

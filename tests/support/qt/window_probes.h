@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/ui/dialog.h"
 #include "platform/ui/dialog_window.h"
 #include "trace_recorder.h"
 
@@ -22,6 +23,11 @@ long long HeardAfterMs(const TraceRecorder& trace, const std::string& text,
 // Waits until more than `seen` received lines hold `text`; false when the limit passed.
 bool WaitHeardBeyond(const TraceRecorder& trace, const std::string& text, int seen,
                      std::chrono::milliseconds limit);
+
+// Each new text a box of the dialog shows, until `upTo` have been seen or `limitMs` passed; the
+// window's event loop runs meanwhile.
+std::vector<std::u16string> TextsShown(CDialog& dialog, std::int32_t box, std::size_t upTo,
+                                       int limitMs);
 
 // From any thread: the close request waits in the window's event queue until its thread is free.
 void RequestClose(platform::ui::DialogWindow& window);
