@@ -17,10 +17,12 @@
 #include <atomic>
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 #include <utility>
 #include <vector>
 
+#include "platform/core/secret_prompt.h"
 #include "platform/ui/dialog_template.h"
 #include "platform/ui/icon.h"
 #include "platform/ui/message_map.h"
@@ -69,6 +71,15 @@ public:
     // them), and a closing window shows nothing. A box asked for while one of
     // this dialog's stands (from a timer or a posted message) waits until that one is closed.
     std::int32_t MessageBox(const std::u16string& text);
+    // Modal prompt for a secret owned by this dialog (the SIM's PIN): the user's secret, or
+    // nothing when they cancel. Goes through the platform's secret answerer as MessageBox goes
+    // through the sink, and follows MessageBox's rules: a close that waited behind a command is
+    // carried out first and the prompt is then not shown, a closing window asks nothing, and a
+    // close while the prompt stands cancels it. Boxes asked for while it stands wait until it is
+    // answered; its caller needs the answer now, so a prompt asked for while a box stands is
+    // shown over it. A second prompt asked for while one stands is cancelled at once: the user
+    // would otherwise answer the same question twice, at the cost of the SIM's attempts.
+    std::optional<std::u16string> AskSecret(const platform::SecretPrompt& prompt);
     // From any thread, without waiting: the message map's OnMessage entry for the id runs on the
     // window's thread once it is free; dropped once the window is closing or gone.
     void PostMessage(std::int32_t messageId);
@@ -97,6 +108,7 @@ private:
     // behind a command has now been carried out.
     bool TakeWaitingClose(platform::ui::DialogWindow& window);
     void ShowBoxes(platform::ui::DialogWindow& window, const std::u16string& text);
+    void ShowWaitingBoxes(platform::ui::DialogWindow& window);
 
     const platform::ui::DialogTemplate& m_template;
     CDialog* const m_pParent;
@@ -107,7 +119,8 @@ private:
     std::atomic<std::int32_t> m_closeResult{platform::ui::IDCANCEL};  // stored before the flag
     std::atomic<bool> m_closeAsked{false};
     // Window's thread only.
-    bool m_boxOpen = false;
+    bool m_boxOpen = false;  // a box or a prompt stands: further boxes wait
+    bool m_promptOpen = false;
     std::vector<std::u16string> m_boxesWaiting;
     // While TakeWaitingClose looks for a close, handlers are held back: a handler's message must
     // not run another handler in the middle of the first one.

@@ -1,10 +1,12 @@
-// A dialog's message boxes: shown one at a time, and never before a close that is waiting.
+// A dialog's message boxes and secret prompts: shown one at a time, and never before a close that
+// is waiting.
 #include <QCoreApplication>
 #include <QEvent>
 #include <QEventLoop>
 #include <QObject>
 
 #include "platform/core/message_box.h"
+#include "platform/core/secret_prompt.h"
 #include "platform/ui/dialog.h"
 #include "platform/ui/dialog_window.h"
 #include "platform/ui/window_call_gate.h"
@@ -25,6 +27,27 @@ std::int32_t CDialog::MessageBox(const std::u16string& text) {
         result = platform::ui::IDOK;
     });
     return result;
+}
+
+// Nothing when the window has gone or is closing.
+std::optional<std::u16string> CDialog::AskSecret(const platform::SecretPrompt& prompt) {
+    std::optional<std::u16string> secret;
+    m_gate->Call([&] {
+        if (m_pWindow == nullptr || m_promptOpen || TakeWaitingClose(*m_pWindow)) {
+            return;
+        }
+        DialogWindow& window = *m_pWindow;
+        const bool overBox = m_boxOpen;
+        m_boxOpen = true;
+        m_promptOpen = true;
+        secret = platform::AskSecret(prompt);
+        m_promptOpen = false;
+        // Over a box, the boxes that waited follow that one, as they would have.
+        if (!overBox) {
+            ShowWaitingBoxes(window);
+        }
+    });
+    return secret;
 }
 
 namespace {
@@ -89,6 +112,10 @@ void CDialog::ShowBoxes(DialogWindow& window, const std::u16string& text) {
     }
     m_boxOpen = true;
     platform::ShowMessage(text);
+    ShowWaitingBoxes(window);
+}
+
+void CDialog::ShowWaitingBoxes(DialogWindow& window) {
     for (std::size_t next = 0; next < m_boxesWaiting.size() && !window.IsEnding(); ++next) {
         // By value: the list may grow while this box stands.
         const std::u16string waiting = m_boxesWaiting[next];

@@ -195,8 +195,9 @@ void DialogWindow::reject() {
 
 void DialogWindow::done(int result) {
     m_ending = true;
-    // A program asked to end (by a signal, say) while a message box stands must not wait for the
-    // user to dismiss it. The box's own loop ends first, then the window's.
+    // A program asked to end (by a signal, say) while a message box or a prompt stands must not
+    // wait for the user to dismiss it. The box's own loop ends first, then the window's; a prompt
+    // ended this way was not accepted, so its question counts as cancelled.
     for (QDialog* box : findChildren<QDialog*>()) {
         if (box->isVisible()) {
             box->done(0);

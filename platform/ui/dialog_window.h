@@ -46,7 +46,8 @@ public:
 
     // Escape (and a close without the caption-bar OK button) ends with IDCANCEL.
     void reject() override;
-    // Every way the window ends comes here; a message box it owns that still stands goes with it.
+    // Every way the window ends comes here; a message box or prompt it owns that still stands goes
+    // with it (a prompt as cancelled).
     void done(int result) override;
     bool IsEnding() const { return m_ending; }
 

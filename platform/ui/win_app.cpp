@@ -9,11 +9,13 @@
 #include <memory>
 
 #include "platform/core/message_box.h"
+#include "platform/core/secret_prompt.h"
 #include "platform/core/termination_signal.h"
 #include "platform/ui/command_line.h"
 #include "platform/ui/control_widgets.h"
 #include "platform/ui/dialog.h"
 #include "platform/ui/message_box_window.h"
+#include "platform/ui/secret_dialog.h"
 #include "platform/ui/termination_watch.h"
 #include "platform/ui/version_record.h"
 
@@ -116,6 +118,7 @@ int RunApplication(int argc, char** argv) {
     }
     UsePort(line);
     const ScopedMessageSink boxes(ShowModalMessageBox);
+    const ScopedSecretAnswerer prompts(ShowSecretDialog);
     CWinApp* app = CWinApp::Instance();
     if (app == nullptr) {
         return 1;

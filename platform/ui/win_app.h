@@ -1,10 +1,10 @@
 #pragma once
 // The application object. Each program defines exactly one, as a static object whose class
 // overrides RunMainDialog; the layer's main() reads the command line (command_line.h), creates the
-// Qt application, installs the modal message box as the sink of every user-facing message, calls
-// RunMainDialog once and returns its value as the exit status. SIGINT, SIGTERM and SIGHUP close
-// the main window instead of killing the process; the status is then the signal's
-// (termination_watch.h).
+// Qt application, installs the modal message box as the sink of every user-facing message and the
+// modal prompt as the answerer of every secret question, calls RunMainDialog once and returns its
+// value as the exit status. SIGINT, SIGTERM and SIGHUP close the main window instead of killing
+// the process; the status is then the signal's (termination_watch.h).
 //
 // Thread contract: everything here runs on the program's main thread, except MainWindow and
 // PostCloseMainWindow, which any thread may call. The main window is set and read under a lock

@@ -1,9 +1,12 @@
-// The template dialog on offscreen Qt: rendering, message map, keys, timers and the real message
-// box. Calls from other threads: window_call_gate_test and the programs' window tests.
+// The template dialog on offscreen Qt: rendering, message map, keys, timers, the real message box
+// and the real secret prompt. Calls from other threads: window_call_gate_test and the programs'
+// window tests.
 
 #include <QApplication>
 #include <QCheckBox>
+#include <QClipboard>
 #include <QCloseEvent>
+#include <QDialogButtonBox>
 #include <QElapsedTimer>
 #include <QGroupBox>
 #include <QLabel>
@@ -15,13 +18,18 @@
 #include <QThread>
 #include <QTimer>
 #include <chrono>
+#include <functional>
+#include <optional>
 #include <thread>
 
 #include "modal_driver.h"
 #include "platform/core/message_box.h"
+#include "platform/core/secret_prompt.h"
+#include "platform/ui/control_widgets.h"
 #include "platform/ui/dialog.h"
 #include "platform/ui/dialog_window.h"
 #include "platform/ui/message_box_window.h"
+#include "platform/ui/secret_dialog.h"
 #include "platform/ui/version_record.h"
 
 using namespace platform::ui;
@@ -116,6 +124,43 @@ protected:
     }
 };
 
+const platform::SecretPrompt kPin{u"SIM", u"Enter the PIN\r\n3 attempts left", {4, 8, true}};
+
+// The secret prompt on top, once it stands: the template window has no button box, a message box
+// no line.
+QDialog* StandingPrompt() {
+    auto* top = qobject_cast<QDialog*>(QApplication::activeModalWidget());
+    return top != nullptr && top->findChild<QDialogButtonBox*>() != nullptr &&
+                   top->findChild<QLineEdit*>() != nullptr
+               ? top
+               : nullptr;
+}
+
+// The dialog asks for the PIN through the real prompt; once it stands, `user` acts on it inside
+// the prompt's loop. A prompt the user left standing is cancelled, so a failed check never hangs.
+std::optional<std::u16string> AskWith(TestDialog& dialog,
+                                      const std::function<void(QDialog&)>& user) {
+    const platform::ScopedSecretAnswerer answerer(ShowSecretDialog);
+    QTimer poll;
+    QObject::connect(&poll, &QTimer::timeout, [&] {
+        QDialog* prompt = StandingPrompt();
+        if (prompt == nullptr) {
+            return;
+        }
+        poll.stop();
+        user(*prompt);
+        if (prompt == StandingPrompt()) {
+            prompt->reject();
+        }
+    });
+    poll.start(5);
+    return dialog.AskSecret(kPin);
+}
+
+QPushButton* OkOf(const QDialog& prompt) {
+    return prompt.findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Ok);
+}
+
 }  // namespace
 
 class DialogTest : public QObject {
@@ -133,6 +178,11 @@ private slots:
     void endDialogDuringInitialisationNeverShowsTheWindow();
     void boxesNeverPileAndAWaitingCloseComesBeforeTheMessage();
     void postedCloseNeverWaitsAndIsNeverLost();
+    void promptTakesOnlyWhatFitsTheForm_data();
+    void promptTakesOnlyWhatFitsTheForm();
+    void closingTheWindowCancelsAStandingPrompt_data();
+    void closingTheWindowCancelsAStandingPrompt();
+    void boxesWaitForAStandingPromptAndASecondOneIsCancelled();
 };
 
 void DialogTest::rendersEachControlKindFromItsStyle() {
@@ -378,6 +428,152 @@ void DialogTest::postedCloseNeverWaitsAndIsNeverLost() {
     QVERIFY(dialog.CloseAsked());
     QVERIFY2(askMs >= 0 && askMs < 150, "the asker waited for the busy window");
     QVERIFY(closeMs < 150);
+}
+
+// Typed or pasted, nothing the form refuses reaches the line; OK and Enter work only on an
+// acceptable input, and Escape cancels whatever it holds.
+void DialogTest::promptTakesOnlyWhatFitsTheForm_data() {
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<QString>("pasted");
+    QTest::addColumn<QString>("held");
+    QTest::addColumn<bool>("okEnabled");
+    QTest::addColumn<int>("finish");      // a key, or 0 for a click on OK
+    QTest::addColumn<QString>("answer");  // null: cancelled
+    const int ok = 0;
+    const int enter = Qt::Key_Return;
+    const int escape = Qt::Key_Escape;
+    const struct {
+        const char* name;
+        const char* typed;
+        const char* pasted;
+        const char* held;
+        bool okEnabled;
+        int finish;
+        const char* answer;
+    } rows[] = {
+        {"digits, OK", "1234", "", "1234", true, ok, "1234"},
+        {"longest, Enter", "12345678", "", "12345678", true, enter, "12345678"},
+        {"letters typed", "1a2b3C4!", "", "1234", true, ok, "1234"},
+        {"digits pasted", "12", "3456", "123456", true, enter, "123456"},
+        {"letters pasted", "1234", "56ab", "1234", true, ok, "1234"},
+        {"too short, Enter", "123", "", "123", false, enter, nullptr},
+        {"too long typed", "123456789", "", "12345678", true, ok, "12345678"},
+        {"too long pasted", "", "123456789", "", false, enter, nullptr},
+        {"Escape", "1234", "", "1234", true, escape, nullptr},
+    };
+    for (const auto& row : rows) {
+        QTest::newRow(row.name) << QString(row.typed) << QString(row.pasted) << QString(row.held)
+                                << row.okEnabled << row.finish
+                                << (row.answer != nullptr ? QString(row.answer) : QString());
+    }
+}
+
+void DialogTest::promptTakesOnlyWhatFitsTheForm() {
+    QFETCH(QString, typed);
+    QFETCH(QString, pasted);
+    QFETCH(QString, held);
+    QFETCH(bool, okEnabled);
+    QFETCH(int, finish);
+    QFETCH(QString, answer);
+    TestDialog dialog;
+    std::optional<std::u16string> secret;
+    bool standsAfterEnter = false;
+    DriveModal(dialog, [&](DialogWindow&) {
+        secret = AskWith(dialog, [&](QDialog& prompt) {
+            auto* line = prompt.findChild<QLineEdit*>();
+            QCOMPARE(line->echoMode(), QLineEdit::Password);
+            QVERIFY(!OkOf(prompt)->isEnabled());
+            QTest::keyClicks(line, typed);
+            if (!pasted.isEmpty()) {
+                QGuiApplication::clipboard()->setText(pasted);
+                QTest::keyClick(line, Qt::Key_V, Qt::ControlModifier);
+            }
+            QCOMPARE(line->text(), held);
+            QCOMPARE(OkOf(prompt)->isEnabled(), okEnabled);
+            if (finish == 0) {
+                QTest::mouseClick(OkOf(prompt), Qt::LeftButton);
+            } else {
+                QTest::keyClick(line, static_cast<Qt::Key>(finish));
+            }
+            standsAfterEnter = finish == Qt::Key_Return && prompt.isVisible();
+        });
+    });
+    QCOMPARE(secret.has_value(), !answer.isNull());
+    if (secret) {
+        QCOMPARE(FromQString(answer), *secret);
+    }
+    // Enter on an input that does not fit leaves the prompt standing for the user to mend it.
+    QCOMPARE(standsAfterEnter, finish == Qt::Key_Return && answer.isNull());
+}
+
+// The close button, or a close posted from another thread (a termination signal), ends the prompt
+// as cancelled, whatever it held, and the window closes with the close's result.
+void DialogTest::closingTheWindowCancelsAStandingPrompt_data() {
+    QTest::addColumn<bool>("posted");
+    QTest::addColumn<int>("result");
+    QTest::newRow("close button") << false << static_cast<int>(IDOK);
+    QTest::newRow("posted close") << true << 7;
+}
+
+void DialogTest::closingTheWindowCancelsAStandingPrompt() {
+    QFETCH(bool, posted);
+    QFETCH(int, result);
+    TestDialog dialog;
+    std::optional<std::u16string> secret{u"unset"};
+    QString title;
+    QString text;
+    bool windowClosed = false;
+    const std::int32_t ended = DriveModal(dialog, [&](DialogWindow& window) {
+        secret = AskWith(dialog, [&](QDialog& prompt) {
+            title = prompt.windowTitle();
+            text = prompt.findChild<QLabel*>()->text();
+            QCOMPARE(prompt.parentWidget(), static_cast<QWidget*>(&window));
+            QTest::keyClicks(prompt.findChild<QLineEdit*>(), "1234");
+            if (posted) {
+                std::thread([&dialog] { dialog.PostClose(7); }).join();
+            } else {
+                window.close();
+            }
+            QVERIFY(WaitUntil([&] { return !prompt.isVisible(); }, 1000));
+        });
+        windowClosed = !window.isVisible();
+    });
+    QVERIFY(!secret.has_value());
+    QVERIFY(windowClosed);
+    QCOMPARE(ended, result);
+    QCOMPARE(title, QStringLiteral("SIM"));
+    QCOMPARE(text, QStringLiteral("Enter the PIN\n3 attempts left"));
+}
+
+// A box asked for while the prompt stands (a timer's notice) is shown once it is answered, never
+// over it; a second prompt asked meanwhile is cancelled at once.
+void DialogTest::boxesWaitForAStandingPromptAndASecondOneIsCancelled() {
+    const platform::ScopedMessageSink sink(ShowModalMessageBox);
+    std::vector<QString> boxes;  // each box as it is dismissed, with whether a prompt stood
+    QTimer dismiss;
+    QObject::connect(&dismiss, &QTimer::timeout, [&] {
+        if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+            boxes.push_back(box->text() + (StandingPrompt() != nullptr ? "+prompt" : ""));
+            box->done(0);
+        }
+    });
+    dismiss.start(20);
+    TestDialog dialog;
+    std::optional<std::u16string> first;
+    std::optional<std::u16string> second{u"unset"};
+    DriveModal(dialog, [&](DialogWindow&) {
+        first = AskWith(dialog, [&](QDialog& prompt) {
+            dialog.MessageBox(u"notice");
+            second = dialog.AskSecret(kPin);
+            QTest::qWait(100);
+            QVERIFY(boxes.empty());
+            QTest::keyClicks(prompt.findChild<QLineEdit*>(), "4321");
+            QTest::mouseClick(OkOf(prompt), Qt::LeftButton);
+        });
+    });
+    QCOMPARE(first, std::optional<std::u16string>(u"4321"));
+    QVERIFY(!second.has_value());
+    QCOMPARE(boxes, std::vector<QString>{QStringLiteral("notice")});
 }
 
 QTEST_MAIN(DialogTest)
