@@ -60,6 +60,8 @@ std::int32_t CDialDlg::InitDialog() {
     if (started == 0) {
         MessageBox(kStartFailed);
         m_link.StartFailed();
+    } else {
+        CheckSim();
     }
     if (m_modem.IsLost() == 1) {
         // Gone during the start-up, or never there: looked for like any modem that went.
@@ -147,9 +149,13 @@ void CDialDlg::OnCallEvent() {
         } else if (event.code == EVT_MODEM_LOST) {
             OnModemLost();
         } else if (event.code == EVT_MODEM_READY) {
+            m_sim.Changed();
             RetrySetup();
         } else if (event.code == EVT_MODEM_RESET) {
+            m_sim.Changed();
             OnModemReset();
+        } else if (event.code == EVT_SIM_ERROR && m_sim.WantsCheck()) {
+            CheckSim();
         } else if (const char16_t* notice = NoticeOf(event.code)) {
             ShowNotice(notice);
         }
@@ -207,6 +213,8 @@ void CDialDlg::OnReconnectTimer(std::uintptr_t) {
         KillTimer(ID_RECONNECT_TIMER);
         ScheduleSetupRetry();
         MessageBox(notice);
+        m_sim.Changed();
+        CheckSim();
     }
 }
 
@@ -238,5 +246,15 @@ void CDialDlg::OnModemReset() {
         OnModemLost();
         return;
     }
-    ScheduleSetupRetry();
+    CheckSim();
+}
+
+void CDialDlg::CheckSim() {
+    const char16_t* notice = m_sim.Check([this](const std::u16string& text) {
+        return AskSecret({kPinCaption, text, platform::SecretForm{}});
+    });
+    if (notice != nullptr) {
+        MessageBox(notice);
+    }
+    ScheduleSetupRetry();  // what the set-up list refused after a PIN waits for the timer
 }

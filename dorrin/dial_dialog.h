@@ -17,6 +17,7 @@
 #include "platform/ui/dialog.h"
 #include "platform/ui/icon.h"
 #include "window_common/link_watch.h"
+#include "window_common/sim_watch.h"
 
 class CDialDlg : public CDialog {
 public:
@@ -52,6 +53,8 @@ private:
     void ScheduleSetupRetry();
     // The module said it started afresh: the whole start-up again.
     void OnModemReset();
+    // Asks the SIM's state and deals with it (sim_watch.h).
+    void CheckSim();
     // A command's failure message; the notice of the loss instead when the modem went during it.
     void ReportFailure(const char16_t* text);
 
@@ -66,4 +69,5 @@ private:
     bool m_dialPressedInNotice = false;
     bool m_answerPressedInNotice = false;
     LinkWatch m_link{m_modem};
+    SimWatch m_sim{m_modem};
 };

@@ -64,9 +64,10 @@ void Inbox::PollSteps(const Show& show, Clock::time_point now) {
                 return;
             }
             break;
+        case Found::kRefused:
+            return;  // the storage refuses reads for now (SIM busy or locked): the next poll
         case Found::kNothing:
         case Found::kOther:
-        case Found::kRefused:
             break;
     }
     if (!m_learnt && !Learn()) {

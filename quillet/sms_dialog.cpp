@@ -49,6 +49,8 @@ std::int32_t CSmsDlg::InitDialog() {
     if (m_modem.Start(kPortName, kBaudRate, this) == 0) {
         MessageBox(kStartFailed);
         m_link.StartFailed();
+    } else {
+        CheckSim();
     }
     ScheduleSetupRetry();
     m_modem.m_pfnEvent = &CSmsDlg::OnModemEvent;
@@ -71,7 +73,7 @@ void CSmsDlg::OnModemEvent(void* owner, std::int32_t code, std::u16string text) 
     if (code == EVT_MODEM_LOST) {
         dialog->PostMessage(WM_MODEM_LOST);
     } else if (code == EVT_MESSAGE_STORED || code == EVT_MESSAGE_ROUTED ||
-               code == EVT_MODEM_READY || code == EVT_MODEM_RESET) {
+               code == EVT_MODEM_READY || code == EVT_MODEM_RESET || code == EVT_SIM_ERROR) {
         dialog->QueueReport(code, std::move(text));
     }
 }
@@ -96,24 +98,35 @@ void CSmsDlg::OnMessageReport() {
         reports.swap(m_reports);
     }
     const platform::TimePoint now = platform::System().Now();
+    bool arrived = false;
     bool ready = false;
     bool reset = false;
+    bool simError = false;
     for (const PendingReport& report : reports) {
         if (report.code == EVT_MESSAGE_STORED) {
             m_inbox.Announced(report.text);
         } else if (report.code == EVT_MESSAGE_ROUTED) {
             m_inbox.Routed(report.text, now);
         }
+        arrived = arrived || report.code == EVT_MESSAGE_STORED || report.code == EVT_MESSAGE_ROUTED;
         ready = ready || report.code == EVT_MODEM_READY;
         reset = reset || report.code == EVT_MODEM_RESET;
+        simError = simError || report.code == EVT_SIM_ERROR;
+    }
+    if (ready || reset) {
+        m_sim.Changed();
     }
     if (reset) {
         OnModemReset();
     } else if (ready) {
         RetrySetup();
     }
+    if (simError && !reset && m_sim.WantsCheck()) {
+        CheckSim();
+    }
     // A message shown stays its second on screen: the poll then due reads the announced slot.
-    if (m_modem.IsLost() == 0 && now - m_lastShown >= std::chrono::milliseconds(kPollPeriodMs)) {
+    if (arrived && m_modem.IsLost() == 0 &&
+        now - m_lastShown >= std::chrono::milliseconds(kPollPeriodMs)) {
         PollNow();
     }
 }
@@ -143,6 +156,8 @@ void CSmsDlg::OnReconnectTimer(std::uintptr_t) {
     m_inbox.Reconnected();
     OnPollTimer(ID_POLL_TIMER);
     MessageBox(notice);
+    m_sim.Changed();
+    CheckSim();
 }
 
 void CSmsDlg::RetrySetup() {
@@ -171,7 +186,17 @@ void CSmsDlg::OnModemReset() {
         return;
     }
     m_inbox.Reconnected();
-    ScheduleSetupRetry();
+    CheckSim();
+}
+
+void CSmsDlg::CheckSim() {
+    const char16_t* notice = m_sim.Check([this](const std::u16string& text) {
+        return AskSecret({kPinCaption, text, platform::SecretForm{}});
+    });
+    if (notice != nullptr) {
+        MessageBox(notice);
+    }
+    ScheduleSetupRetry();  // what the set-up list refused after a PIN waits for the timer
 }
 
 void CSmsDlg::Report(bool done, const char16_t* text) {

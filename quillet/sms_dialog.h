@@ -26,6 +26,7 @@
 #include "quillet/inbox.h"
 #include "quillet/modem_store.h"
 #include "window_common/link_watch.h"
+#include "window_common/sim_watch.h"
 
 class CSmsDlg : public CDialog {
 public:
@@ -56,6 +57,8 @@ private:
     void ScheduleSetupRetry();
     // The module said it started afresh: the whole start-up again.
     void OnModemReset();
+    // Asks the SIM's state and deals with it (sim_watch.h).
+    void CheckSim();
     void WatchForModem();
     // A command's message; for a failed one, the notice of the loss when the modem has gone.
     void Report(bool done, const char16_t* text);
@@ -74,4 +77,5 @@ private:
     std::deque<PendingReport> m_reports;
     platform::TimePoint m_lastShown{};  // the backend's clock
     LinkWatch m_link{m_modem};  // while the device is gone it is looked for, not polled
+    SimWatch m_sim{m_modem};
 };

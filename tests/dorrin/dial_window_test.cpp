@@ -144,7 +144,8 @@ void DialWindowTest::startsIdleWithTheDefaults() {
         QVERIFY(Text(window, IDC_CALLER).isEmpty());
     });
     QCOMPARE(HeardLines(run.trace),
-             (std::vector<std::string>{"AT", "AT", "AT+IPR=115200", "AT+CLIP=1", "AT+CMGF=1"}));
+             (std::vector<std::string>{"AT", "AT", "AT+IPR=115200", "AT+CLIP=1", "AT+CMGF=1",
+                                       "AT+CPIN?"}));
     QVERIFY(run.messages.empty());
 }
 

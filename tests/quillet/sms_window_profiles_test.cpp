@@ -1,5 +1,6 @@
-// The message window on each module family's message habits (the simulator's message profiles):
-// every message shown once and its storage left empty, and a module left out of text entry.
+// The message window on each module family's habits (the simulator's profiles): every message
+// shown once and its storage left empty, a module left out of text entry, a module set up once
+// it has booted, and a SIM that wants its PIN, its PUK, or is not there.
 
 #include <QTest>
 #include <cstdint>
@@ -11,6 +12,7 @@
 #include "quillet/sms_dialog.h"
 #include "quillet/texts.h"
 #include "recorded_messages.h"
+#include "scripted_secrets.h"
 #include "simulated_com1.h"
 #include "window_probes.h"
 
@@ -20,8 +22,17 @@ namespace {
 
 struct ProfileRun {
     explicit ProfileRun(modemsim::SmsProfile profile,
-                        modemsim::BootProfile boot = modemsim::BootProfile::kSilent, int bootMs = 0)
-        : modem{Options(trace, profile, boot, bootMs)} {}
+                        modemsim::BootProfile boot = modemsim::BootProfile::kSilent, int bootMs = 0,
+                        const std::string& sim = "")
+        : modem{WithSim(Options(trace, profile, boot, bootMs), sim)} {}
+
+    // "": a SIM without a PIN; "absent"; else the SIM's PIN.
+    static modemsim::SimulatorOptions WithSim(modemsim::SimulatorOptions options,
+                                              const std::string& sim) {
+        options.simInserted = sim != "absent";
+        options.simPin = sim == "absent" ? "" : sim;
+        return options;
+    }
 
     static modemsim::SimulatorOptions Options(const TraceRecorder& trace,
                                               modemsim::SmsProfile profile,
@@ -63,6 +74,8 @@ private slots:
     void aLatePromptLeavesNoTextEntryBehind();
     void aModuleStillBootingIsSetUpOnceReady_data();
     void aModuleStillBootingIsSetUpOnceReady();
+    void theSimsStateIsDealtWith_data();
+    void theSimsStateIsDealtWith();
 };
 
 void SmsWindowProfilesTest::eachFamilysMessageIsShownOnceAndLeavesNothingStored_data() {
@@ -154,6 +167,53 @@ void SmsWindowProfilesTest::aModuleStillBootingIsSetUpOnceReady() {
     });
     QVERIFY((shown == std::vector<std::u16string>{u"after the boot"}));
     QVERIFY(run.messages.texts.empty());
+}
+
+void SmsWindowProfilesTest::theSimsStateIsDealtWith_data() {
+    QTest::addColumn<QString>("sim");
+    QTest::addColumn<QStringList>("typed");  // "": cancel
+    QTest::addColumn<int>("prompts");
+    QTest::addColumn<QString>("said");  // the one message box, or none
+    QTest::addColumn<bool>("shown");    // a message that arrives afterwards is shown
+    QTest::newRow("PIN") << "1234" << QStringList{"1234"} << 1 << "" << true;
+    QTest::newRow("wrong PIN, asked again") << "1234" << QStringList{"9999", "1234"} << 2 << ""
+                                            << true;
+    QTest::newRow("cancelled") << "1234" << QStringList{""} << 1
+                               << QString::fromUtf16(kSimLocked) << false;
+    QTest::newRow("three wrong: PUK") << "1234" << QStringList{"1111", "2222", "3333"} << 3
+                                      << QString::fromUtf16(kSimNeedsPuk) << false;
+    QTest::newRow("no SIM") << "absent" << QStringList{} << 0 << QString::fromUtf16(kNoSim)
+                            << false;
+}
+
+// Whatever the SIM's state, it is said at most once while the window keeps polling.
+void SmsWindowProfilesTest::theSimsStateIsDealtWith() {
+    QFETCH(QString, sim);
+    QFETCH(QStringList, typed);
+    QFETCH(int, prompts);
+    QFETCH(QString, said);
+    QFETCH(bool, shown);
+    ScriptedSecrets secrets;
+    for (const QString& pin : typed) {
+        secrets.answers.push_back(pin.isEmpty() ? std::nullopt
+                                                : std::optional<std::u16string>(pin.toStdU16String()));
+    }
+    ProfileRun run(modemsim::SmsProfile::kStandard, modemsim::BootProfile::kSilent, 0,
+                   sim.toStdString());
+    QVERIFY(run.modem);
+    std::vector<std::u16string> texts;
+    DriveModal(*run.dialog, [&](DialogWindow&) {
+        QVERIFY(WaitUntil([&] { return HeardCount(run.trace, "AT+CMGR=") >= 2; }, 6000));
+        QVERIFY(run.modem->DeliverSms({"10086", "unlocked", std::nullopt, std::nullopt}).ok);
+        texts = Shown(*run.dialog, 3000);
+    });
+    QCOMPARE(static_cast<int>(secrets.prompts.size()), prompts);
+    QCOMPARE(HeardCount(run.trace, "AT+CPIN=\""), static_cast<int>(typed.size()) -
+                                                      static_cast<int>(typed.count("")));
+    const std::vector<std::u16string> expected =
+        said.isEmpty() ? std::vector<std::u16string>{} : std::vector<std::u16string>{said.toStdU16String()};
+    QCOMPARE(run.messages.texts, expected);
+    QCOMPARE(!texts.empty(), shown);
 }
 
 QTEST_MAIN(SmsWindowProfilesTest)

@@ -153,7 +153,7 @@ void SmsWindowTest::startsWithTheDefaultsAndDeletesALeftOverMessageUnseen() {
     const std::vector<std::string> startUp = {
         "AT",        "AT",        "AT+IPR=115200",      "AT+CREG=1",
         "AT+CLIP=1", "AT+CMGF=1", "AT+CSCS=\"GSM\"",    "AT+CSMP=17,167,0,0",
-        "AT+CSDH=1", "AT+CNMI=2,1,0,0,0", "AT+CMEE=1", "AT+CMGD=1",
+        "AT+CSDH=1", "AT+CNMI=2,1,0,0,0", "AT+CMEE=1", "AT+CPIN?", "AT+CMGD=1",
         "AT+CMGR=1", "AT+CMGD=?", "AT+CNMI?",           "AT+CPMS?"};
     const std::vector<std::string> heard = HeardLines(run.trace);
     QVERIFY(heard.size() >= startUp.size());
