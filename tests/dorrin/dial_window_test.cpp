@@ -17,6 +17,7 @@
 #include "modal_driver.h"
 #include "platform/core/message_box.h"
 #include "scripted_device.h"
+#include "scripted_secrets.h"
 #include "simulated_com1.h"
 #include "stopwatch.h"
 #include "window_clock.h"
@@ -38,15 +39,21 @@ constexpr long long kCloseLimitMs = 2500;
 // The dialer window on a simulated modem whose trace is kept. Each message is recorded with
 // whether the answer button was up while it showed.
 struct DialWindowOnSimulator {
-    static modemsim::SimulatorOptions Options(const TraceRecorder& trace) {
+    // `simPin`: a SIM that asks for it; empty: one that asks for none.
+    explicit DialWindowOnSimulator(const std::string& simPin = "")
+        : modem{Options(trace, simPin)} {}
+
+    static modemsim::SimulatorOptions Options(const TraceRecorder& trace,
+                                              const std::string& simPin) {
         modemsim::SimulatorOptions options;
         options.ringPeriodMs = 400;
         options.traceSink = trace.Sink();
+        options.simPin = simPin;
         return options;
     }
 
     TraceRecorder trace;
-    SimulatedCom1 modem{Options(trace)};
+    SimulatedCom1 modem;
     std::vector<QString> messages;  // the window's thread only
     std::vector<bool> answerUpWhenShown;
     std::unique_ptr<CDialDlg> dialog = std::make_unique<CDialDlg>();
@@ -126,6 +133,7 @@ private slots:
     void eventsAfterAFailedStartUpChangeNothing();
     void closingWhileTheReaderThreadWaitsEndsPromptly_data();
     void closingWhileTheReaderThreadWaitsEndsPromptly();
+    void aSimThatWantsItsPinIsUnlockedAtTheStart();
 };
 
 void DialWindowTest::startsIdleWithTheDefaults() {
@@ -421,6 +429,22 @@ void DialWindowTest::closingWhileTheReaderThreadWaitsEndsPromptly() {
     QVERIFY(sinceClose);
     QVERIFY2(sinceClose->ElapsedMs() < kCloseLimitMs,
              qPrintable(QString::number(sinceClose->ElapsedMs())));
+    QVERIFY(run.messages.empty());
+}
+
+// The PIN is asked once, at the start; the set-up then runs again, so a ring shows its number.
+void DialWindowTest::aSimThatWantsItsPinIsUnlockedAtTheStart() {
+    ScriptedSecrets secrets;
+    secrets.answers.push_back(u"4321");
+    DialWindowOnSimulator run("4321");
+    QVERIFY(run.modem);
+    DriveModal(*run.dialog, [&](DialogWindow& window) {
+        QVERIFY(WaitUntil([&] { return HeardCount(run.trace, "AT+CLIP=1") >= 2; }, 5000));
+        QVERIFY(run.modem->Ring(std::string("13912345678")).ok);
+        QVERIFY(WaitUntil([&] { return Text(window, IDC_CALLER) == "13912345678"; }, 3000));
+    });
+    QCOMPARE(secrets.prompts.size(), std::size_t{1});
+    QCOMPARE(HeardCount(run.trace, "AT+CPIN=\"4321\""), 1);
     QVERIFY(run.messages.empty());
 }
 
