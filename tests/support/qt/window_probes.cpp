@@ -2,6 +2,7 @@
 
 #include <QMetaObject>
 #include <QTest>
+#include <QTimer>
 #include <ctime>
 
 #include "modal_driver.h"
@@ -87,4 +88,25 @@ std::vector<std::u16string> TextsShown(CDialog& dialog, std::int32_t box, std::s
         },
         limitMs);
     return shown;
+}
+
+struct StallProbe::Timer {
+    QTimer timer;
+    std::chrono::steady_clock::time_point last = std::chrono::steady_clock::now();
+};
+
+StallProbe::StallProbe() : m_timer(new Timer) {
+    m_timer->timer.setTimerType(Qt::PreciseTimer);
+    QObject::connect(&m_timer->timer, &QTimer::timeout, [this] {
+        const auto now = std::chrono::steady_clock::now();
+        const long long gap =
+            std::chrono::duration_cast<std::chrono::milliseconds>(now - m_timer->last).count();
+        m_worstMs = std::max(m_worstMs, gap - 10);
+        m_timer->last = now;
+    });
+    m_timer->timer.start(10);
+}
+
+StallProbe::~StallProbe() {
+    delete m_timer;
 }

@@ -29,6 +29,22 @@ bool WaitHeardBeyond(const TraceRecorder& trace, const std::string& text, int se
 std::vector<std::u16string> TextsShown(CDialog& dialog, std::int32_t box, std::size_t upTo,
                                        int limitMs);
 
+// The longest the window's thread went without turning its event loop while the probe lived: a
+// 10 ms timer on that thread, its worst lateness. Made and read on the window's thread.
+class StallProbe {
+public:
+    StallProbe();
+    ~StallProbe();
+    StallProbe(const StallProbe&) = delete;
+    StallProbe& operator=(const StallProbe&) = delete;
+    long long WorstMs() const { return m_worstMs; }
+
+private:
+    struct Timer;
+    Timer* m_timer;
+    long long m_worstMs = 0;
+};
+
 // From any thread: the close request waits in the window's event queue until its thread is free.
 void RequestClose(platform::ui::DialogWindow& window);
 // From any thread, the same way: a click on a button of the window.
