@@ -1,5 +1,7 @@
 #include "modemlink/message_reports.h"
 
+#include "modemlink/result_codes.h"
+
 namespace {
 
 constexpr std::u16string_view kStoredPrefix = u"+CMTI:";
@@ -20,6 +22,10 @@ constexpr StateLine kStateLines[] = {
     {u"+CPIN: READY", MessageReportKind::kReady},  {u"RDY", MessageReportKind::kReset},
     {u"^SYSSTART", MessageReportKind::kReset},
 };
+
+bool IsCallLine(std::u16string_view line) {
+    return IsRingLine(line) || IsCallerLine(line) || CallReportOfLine(line).has_value();
+}
 
 // A whole line that reports the module's state, or nothing.
 std::optional<MessageReportKind> StateOf(std::u16string_view line) {
@@ -66,6 +72,10 @@ bool EndsOwnText(std::u16string_view line) {
 std::vector<MessageReport> ReportLines::Add(std::u16string_view chunk, platform::TimePoint now) {
     std::vector<MessageReport> reports;
     GiveUpLateText(now, reports);
+    if (!m_partial.empty() && now - m_lastAt >= kTextWait) {
+        m_partial.clear();  // a line that never ended: nothing of it joins what comes now
+    }
+    m_lastAt = now;
     for (const char16_t unit : chunk) {
         if (unit != u'\n') {
             if (!m_overlong) {
@@ -118,6 +128,8 @@ void ReportLines::TakeLine(std::u16string line, std::vector<MessageReport>& repo
         m_routedHeader = std::move(line);
     } else if (const std::optional<MessageReportKind> state = StateOf(line)) {
         reports.push_back({*state, std::move(line)});
+    } else if (IsCallLine(line)) {
+        reports.push_back({MessageReportKind::kCall, std::move(line)});
     }
 }
 
@@ -132,6 +144,7 @@ std::vector<MessageReport> MessageReportsInAnswer(std::u16string_view answer) {
     std::vector<MessageReport> reports;
     bool ownText = false;
     std::optional<std::u16string> routedHeader;
+    const std::size_t resultEnd = FinalResultEnd(answer);
     std::size_t start = 0;
     for (std::size_t end = answer.find(u'\n'); end != std::u16string_view::npos;
          start = end + 1, end = answer.find(u'\n', start)) {
@@ -150,6 +163,9 @@ std::vector<MessageReport> MessageReportsInAnswer(std::u16string_view answer) {
             routedHeader = std::u16string(line);
         } else if (const std::optional<MessageReportKind> state = StateOf(line)) {
             reports.push_back({*state, std::u16string(line)});
+        } else if (resultEnd != std::u16string_view::npos && start >= resultEnd &&
+                   IsCallLine(line)) {
+            reports.push_back({MessageReportKind::kCall, std::u16string(line)});
         }
     }
     if (routedHeader) {

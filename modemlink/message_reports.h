@@ -21,7 +21,9 @@
 
 #include "platform/core/clock.h"
 
-enum class MessageReportKind { kStored, kRouted, kReady, kReset };
+// kCall: a call's line as it came (RING, +CRING, +CLIP, NO CARRIER, BUSY, ^CEND, ...), turned
+// into its event by the channel, which pairs a RING with the +CLIP line after it.
+enum class MessageReportKind { kStored, kRouted, kReady, kReset, kCall };
 
 struct MessageReport {
     MessageReportKind kind;
@@ -37,7 +39,7 @@ public:
     // it up to its line end.
     static constexpr std::size_t kMaxLine = 2048;
     // A routed header whose text has not come within this time is handed over with an empty text:
-    // the sender at least is shown.
+    // the sender at least is shown. An unfinished line that long without more is given up.
     static constexpr std::chrono::milliseconds kTextWait{2000};
 
     // The reports that this idle chunk completes, in order.
@@ -56,9 +58,11 @@ private:
     bool m_overlong = false;  // the current line passed kMaxLine: dropped to its end
     std::optional<std::u16string> m_routedHeader;
     platform::TimePoint m_headerAt{};
+    platform::TimePoint m_lastAt{};  // when the last chunk came
 };
 
 // The reports that came inside a command's answer, outside its own lines: a stored message's text
 // (after a "+CMGR:" or "+CMGL:" header) and a send's text (after the "> " prompt) are the
-// command's, up to its final result.
+// command's, up to its final result. Call lines count only after the command's own result: before
+// it, a BUSY or CONNECT may be the result of the dial itself.
 std::vector<MessageReport> MessageReportsInAnswer(std::u16string_view answer);

@@ -224,7 +224,12 @@ private:
     void DropPort();
     // The chunk's text into the answer being collected; false when it brings nothing new.
     bool CollectChunk(const std::u16string& chunk);
-    void DeliverReports(const std::vector<MessageReport>& reports) const;
+    struct ModemEvent {
+        std::int32_t code;
+        std::u16string text;
+    };
+    std::vector<ModemEvent> EventsOf(const std::vector<MessageReport>& reports);
+    void DeliverReports(const std::vector<MessageReport>& reports);
     // Reader thread, while no command waits.
     void OnIdleText(const std::u16string& chunk, platform::TimePoint now);
     // Runs the commands; those refused stay for RetrySetup.
@@ -248,6 +253,8 @@ private:
     bool m_keepNuls = false;
     platform::StreamDecoder m_decoder;  // the reader thread's only
     ReportLines m_reportLines;          // the reader thread's only
+    std::mutex m_callLock;              // guards the ring below: reader and command thread both
+    bool m_ringWithoutNumber = false;   // a RING went out; its +CLIP line may come next
     const SetupCommands m_setupCommands;
     SetupCommands m_refusedSetup;     // the window's thread only
     platform::TimePoint m_setupAt{};  // when the start-up ran its list

@@ -52,6 +52,8 @@ std::int32_t EventOf(MessageReportKind kind) {
             return EVT_MODEM_READY;
         case MessageReportKind::kReset:
             return EVT_MODEM_RESET;
+        case MessageReportKind::kCall:
+            break;  // by its line: CModem::EventsOf
     }
     return EVT_MESSAGE_STORED;
 }
@@ -225,13 +227,42 @@ void CModem::ResetResponse() {
     }
 }
 
-void CModem::DeliverReports(const std::vector<MessageReport>& reports) const {
+// A RING is paired with the +CLIP line right after it. When that line has not come with it (cut
+// between two reads), the ring goes out without a number and again with it when the line comes.
+std::vector<CModem::ModemEvent> CModem::EventsOf(const std::vector<MessageReport>& reports) {
+    std::lock_guard<std::mutex> lock(m_callLock);
+    std::vector<ModemEvent> events;
+    for (std::size_t i = 0; i < reports.size(); ++i) {
+        const MessageReport& report = reports[i];
+        const bool ringLeftOpen = std::exchange(m_ringWithoutNumber, false);
+        if (report.kind != MessageReportKind::kCall) {
+            events.push_back({EventOf(report.kind), report.text});
+        } else if (IsRingLine(report.text)) {
+            const bool numberFollows = i + 1 < reports.size() &&
+                                       reports[i + 1].kind == MessageReportKind::kCall &&
+                                       IsCallerLine(reports[i + 1].text);
+            events.push_back({EVT_RING, numberFollows ? CallerNumber(reports[++i].text) : u""});
+            m_ringWithoutNumber = !numberFollows;
+        } else if (IsCallerLine(report.text)) {
+            if (ringLeftOpen) {
+                events.push_back({EVT_RING, CallerNumber(report.text)});
+            }
+        } else if (const std::optional<CallReport> call = CallReportOfLine(report.text)) {
+            if (const std::optional<std::int32_t> event = CallReportEvent(*call)) {
+                events.push_back({*event, std::u16string()});
+            }
+        }
+    }
+    return events;
+}
+
+void CModem::DeliverReports(const std::vector<MessageReport>& reports) {
     const ModemEventCallback handler = m_pfnEvent.load();
     if (handler == nullptr || IsLost() == 1) {
         return;
     }
-    for (const MessageReport& report : reports) {
-        handler(m_pOwner, EventOf(report.kind), report.text);
+    for (ModemEvent& event : EventsOf(reports)) {
+        handler(m_pOwner, event.code, std::move(event.text));
     }
 }
 
@@ -278,20 +309,8 @@ void CModem::OnSerialData(void* channel, const std::uint8_t* bytes, std::int32_t
     }
 }
 
-// The call reports of a chunk, then the message reports that it completes.
+// The reports of the lines that this chunk completes, in their order.
 void CModem::OnIdleText(const std::u16string& chunk, platform::TimePoint now) {
-    const std::u16string text = chunk.substr(0, chunk.find(u'\0'));
-    const UnsolicitedCodes codes = ScanUnsolicited(text);
-    const ModemEventCallback handler = m_pfnEvent.load();
-    if (handler != nullptr && codes.ring) {
-        handler(m_pOwner, EVT_RING, ParseCallerId(text));
-    }
-    for (const CallReport report : codes.reports) {
-        const std::optional<std::int32_t> event = CallReportEvent(report);
-        if (handler != nullptr && event) {
-            handler(m_pOwner, *event, std::u16string());
-        }
-    }
     DeliverReports(m_reportLines.Add(chunk, now));
 }
 

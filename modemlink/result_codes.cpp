@@ -155,6 +155,37 @@ bool HasSimError(std::u16string_view text) {
     return false;
 }
 
+std::optional<CallReport> CallReportOfLine(std::u16string_view line) {
+    return ReportOf(line);
+}
+
+bool IsRingLine(std::u16string_view line) {
+    return line == u"RING" || line == u"ring" || line.substr(0, 7) == u"+CRING:";
+}
+
+bool IsCallerLine(std::u16string_view line) {
+    return line.substr(0, 6) == u"+CLIP:";
+}
+
+std::size_t FinalResultEnd(std::u16string_view answer) {
+    std::size_t start = 0;
+    for (std::size_t end = answer.find(u'\n'); end != std::u16string_view::npos;
+         start = end + 1, end = answer.find(u'\n', start)) {
+        std::u16string_view line = answer.substr(start, end - start);
+        while (!line.empty() && line.back() == u'\r') {
+            line.remove_suffix(1);
+        }
+        while (!line.empty() && line.front() == u'\r') {
+            line.remove_prefix(1);
+        }
+        if (line == u"OK" || line == u"ok" || line == u"ERROR" || line == u"error" ||
+            line.substr(0, 11) == u"+CME ERROR:" || line.substr(0, 11) == u"+CMS ERROR:") {
+            return end + 1;
+        }
+    }
+    return std::u16string_view::npos;
+}
+
 UnsolicitedCodes ScanUnsolicited(const std::u16string& chunk) {
     UnsolicitedCodes codes;
     codes.ring = Contains(chunk, u"RING") || Contains(chunk, u"ring");

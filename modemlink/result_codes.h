@@ -39,6 +39,16 @@ struct UnsolicitedCodes {
 };
 UnsolicitedCodes ScanUnsolicited(const std::u16string& chunk);
 
+// The call report that a whole line makes (the families above), if any.
+std::optional<CallReport> CallReportOfLine(std::u16string_view line);
+// A ring ("RING", "ring", "+CRING: VOICE") or its caller's line ("+CLIP: ...").
+bool IsRingLine(std::u16string_view line);
+bool IsCallerLine(std::u16string_view line);
+
+// Where a command's own result ends in its answer: just after the first line that is "OK",
+// "ERROR" or a numbered error; npos while there is none.
+std::size_t FinalResultEnd(std::u16string_view answer);
+
 // The number between the quotes of a caller-identification line, searched from the start of the
 // text:  \r\nRING\r\n\r\n+CLIP: "+393351391306",145,,,,0\r\n  ->  +393351391306
 // Empty when there is no such line or its closing quote is missing from it.

@@ -191,15 +191,16 @@ TEST_F(FedChannel, IdleChunksBecomeEvents) {
         std::vector<ChannelEvent> events;
     } rows[] = {
         {"no handler, no event", {"\r\nRING\r\n"}, {}},
+        {"a caller line on its own is no ring", {"\r\n+CLIP: \"555\",129\r\n"}, {}},
         {"ring with caller id",
          {"\r\nRING\r\n\r\n+CLIP: \"+393351391306\",145,,,,0\r\n"},
          {{EVT_RING, u"+393351391306"}}},
-        {"caller id in the next chunk is lost",
+        {"caller id in the next chunk: the ring again, with its number",
          {"\r\nRING\r\n", "\r\n+CLIP: \"555\",129,,,,0\r\n"},
-         {{EVT_RING, u""}}},
-        {"line drop then ring, still ring first",
+         {{EVT_RING, u""}, {EVT_RING, u"555"}}},
+        {"line drop then ring, in their order",
          {"\r\nNO CARRIER\r\n\r\nRING\r\n"},
-         {{EVT_RING, u""}, {EVT_NO_CARRIER, u""}}},
+         {{EVT_NO_CARRIER, u""}, {EVT_RING, u""}}},
         {"a connection is no event", {"\r\nCONNECT\r\n\r\nBUSY\r\n"}, {{EVT_BUSY, u""}}},
         {"other idle text is dropped", {"\r\n+CREG: 1\r\n", "\r\nOK\r\n"}, {}},
         {"NUL hides what follows", {std::string("\r\n\0RING\r\n", 9)}, {}},
@@ -272,6 +273,50 @@ TEST_F(FedChannel, MessageReportsBecomeEventsWhereverTheyCome) {
         }
         EXPECT_EQ(m_events.Take(), row.events);
         ExpectIdle();
+    }
+}
+
+// A call's lines cut at every place between two reads give the same events as whole.
+TEST_F(FedChannel, CallReportsCutAnywhereBetweenReadsCount) {
+    const std::string text = "\r\nRING\r\n\r\n+CLIP: \"13912345678\",129,,,,0\r\n\r\nNO CARRIER\r\n";
+    const std::vector<ChannelEvent> whole = {{EVT_RING, u"13912345678"}, {EVT_NO_CARRIER, u""}};
+    m_modem.m_pfnEvent = &ChannelEvents::OnEvent;
+    for (std::size_t cut = 1; cut < text.size(); ++cut) {
+        SCOPED_TRACE(cut);
+        Feed(text.substr(0, cut));
+        Feed(text.substr(cut));
+        std::vector<ChannelEvent> events = m_events.Take();
+        // Cut between RING and its +CLIP: the ring comes first without its number.
+        if (events.size() == 3 && events[0] == ChannelEvent{EVT_RING, u""}) {
+            events.erase(events.begin());
+        }
+        EXPECT_EQ(events, whole);
+    }
+}
+
+// Reports after a command's own result are handed over once the command has ended, in order;
+// before it, a BUSY is the dial's own answer.
+TEST_F(FedChannel, ReportsAfterACommandsResultComeAfterTheCommand) {
+    const struct {
+        const char* name;
+        std::string answer;
+        std::vector<ChannelEvent> events;
+    } rows[] = {
+        {"busy in the dial's burst", "ATD1;\r\r\nOK\r\n\r\nBUSY\r\n", {{EVT_BUSY, u""}}},
+        {"Huawei: origin, end", "\r\nOK\r\n\r\n^ORIG:1,0\r\n\r\n^CEND:1,0,21\r\n",
+         {{EVT_NO_CARRIER, u""}}},
+        {"several", "\r\nOK\r\n\r\nNO CARRIER\r\n\r\nRING\r\n\r\n+CLIP: \"5\",129\r\n",
+         {{EVT_NO_CARRIER, u""}, {EVT_RING, u"5"}}},
+        {"before the result: the command's own", "\r\nBUSY\r\n\r\nOK\r\n", {}},
+    };
+    m_modem.m_pfnEvent = &ChannelEvents::OnEvent;
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        m_modem.SendLine(u"AT");
+        Feed(row.answer);
+        EXPECT_TRUE(m_events.Take().empty()) << "nothing while the command waits";
+        m_modem.WaitResult();
+        EXPECT_EQ(m_events.Take(), row.events);
     }
 }
 
