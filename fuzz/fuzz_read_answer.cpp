@@ -110,10 +110,12 @@ void CheckReadAnswer(const std::u16string& answer) {
 void CheckPromptAnswer(const std::u16string& answer) {
     const FinalResult decided = DecidePromptAnswer(answer);
     const bool prompt = answer.find(u'>', 1) != std::u16string::npos;
-    const bool error = answer.find(u"ERROR\r\n", 1) != std::u16string::npos;
+    const bool error =
+        answer.find(u"ERROR\r\n", 1) != std::u16string::npos || HasNumberedError(answer);
     const FinalResult promised =
         prompt ? FinalResult::kOk : (error ? FinalResult::kError : FinalResult::kNone);
-    Require(decided == promised, "a '>' after the first unit prompts, else ERROR fails");
+    Require(decided == promised,
+            "a '>' after the first unit prompts, else ERROR or a numbered error fails");
 }
 
 struct SendCase {
