@@ -50,6 +50,10 @@ std::vector<MessageReport> InReads(const std::u16string& text, std::size_t size)
 
 void CheckReport(const MessageReport& report) {
     const std::u16string& text = report.text;
+    if (report.kind != MessageReportKind::kStored && report.kind != MessageReportKind::kRouted) {
+        Require(text.find(u'\n') == std::u16string::npos, "a state or call report is one line");
+        return;
+    }
     const bool stored = report.kind == MessageReportKind::kStored;
     Require(text.compare(0, stored ? 6 : 5, stored ? u"+CMTI:" : u"+CMT:") == 0,
             "a report starts with its prefix");
@@ -97,7 +101,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     for (const MessageReport& report : whole) {
         if (report.kind == MessageReportKind::kStored) {
             inbox.Announced(report.text);
-        } else {
+        } else if (report.kind == MessageReportKind::kRouted) {
             inbox.Routed(report.text, platform::TimePoint{});
             ++routedReports;
             if (const std::optional<RoutedMessage> message = ParseRoutedReport(report.text)) {
