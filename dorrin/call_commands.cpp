@@ -40,11 +40,7 @@ std::int32_t CModem::Dial(std::u16string number) {
         return 0;
     }
     // The channel's own silence: a module that takes the dial answers within it.
-    const WaitOutcome outcome = AwaitAnswer({[](const std::u16string& answer, std::size_t& progress) {
-                                                 progress = answer.size();
-                                                 return DecideDialAnswer(answer);
-                                             },
-                                             kSilenceMs, 0});
+    const WaitOutcome outcome = AwaitAnswer(EveryUnit(DecideDialAnswer, kSilenceMs));
     ResetResponse();
     if (outcome.result == FinalResult::kNone) {
         return outcome.heard ? 1 : 0;

@@ -198,8 +198,15 @@ private:
     };
     // The one wait of every command. Does not end the answer (ResetResponse).
     WaitOutcome AwaitAnswer(const AnswerWait& wait);
-    // The final codes of DecideFinalResult, every new unit counting as progress.
-    static AnswerWait FinalResultWait(std::uint32_t silenceMs);
+    // A decision over the whole answer, every new unit of it counting as progress.
+    template <typename Decide>
+    static AnswerWait EveryUnit(Decide decide, std::uint32_t silenceMs, std::uint32_t limitMs = 0) {
+        return {[decide](const std::u16string& answer, std::size_t& progress) {
+                    progress = answer.size();
+                    return decide(answer);
+                },
+                silenceMs, limitMs};
+    }
 
     // SendLine, then WaitResult; 0 at once when the line is refused.
     std::int32_t RunCommand(const std::u16string& line);

@@ -160,30 +160,20 @@ CModem::WaitOutcome CModem::AwaitAnswer(const AnswerWait& wait) {
     return outcome;
 }
 
-CModem::AnswerWait CModem::FinalResultWait(std::uint32_t silenceMs) {
-    return {[](const std::u16string& answer, std::size_t& progress) {
-                progress = answer.size();
-                return DecideFinalResult(answer);
-            },
-            silenceMs, 0};
-}
-
 std::int32_t CModem::Ask(const std::u16string& line, std::u16string& answer,
                          std::uint32_t silenceMs) {
     if (SendLine(line) == 0) {
         return 0;
     }
     std::u16string taken;
-    AnswerWait wait = FinalResultWait(silenceMs);
-    const WaitOutcome outcome = AwaitAnswer(
-        {[&](const std::u16string& response, std::size_t& progress) {
-             const FinalResult result = wait.decide(response, progress);
-             if (result == FinalResult::kOk) {
-                 taken = response;  // under the lock, in the look that decided
-             }
-             return result;
-         },
-         silenceMs, 0});
+    const auto decide = [&](const std::u16string& response) {
+        const FinalResult result = DecideFinalResult(response);
+        if (result == FinalResult::kOk) {
+            taken = response;  // under the lock, in the look that decided
+        }
+        return result;
+    };
+    const WaitOutcome outcome = AwaitAnswer(EveryUnit(decide, silenceMs));
     ResetResponse();
     if (outcome.result == FinalResult::kNone) {
         return -1;
@@ -196,7 +186,7 @@ std::int32_t CModem::Ask(const std::u16string& line, std::u16string& answer,
 
 std::int32_t CModem::WaitResult() {
     const FinalResult result =
-        m_pPort ? AwaitAnswer(FinalResultWait(kSilenceMs)).result : FinalResult::kNone;
+        m_pPort ? AwaitAnswer(EveryUnit(DecideFinalResult, kSilenceMs)).result : FinalResult::kNone;
     ResetResponse();
     return result == FinalResult::kOk ? 1 : 0;
 }

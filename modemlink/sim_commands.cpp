@@ -47,12 +47,13 @@ CModem::SimState CModem::AskSimState() {
         return SimState::kUnknown;
     }
     std::u16string answer;
-    AwaitAnswer({[&](const std::u16string& response, std::size_t& progress) {
-                     progress = response.size();
-                     answer = response;
-                     return DecideFinalResult(response);
-                 },
-                 kSilenceMs, 0});
+    // Kept whatever it says: "+CME ERROR: 10" is the answer that tells there is no SIM.
+    AwaitAnswer(EveryUnit(
+        [&](const std::u16string& response) {
+            answer = response;
+            return DecideFinalResult(response);
+        },
+        kSilenceMs));
     ResetResponse();
     return SaysNoSim(answer) ? SimState::kAbsent : StateOfAnswer(answer);
 }

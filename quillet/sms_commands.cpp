@@ -37,15 +37,6 @@ std::u16string Decimal(std::int32_t value) {
     return std::u16string(digits.begin(), digits.end());
 }
 
-// Every new unit of the answer restarts the silence.
-template <typename Decide>
-auto EveryUnit(Decide decide) {
-    return [decide](const std::u16string& answer, std::size_t& progress) {
-        progress = answer.size();
-        return decide(answer);
-    };
-}
-
 }  // namespace
 
 std::int32_t CModem::SendLineCtrlZ(std::u16string text) {
@@ -170,7 +161,7 @@ std::int32_t CModem::SendMessage(const std::u16string& to, const std::u16string&
         return 0;
     }
     const FinalResult prompt =
-        AwaitAnswer({EveryUnit(DecidePromptAnswer), kReplySilenceMs, 0}).result;
+        AwaitAnswer(EveryUnit(DecidePromptAnswer, kReplySilenceMs)).result;
     ResetResponse();
     if (prompt == FinalResult::kNone) {
         CancelTextEntry();  // a prompt that comes late would take every later line as text
@@ -186,7 +177,7 @@ std::int32_t CModem::SendMessage(const std::u16string& to, const std::u16string&
         return DecideResultAnswer(answer, sent);
     };
     // Silence on the way is normal while the network takes the message: only the limit ends it.
-    const FinalResult result = AwaitAnswer({EveryUnit(decide), 0, m_sendLimitMs}).result;
+    const FinalResult result = AwaitAnswer(EveryUnit(decide, 0, m_sendLimitMs)).result;
     ResetResponse();
     if (result == FinalResult::kNone) {
         CancelTextEntry();  // the text may not have ended it: a lost Ctrl-Z, a module that hung
