@@ -73,6 +73,7 @@ Simulator::Simulator(SimulatorOptions options)
         state.sim.pin = m_options.simPin;
         state.bootMs = m_options.bootMs;
         state.bootProfile = m_options.bootProfile;
+        state.faults.cutReportBytes = std::min(m_options.cutReportBytes, kMaxSplitBytes);
     });
 }
 
@@ -149,6 +150,23 @@ void Simulator::Transmit(const ModemState& state, const std::vector<Output>& out
                 shaping.delayMs =
                     state.faults.answerDelayMs + HabitsOf(state.smsProfile).promptDelayMs;
                 break;
+            case OutputKind::kLateCallReport: {
+                // On a timer rather than delayed in the queue: the answers that follow it do not
+                // wait for it. One of a modem that has restarted since is not written.
+                const std::uint64_t powerOns = state.powerOns;
+                const std::string bytes = output.bytes;
+                m_timers.At(
+                    TimerQueue::Clock::now() +
+                        std::chrono::milliseconds(state.faults.answerDelayMs + kEndedHereMs),
+                    [this, powerOns, bytes] {
+                        m_model.With([&](ModemState& later) {
+                            if (later.powerOns == powerOns) {
+                                SendCallReport(later, bytes);
+                            }
+                        });
+                    });
+                continue;
+            }
         }
         m_transmitter.Send(output.bytes, shaping);
     }
@@ -157,6 +175,17 @@ void Simulator::Transmit(const ModemState& state, const std::vector<Output>& out
 void Simulator::SendUnsolicited(const ModemState& state, std::string bytes) {
     if (!state.faults.silent) {
         m_transmitter.Send(std::move(bytes), SplitOnly(state.faults));
+    }
+}
+
+void Simulator::SendCallReport(const ModemState& state, std::string bytes) {
+    if (state.faults.cutReportBytes == 0) {
+        SendUnsolicited(state, std::move(bytes));
+    } else if (!state.faults.silent) {
+        Shaping shaping;
+        shaping.cutAfter = state.faults.cutReportBytes;
+        shaping.gapMs = kCutGapMs;
+        m_transmitter.Send(std::move(bytes), shaping);
     }
 }
 
@@ -194,7 +223,7 @@ void Simulator::RingTick(std::uint64_t generation, TimerQueue::Clock::time_point
         if (state.call.phase != CallPhase::kRinging || state.call.generation != generation) {
             return;
         }
-        SendUnsolicited(state, RingText(state));
+        SendCallReport(state, RingText(state));
         // From the planned time, so the cadence does not drift with scheduling delays.
         const auto next = due + std::chrono::milliseconds(m_options.ringPeriodMs);
         m_timers.At(next, [this, generation, next] { RingTick(generation, next); });
@@ -206,8 +235,9 @@ VerbResult Simulator::RemoteHangUp() {
         if (state.call.phase == CallPhase::kIdle) {
             return Refused("there is no call");
         }
+        const long long seconds = CallSeconds(state.call);
         EndCall(state.call);
-        SendUnsolicited(state, FramedReport(ReportsOf(state.callProfile).ended));
+        SendCallReport(state, FramedReport(ReportsOf(state.callProfile).ended, seconds));
         return Done("the other side hung up");
     });
 }
@@ -217,11 +247,9 @@ VerbResult Simulator::FailDialledCall(DialFailure failure) {
         if (state.call.phase == CallPhase::kIdle || !state.call.outgoing || state.call.connected) {
             return Refused("there is no dialled call being placed");
         }
-        const CallReports& reports = ReportsOf(state.callProfile);
-        const char* const results[] = {reports.busy, reports.noAnswer, reports.noDialTone};
-        const char* result = results[static_cast<int>(failure)];
+        const char* result = FailureReport(ReportsOf(state.callProfile), failure);
         EndCall(state.call);
-        SendUnsolicited(state, FramedReport(result));
+        SendCallReport(state, FramedReport(result));
         return Done(std::string("the call ended: ") + result);
     });
 }
@@ -231,8 +259,8 @@ VerbResult Simulator::RemoteAnswer() {
         if (state.call.phase == CallPhase::kIdle || !state.call.outgoing || state.call.connected) {
             return Refused("there is no dialled call being placed");
         }
-        state.call.connected = true;
-        SendUnsolicited(state, FramedReport(ReportsOf(state.callProfile).connected));
+        Connect(state.call);
+        SendCallReport(state, FramedReport(ReportsOf(state.callProfile).connected));
         return Done("the other side answered");
     });
 }
@@ -242,8 +270,15 @@ VerbResult Simulator::SetCallProfile(const std::string& name) {
     if (!profile) {
         return Refused("the call profile must be one of " + CallProfileNames());
     }
-    m_model.With([&](ModemState& state) { state.callProfile = *profile; });
+    m_model.With([&](ModemState& state) {
+        state.callProfile = *profile;
+        state.settings.hangUpMode = ReportsOf(*profile).hangUpMode;
+    });
     return Done("calls are reported as the " + name + " family does");
+}
+
+void Simulator::FailNextDial(DialFailure failure) {
+    m_model.With([&](ModemState& state) { state.faults.nextDialFails = failure; });
 }
 
 VerbResult Simulator::SetSmsProfile(const std::string& name) {
@@ -354,6 +389,15 @@ VerbResult Simulator::SetSplit(std::size_t pieceBytes, int gapMs) {
         state.faults.splitGapMs = gapMs;
     });
     return Done(pieceBytes == 0 ? "answers whole" : "answers split");
+}
+
+VerbResult Simulator::SetCutReports(std::size_t bytes) {
+    if (bytes > kMaxSplitBytes) {
+        return Refused("the cut must be 0.." + std::to_string(kMaxSplitBytes) + " bytes");
+    }
+    m_model.With([&](ModemState& state) { state.faults.cutReportBytes = bytes; });
+    return Done(bytes == 0 ? "call reports whole"
+                           : "call reports cut after " + std::to_string(bytes) + " bytes");
 }
 
 void Simulator::SetSendError(std::optional<int> cmsError) {

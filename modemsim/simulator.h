@@ -71,7 +71,14 @@ struct SimulatorOptions {
     // PIN until it has read the SIM; 0: at once.
     int bootMs = 0;
     BootProfile bootProfile = BootProfile::kSilent;
+    // Each call report written on its own in two writes, cut after this many bytes
+    // (0..kMaxSplitBytes; 0: whole), kCutGapMs apart.
+    std::size_t cutReportBytes = 0;
 };
+
+inline constexpr int kCutGapMs = 50;
+// From the OK of a hang-up to what the family says of the call's end.
+inline constexpr int kEndedHereMs = 300;
 
 // How a delivered message is coded: kAuto takes the GSM alphabet when the text fits it.
 enum class SmsCoding { kAuto, kGsm, kUcs2 };
@@ -96,9 +103,6 @@ struct PartDelivery {
     std::optional<int> missingPart;
     int gapMs = 0;
 };
-
-// How a call that the terminal dialled ends before it connects (V.250 final results).
-enum class DialFailure { kBusy, kNoAnswer, kNoDialTone };
 
 struct VerbResult {
     bool ok = false;
@@ -136,7 +140,12 @@ public:
     // "NO ANSWER", "NO DIALTONE" or what the call profile says instead).
     VerbResult RemoteAnswer();
     VerbResult FailDialledCall(DialFailure failure);
-    // How calls are reported: "standard", "huawei" or "zte" (at/call_profile.h).
+    // The next dial fails at once: its OK and the failure ("BUSY" or what the call profile says
+    // instead) in one write; under a family that answers a dial only on connect, the failure is
+    // its answer.
+    void FailNextDial(DialFailure failure);
+    // How calls are reported: "standard", "huawei", ... (at/call_profile.h); the row's AT+CVHU
+    // mode at once.
     VerbResult SetCallProfile(const std::string& name);
     // How messages are filed and handed over (at/message_profile.h), as UseSmsProfile in
     // at/modem_state.h takes it: refused when a stored message would find no slot.
@@ -168,6 +177,9 @@ public:
     VerbResult SetAnswerDelay(int ms);
     // pieceBytes 0 turns splitting off.
     VerbResult SetSplit(std::size_t pieceBytes, int gapMs);
+    // Each call report written on its own (RING, +CLIP, NO CARRIER, BUSY, ^CEND, ...) goes out in
+    // two writes kCutGapMs apart, cut after bytes (0..kMaxSplitBytes); 0 turns it off.
+    VerbResult SetCutReports(std::size_t bytes);
     void SetSendError(std::optional<int> cmsError);
     void SetEmptyReadError(bool on);
     // Written as they are, in order with the modem's own output, even while silent.
@@ -216,6 +228,8 @@ private:
     // Under the model's lock: sends what the session produced with the faults' shaping.
     void Transmit(const ModemState& state, const std::vector<Output>& outputs);
     void SendUnsolicited(const ModemState& state, std::string bytes);
+    // Under the model's lock: as SendUnsolicited, cut as the faults ask.
+    void SendCallReport(const ModemState& state, std::string bytes);
     void RingTick(std::uint64_t generation, TimerQueue::Clock::time_point due);
     void PeriodicTick(std::uint64_t generation, TimerQueue::Clock::time_point due);
     VerbResult Deliver(const SmsDelivery& delivery, const PartDelivery& how);

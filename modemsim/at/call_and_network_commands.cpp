@@ -1,6 +1,8 @@
 #include <algorithm>
 #include <array>
 #include <cstring>
+#include <optional>
+#include <utility>
 
 #include "modemsim/at/at_syntax.h"
 #include "modemsim/at/call_profile.h"
@@ -35,10 +37,20 @@ Reply Answer(ModemState& state, const AtCommand& /*command*/) {
         return Reply::NoCarrier();
     }
     state.call.phase = CallPhase::kActive;
-    state.call.connected = true;
+    Connect(state.call);
     ++state.call.generation;
     Reply reply = Reply::Ok();
     reply.after = FramedReport(ReportsOf(state.callProfile).afterAnswer);
+    return reply;
+}
+
+// The call ended by the terminal: OK, then what the family says of the end.
+Reply EndedHere(ModemState& state) {
+    Reply reply = Reply::Ok();
+    if (state.call.phase != CallPhase::kIdle) {
+        reply.later = FramedReport(ReportsOf(state.callProfile).endedHere, CallSeconds(state.call));
+    }
+    EndCall(state.call);
     return reply;
 }
 
@@ -46,8 +58,11 @@ Reply HangUp(ModemState& state, const AtCommand& command) {
     if (BasicNumber(command.args) != 0L) {
         return Reply::Error();
     }
-    EndCall(state.call);
-    return Reply::Ok();
+    // AT+CVHU=1: ATH is answered and ignored; only AT+CHUP ends the call.
+    if (state.settings.hangUpMode == 1) {
+        return Reply::Ok();
+    }
+    return EndedHere(state);
 }
 
 bool IsDialString(const std::string& number) {
@@ -76,11 +91,18 @@ Reply Dial(ModemState& state, const AtCommand& command) {
     state.call.number = number;
     ++state.call.generation;
     const CallReports& reports = ReportsOf(state.callProfile);
-    if (!reports.dialAnsweredAtOnce) {
-        return Reply::Pending();
+    const std::optional<DialFailure> failure = std::exchange(state.faults.nextDialFails, {});
+    Reply reply = reports.dialAnsweredAtOnce ? Reply::Ok() : Reply::Pending();
+    if (failure) {
+        // OK\r\n\r\nBUSY\r\n in one burst, as a module that hears the network refuse while still
+        // answering the dial.
+        EndCall(state.call);
+        reply.after = FramedReport(FailureReport(reports, *failure));
+        return reply;
     }
-    Reply reply = Reply::Ok();
-    reply.after = FramedReport(reports.afterDial);
+    if (reports.dialAnsweredAtOnce) {
+        reply.after = FramedReport(reports.afterDial);
+    }
     return reply;
 }
 
@@ -171,8 +193,41 @@ Reply TestClip(ModemState& /*state*/, const AtCommand& /*command*/) {
 }
 
 Reply HangUpCall(ModemState& state, const AtCommand& /*command*/) {
-    EndCall(state.call);
+    return EndedHere(state);
+}
+
+Reply SetHangUpMode(ModemState& state, const AtCommand& command) {
+    const std::optional<long> mode = SingleNumber(command, 0, 2);
+    if (!mode) {
+        return Reply::Error();
+    }
+    state.settings.hangUpMode = static_cast<int>(*mode);
     return Reply::Ok();
+}
+
+Reply ReadHangUpMode(ModemState& state, const AtCommand& /*command*/) {
+    return Reply::Ok(InfoLine("+CVHU: " + std::to_string(state.settings.hangUpMode)));
+}
+
+Reply TestHangUpMode(ModemState& /*state*/, const AtCommand& /*command*/) {
+    return Reply::Ok(InfoLine("+CVHU: (0-2)"));
+}
+
+Reply SetCring(ModemState& state, const AtCommand& command) {
+    const std::optional<long> mode = SingleNumber(command, 0, 1);
+    if (!mode) {
+        return Reply::Error();
+    }
+    state.settings.cring = *mode == 1;
+    return Reply::Ok();
+}
+
+Reply ReadCring(ModemState& state, const AtCommand& /*command*/) {
+    return Reply::Ok(InfoLine(std::string("+CRC: ") + (state.settings.cring ? "1" : "0")));
+}
+
+Reply TestCring(ModemState& /*state*/, const AtCommand& /*command*/) {
+    return Reply::Ok(InfoLine("+CRC: (0,1)"));
 }
 
 }  // namespace
@@ -183,6 +238,8 @@ const std::vector<CommandEntry>& NetworkCommands() {
         {"+CREG", nullptr, ReadRegistration, TestRegistration, SetRegistrationReports},
         {"+CLIP", nullptr, ReadClip, TestClip, SetClip, Needs::kStartedUp},
         {"+CHUP", HangUpCall, nullptr, Supported, nullptr},
+        {"+CVHU", nullptr, ReadHangUpMode, TestHangUpMode, SetHangUpMode},
+        {"+CRC", nullptr, ReadCring, TestCring, SetCring},
     };
     return commands;
 }

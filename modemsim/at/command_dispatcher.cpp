@@ -64,18 +64,22 @@ Reply Run(ModemState& state, const AtCommand& command) {
 Reply RunCommands(ModemState& state, const std::vector<AtCommand>& commands) {
     std::string info;
     std::string after;
+    std::string later;
     for (const AtCommand& command : commands) {
         Reply reply = Run(state, command);
         info += reply.info;
         after += reply.after;
+        later += reply.later;
         if (reply.final != FinalCode::kOk) {
             reply.info = info;
             reply.after = after;
+            reply.later = later;
             return reply;
         }
     }
     Reply reply = Reply::Ok(info);
     reply.after = after;
+    reply.later = later;
     return reply;
 }
 

@@ -18,6 +18,12 @@ void Emit(std::vector<Output>& out, OutputKind kind, std::string bytes) {
     out.push_back({kind, std::move(bytes)});
 }
 
+bool DialBeingPlaced(const ModemState& state) {
+    const Call& call = state.call;
+    return call.phase == CallPhase::kActive && call.outgoing && !call.connected &&
+           !ReportsOf(state.callProfile).dialAnsweredAtOnce;
+}
+
 }  // namespace
 
 std::vector<Output> ModemSession::Feed(ModemState& state, std::string_view bytes) {
@@ -29,6 +35,11 @@ std::vector<Output> ModemSession::Feed(ModemState& state, std::string_view bytes
         m_assembler = LineAssembler{};
     }
     for (char byte : bytes) {
+        if (DialBeingPlaced(state) && !m_assembler.DropsNext(byte)) {
+            EndCall(state.call);
+            Emit(out, OutputKind::kAnswer, Render(Reply::NoCarrier()));
+            continue;
+        }
         const AssemblerStep step = m_assembler.Push(byte);
         if (step.echo && state.settings.echo) {
             Emit(out, OutputKind::kEcho, std::string(1, byte));
@@ -73,6 +84,9 @@ void ModemSession::AnswerLine(ModemState& state, const std::string& line,
     Emit(out, prompt ? OutputKind::kPrompt : OutputKind::kAnswer, Render(*reply));
     if (prompt) {
         m_assembler.EnterPrompt();
+    }
+    if (!reply->later.empty()) {
+        Emit(out, OutputKind::kLateCallReport, reply->later);
     }
 }
 

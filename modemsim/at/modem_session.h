@@ -53,6 +53,8 @@ public:
     // Collects a message text from the next byte on.
     void EnterPrompt();
     bool InPrompt() const { return m_prompt; }
+    // The byte is the LF of a CR LF line end, which is no part of what the terminal types.
+    bool DropsNext(char byte) const { return m_afterCr && byte == '\n'; }
 
 private:
     AssemblerStep PushCommand(char byte);
@@ -69,8 +71,9 @@ private:
 enum class OutputKind {
     kEcho,
     kAnswer,
-    kNetworkAnswer,  // the result of a message sent: comes after the network's delay
-    kPrompt,         // AT+CMGS's "> ": as late as the module family gives it
+    kNetworkAnswer,   // the result of a message sent: comes after the network's delay
+    kPrompt,          // AT+CMGS's "> ": as late as the module family gives it
+    kLateCallReport,  // what the family says a moment after the OK of a hang-up
 };
 
 struct Output {
@@ -79,7 +82,9 @@ struct Output {
 };
 
 // A line or message text half-typed when the modem loses power (PowerOn in modem_state.h) is
-// gone: the next byte starts a fresh line.
+// gone: the next byte starts a fresh line. While a dial is being placed (a family that answers it
+// only on connect), any byte the terminal types aborts it, as V.250 has it: the dial's answer is
+// NO CARRIER and the byte is dropped, so "ATH" there is "TH", no command and no OK.
 class ModemSession {
 public:
     std::vector<Output> Feed(ModemState& state, std::string_view bytes);

@@ -6,6 +6,7 @@ void RestoreProfile(Settings& settings) {
     const Settings defaults;
     settings.echo = defaults.echo;
     settings.clip = defaults.clip;
+    settings.cring = defaults.cring;
     settings.textMode = defaults.textMode;
     settings.charset = defaults.charset;
     settings.cregMode = defaults.cregMode;
@@ -36,6 +37,20 @@ void EndCall(Call& call) {
     ++call.generation;
 }
 
+void Connect(Call& call) {
+    call.connected = true;
+    call.connectedAt = std::chrono::steady_clock::now();
+}
+
+long long CallSeconds(const Call& call) {
+    if (!call.connected) {
+        return 0;
+    }
+    return std::chrono::duration_cast<std::chrono::seconds>(std::chrono::steady_clock::now() -
+                                                            call.connectedAt)
+        .count();
+}
+
 namespace {
 
 // What the SMS profile's row decides at power-on.
@@ -56,6 +71,7 @@ void PowerOn(ModemState& state) {
     settings.registration = state.settings.registration;
     state.settings = settings;
     TakeRowDefaults(state);
+    state.settings.hangUpMode = ReportsOf(state.callProfile).hangUpMode;
     state.pendingSend.reset();
     EndCall(state.call);
     state.sim.unlocked = false;

@@ -4,6 +4,7 @@
 // guards the one instance with its lock.
 
 #include <array>
+#include <chrono>
 #include <cstddef>
 #include <cstdint>
 #include <deque>
@@ -81,6 +82,7 @@ struct Call {
     bool outgoing = false;
     std::string number;      // the caller's or the dialled number; empty when withheld
     bool connected = false;  // answered, by the terminal or the other side
+    std::chrono::steady_clock::time_point connectedAt;  // for the duration an end reports
     // Advances at every change of call, so a RING tick of an earlier call knows to stop.
     std::uint64_t generation = 0;
 };
@@ -89,6 +91,10 @@ struct Call {
 struct Settings {
     bool echo = true;
     bool clip = false;
+    bool cring = false;  // AT+CRC=1: a ring is "+CRING: VOICE" instead of RING
+    // AT+CVHU: 1 has ATH answer OK and leave a voice call up; 0 and 2 have it end the call. Not
+    // in the profile ATZ restores; the call profile's row gives it at power-on.
+    int hangUpMode = 0;
     bool textMode = false;  // AT+CMGF: PDU mode until a program asks for text
     Charset charset = Charset::kGsm;
     bool showHeader = false;  // AT+CSDH: the long +CMGR header with <dcs> and <length>
@@ -120,6 +126,11 @@ struct Faults {
     int answerDelayMs = 0;
     std::size_t splitBytes = 0;  // 0: each answer in one write
     int splitGapMs = 0;
+    // Each call report written on its own goes out as two writes, cut after this many bytes;
+    // 0: whole.
+    std::size_t cutReportBytes = 0;
+    // The next dial fails at once: its OK and the failure in one write.
+    std::optional<DialFailure> nextDialFails;
     std::optional<int> sendError;  // +CMS ERROR code for every message sent
     // A chatty module: "\r\n<line>\r\n" every periodicMs, 0 for never. The generation advances
     // at every change, so a tick of an earlier setting knows to stop.
@@ -216,6 +227,9 @@ void RestoreProfile(Settings& settings);
 
 // Ends any call and makes a pending RING tick of it stale.
 void EndCall(Call& call);
+void Connect(Call& call);
+// Whole seconds since the call connected; 0 for one that never did.
+long long CallSeconds(const Call& call);
 
 // What a modem brings back when it comes back on the bus after losing power: every setting at
 // its default (those the SMS profile decides at its row's), no call, no half-typed message, a

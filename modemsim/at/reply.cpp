@@ -121,7 +121,7 @@ std::string Render(const Reply& reply) {
 }
 
 std::string RingText(const ModemState& state) {
-    std::string text = InfoLine("RING");
+    std::string text = InfoLine(state.settings.cring ? "+CRING: VOICE" : "RING");
     const std::string& number = state.call.number;
     if (state.settings.clip && !number.empty()) {
         text += InfoLine("+CLIP: \"" + ToTerminal(state.settings.charset, number) + "\"," +

@@ -21,6 +21,8 @@ struct Reply {
     std::string info;  // framed information text, possibly empty
     FinalCode final = FinalCode::kOk;
     std::string after;  // framed reports that follow the final code at once
+    // Framed call reports that follow a moment later, as a write of their own.
+    std::string later;
     int cmsError = 0;
     int cmeError = 0;
     bool verboseError = false;  // +CME ERROR as its text
@@ -75,7 +77,8 @@ std::string MemoryName(Memory memory);
 
 // Texts the modem sends on its own, not as an answer to a command:
 //   \r\nRING\r\n\r\n+CLIP: "+393351391306",145,,,,0\r\n   (the CLIP line only with AT+CLIP=1
-//                                                         and a number that is not withheld)
+//                                                         and a number that is not withheld;
+//                                                         with AT+CRC=1 +CRING: VOICE for RING)
 //   \r\n+CREG: 1\r\n                                      (with AT+CREG=1 or 2)
 //   \r\nNO CARRIER\r\n                                    (the other side ended the call)
 //   \r\n+CMTI: "SM",3\r\n                                (a message stored in slot 3 of the

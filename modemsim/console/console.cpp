@@ -203,7 +203,7 @@ std::string HangUpVerb(Simulator& simulator, const Words& words) {
     return words.Count() == 1 ? Report(simulator.RemoteHangUp()) : Usage("hangup");
 }
 
-std::string CallFailVerb(Simulator& simulator, const Words& words) {
+std::optional<DialFailure> FailureNamed(const Words& words) {
     static const std::pair<const char*, DialFailure> kFailures[] = {
         {"busy", DialFailure::kBusy},
         {"noanswer", DialFailure::kNoAnswer},
@@ -212,11 +212,36 @@ std::string CallFailVerb(Simulator& simulator, const Words& words) {
     if (words.Count() == 2) {
         for (const auto& [name, failure] : kFailures) {
             if (words[1] == name) {
-                return Report(simulator.FailDialledCall(failure));
+                return failure;
             }
         }
     }
-    return Usage("callfail");
+    return std::nullopt;
+}
+
+std::string CallFailVerb(Simulator& simulator, const Words& words) {
+    const std::optional<DialFailure> failure = FailureNamed(words);
+    return failure ? Report(simulator.FailDialledCall(*failure)) : Usage("callfail");
+}
+
+std::string DialFailVerb(Simulator& simulator, const Words& words) {
+    const std::optional<DialFailure> failure = FailureNamed(words);
+    if (!failure) {
+        return Usage("dialfail busy|noanswer|nodialtone");
+    }
+    simulator.FailNextDial(*failure);
+    return "the next dial fails at once";
+}
+
+std::string CutReportsVerb(Simulator& simulator, const Words& words) {
+    const std::optional<long> bytes = words.Count() != 2 ? std::nullopt
+                                      : words[1] == "off"
+                                          ? 0L
+                                          : Number(words[1], 1, static_cast<long>(kMaxSplitBytes));
+    if (!bytes) {
+        return Usage("cutreports BYTES(1-" + std::to_string(kMaxSplitBytes) + ")|off");
+    }
+    return Report(simulator.SetCutReports(static_cast<std::size_t>(*bytes)));
 }
 
 std::string PickUpVerb(Simulator& simulator, const Words& words) {
@@ -224,7 +249,8 @@ std::string PickUpVerb(Simulator& simulator, const Words& words) {
 }
 
 std::string ProfileVerb(Simulator& simulator, const Words& words) {
-    return words.Count() == 2 ? Report(simulator.SetCallProfile(words[1])) : Usage("profile");
+    return words.Count() == 2 ? Report(simulator.SetCallProfile(words[1]))
+                              : Usage("profile " + CallProfileNames());
 }
 
 std::string SmsProfileVerb(Simulator& simulator, const Words& words) {
@@ -440,7 +466,11 @@ const VerbEntry kVerbs[] = {
     {"pickup", "pickup                   the other side answers the dialled call", PickUpVerb},
     {"callfail", "callfail busy|noanswer|nodialtone  a dialled call ends unconnected",
      CallFailVerb},
-    {"profile", "profile standard|huawei|zte  report calls as that module family does",
+    {"dialfail",
+     "dialfail busy|noanswer|nodialtone  the next dial fails at once, in its OK's write",
+     DialFailVerb},
+    {"profile",
+     "profile NAME             report calls as that module family does: " + CallProfileNames(),
      ProfileVerb},
     {"smsprofile",
      "smsprofile NAME          file and hand over messages as that module family does: " +
@@ -465,6 +495,8 @@ const VerbEntry kVerbs[] = {
      ErrorVerb},
     {"delay", "delay MS                 hold every answer back MS ms (0: off)", DelayVerb},
     {"split", "split BYTES GAP_MS|off   write answers in pieces, GAP_MS ms apart", SplitVerb},
+    {"cutreports", "cutreports BYTES|off     write each call report in two, cut after BYTES",
+     CutReportsVerb},
     {"sendfail", "sendfail CODE|off        every message sent fails with +CMS ERROR: CODE",
      SendFailVerb},
     {"emptyread", "emptyread ok|error       an empty slot reads as OK or +CMS ERROR: 321",

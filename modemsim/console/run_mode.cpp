@@ -122,7 +122,7 @@ std::optional<ProgramOptions> ParseProgramOptions(const std::vector<std::string>
 
 std::string ProgramUsage() {
     return "usage: modemsim [--link PATH] [--ring-period MS] [--network-delay MS] [--no-trace]\n"
-           "                [--call-profile standard|huawei|zte] [--sms-profile NAME]\n"
+           "                [--call-profile NAME] [--sms-profile NAME]\n"
            "                [--sim-pin NNNN | --no-sim] [--boot-ms MS] [--boot-profile NAME]\n"
            "                [--console | --no-console] [run PROGRAM [ARGS...]]\n"
            "  Acts as a GSM modem on a pseudo-terminal. Without run it prints the device path;\n"
@@ -134,7 +134,10 @@ std::string ProgramUsage() {
            "                  without run. With run, standard input is PROGRAM's unless given\n"
            "  --no-console    leave standard input alone\n"
            "  --no-trace      do not show the dialogue on stderr\n"
-           "  --call-profile  report calls as that module family does (default standard)\n"
+           "  --call-profile  report calls as that module family does (default standard):\n"
+           "                  " +
+           CallProfileNames() +
+           "\n"
            "  --sms-profile   file and hand over messages as that module family does (default\n"
            "                  standard):\n"
            "                  " +

@@ -80,11 +80,12 @@ void Transmitter::Send(std::string bytes, const Shaping& shaping) {
     auto when = std::max(now + std::chrono::milliseconds(shaping.delayMs), m_lastWrite);
     const auto first = when;
     const std::size_t piece = shaping.pieceBytes == 0 ? bytes.size() : shaping.pieceBytes;
-    for (std::size_t pos = 0; pos < bytes.size(); pos += piece) {
+    for (std::size_t pos = 0, length = shaping.cutAfter == 0 ? piece : shaping.cutAfter;
+         pos < bytes.size(); pos += length, length = piece) {
         if (pos > 0) {
             when += std::chrono::milliseconds(shaping.gapMs);
         }
-        WriteAt(when, bytes.substr(pos, piece));
+        WriteAt(when, bytes.substr(pos, length));
     }
     m_lastWrite = when;
     if (when != first) {

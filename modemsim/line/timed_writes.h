@@ -69,6 +69,7 @@ struct Shaping {
     int delayMs = 0;
     std::size_t pieceBytes = 0;  // 0: one write
     int gapMs = 0;               // between pieces
+    std::size_t cutAfter = 0;    // the first piece this long, the rest by pieceBytes; 0: none
 };
 
 class Transmitter {

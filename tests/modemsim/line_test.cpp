@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <functional>
 #include <limits>
 #include <thread>
 
@@ -122,6 +123,70 @@ TEST_F(LineTest, ControllerOutputFollowsTheModel) {
     EXPECT_EQ(m_client->ReadFor(std::chrono::milliseconds(kRingPeriodMs * 2)), "");
     ASSERT_TRUE(m_simulator->RemoteHangUp().ok);
     EXPECT_EQ(m_client->ReadFor(50ms), "");
+}
+
+// The modem's writes as its trace shows them: what a family says of a hang-up comes a moment
+// after the OK, a dial's failure in the dial's own write, and with reports cut each report on its
+// own in two (an answer's burst stays whole).
+TEST_F(LineTest, CallReportsAndTheWritesTheyTake) {
+    using modemsim::Simulator;
+    const auto dial = [](Simulator&, ModemClient& c) { c.Exchange("ATD1;\r", "\r\nOK\r\n"); };
+    const struct {
+        const char* profile;
+        std::size_t cut;
+        std::function<void(Simulator&, ModemClient&)> act;
+        std::vector<std::string> writes;
+    } rows[] = {
+        {"huawei",
+         0,
+         [&](Simulator& s, ModemClient& c) { dial(s, c), c.Write("ATH\r"); },
+         {"\r\nOK\r\n\r\n^ORIG: 1,0\r\n\r\n^CONF: 1\r\n", "\r\nOK\r\n",
+          "\r\n^CEND: 1,0,104,16\r\n"}},
+        {"huawei",
+         5,
+         [&](Simulator& s, ModemClient& c) {
+             s.FailNextDial(modemsim::DialFailure::kBusy);
+             dial(s, c);
+             s.Ring(std::nullopt);
+         },
+         {"\r\nOK\r\n\r\n^CEND: 1,0,104,17\r\n", "\r\nRIN", "G\r\n"}},
+        {"simcom",
+         0,
+         [&](Simulator& s, ModemClient& c) {
+             dial(s, c);
+             s.RemoteAnswer();
+             s.RemoteHangUp();
+         },
+         {"\r\nOK\r\n", "\r\nVOICE CALL: BEGIN\r\n",
+          "\r\nVOICE CALL: END: 000000\r\n\r\nNO CARRIER\r\n"}},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.profile + std::to_string(row.cut));
+        Start();
+        EchoOff();
+        ASSERT_TRUE(m_simulator->SetCallProfile(row.profile).ok);
+        ASSERT_TRUE(m_simulator->SetCutReports(row.cut).ok);
+        // ATE0's echo and OK, once the trace has them.
+        const std::size_t before = TraceRecorder::Only(m_trace->WaitFor([](const auto& all) {
+                                       return TraceRecorder::Only(all, '>').size() >= 2;
+                                   }),
+                                                       '>')
+                                       .size();
+        row.act(*m_simulator, *m_client);
+        const TraceRecorder::Entries written =
+            TraceRecorder::Only(m_trace->WaitFor([&](const TraceRecorder::Entries& all) {
+                return TraceRecorder::Only(all, '>').size() >= before + row.writes.size();
+            }),
+                                '>');
+        ASSERT_GE(written.size(), before + row.writes.size());
+        for (std::size_t i = 0; i < row.writes.size(); ++i) {
+            EXPECT_EQ(written[before + i].bytes, row.writes[i]) << i;
+        }
+        const double gapMs = (written[before + 2].seconds - written[before + 1].seconds) * 1000;
+        const bool late = row.profile == std::string("huawei") && row.cut == 0;
+        EXPECT_GE(gapMs, late ? 250 : row.cut > 0 ? modemsim::kCutGapMs - 10 : 0);
+    }
+    EXPECT_FALSE(m_simulator->SetCutReports(modemsim::kMaxSplitBytes + 1).ok);
 }
 
 // Rings come at the period, a message's result after the network's delay; out of range both are

@@ -511,6 +511,68 @@ TEST(Unsolicited, RingWithCallerIdentification) {
         state.call.number = number;
         EXPECT_EQ(RingText(state), expected) << number << clip;
     }
+    ModemState cring = Modem();
+    cring.settings.cring = true;
+    EXPECT_EQ(RingText(cring), "\r\n+CRING: VOICE\r\n");
+}
+
+// Each call profile's row as it comes on (its AT+CVHU mode), with the next dial made to fail.
+// A hang-up that ends a call is followed by what the family says of it (written apart from the OK
+// on the line); any byte aborts a dial still being placed, the LF of its CR LF aside, so "ATH"
+// there is "TH", no command and no OK.
+TEST(CallProfiles, HangUpsAbortsAndFailuresByRow) {
+    const std::string huaweiDial = kOk + "\r\n^ORIG: 1,0\r\n\r\n^CONF: 1\r\n";
+    const std::string ended = "\r\n^CEND: 1,0,104,16\r\n";
+    const struct {
+        CallProfile profile;
+        std::optional<DialFailure> fails;
+        std::vector<Step> steps;
+    } rows[] = {
+        {CallProfile::kStandard,
+         {},
+         {{"AT+CVHU?;+CVHU=?\r", "\r\n+CVHU: 0\r\n\r\n+CVHU: (0-2)\r\n" + kOk},
+          {"AT+CVHU=3\r", kError},
+          {"AT+CVHU=1\r", kOk},
+          {"ATD1;\r", kOk},
+          {"ATH\r", kOk},
+          {"ATD2;\r", kError},  // the call went on
+          {"AT+CVHU=2;H\r", kOk},
+          {"ATD2;\r", kOk}}},
+        {CallProfile::kHuaweiCvhu1,
+         {},
+         {{"AT+CVHU?\r", "\r\n+CVHU: 1\r\n" + kOk},
+          {"ATD1;\r", huaweiDial},
+          {"ATH\r", kOk},
+          {"AT+CHUP\r", kOk + ended}}},
+        {CallProfile::kHuawei,
+         {},
+         {{"ATD1;\r", huaweiDial}, {"ATH\r", kOk + ended}, {"ATH\r", kOk}}},
+        {CallProfile::kSimcom,
+         {},
+         {{"ATD1;\r", kOk}, {"AT+CHUP\r", kOk + "\r\nVOICE CALL: END: 000000\r\n"}}},
+        {CallProfile::kZte,
+         {},
+         {{"ATD1;\r\n", ""},
+          {"ATH\r\n", kNoCarrier},
+          {"ATD1;\r", ""},
+          {"\r", kNoCarrier},
+          {"AT\r", kOk}}},
+        {CallProfile::kStandard,
+         DialFailure::kBusy,
+         {{"ATD1;\r", kOk + "\r\nBUSY\r\n"}, {"ATD1;\r", kOk}}},
+        {CallProfile::kHuawei,
+         DialFailure::kNoAnswer,
+         {{"ATD1;\r", kOk + "\r\n^CEND: 1,0,104,19\r\n"}}},
+        {CallProfile::kZte, DialFailure::kBusy, {{"ATD1;\r", "\r\nBUSY\r\n"}, {"ATD1;\r", ""}}},
+    };
+    for (const auto& row : rows) {
+        ModemState state = Modem();
+        state.callProfile = row.profile;
+        PowerOn(state);
+        state.settings.echo = false;
+        state.faults.nextDialFails = row.fails;
+        Answers(ReportsOf(row.profile).name, state, row.steps);
+    }
 }
 
 // A modem of the family, as it comes on: the row's storages and power-on values.
