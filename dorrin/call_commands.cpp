@@ -4,6 +4,7 @@
 //   ATH              hook control: hang up (V.250)
 //   ATA              answer the ringing call
 //   AT+CHUP          hang up the call (27.007); some modules ignore ATH during a voice call
+// A call report in place of the final result answers a command too (CallAnswer, EndAnswer).
 
 #include <utility>
 
@@ -11,18 +12,35 @@
 
 namespace {
 
-// OK places the call; ERROR, +CME ERROR or a call report as the dial's own result refuse it.
-FinalResult DecideDialAnswer(const std::u16string& answer) {
+// For a dial or an answer: OK, or CONNECT where the module answers only once the call is up, takes
+// the call; ERROR, a numbered error or a failure (BUSY, NO CARRIER, ...) as the command's own
+// result refuses it.
+FinalResult CallAnswer(const std::u16string& answer) {
     const FinalResult result = DecideFinalResult(answer);
     if (result != FinalResult::kNone) {
         return result;
     }
-    const std::vector<CallReport> reports = ScanUnsolicited(answer).reports;
+    const std::vector<CallReport> reports = CallReportsOfLines(answer);
     if (reports.empty()) {
         return FinalResult::kNone;
     }
-    // CONNECT is a dial's own final result where the module answers only once the call is up.
     return reports.front() == CallReport::kConnected ? FinalResult::kOk : FinalResult::kError;
+}
+
+// For a hang-up: OK, or a report that the call is over. By V.250 the command aborts a dial still
+// being placed, which then ends in NO CARRIER without any OK; and a module may say that the call
+// ended before it says OK. The call is gone either way.
+FinalResult EndAnswer(const std::u16string& answer) {
+    const FinalResult result = DecideFinalResult(answer);
+    if (result != FinalResult::kNone) {
+        return result;
+    }
+    for (const CallReport report : CallReportsOfLines(answer)) {
+        if (report != CallReport::kConnected) {
+            return FinalResult::kOk;
+        }
+    }
+    return FinalResult::kNone;
 }
 
 }  // namespace
@@ -40,7 +58,7 @@ std::int32_t CModem::Dial(std::u16string number) {
         return 0;
     }
     // The channel's own silence: a module that takes the dial answers within it.
-    const WaitOutcome outcome = AwaitAnswer(EveryUnit(DecideDialAnswer, kSilenceMs));
+    const WaitOutcome outcome = AwaitAnswer(EveryUnit(CallAnswer, kSilenceMs));
     ResetResponse();
     if (outcome.result == FinalResult::kNone) {
         return outcome.heard ? 1 : 0;
@@ -49,13 +67,23 @@ std::int32_t CModem::Dial(std::u16string number) {
 }
 
 std::int32_t CModem::HangUp() {
-    return RunCommand(u"ATH");
+    return RunCallCommand(u"ATH", EndAnswer);
 }
 
 std::int32_t CModem::Answer() {
-    return RunCommand(u"ATA");
+    return RunCallCommand(u"ATA", CallAnswer);
 }
 
 std::int32_t CModem::Reject() {
-    return RunCommand(u"AT+CHUP");
+    return RunCallCommand(u"AT+CHUP", EndAnswer);
+}
+
+std::int32_t CModem::RunCallCommand(const std::u16string& line,
+                                    FinalResult (*decide)(const std::u16string&)) {
+    if (SendLine(line) == 0) {
+        return 0;
+    }
+    const WaitOutcome outcome = AwaitAnswer(EveryUnit(decide, kSilenceMs));
+    ResetResponse();
+    return outcome.result == FinalResult::kOk ? 1 : 0;
 }

@@ -81,7 +81,10 @@ void CDialDlg::OnDialClicked() {
     m_dialPressedInNotice = m_noticeBox != 0;
     const std::u16string number = GetDlgItemText(IDC_DIAL_NUMBER);
     if (!IsDown(IDC_DIAL)) {
-        if (m_modem.HangUp() == 0) {
+        // A hang-up the module did not take may leave the call up: its end still tells.
+        if (m_modem.HangUp() == 1) {
+            m_call = CallPhase::kNone;
+        } else {
             ReportFailure(kHangUpFailed);
         }
         SetDlgItemText(IDC_DIAL, kDialCaption);
@@ -94,6 +97,7 @@ void CDialDlg::OnDialClicked() {
         return;
     }
     if (m_modem.Dial(number) == 1) {
+        m_call = CallPhase::kPlaced;
         SetDlgItemText(IDC_DIAL, kHangUpCaption);
     } else {
         SetButtonCheck(IDC_DIAL, BST_UNCHECKED);
@@ -104,16 +108,21 @@ void CDialDlg::OnDialClicked() {
 void CDialDlg::OnAnswerClicked() {
     m_answerPressedInNotice = m_noticeBox != 0;
     if (!IsDown(IDC_ANSWER)) {
-        if (m_modem.Reject() == 0) {
+        if (m_modem.Reject() == 1) {
+            m_call = CallPhase::kNone;
+        } else {
             ReportFailure(kEndFailed);
         }
         SetDlgItemText(IDC_ANSWER, kAnswerCaption);
         return;
     }
     if (m_modem.Answer() == 1) {
+        m_call = CallPhase::kAnswered;
         SetDlgItemText(IDC_ANSWER, kEndCaption);
         return;
     }
+    // Refused or ended as it was answered: no call is left to end.
+    m_call = CallPhase::kNone;
     // Released before the message, so the user sees the button up while reading it.
     SetButtonCheck(IDC_ANSWER, BST_UNCHECKED);
     SetDlgItemText(IDC_ANSWER, kAnswerCaption);
@@ -145,7 +154,7 @@ void CDialDlg::OnCallEvent() {
     }
     for (const CallEvent& event : events) {
         if (event.code == EVT_RING) {
-            SetDlgItemText(IDC_CALLER, event.text);
+            OnRing(event.text);
         } else if (event.code == EVT_MODEM_LOST) {
             OnModemLost();
         } else if (event.code == EVT_MODEM_READY) {
@@ -157,16 +166,35 @@ void CDialDlg::OnCallEvent() {
         } else if (event.code == EVT_SIM_ERROR && m_sim.WantsCheck()) {
             CheckSim();
         } else if (const char16_t* notice = NoticeOf(event.code)) {
-            ShowNotice(notice);
+            OnCallEnded(notice);
         }
     }
 }
 
-// In the box of the call that ended: the number's when the window placed a call, else the
-// caller's. A notice that stands already is restarted where it stands, with the new text.
-void CDialDlg::ShowNotice(const std::u16string& text) {
+// A ring of a call already shown (call waiting, the call the user just answered) changes nothing
+// of its state.
+void CDialDlg::OnRing(const std::u16string& number) {
+    SetDlgItemText(IDC_CALLER, number);
+    if (m_call == CallPhase::kNone) {
+        m_call = CallPhase::kRinging;
+    }
+}
+
+// In the box of the call that ended: the number's when the window placed it, else the caller's.
+void CDialDlg::OnCallEnded(const char16_t* notice) {
+    if (m_call == CallPhase::kNone) {
+        return;
+    }
+    const std::int32_t box = m_call == CallPhase::kPlaced ? IDC_DIAL_NUMBER : IDC_CALLER;
+    m_call = CallPhase::kNone;
+    ShowNotice(notice, box);
+}
+
+// A notice that stands already (of the call before) is restarted where it stands, with the new
+// text.
+void CDialDlg::ShowNotice(const std::u16string& text, std::int32_t box) {
     if (m_noticeBox == 0) {
-        m_noticeBox = IsDown(IDC_DIAL) ? IDC_DIAL_NUMBER : IDC_CALLER;
+        m_noticeBox = box;
         m_dialPressedInNotice = false;
         m_answerPressedInNotice = false;
     }
@@ -200,6 +228,7 @@ void CDialDlg::WatchForModem() {
     if (!m_link.StartsWatching()) {
         return;
     }
+    m_call = CallPhase::kNone;  // a module that went took its call with it
     SetTimer(ID_RECONNECT_TIMER, kReconnectCheckMs);
     // A standing notice releases the toggles when it ends; else no call is left to hold them.
     if (m_noticeBox == 0) {
@@ -242,6 +271,7 @@ void CDialDlg::OnSetupTimer(std::uintptr_t) {
 }
 
 void CDialDlg::OnModemReset() {
+    m_call = CallPhase::kNone;
     if (m_modem.Restart() == 0) {
         OnModemLost();
         return;

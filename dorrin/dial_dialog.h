@@ -3,6 +3,11 @@
 // shows the caller's number. A call that ends (the other side hung up, or it never connected:
 // busy, no answer, no dial tone) shows a notice for two seconds, then releases both toggles.
 //
+// The window keeps the state of the call it shows (CallPhase): a report that a call ended counts
+// only while there is one. The user's own hang-up, once the module has taken it, leaves none, so
+// the reports that merely confirm it (Huawei's ^CEND, ZTE's HANGUP:, a NO CARRIER after the OK,
+// however late they come) show nothing; so do the second and later reports of one end.
+//
 // Thread contract: the handlers run on the window's thread, except OnModemEvent, which the
 // channel calls on the serial reader thread. It queues the event and posts a message to the
 // window, and returns at once: the reader goes on reading while the window is busy or shows a
@@ -42,8 +47,14 @@ private:
         std::u16string text;
     };
 
+    // No call, one the window placed, one ringing, one the user answered.
+    enum class CallPhase { kNone, kPlaced, kRinging, kAnswered };
+
     bool IsDown(std::int32_t buttonId) const;
-    void ShowNotice(const std::u16string& text);
+    void OnRing(const std::u16string& number);
+    // A report that a call ended (NoticeOf): the notice of the call shown, if there is one.
+    void OnCallEnded(const char16_t* notice);
+    void ShowNotice(const std::u16string& text, std::int32_t box);
     void Release(std::int32_t toggle, const char16_t* caption);
     void OnModemLost();
     void WatchForModem();
@@ -65,7 +76,8 @@ private:
     CModem m_modem;
     // The notice (window's thread only): the box it stands in, and whether a toggle was pressed
     // while it stood. A pressed toggle belongs to the command it gave, not to the call that ended.
-    std::int32_t m_noticeBox = 0;  // 0: no notice
+    CallPhase m_call = CallPhase::kNone;  // window's thread only
+    std::int32_t m_noticeBox = 0;         // 0: no notice
     bool m_dialPressedInNotice = false;
     bool m_answerPressedInNotice = false;
     LinkWatch m_link{m_modem};

@@ -1,4 +1,4 @@
-// The caller's number of a ring and the unsolicited codes and call reports of an idle chunk,
+// The caller's number of a ring and the call reports of a text's lines,
 // over arbitrary text.
 // The number is the field between the quotes of the first "+CLIP: " line: never a quote, never a
 // line break, always standing right after that line's opening quote. Each input byte is one UTF-16
@@ -37,19 +37,17 @@ void CheckNumber(const std::u16string& text) {
     }
 }
 
-// A ring found in part of a chunk is found in the whole: text around it never hides it. Call
-// reports are whole lines: cut at a line end, the chunk's reports are the head's, then the tail's.
+// Call reports are whole lines: cut at a line end, the text's reports are the head's, then the
+// tail's.
 void CheckCodes(const std::u16string& text, std::size_t cut) {
-    const UnsolicitedCodes whole = ScanUnsolicited(text);
-    const UnsolicitedCodes head = ScanUnsolicited(text.substr(0, cut));
-    const UnsolicitedCodes tail = ScanUnsolicited(text.substr(cut));
-    Require(whole.ring || !(head.ring || tail.ring), "a ring in a part rings in the whole");
+    const std::vector<CallReport> whole = CallReportsOfLines(text);
     if (cut == 0 || text[cut - 1] == u'\r' || text[cut - 1] == u'\n') {
-        std::vector<CallReport> joined = head.reports;
-        joined.insert(joined.end(), tail.reports.begin(), tail.reports.end());
-        Require(joined == whole.reports, "cut at a line end, the reports are the parts' in order");
+        std::vector<CallReport> joined = CallReportsOfLines(std::u16string_view(text).substr(0, cut));
+        const std::vector<CallReport> tail = CallReportsOfLines(std::u16string_view(text).substr(cut));
+        joined.insert(joined.end(), tail.begin(), tail.end());
+        Require(joined == whole, "cut at a line end, the reports are the parts' in order");
     }
-    Require(whole.reports.size() <= text.size() / 4 + 1, "a report takes a line of its own");
+    Require(whole.size() <= text.size() / 4 + 1, "a report takes a line of its own");
 }
 
 }  // namespace

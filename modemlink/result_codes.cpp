@@ -36,6 +36,7 @@ constexpr ReportLine kReportLines[] = {
     {u"NO CARRIER",   u"no carrier",   false, CallReport::kEnded,      false},
     {u"^CEND:",       u"^cend:",       true,  CallReport::kEnded,      true},
     {u"HANGUP:",      u"hangup:",      true,  CallReport::kEnded,      false},
+    {u"MISSED_CALL:", u"missed_call:", true,  CallReport::kEnded,      false},
     {u"CONNECT",      u"connect",      false, CallReport::kConnected,  false},
     {u"CONNECT ",     u"connect ",     true,  CallReport::kConnected,  false},
     {u"^CONN:",       u"^conn:",       true,  CallReport::kConnected,  false},
@@ -81,7 +82,9 @@ std::optional<CallReport> ReportOf(std::u16string_view line) {
     return std::nullopt;
 }
 
-std::vector<CallReport> ReportLines(std::u16string_view chunk) {
+}  // namespace
+
+std::vector<CallReport> CallReportsOfLines(std::u16string_view chunk) {
     std::vector<CallReport> reports;
     std::size_t start = 0;
     while (start < chunk.size()) {
@@ -93,8 +96,6 @@ std::vector<CallReport> ReportLines(std::u16string_view chunk) {
     }
     return reports;
 }
-
-}  // namespace
 
 FinalResult DecideFinalResult(const std::u16string& response) {
     if (HasNumberedError(response)) {
@@ -184,13 +185,6 @@ std::size_t FinalResultEnd(std::u16string_view answer) {
         }
     }
     return std::u16string_view::npos;
-}
-
-UnsolicitedCodes ScanUnsolicited(const std::u16string& chunk) {
-    UnsolicitedCodes codes;
-    codes.ring = Contains(chunk, u"RING") || Contains(chunk, u"ring");
-    codes.reports = ReportLines(chunk);
-    return codes;
 }
 
 std::u16string CallerNumber(const std::u16string& text) {

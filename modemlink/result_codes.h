@@ -1,5 +1,5 @@
 #pragma once
-// Pure decisions over modem text: final result codes of a command's answer, the unsolicited codes
+// Pure decisions over modem text: final result codes of a command's answer, the call reports
 // of an idle chunk, the caller's number of a ring, and the bytes of a command line.
 
 #include <cstdint>
@@ -25,19 +25,20 @@ bool HasSimError(std::u16string_view text);
 
 // What a module reports on its own about a voice call, by family:
 //   ended       NO CARRIER (V.250), ^CEND:<id>,<duration>,<end status>[,<cause>] (Huawei),
-//               HANGUP: <id> (ZTE and Qualcomm-based)
+//               HANGUP: <id> (ZTE and Qualcomm-based), MISSED_CALL: <time> <number> (SIMCom: a
+//               ringing call that the caller gave up)
 //   connected   CONNECT (we place no data calls, so it is the voice call), ^CONN:<id>,<type>
 //   failures    BUSY, NO ANSWER, NO DIALTONE (also written NO DIAL TONE); a ^CEND whose cause
 //               (3GPP TS 24.008) is 17 "user busy" is busy, 18 or 19 "no answer" no answer
 enum class CallReport { kEnded, kConnected, kBusy, kNoAnswer, kNoDialTone };
 
-struct UnsolicitedCodes {
-    bool ring = false;  // "RING" or "ring" anywhere in the chunk ("+CRING: VOICE" holds it too)
-    // Each a whole line, in capitals or small letters, in the order of their lines: words inside
-    // a caller's name or a message indication report nothing.
-    std::vector<CallReport> reports;
-};
-UnsolicitedCodes ScanUnsolicited(const std::u16string& chunk);
+// SIMCom's VOICE CALL: BEGIN and VOICE CALL: END: <duration> are not among them: the first changes
+// nothing for a window, and an end by the other side also brings NO CARRIER, while one by the
+// terminal only confirms what the terminal did.
+
+// The call reports of a text's lines, each a whole line in capitals or small letters, in their
+// order: words inside a caller's name or a message indication report nothing.
+std::vector<CallReport> CallReportsOfLines(std::u16string_view text);
 
 // The call report that a whole line makes (the families above), if any.
 std::optional<CallReport> CallReportOfLine(std::u16string_view line);

@@ -56,36 +56,67 @@ TEST(CallCommands, EachWritesItsLineAndTakesTheFinalResult) {
     }
 }
 
-// How a dial is decided on each module family: at once on its own result, after the silence when
-// the module took the line and is still placing the call (1) or said nothing at all (0).
-TEST(CallCommands, DialDecidesOnEveryFamilysAnswer) {
+// How each call command is decided on each module family's answer: at once on its own result or
+// a call report in its place; after the silence when the module took a dial and is still placing
+// the call (1) or said nothing at all (0). Reports after the command's own result are events,
+// handed over once it has returned.
+TEST(CallCommands, DecideOnEveryFamilysAnswer) {
+    using Command = std::int32_t (*)(CModem&);
+    const Command dial = [](CModem& m) { return m.Dial(u"1"); };
+    const Command hangUp = [](CModem& m) { return m.HangUp(); };
+    const Command answerCall = [](CModem& m) { return m.Answer(); };
+    const Command reject = [](CModem& m) { return m.Reject(); };
     const struct {
         const char* name;
+        Command command;
         std::string answer;
         std::int32_t result;
         bool atOnce;
+        std::vector<std::int32_t> events;
     } rows[] = {
-        {"accepted", "\r\nOK\r\n", 1, true},
-        {"accepted with Huawei reports", "\r\nOK\r\n\r\n^ORIG: 1,0\r\n", 1, true},
-        {"connected at once", "\r\nCONNECT\r\n", 1, true},
-        {"refused", "\r\nERROR\r\n", 0, true},
-        {"refused with a number", "\r\n+CME ERROR: 30\r\n", 0, true},
-        {"busy as its own result", "\r\nBUSY\r\n", 0, true},
-        {"taken, still placing (its echo only)", "ATD1;\r", 1, false},
-        {"nothing at all", "", 0, false},
+        {"dial accepted", dial, "\r\nOK\r\n", 1, true, {}},
+        {"dial accepted with Huawei reports", dial, "\r\nOK\r\n\r\n^ORIG: 1,0\r\n", 1, true, {}},
+        {"dial connected at once", dial, "\r\nCONNECT\r\n", 1, true, {}},
+        {"dial refused", dial, "\r\nERROR\r\n", 0, true, {}},
+        {"dial refused with a number", dial, "\r\n+CME ERROR: 30\r\n", 0, true, {}},
+        {"dial busy as its own result", dial, "\r\nBUSY\r\n", 0, true, {}},
+        {"dial busy in the OK's burst", dial, "\r\nOK\r\n\r\nBUSY\r\n", 1, true, {EVT_BUSY}},
+        {"Huawei dial busy in the burst", dial,
+         "\r\nOK\r\n\r\n^ORIG: 1,0\r\n\r\n^CEND: 1,0,104,17\r\n", 1, true, {EVT_BUSY}},
+        {"dial taken, still placing (its echo only)", dial, "ATD1;\r", 1, false, {}},
+        {"dial with nothing at all", dial, "", 0, false, {}},
+        {"hang-up", hangUp, "\r\nOK\r\n", 1, true, {}},
+        {"hang-up, the end said after the OK", hangUp, "\r\nOK\r\n\r\n^CEND: 1,9,104,16\r\n", 1,
+         true, {EVT_NO_CARRIER}},
+        {"hang-up aborts a dial (ZTE)", hangUp, "\r\nNO CARRIER\r\n", 1, true, {}},
+        {"hang-up, the end said before the OK", hangUp, "\r\nHANGUP: 1\r\n\r\nOK\r\n", 1, true,
+         {}},
+        {"hang-up refused", hangUp, "\r\nNO CARRIER\r\n\r\nERROR\r\n", 0, true, {}},
+        {"hang-up unanswered", hangUp, "", 0, false, {}},
+        {"end of an answered call", reject, "\r\nVOICE CALL: END: 000012\r\n\r\nOK\r\n", 1, true,
+         {}},
+        {"answer, then the call drops", answerCall, "\r\nOK\r\n\r\nNO CARRIER\r\n", 1, true,
+         {EVT_NO_CARRIER}},
+        {"answer with nothing ringing", answerCall, "\r\nNO CARRIER\r\n", 0, true, {}},
     };
     std::string answer;
     std::mutex lock;
     FakeSystem system;
     ScriptedDevice modem(system.backend, [&](const std::string& line) {
         std::lock_guard<std::mutex> held(lock);
-        if (line != "ATD1;") {
-            return Say("\r\nOK\r\n");
+        if (line.rfind("AT+C", 0) == 0 && line != "AT+CHUP") {
+            return Say("\r\nOK\r\n");  // the set-up
         }
         return answer.empty() ? Reply{} : Say(answer);
     });
+    ChannelEvents events;
     CModem channel{DorrinSetupCommands()};
-    ASSERT_EQ(channel.Start(u"COM1:", 115200, nullptr), 1);
+    {
+        std::lock_guard<std::mutex> held(lock);
+        answer = "\r\nOK\r\n";
+    }
+    ASSERT_EQ(channel.Start(u"COM1:", 115200, &events), 1);
+    channel.m_pfnEvent = &ChannelEvents::OnEvent;
     for (const auto& row : rows) {
         SCOPED_TRACE(row.name);
         {
@@ -93,9 +124,14 @@ TEST(CallCommands, DialDecidesOnEveryFamilysAnswer) {
             answer = row.answer;
         }
         const platform::TimePoint start = system.backend.Now();
-        EXPECT_EQ(channel.Dial(u"1"), row.result);
+        EXPECT_EQ(row.command(channel), row.result);
         EXPECT_EQ(system.backend.MsSince(start), row.atOnce ? 0 : 500);
         EXPECT_FALSE(channel.IsCollecting());
+        std::vector<std::int32_t> codes;
+        for (const ChannelEvent& event : events.Take()) {
+            codes.push_back(event.code);
+        }
+        EXPECT_EQ(codes, row.events);
     }
 }
 
@@ -122,13 +158,12 @@ protected:
     std::unique_ptr<CModem> m_modem;  // after the simulator: closes its device first
 };
 
-// Nothing rings: the modem says NO CARRIER, which is no final code, so the silence decides, and
-// the NO CARRIER belonged to the command: it is no dropped line.
-TEST_F(DialerOnSimulator, AnswerWithNothingRingingFailsAfterTheSilence) {
+// Nothing rings: the modem answers NO CARRIER, which refuses the command at once, and belongs to
+// it: it is no dropped line.
+TEST_F(DialerOnSimulator, AnswerWithNothingRingingFailsAtOnce) {
     Stopwatch watch;
     EXPECT_EQ(m_modem->Answer(), 0);
-    EXPECT_GE(watch.ElapsedMs(), 450);
-    EXPECT_LE(watch.ElapsedMs(), 1200);
+    EXPECT_LE(watch.ElapsedMs(), 400);
     EXPECT_TRUE(m_events.Take().empty());
 }
 

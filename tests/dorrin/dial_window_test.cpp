@@ -130,6 +130,7 @@ private slots:
     void aStormOfDroppedLinesLeavesNoQueue();
     void everyModuleFamilysCallsThroughTheWindow_data();
     void everyModuleFamilysCallsThroughTheWindow();
+    void eachFamilysHangUpHabits();
     void eventsAfterAFailedStartUpChangeNothing();
     void closingWhileTheReaderThreadWaitsEndsPromptly_data();
     void closingWhileTheReaderThreadWaitsEndsPromptly();
@@ -153,7 +154,7 @@ void DialWindowTest::startsIdleWithTheDefaults() {
     });
     QCOMPARE(HeardLines(run.trace),
              (std::vector<std::string>{"AT", "AT", "AT+IPR=115200", "AT+CLIP=1", "AT+CMGF=1",
-                                       "AT+CPIN?"}));
+                                       "AT+CVHU=0", "AT+CPIN?"}));
     QVERIFY(run.messages.empty());
 }
 
@@ -228,47 +229,62 @@ void DialWindowTest::answerButtonPressesAndTheCallerBox() {
 }
 
 void DialWindowTest::eachEndOfACallShowsItsNoticeForTwoSeconds_data() {
-    // What the modem sends when the call ends (each family's own words: the simulator's rows in
-    // everyModuleFamilysCallsThroughTheWindow), and whether the window placed the call.
+    // What the user did before (each family's own words for the end: the simulator's rows in
+    // everyModuleFamilysCallsThroughTheWindow), what the modem sends, and the notice: none when
+    // no call is shown, as after the user's own hang-up.
+    QTest::addColumn<QString>("before");
     QTest::addColumn<QString>("ending");
-    QTest::addColumn<bool>("ownCall");
     QTest::addColumn<QString>("notice");
-    QTest::newRow("hung up") << "\r\nNO CARRIER\r\n" << true << kNotice;
-    QTest::newRow("busy") << "\r\nBUSY\r\n" << true << QString::fromUtf16(kBusy);
-    QTest::newRow("no answer") << "\r\nNO ANSWER\r\n" << true << QString::fromUtf16(kNoAnswer);
-    QTest::newRow("no dial tone") << "\r\nNO DIALTONE\r\n"
-                                  << true << QString::fromUtf16(kNoDialTone);
-    QTest::newRow("dropped, no own call") << "\r\nNO CARRIER\r\n" << false << kNotice;
+    QTest::newRow("hung up") << "dial" << "\r\nNO CARRIER\r\n" << kNotice;
+    QTest::newRow("busy") << "dial" << "\r\nBUSY\r\n" << QString::fromUtf16(kBusy);
+    QTest::newRow("no answer") << "dial" << "\r\nNO ANSWER\r\n" << QString::fromUtf16(kNoAnswer);
+    QTest::newRow("no dial tone") << "dial" << "\r\nNO DIALTONE\r\n"
+                                  << QString::fromUtf16(kNoDialTone);
+    QTest::newRow("one notice for two reports")
+        << "dial" << "\r\nBUSY\r\n\r\nNO CARRIER\r\n" << QString::fromUtf16(kBusy);
+    QTest::newRow("a ring the caller gave up") << "ring" << "\r\nNO CARRIER\r\n" << kNotice;
+    QTest::newRow("SIMCom's missed call") << "ring" << "\r\nMISSED_CALL: 11:20AM 10086\r\n"
+                                          << kNotice;
+    QTest::newRow("own hang-up confirmed") << "dial, hang up" << "\r\n^CEND: 1,12,104,16\r\n"
+                                           << QString();
+    QTest::newRow("no call") << "" << "\r\nNO CARRIER\r\n" << QString();
 }
 
 // On virtual time, with a modem that answers every line "OK": the notice stands in the box of the
 // call that ended for exactly two seconds, then both toggles spring back and the box empties; the
 // other box is never touched.
 void DialWindowTest::eachEndOfACallShowsItsNoticeForTwoSeconds() {
+    QFETCH(QString, before);
     QFETCH(QString, ending);
-    QFETCH(bool, ownCall);
     QFETCH(QString, notice);
     FakeSystem system;
     ScriptedDevice modem(system.backend, AnswerEverything("\r\nOK\r\n"));
     CDialDlg dialog;
     DriveModal(dialog, [&](DialogWindow& window) {
         WindowClock clock(system.backend, window);
-        ControlAs<QLineEdit>(window, IDC_CALLER)->setText(QStringLiteral("10086"));
-        if (ownCall) {
-            ClickControl(window, IDC_DIAL);
-            QVERIFY(Button(window, IDC_DIAL)->isChecked());
+        system.backend.PushInput("\r\nRING\r\n\r\n+CLIP: \"10086\",129\r\n");
+        clock.Settle();
+        const bool ownCall = before.startsWith("dial");
+        if (before.isEmpty()) {
+            system.backend.PushInput("\r\nNO CARRIER\r\n");  // the ring's end: now no call
+            clock.Advance(2000ms);
         }
+        for (int press = 0; press < (before.endsWith("hang up") ? 2 : ownCall ? 1 : 0); ++press) {
+            ClickControl(window, IDC_DIAL);
+        }
+        QVERIFY(Button(window, IDC_DIAL)->isChecked() == (before == "dial"));
         const std::int32_t target = ownCall ? IDC_DIAL_NUMBER : IDC_CALLER;
         const std::int32_t other = ownCall ? IDC_CALLER : IDC_DIAL_NUMBER;
+        const QString targetBefore = Text(window, target);
         const QString otherBefore = Text(window, other);
         system.backend.PushInput(ending.toStdString());
         clock.Settle();
-        QCOMPARE(Text(window, target), notice);
+        QCOMPARE(Text(window, target), notice.isEmpty() ? targetBefore : notice);
         clock.Advance(1999ms);
-        QCOMPARE(Text(window, target), notice);
-        QVERIFY(Button(window, IDC_DIAL)->isChecked() == ownCall);
+        QCOMPARE(Text(window, target), notice.isEmpty() ? targetBefore : notice);
+        QVERIFY(Button(window, IDC_DIAL)->isChecked() == (before == "dial"));
         clock.Advance(1ms);
-        QVERIFY(Text(window, target).isEmpty());
+        QCOMPARE(Text(window, target), notice.isEmpty() ? targetBefore : QString());
         QVERIFY(!Button(window, IDC_DIAL)->isChecked() && !Button(window, IDC_ANSWER)->isChecked());
         QCOMPARE(Button(window, IDC_DIAL)->text(), kDial);
         QCOMPARE(Button(window, IDC_ANSWER)->text(), kAnswer);
@@ -378,6 +394,70 @@ void DialWindowTest::everyModuleFamilysCallsThroughTheWindow() {
         QVERIFY(WaitUntil([&] { return released(window); }, 3000));
     });
     QVERIFY(run.messages.empty());
+}
+
+// How a call ends on each family, the window's own hang-up included: a failure in the dial's
+// own burst, a report cut between two reads, the end said again after the user's hang-up, a
+// module that comes up leaving voice calls up on ATH, a hang-up that aborts a dial still being
+// placed. The window shows a notice exactly when the other side ended the call, and the
+// simulated call is over every time.
+void DialWindowTest::eachFamilysHangUpHabits() {
+    using modemsim::Simulator;
+    const struct {
+        const char* name;
+        const char* profile;
+        std::function<void(Simulator&)> beforeDial;
+        bool answered;     // the other side answers the dial
+        bool userHangsUp;  // else the far side ends it: RemoteHangUp when answered
+        QString notice;    // empty: none
+    } rows[] = {
+        {"busy in the dial's burst", "standard",
+         [](Simulator& m) { m.FailNextDial(modemsim::DialFailure::kBusy); }, false, false,
+         QString::fromUtf16(kBusy)},
+        {"NO CARRIER cut between reads", "standard",
+         [](Simulator& m) { QVERIFY(m.SetCutReports(7).ok); }, true, false, kNotice},
+        {"own hang-up, Huawei", "huawei", {}, true, true, {}},
+        {"own hang-up, AT+CVHU=1 at power-on", "huawei-cvhu1", {}, true, true, {}},
+        {"hang-up aborts the dial, ZTE", "zte", {}, false, true, {}},
+        {"the other side hangs up, SIMCom", "simcom", {}, true, false, kNotice},
+        {"own hang-up, SIMCom", "simcom", {}, true, true, {}},
+    };
+    for (const auto& row : rows) {
+        DialWindowOnSimulator run;
+        QVERIFY(run.modem);
+        QVERIFY(run.modem->SetCallProfile(row.profile).ok);
+        if (row.beforeDial) {
+            row.beforeDial(*run.modem);
+        }
+        long long noticeMs = -1;
+        DriveModal(*run.dialog, [&](DialogWindow& window) {
+            ControlAs<QLineEdit>(window, IDC_DIAL_NUMBER)->setText(kNumber);
+            ClickControl(window, IDC_DIAL);
+            QVERIFY2(Button(window, IDC_DIAL)->isChecked(), row.name);
+            if (row.answered) {
+                QVERIFY2(run.modem->RemoteAnswer().ok, row.name);
+                QTest::qWait(200);
+            }
+            if (row.userHangsUp) {
+                ClickControl(window, IDC_DIAL);
+                QTest::qWait(800);  // past Huawei's ^CEND
+                QVERIFY2(Text(window, IDC_DIAL_NUMBER) == kNumber, row.name);
+                return;
+            }
+            if (row.answered) {
+                QVERIFY2(run.modem->RemoteHangUp().ok, row.name);
+            }
+            QVERIFY2(WaitUntil([&] { return Text(window, IDC_DIAL_NUMBER) == row.notice; }, 1500),
+                     row.name);
+            const Stopwatch shown;
+            QVERIFY2(WaitUntil([&] { return !Button(window, IDC_DIAL)->isChecked(); }, 3000),
+                     row.name);
+            noticeMs = shown.ElapsedMs();
+        });
+        QVERIFY2(row.userHangsUp || (noticeMs >= 1800 && noticeMs < 2500), row.name);
+        QVERIFY2(run.modem->Snapshot().call.phase == modemsim::CallPhase::kIdle, row.name);
+        QVERIFY2(run.messages.empty(), row.name);
+    }
 }
 
 void DialWindowTest::eventsAfterAFailedStartUpChangeNothing() {

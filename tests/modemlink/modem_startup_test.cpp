@@ -34,7 +34,8 @@ TEST(StartUp, OnlyTheLineSpeedAnswerDecidesAndASecondAttemptFollowsAFailure) {
         {"first attempt refused",
          DorrinSetupCommands(),
          [](const std::string&, int index) { return index < 3 ? kError : kOk; },
-         {"AT", "AT", "AT+IPR=115200", "AT", "AT", "AT+IPR=115200", "AT+CLIP=1", "AT+CMGF=1"}},
+         {"AT", "AT", "AT+IPR=115200", "AT", "AT", "AT+IPR=115200", "AT+CLIP=1", "AT+CMGF=1",
+          "AT+CVHU=0"}},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.name);
