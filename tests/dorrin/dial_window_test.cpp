@@ -327,13 +327,16 @@ void DialWindowTest::aCallBegunDuringTheNoticeOutlivesIt() {
     QVERIFY(run.messages.empty());
 }
 
-// 1000 "NO CARRIER" lines in 10 s: notices restart, never queue; 2.5 s after the last line the
-// window is idle and a dial goes through.
+// 1000 "NO CARRIER" lines in 10 s, the first ending a ring: one notice, no queue; 2.5 s after the
+// last line the window is idle and a dial goes through.
 void DialWindowTest::aStormOfDroppedLinesLeavesNoQueue() {
     DialWindowOnSimulator run;
     QVERIFY(run.modem);
     long long dialMs = -1;
     DriveModal(*run.dialog, [&](DialogWindow& window) {
+        QVERIFY(run.modem->Ring(std::string("10086")).ok);
+        QVERIFY(WaitUntil([&] { return Text(window, IDC_CALLER) == "10086"; }, 2000));
+        QVERIFY(run.modem->RemoteHangUp().ok);
         QVERIFY(run.modem->SetPeriodicLine("NO CARRIER", 10).ok);
         QTest::qWait(10000);
         QVERIFY(run.modem->SetPeriodicLine("NO CARRIER", 0).ok);
@@ -442,6 +445,7 @@ void DialWindowTest::eachFamilysHangUpHabits() {
                 ClickControl(window, IDC_DIAL);
                 QTest::qWait(800);  // past Huawei's ^CEND
                 QVERIFY2(Text(window, IDC_DIAL_NUMBER) == kNumber, row.name);
+                QVERIFY2(Text(window, IDC_CALLER).isEmpty(), row.name);
                 return;
             }
             if (row.answered) {
