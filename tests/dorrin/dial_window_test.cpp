@@ -130,6 +130,7 @@ private slots:
     void aStormOfDroppedLinesLeavesNoQueue();
     void everyModuleFamilysCallsThroughTheWindow_data();
     void everyModuleFamilysCallsThroughTheWindow();
+    void eachFamilysHangUpHabits_data();
     void eachFamilysHangUpHabits();
     void eventsAfterAFailedStartUpChangeNothing();
     void closingWhileTheReaderThreadWaitsEndsPromptly_data();
@@ -235,19 +236,33 @@ void DialWindowTest::eachEndOfACallShowsItsNoticeForTwoSeconds_data() {
     QTest::addColumn<QString>("before");
     QTest::addColumn<QString>("ending");
     QTest::addColumn<QString>("notice");
-    QTest::newRow("hung up") << "dial" << "\r\nNO CARRIER\r\n" << kNotice;
-    QTest::newRow("busy") << "dial" << "\r\nBUSY\r\n" << QString::fromUtf16(kBusy);
-    QTest::newRow("no answer") << "dial" << "\r\nNO ANSWER\r\n" << QString::fromUtf16(kNoAnswer);
-    QTest::newRow("no dial tone") << "dial" << "\r\nNO DIALTONE\r\n"
+    QTest::newRow("hung up") << "dial"
+                             << "\r\nNO CARRIER\r\n"
+                             << kNotice;
+    QTest::newRow("busy") << "dial"
+                          << "\r\nBUSY\r\n"
+                          << QString::fromUtf16(kBusy);
+    QTest::newRow("no answer") << "dial"
+                               << "\r\nNO ANSWER\r\n"
+                               << QString::fromUtf16(kNoAnswer);
+    QTest::newRow("no dial tone") << "dial"
+                                  << "\r\nNO DIALTONE\r\n"
                                   << QString::fromUtf16(kNoDialTone);
-    QTest::newRow("one notice for two reports")
-        << "dial" << "\r\nBUSY\r\n\r\nNO CARRIER\r\n" << QString::fromUtf16(kBusy);
-    QTest::newRow("a ring the caller gave up") << "ring" << "\r\nNO CARRIER\r\n" << kNotice;
-    QTest::newRow("SIMCom's missed call") << "ring" << "\r\nMISSED_CALL: 11:20AM 10086\r\n"
+    QTest::newRow("one notice for two reports") << "dial"
+                                                << "\r\nBUSY\r\n\r\nNO CARRIER\r\n"
+                                                << QString::fromUtf16(kBusy);
+    QTest::newRow("a ring the caller gave up") << "ring"
+                                               << "\r\nNO CARRIER\r\n"
+                                               << kNotice;
+    QTest::newRow("SIMCom's missed call") << "ring"
+                                          << "\r\nMISSED_CALL: 11:20AM 10086\r\n"
                                           << kNotice;
-    QTest::newRow("own hang-up confirmed") << "dial, hang up" << "\r\n^CEND: 1,12,104,16\r\n"
+    QTest::newRow("own hang-up confirmed") << "dial, hang up"
+                                           << "\r\n^CEND: 1,12,104,16\r\n"
                                            << QString();
-    QTest::newRow("no call") << "" << "\r\nNO CARRIER\r\n" << QString();
+    QTest::newRow("no call") << ""
+                             << "\r\nNO CARRIER\r\n"
+                             << QString();
 }
 
 // On virtual time, with a modem that answers every line "OK": the notice stands in the box of the
@@ -399,21 +414,21 @@ void DialWindowTest::everyModuleFamilysCallsThroughTheWindow() {
     QVERIFY(run.messages.empty());
 }
 
-// How a call ends on each family, the window's own hang-up included: a failure in the dial's
-// own burst, a report cut between two reads, the end said again after the user's hang-up, a
-// module that comes up leaving voice calls up on ATH, a hang-up that aborts a dial still being
-// placed. The window shows a notice exactly when the other side ended the call, and the
-// simulated call is over every time.
-void DialWindowTest::eachFamilysHangUpHabits() {
-    using modemsim::Simulator;
-    const struct {
-        const char* name;
-        const char* profile;
-        std::function<void(Simulator&)> beforeDial;
-        bool answered;     // the other side answers the dial
-        bool userHangsUp;  // else the far side ends it: RemoteHangUp when answered
-        QString notice;    // empty: none
-    } rows[] = {
+namespace {
+
+using modemsim::Simulator;
+
+struct HangUpHabit {
+    const char* name;
+    const char* profile;
+    std::function<void(Simulator&)> beforeDial;
+    bool answered;     // the other side answers the dial
+    bool userHangsUp;  // else the far side ends it: RemoteHangUp when answered
+    QString notice;    // empty: none
+};
+
+const std::vector<HangUpHabit>& HangUpHabits() {
+    static const std::vector<HangUpHabit> rows = {
         {"busy in the dial's burst", "standard",
          [](Simulator& m) { m.FailNextDial(modemsim::DialFailure::kBusy); }, false, false,
          QString::fromUtf16(kBusy)},
@@ -425,43 +440,60 @@ void DialWindowTest::eachFamilysHangUpHabits() {
         {"the other side hangs up, SIMCom", "simcom", {}, true, false, kNotice},
         {"own hang-up, SIMCom", "simcom", {}, true, true, {}},
     };
-    for (const auto& row : rows) {
-        DialWindowOnSimulator run;
-        QVERIFY(run.modem);
-        QVERIFY(run.modem->SetCallProfile(row.profile).ok);
-        if (row.beforeDial) {
-            row.beforeDial(*run.modem);
-        }
-        long long noticeMs = -1;
-        DriveModal(*run.dialog, [&](DialogWindow& window) {
-            ControlAs<QLineEdit>(window, IDC_DIAL_NUMBER)->setText(kNumber);
-            ClickControl(window, IDC_DIAL);
-            QVERIFY2(Button(window, IDC_DIAL)->isChecked(), row.name);
-            if (row.answered) {
-                QVERIFY2(run.modem->RemoteAnswer().ok, row.name);
-                QTest::qWait(200);
-            }
-            if (row.userHangsUp) {
-                ClickControl(window, IDC_DIAL);
-                QTest::qWait(800);  // past Huawei's ^CEND
-                QVERIFY2(Text(window, IDC_DIAL_NUMBER) == kNumber, row.name);
-                QVERIFY2(Text(window, IDC_CALLER).isEmpty(), row.name);
-                return;
-            }
-            if (row.answered) {
-                QVERIFY2(run.modem->RemoteHangUp().ok, row.name);
-            }
-            QVERIFY2(WaitUntil([&] { return Text(window, IDC_DIAL_NUMBER) == row.notice; }, 1500),
-                     row.name);
-            const Stopwatch shown;
-            QVERIFY2(WaitUntil([&] { return !Button(window, IDC_DIAL)->isChecked(); }, 3000),
-                     row.name);
-            noticeMs = shown.ElapsedMs();
-        });
-        QVERIFY2(row.userHangsUp || (noticeMs >= 1800 && noticeMs < 2500), row.name);
-        QVERIFY2(run.modem->Snapshot().call.phase == modemsim::CallPhase::kIdle, row.name);
-        QVERIFY2(run.messages.empty(), row.name);
+    return rows;
+}
+
+}  // namespace
+
+// How a call ends on each family, the window's own hang-up included: a failure in the dial's
+// own burst, a report cut between two reads, the end said again after the user's hang-up, a
+// module that comes up leaving voice calls up on ATH, a hang-up that aborts a dial still being
+// placed. The window shows a notice exactly when the other side ended the call, and the
+// simulated call is over every time.
+void DialWindowTest::eachFamilysHangUpHabits_data() {
+    QTest::addColumn<int>("index");
+    for (std::size_t i = 0; i < HangUpHabits().size(); ++i) {
+        QTest::newRow(HangUpHabits()[i].name) << static_cast<int>(i);
     }
+}
+
+void DialWindowTest::eachFamilysHangUpHabits() {
+    QFETCH(int, index);
+    const HangUpHabit& row = HangUpHabits()[static_cast<std::size_t>(index)];
+    DialWindowOnSimulator run;
+    QVERIFY(run.modem);
+    QVERIFY(run.modem->SetCallProfile(row.profile).ok);
+    if (row.beforeDial) {
+        row.beforeDial(*run.modem);
+    }
+    long long noticeMs = -1;
+    DriveModal(*run.dialog, [&](DialogWindow& window) {
+        ControlAs<QLineEdit>(window, IDC_DIAL_NUMBER)->setText(kNumber);
+        ClickControl(window, IDC_DIAL);
+        QVERIFY2(Button(window, IDC_DIAL)->isChecked(), row.name);
+        if (row.answered) {
+            QVERIFY2(run.modem->RemoteAnswer().ok, row.name);
+            QTest::qWait(200);
+        }
+        if (row.userHangsUp) {
+            ClickControl(window, IDC_DIAL);
+            QTest::qWait(800);  // past Huawei's ^CEND
+            QVERIFY2(Text(window, IDC_DIAL_NUMBER) == kNumber, row.name);
+            QVERIFY2(Text(window, IDC_CALLER).isEmpty(), row.name);
+            return;
+        }
+        if (row.answered) {
+            QVERIFY2(run.modem->RemoteHangUp().ok, row.name);
+        }
+        QVERIFY2(WaitUntil([&] { return Text(window, IDC_DIAL_NUMBER) == row.notice; }, 1500),
+                 row.name);
+        const Stopwatch shown;
+        QVERIFY2(WaitUntil([&] { return !Button(window, IDC_DIAL)->isChecked(); }, 3000), row.name);
+        noticeMs = shown.ElapsedMs();
+    });
+    QVERIFY2(row.userHangsUp || (noticeMs >= 1800 && noticeMs < 2500), row.name);
+    QVERIFY2(run.modem->Snapshot().call.phase == modemsim::CallPhase::kIdle, row.name);
+    QVERIFY2(run.messages.empty(), row.name);
 }
 
 void DialWindowTest::eventsAfterAFailedStartUpChangeNothing() {
