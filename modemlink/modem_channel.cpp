@@ -3,6 +3,7 @@
 
 #include "modemlink/modem.h"
 #include "platform/core/backend.h"
+#include "platform/core/command_wait.h"
 
 namespace {
 
@@ -104,7 +105,8 @@ void CModem::BeginCollecting(Nuls nuls) {
 
 std::int32_t CModem::SendCommandLine(const std::u16string& text, Nuls nuls) {
     const std::optional<std::u16string> line = CommandLineText(text);
-    if (!m_pPort || !line || IsLost() == 1) {
+    platform::CommandWaitHost* const host = platform::CurrentCommandWaitHost();
+    if (!m_pPort || !line || IsLost() == 1 || (host != nullptr && !host->Wanted())) {
         return 0;
     }
     WriteLine(*line, nuls);
@@ -137,27 +139,70 @@ FinalResult CModem::ExamineResponse(
     return result;
 }
 
+namespace {
+
+// Begins and ends a wait on the thread's host, if it has one.
+class HostedWait {
+public:
+    explicit HostedWait(platform::CommandWaitHost* host) : m_host(host) {
+        if (m_host != nullptr) {
+            m_host->WaitBegins();
+        }
+    }
+    ~HostedWait() {
+        if (m_host != nullptr) {
+            m_host->WaitEnds();
+        }
+    }
+    HostedWait(const HostedWait&) = delete;
+    HostedWait& operator=(const HostedWait&) = delete;
+
+private:
+    platform::CommandWaitHost* m_host;
+};
+
+}  // namespace
+
+// With a host, the wait is cut into slices of at most kServeEveryMs, the host served between
+// them; the answer still ends a slice the moment it comes, and the silence and the limit are
+// measured as without one.
 CModem::WaitOutcome CModem::AwaitAnswer(const AnswerWait& wait) {
     platform::Backend& system = platform::System();
+    platform::CommandWaitHost* const host = platform::CurrentCommandWaitHost();
+    const HostedWait hosted(host);
     const platform::TimePoint start = system.Now();
     const platform::TimePoint never = platform::TimePoint::max();
     const platform::TimePoint limit = wait.limitMs > 0 ? platform::AfterMs(start, wait.limitMs) : never;
     platform::TimePoint quietAt = wait.silenceMs > 0 ? platform::AfterMs(start, wait.silenceMs) : never;
+    const std::uint32_t serveMs = platform::CommandWaitHost::kServeEveryMs;
+    platform::TimePoint serveAt = host != nullptr ? platform::AfterMs(start, serveMs) : never;
     std::size_t reached = 0;
     WaitOutcome outcome;
-    while (outcome.result == FinalResult::kNone &&
-           system.WaitForEventUntil(m_hResponseEvent, std::min(quietAt, limit)) ==
-               platform::WaitStatus::kSignaled) {
-        outcome.heard = true;
-        std::size_t progress = 0;
-        outcome.result = ExamineResponse(
-            [&](const std::u16string& answer) { return wait.decide(answer, progress); });
-        if (progress > reached && wait.silenceMs > 0) {
-            reached = progress;
-            quietAt = platform::AfterMs(system.Now(), wait.silenceMs);
+    while (host == nullptr || host->Wanted()) {
+        const platform::TimePoint end = std::min(quietAt, limit);
+        const platform::WaitStatus status =
+            system.WaitForEventUntil(m_hResponseEvent, std::min(end, serveAt));
+        if (status == platform::WaitStatus::kSignaled) {
+            outcome.heard = true;
+            std::size_t progress = 0;
+            outcome.result = ExamineResponse(
+                [&](const std::u16string& answer) { return wait.decide(answer, progress); });
+            if (outcome.result != FinalResult::kNone) {
+                return outcome;
+            }
+            if (progress > reached && wait.silenceMs > 0) {
+                reached = progress;
+                quietAt = platform::AfterMs(system.Now(), wait.silenceMs);
+            }
+        } else if (status != platform::WaitStatus::kTimeout || system.Now() >= end) {
+            return outcome;
+        }
+        if (system.Now() >= serveAt) {
+            host->Serve();
+            serveAt = platform::AfterMs(system.Now(), serveMs);
         }
     }
-    return outcome;
+    return WaitOutcome{};  // given up: nothing decided, nothing taken as heard
 }
 
 std::int32_t CModem::Ask(const std::u16string& line, std::u16string& answer,

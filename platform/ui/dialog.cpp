@@ -7,6 +7,7 @@
 #include "platform/ui/control_widgets.h"
 #include "platform/ui/dialog_window.h"
 #include "platform/ui/icon_store.h"
+#include "platform/ui/window_command_wait.h"
 #include "platform/ui/window_call_gate.h"
 
 using platform::ui::DialogWindow;
@@ -23,6 +24,8 @@ std::int32_t CDialog::DoModal() {
     QWidget* parentWindow = m_pParent != nullptr ? m_pParent->Window() : nullptr;
     auto* window = new DialogWindow(*this, m_template, *m_gate, parentWindow);
     m_pWindow = window;
+    platform::ui::WindowCommandWait commandWait(*this);
+    const platform::ScopedCommandWaitHost hosted(commandWait);
     m_gate->Open([window] { window->PostPendingCalls(); });
     m_endRequested = false;
     if (InitDialog() != 0) {
@@ -75,6 +78,14 @@ const platform::ui::MessageMap& CDialog::GetMessageMap() const {
 void CDialog::DefaultTimer(std::uintptr_t) {}
 
 void CDialog::Dispatch(MessageKind kind, std::uintptr_t id) {
+    if (m_commandWaits) {
+        // Timers wait in the window (they fire once the command has ended); a click aimed at the
+        // window as it was before the command is dropped, as the filter drops the user's input.
+        if (kind == MessageKind::kPosted) {
+            m_heldMessages.emplace_back(kind, id);
+        }
+        return;
+    }
     if (m_holdHandlers) {
         // A timer comes round again by itself.
         if (kind != MessageKind::kTimer) {
@@ -92,6 +103,17 @@ void CDialog::Dispatch(MessageKind kind, std::uintptr_t id) {
     if (kind == MessageKind::kTimer) {
         DefaultTimer(id);
     }
+}
+
+void CDialog::RepostHeld() {
+    for (const auto& [kind, id] : m_heldMessages) {
+        m_gate->Post([this, kind = kind, id = id] {
+            if (m_pWindow != nullptr) {
+                Dispatch(kind, id);
+            }
+        });
+    }
+    m_heldMessages.clear();
 }
 
 void CDialog::PostMessage(std::int32_t messageId) {

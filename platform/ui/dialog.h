@@ -5,6 +5,12 @@
 // and runs until the user closes it (close button, Escape) or EndDialog is called, then destroys
 // the window and returns the result. Clicks and timers go through the message map.
 //
+// While a modem command of the window's thread waits for its answer (window_command_wait.h), the
+// window's event loop is served: it paints, resizes, and takes the desktop's requests and a close,
+// which makes the command give up. The handlers wait meanwhile: posted messages run once the
+// command has ended, timers that came due fire then, and clicks and keys are dropped. Every
+// handler enters through the message map, so no command can start inside another's wait.
+//
 // Thread contract: DoModal and the handlers run on the window's thread (the thread that called
 // DoModal). The window operations below may be called from any thread. Called from another
 // thread, an operation is carried out by the window's thread and has taken effect when it
@@ -30,6 +36,7 @@
 namespace platform::ui {
 class DialogWindow;
 class WindowCallGate;
+class WindowCommandWait;
 }  // namespace platform::ui
 
 // Button states as GetButtonState reports them; a toggle is down when (state & 3) == BST_CHECKED.
@@ -86,6 +93,8 @@ public:
 
     // The Qt window while the dialog runs, else nullptr (for the layer and tests).
     platform::ui::DialogWindow* Window() const { return m_pWindow; }
+    // Whether a modem command of the window's thread is waiting (window's thread).
+    bool CommandWaits() const { return m_commandWaits; }
 
 protected:
     // The framework's own initialisation; returns 1 (the framework then focuses the first tab
@@ -97,6 +106,7 @@ protected:
 
 private:
     friend class platform::ui::DialogWindow;
+    friend class platform::ui::WindowCommandWait;
     void Dispatch(platform::ui::MessageKind kind, std::uintptr_t id);
     // Run the operation on the window's thread while the window exists (see the contract).
     template <class Operation>
@@ -109,6 +119,8 @@ private:
     bool TakeWaitingClose(platform::ui::DialogWindow& window);
     void ShowBoxes(platform::ui::DialogWindow& window, const std::u16string& text);
     void ShowWaitingBoxes(platform::ui::DialogWindow& window);
+    // The posted messages held back, posted again in their order.
+    void RepostHeld();
 
     const platform::ui::DialogTemplate& m_template;
     CDialog* const m_pParent;
@@ -125,5 +137,6 @@ private:
     // While TakeWaitingClose looks for a close, handlers are held back: a handler's message must
     // not run another handler in the middle of the first one.
     bool m_holdHandlers = false;
+    bool m_commandWaits = false;
     std::vector<std::pair<platform::ui::MessageKind, std::uintptr_t>> m_heldMessages;
 };

@@ -1,14 +1,13 @@
 // A dialog's message boxes and secret prompts: shown one at a time, and never before a close that
 // is waiting.
 #include <QCoreApplication>
-#include <QEvent>
 #include <QEventLoop>
-#include <QObject>
 
 #include "platform/core/message_box.h"
 #include "platform/core/secret_prompt.h"
 #include "platform/ui/dialog.h"
 #include "platform/ui/dialog_window.h"
+#include "platform/ui/stale_input_filter.h"
 #include "platform/ui/window_call_gate.h"
 
 using platform::ui::DialogWindow;
@@ -50,33 +49,6 @@ std::optional<std::u16string> CDialog::AskSecret(const platform::SecretPrompt& p
     return secret;
 }
 
-namespace {
-
-// Input made while a command held the window up was aimed at a window that has moved on; a modal
-// box would have dropped it too. The window system's close is not input to this filter.
-class StaleInputFilter final : public QObject {
-protected:
-    bool eventFilter(QObject*, QEvent* event) override {
-        switch (event->type()) {
-            case QEvent::MouseButtonPress:
-            case QEvent::MouseButtonRelease:
-            case QEvent::MouseButtonDblClick:
-            case QEvent::KeyPress:
-            case QEvent::KeyRelease:
-            case QEvent::ShortcutOverride:
-            case QEvent::Wheel:
-            case QEvent::TouchBegin:
-            case QEvent::TouchUpdate:
-            case QEvent::TouchEnd:
-                return true;
-            default:
-                return false;
-        }
-    }
-};
-
-}  // namespace
-
 // A close asked for while a command held the window up is still in the event queue. The box
 // would come first and, being modal, make the window system drop that close: the user would have
 // to read a message about a command on a window already asked to go, and close it again. So the
@@ -85,20 +57,13 @@ protected:
 bool CDialog::TakeWaitingClose(DialogWindow& window) {
     const bool outer = m_holdHandlers;  // a box asked for from inside this very pump
     m_holdHandlers = true;
-    StaleInputFilter filter;
+    platform::ui::StaleInputFilter filter;
     QCoreApplication::instance()->installEventFilter(&filter);
     QCoreApplication::processEvents(QEventLoop::AllEvents);
     QCoreApplication::instance()->removeEventFilter(&filter);
     m_holdHandlers = outer;
     if (!outer) {
-        for (const auto& [kind, id] : m_heldMessages) {
-            m_gate->Post([this, kind = kind, id = id] {
-                if (m_pWindow != nullptr) {
-                    Dispatch(kind, id);
-                }
-            });
-        }
-        m_heldMessages.clear();
+        RepostHeld();
     }
     return window.IsEnding() || CloseAsked();
 }

@@ -141,6 +141,10 @@ void DialogWindow::StopAllTimers() {
 }
 
 void DialogWindow::FireDueTimers() {
+    if (m_owner.CommandWaits()) {
+        m_timerWake.stop();  // ResumeTimers wakes the window again
+        return;
+    }
     const TimePoint now = platform::System().Now();
     for (const std::uintptr_t timerId : m_timers.DueAt(now)) {
         // A closing window fires nothing more (and wakes for nothing more).

@@ -39,6 +39,9 @@ public:
     // own wake-up calls it; a test on virtual time calls it once it has moved the clock on.
     void FireDueTimers();
     std::optional<TimePoint> NextTimerDue() const { return m_timers.NextDue(); }
+    // While a command of the window's thread waits, due timers wait with it; this fires them (from
+    // the event loop) once it has ended.
+    void ResumeTimers() { WakeForNextTimer(); }
     void FocusFirstTabStop();
     void SetIcon(HICON icon, bool bigIcon);
     // Asks the window's thread to run the gate's pending calls.

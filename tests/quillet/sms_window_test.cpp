@@ -31,10 +31,6 @@ using namespace std::chrono_literals;
 
 namespace {
 
-// From the close until DoModal has returned and the dialog with its channel is gone.
-// A send without its prompt: 2 s of silence, then ESC and its answer's 500 ms.
-constexpr long long kCloseLimitMs = 3000;
-
 // The message window on a simulated modem whose trace is kept; messages are recorded, not shown.
 struct SmsWindowOnSimulator {
     static modemsim::SimulatorOptions Options(const TraceRecorder& trace) {
@@ -359,8 +355,10 @@ void SmsWindowTest::closingWhileACommandWaitsEndsPromptly_data() {
     QTest::newRow("in a send without its prompt") << true;
 }
 
-// A close asked for from another thread once the modem has heard the command; a window call made
-// after it waits behind the close, which comes before the command's message and before any poll.
+// A close asked for from another thread once the modem has heard the command (as a termination
+// signal asks): the command gives up, and the window and its device are gone within a second. A
+// window call made after the request waits behind the close, which comes before the command's
+// message and before any poll.
 void SmsWindowTest::closingWhileACommandWaitsEndsPromptly() {
     QFETCH(bool, inSend);
     const std::string line = inSend ? "AT+CMGS" : "AT+CMGR=1";
@@ -392,9 +390,9 @@ void SmsWindowTest::closingWhileACommandWaitsEndsPromptly() {
     closer.join();
     run.dialog.reset();
     QVERIFY(sinceRequest);
-    // Most of the command's wait lay after the request: it was closed during the command.
+    // The command gave up at the request: its 2 s of silence were not waited out.
     const long long toGone = sinceRequest->ElapsedMs();
-    QVERIFY2(toGone >= 1500 && toGone < kCloseLimitMs, qPrintable(QString::number(toGone)));
+    QVERIFY2(toGone < 1000, qPrintable(QString::number(toGone)));
     // The close comes before the send's message: nothing shows on a window asked to go.
     QVERIFY(run.messages.texts.empty());
 }

@@ -11,7 +11,8 @@ std::int32_t DriveModal(CDialog& dialog, const ModalBody& body) {
     bool ran = false;
     QObject::connect(&poll, &QTimer::timeout, [&] {
         platform::ui::DialogWindow* window = dialog.Window();
-        if (ran || window == nullptr || !window->isVisible()) {
+        // Not from inside a command's wait, where the window's handlers are held back.
+        if (ran || window == nullptr || !window->isVisible() || dialog.CommandWaits()) {
             return;
         }
         ran = true;
