@@ -236,33 +236,20 @@ void DialWindowTest::eachEndOfACallShowsItsNoticeForTwoSeconds_data() {
     QTest::addColumn<QString>("before");
     QTest::addColumn<QString>("ending");
     QTest::addColumn<QString>("notice");
-    QTest::newRow("hung up") << "dial"
-                             << "\r\nNO CARRIER\r\n"
-                             << kNotice;
-    QTest::newRow("busy") << "dial"
-                          << "\r\nBUSY\r\n"
-                          << QString::fromUtf16(kBusy);
-    QTest::newRow("no answer") << "dial"
-                               << "\r\nNO ANSWER\r\n"
-                               << QString::fromUtf16(kNoAnswer);
-    QTest::newRow("no dial tone") << "dial"
-                                  << "\r\nNO DIALTONE\r\n"
+    const QString busy = QString::fromUtf16(kBusy);
+    const QString ended = QStringLiteral("\r\nNO CARRIER\r\n");
+    // clang-format off
+    QTest::newRow("hung up") << "dial" << ended << kNotice;
+    QTest::newRow("busy") << "dial" << "\r\nBUSY\r\n" << busy;
+    QTest::newRow("no answer") << "dial" << "\r\nNO ANSWER\r\n" << QString::fromUtf16(kNoAnswer);
+    QTest::newRow("no dial tone") << "dial" << "\r\nNO DIALTONE\r\n"
                                   << QString::fromUtf16(kNoDialTone);
-    QTest::newRow("one notice for two reports") << "dial"
-                                                << "\r\nBUSY\r\n\r\nNO CARRIER\r\n"
-                                                << QString::fromUtf16(kBusy);
-    QTest::newRow("a ring the caller gave up") << "ring"
-                                               << "\r\nNO CARRIER\r\n"
-                                               << kNotice;
-    QTest::newRow("SIMCom's missed call") << "ring"
-                                          << "\r\nMISSED_CALL: 11:20AM 10086\r\n"
-                                          << kNotice;
-    QTest::newRow("own hang-up confirmed") << "dial, hang up"
-                                           << "\r\n^CEND: 1,12,104,16\r\n"
-                                           << QString();
-    QTest::newRow("no call") << ""
-                             << "\r\nNO CARRIER\r\n"
-                             << QString();
+    QTest::newRow("one notice for two reports") << "dial" << "\r\nBUSY\r\n" + ended << busy;
+    QTest::newRow("a ring the caller gave up") << "ring" << ended << kNotice;
+    QTest::newRow("SIMCom missed call") << "ring" << "\r\nMISSED_CALL: 10:20 10086\r\n" << kNotice;
+    QTest::newRow("own hang-up confirmed") << "dial, hang up" << "\r\n^CEND: 1,9,104,16\r\n" << "";
+    QTest::newRow("no call") << "" << ended << "";
+    // clang-format on
 }
 
 // On virtual time, with a modem that answers every line "OK": the notice stands in the box of the
