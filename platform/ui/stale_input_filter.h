@@ -7,11 +7,15 @@
 #include <QEvent>
 #include <QObject>
 
+#include "platform/ui/hand_over.h"
+
 namespace platform::ui {
 
 class StaleInputFilter final : public QObject {
 protected:
     bool eventFilter(QObject*, QEvent* event) override {
+        // The first look at an event, which may have been posted from another thread.
+        AcquireFromOtherThread(event);
         switch (event->type()) {
             case QEvent::MouseButtonPress:
             case QEvent::MouseButtonRelease:

@@ -52,13 +52,12 @@ bool WaitHeardBeyond(const TraceRecorder& trace, const std::string& text, int se
     return done(trace.WaitFor(done, limit));
 }
 
-void RequestClose(platform::ui::DialogWindow& window) {
-    QMetaObject::invokeMethod(
-        &window, [&window] { window.close(); }, Qt::QueuedConnection);
-}
-
 // By the slot's name, not a functor: a functor's captures, written on this thread and read on the
 // window's, pass through Qt's own locking, which the race detector cannot see.
+void RequestClose(platform::ui::DialogWindow& window) {
+    QMetaObject::invokeMethod(&window, "close", Qt::QueuedConnection);
+}
+
 void RequestClick(platform::ui::DialogWindow& window, std::int32_t controlId) {
     QMetaObject::invokeMethod(window.Control(controlId), "click", Qt::QueuedConnection);
 }
