@@ -18,7 +18,7 @@
 // nothing, shows nothing and reports 0 at once, so a window that polls stays responsive.
 //
 // A command thread with a host (platform/core/command_wait.h: a window's) serves it at least
-// every 50 ms while a command waits. Once the host no longer wants the commands (the window was
+// every 20 ms while a command waits. Once the host no longer wants the commands (the window was
 // closed), no command line is written and every wait gives up at once, as if the modem had said
 // nothing; only the ESC that ends a message's text entry still goes out.
 

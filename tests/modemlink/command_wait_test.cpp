@@ -39,25 +39,25 @@ private:
     int m_depth = 0;
 };
 
+// Served at every kServeEveryMs of the wait until it ends (given up: at the serve that gave up).
 TEST(CommandWait, TheHostIsServedWhileTheAnswerIsAwaited) {
+    constexpr long long kServe = platform::CommandWaitHost::kServeEveryMs;
     const struct {
         const char* name;
         Reply reply;  // to "AT+X"
         std::optional<int> givesUpAt;
         std::int32_t result;
         long long endsAtMs;
-        std::vector<long long> served;
     } rows[] = {
-        {"silence", {}, std::nullopt, 0, 500, {50, 100, 150, 200, 250, 300, 350, 400, 450}},
-        {"answered between two serves", {{120, "\r\nOK\r\n"}}, std::nullopt, 1, 120, {50, 100}},
+        {"silence", {}, std::nullopt, 0, 500},
+        {"answered between two serves", {{kServe * 5 + 7, "\r\nOK\r\n"}}, std::nullopt, 1, 107},
         // Text that keeps coming restarts the silence, and the host is still served meanwhile.
         {"an answer that trickles",
-         {{40, "\r\n+X: 1"}, {40, "2"}, {40, "3\r\n"}, {40, "\r\nOK\r\n"}},
+         {{33, "\r\n+X: 1"}, {33, "2"}, {33, "3\r\n"}, {33, "\r\nOK\r\n"}},
          std::nullopt,
          1,
-         160,
-         {50, 100, 150}},
-        {"given up at the third serve", {}, 3, 0, 150, {50, 100, 150}},
+         132},
+        {"given up at the third serve", {}, 3, 0, kServe * 3},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.name);
@@ -73,7 +73,12 @@ TEST(CommandWait, TheHostIsServedWhileTheAnswerIsAwaited) {
         ASSERT_EQ(channel.SendLine(u"AT+X"), 1);
         EXPECT_EQ(channel.WaitResult(), row.result);
         EXPECT_EQ(system.backend.MsSince(start), row.endsAtMs);
-        EXPECT_EQ(host.served, row.served);
+        std::vector<long long> served;
+        for (long long at = kServe; at < row.endsAtMs || (row.givesUpAt && at == row.endsAtMs);
+             at += kServe) {
+            served.push_back(at);
+        }
+        EXPECT_EQ(host.served, served);
         EXPECT_EQ(host.Depth(), 0);
         // A host that gave up lets no further command out.
         const std::size_t written = modem.Lines().size();
