@@ -1,6 +1,7 @@
 #include "dorrin/dial_dialog.h"
 
 #include "dorrin/dial_template.h"
+#include "platform/core/failure_report.h"
 #include "dorrin/modem_setup.h"
 #include "dorrin/resource_ids.h"
 #include "dorrin/texts.h"
@@ -85,7 +86,7 @@ void CDialDlg::OnDialClicked() {
         if (m_modem.HangUp() == 1) {
             m_call = CallPhase::kNone;
         } else {
-            ReportFailure(kHangUpFailed);
+            ReportFailure(kHangUpFailed, "hang-up");
         }
         SetDlgItemText(IDC_DIAL, kDialCaption);
         return;
@@ -100,6 +101,7 @@ void CDialDlg::OnDialClicked() {
         m_call = CallPhase::kPlaced;
         SetDlgItemText(IDC_DIAL, kHangUpCaption);
     } else {
+        platform::ReportCommandFailure("dial", m_modem.LastFailure());
         SetButtonCheck(IDC_DIAL, BST_UNCHECKED);
         SetDlgItemText(IDC_DIAL, kDialCaption);
     }
@@ -111,7 +113,7 @@ void CDialDlg::OnAnswerClicked() {
         if (m_modem.Reject() == 1) {
             m_call = CallPhase::kNone;
         } else {
-            ReportFailure(kEndFailed);
+            ReportFailure(kEndFailed, "end of the call");
         }
         SetDlgItemText(IDC_ANSWER, kAnswerCaption);
         return;
@@ -126,10 +128,11 @@ void CDialDlg::OnAnswerClicked() {
     // Released before the message, so the user sees the button up while reading it.
     SetButtonCheck(IDC_ANSWER, BST_UNCHECKED);
     SetDlgItemText(IDC_ANSWER, kAnswerCaption);
-    ReportFailure(kAnswerFailed);
+    ReportFailure(kAnswerFailed, "answer");
 }
 
-void CDialDlg::ReportFailure(const char16_t* text) {
+void CDialDlg::ReportFailure(const char16_t* text, const char* what) {
+    platform::ReportCommandFailure(what, m_modem.LastFailure());
     WatchForModem();
     MessageBox(m_link.CommandMessage(false, text));
 }

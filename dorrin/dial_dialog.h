@@ -67,7 +67,8 @@ private:
     // Asks the SIM's state and deals with it (sim_watch.h).
     void CheckSim();
     // A command's failure message; the notice of the loss instead when the modem went during it.
-    void ReportFailure(const char16_t* text);
+    // The reason goes to stderr (`what`: the user's action).
+    void ReportFailure(const char16_t* text, const char* what);
 
     platform::ui::HICON m_hAppIcon;
     // Before the channel, so they outlive its reader thread, which the channel's end joins.

@@ -145,6 +145,12 @@ public:
     std::int32_t IsLost() const;
     static std::u16string ParseCallerId(std::u16string text);
 
+    // Why the last command that failed failed, for a log line: the command without its arguments
+    // (no number, no PIN) and the modem's own final line with its meaning, or how long the modem
+    // stayed silent: "AT+CMGS: +CMS ERROR: 330 (SMSC address unknown)", "ATD: no answer within
+    // 500 ms". Kept until the next failure; empty before the first. Command thread only.
+    const std::string& LastFailure() const { return m_lastFailure; }
+
     // The collecting flag and the answer so far, each read under the lock.
     bool IsCollecting() const;
     std::u16string Response() const;
@@ -203,6 +209,10 @@ private:
     };
     // The one wait of every command. Does not end the answer (ResetResponse).
     WaitOutcome AwaitAnswer(const AnswerWait& wait);
+    // LastFailure for the last line written.
+    void NoteFailure(const std::string& reason);
+    // After a wait that did not end in OK: why, for NoteFailure.
+    void NoteWaitFailure(const WaitOutcome& outcome, const AnswerWait& wait, bool limitReached);
     // A decision over the whole answer, every new unit of it counting as progress.
     template <typename Decide>
     static AnswerWait EveryUnit(Decide decide, std::uint32_t silenceMs, std::uint32_t limitMs = 0) {
@@ -273,5 +283,7 @@ private:
     bool m_ringWithoutNumber = false;   // a RING went out; its +CLIP line may come next
     const SetupCommands m_setupCommands;
     SetupCommands m_refusedSetup;     // the window's thread only
+    std::u16string m_lastLine;        // the command thread's: the last command line written
+    std::string m_lastFailure;        // the command thread's
     platform::TimePoint m_setupAt{};  // when the start-up ran its list
 };

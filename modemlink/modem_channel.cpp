@@ -2,6 +2,7 @@
 #include <utility>
 
 #include "modemlink/modem.h"
+#include "modemlink/error_meanings.h"
 #include "platform/core/backend.h"
 #include "platform/core/command_wait.h"
 
@@ -106,7 +107,16 @@ void CModem::BeginCollecting(Nuls nuls) {
 std::int32_t CModem::SendCommandLine(const std::u16string& text, Nuls nuls) {
     const std::optional<std::u16string> line = CommandLineText(text);
     platform::CommandWaitHost* const host = platform::CurrentCommandWaitHost();
-    if (!m_pPort || !line || IsLost() == 1 || (host != nullptr && !host->Wanted())) {
+    if (host != nullptr && !host->Wanted()) {
+        return 0;  // the window has gone: nobody reads a failure now
+    }
+    m_lastLine = text;
+    if (!m_pPort || IsLost() == 1) {
+        NoteFailure(m_pPort ? "the modem's device has gone" : "the modem did not start");
+        return 0;
+    }
+    if (!line) {
+        NoteFailure("a character that no command line can carry");
         return 0;
     }
     WriteLine(*line, nuls);
@@ -114,6 +124,7 @@ std::int32_t CModem::SendCommandLine(const std::u16string& text, Nuls nuls) {
 }
 
 void CModem::WriteLine(const std::u16string& line, Nuls nuls) {
+    m_lastLine = line;
     // Before anything is written, so no part of the answer can be missed.
     BeginCollecting(nuls);
     const std::vector<std::uint8_t> bytes = EncodeLine(line, "\r\n");
@@ -188,6 +199,9 @@ CModem::WaitOutcome CModem::AwaitAnswer(const AnswerWait& wait) {
             outcome.result = ExamineResponse(
                 [&](const std::u16string& answer) { return wait.decide(answer, progress); });
             if (outcome.result != FinalResult::kNone) {
+                if (outcome.result == FinalResult::kError) {
+                    NoteWaitFailure(outcome, wait, false);
+                }
                 return outcome;
             }
             if (progress > reached && wait.silenceMs > 0) {
@@ -195,6 +209,7 @@ CModem::WaitOutcome CModem::AwaitAnswer(const AnswerWait& wait) {
                 quietAt = platform::AfterMs(system.Now(), wait.silenceMs);
             }
         } else if (status != platform::WaitStatus::kTimeout || system.Now() >= end) {
+            NoteWaitFailure(outcome, wait, system.Now() >= limit);
             return outcome;
         }
         if (system.Now() >= serveAt) {
@@ -203,6 +218,48 @@ CModem::WaitOutcome CModem::AwaitAnswer(const AnswerWait& wait) {
         }
     }
     return WaitOutcome{};  // given up: nothing decided, nothing taken as heard
+}
+
+namespace {
+
+// A command as a log names it: without its arguments, so neither a number nor a PIN shows.
+std::string CommandName(const std::u16string& line) {
+    std::size_t end = line.size();
+    if (line.rfind(u"ATD", 0) == 0) {
+        end = 3;
+    } else if (line.rfind(u"AT", 0) == 0) {
+        end = std::min(line.find_first_of(u"=?"), line.size());
+    }
+    std::string name;
+    for (std::size_t i = 0; i < end; ++i) {
+        name.push_back(line[i] >= 0x20 && line[i] < 0x7F ? static_cast<char>(line[i]) : '?');
+    }
+    return name;
+}
+
+std::string Duration(std::uint32_t ms) {
+    return ms % 1000 == 0 ? std::to_string(ms / 1000) + " s" : std::to_string(ms) + " ms";
+}
+
+}  // namespace
+
+void CModem::NoteFailure(const std::string& reason) {
+    m_lastFailure = CommandName(m_lastLine) + ": " + reason;
+}
+
+void CModem::NoteWaitFailure(const WaitOutcome& outcome, const AnswerWait& wait,
+                             bool limitReached) {
+    if (IsLost() == 1) {
+        NoteFailure("the modem's device went away");
+    } else if (outcome.result == FinalResult::kError) {
+        NoteFailure(ExplainedErrorLine(FailureLineOf(Response())));
+    } else if (limitReached) {
+        NoteFailure("no result within " + Duration(wait.limitMs));
+    } else if (outcome.heard) {
+        NoteFailure("no final result, then " + Duration(wait.silenceMs) + " of silence");
+    } else {
+        NoteFailure("no answer within " + Duration(wait.silenceMs));
+    }
 }
 
 std::int32_t CModem::Ask(const std::u16string& line, std::u16string& answer,

@@ -195,7 +195,9 @@ void CModem::CancelTextEntry() {
     BeginCollecting(Nuls::kCut);
     const std::uint8_t escape = kEscape;
     m_pPort->Write(&escape, 1);
+    const std::string failure = m_lastFailure;  // the send's, not the cancel's
     WaitResult();
+    m_lastFailure = failure;
 }
 
 std::int32_t CModem::DeleteSms(std::int32_t slot) {

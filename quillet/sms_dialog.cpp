@@ -1,5 +1,7 @@
 #include "quillet/sms_dialog.h"
 
+#include "platform/core/failure_report.h"
+
 #include "platform/core/backend.h"
 #include "platform/ui/edit_text.h"
 #include "quillet/message_text.h"
@@ -199,7 +201,10 @@ void CSmsDlg::CheckSim() {
     ScheduleSetupRetry();  // what the set-up list refused after a PIN waits for the timer
 }
 
-void CSmsDlg::Report(bool done, const char16_t* text) {
+void CSmsDlg::Report(bool done, const char16_t* text, const char* what) {
+    if (!done) {
+        platform::ReportCommandFailure(what, m_modem.LastFailure());
+    }
     WatchForModem();
     MessageBox(m_link.CommandMessage(done, text));
 }
@@ -217,7 +222,7 @@ void CSmsDlg::OnSendClicked() {
     }
     const std::int32_t sent = m_modem.SendSms(number, text);
     RestartPoll();
-    Report(sent == 1, sent == 1 ? kSent : kNotSent);
+    Report(sent == 1, sent == 1 ? kSent : kNotSent, "send");
 }
 
 void CSmsDlg::OnPollTimer(std::uintptr_t timerId) {
@@ -241,7 +246,7 @@ void CSmsDlg::OnSetCentreClicked() {
     const std::u16string centre = GetDlgItemText(IDC_CENTRE);
     const std::int32_t set = m_modem.SetSmsCentre(centre);
     RestartPoll();
-    Report(set == 1, set == 1 ? kCentreSet : kCentreNotSet);
+    Report(set == 1, set == 1 ? kCentreSet : kCentreNotSet, "setting the SMS centre");
 }
 
 // After every command of the window, before its message: the next poll comes a second after the

@@ -60,8 +60,9 @@ private:
     // Asks the SIM's state and deals with it (sim_watch.h).
     void CheckSim();
     void WatchForModem();
-    // A command's message; for a failed one, the notice of the loss when the modem has gone.
-    void Report(bool done, const char16_t* text);
+    // A command's message; for a failed one, the notice of the loss when the modem has gone, and
+    // the reason on stderr (`what`: the user's action).
+    void Report(bool done, const char16_t* text, const char* what);
 
     struct PendingReport {
         std::int32_t code;

@@ -1,8 +1,13 @@
 #include "window_common/link_watch.h"
 
 #include "modemlink/modem.h"
+#include "platform/core/failure_report.h"
 
 void LinkWatch::StartFailed() {
+    // A device that did not open has said why already (the port's own line).
+    if (!m_modem.LastFailure().empty()) {
+        platform::ReportCommandFailure("start-up", m_modem.LastFailure());
+    }
     m_lossSaid = true;
     m_neverStarted = true;
 }

@@ -19,6 +19,7 @@
 #include "scripted_device.h"
 #include "scripted_secrets.h"
 #include "simulated_com1.h"
+#include "stderr_capture.h"
 #include "stopwatch.h"
 #include "window_clock.h"
 #include "window_probes.h"
@@ -185,6 +186,14 @@ void DialWindowTest::dialButtonPresses() {
         QCOMPARE(run.modem->Snapshot().call.phase, modemsim::CallPhase::kActive);
         QCOMPARE(run.modem->Snapshot().call.number, std::string("13912345678"));
         RunPresses(run, window, {rows.begin() + 3, rows.end()});
+        // A modem that says nothing: the dial springs back, and stderr says why.
+        run.modem->SetSilent(true);
+        StderrCapture stderrLines;
+        ClickControl(window, IDC_DIAL);
+        QVERIFY(!Button(window, IDC_DIAL)->isChecked());
+        const std::string said = stderrLines.Take();
+        QVERIFY2(said.find(": dial failed: ATD: no answer within 500 ms\n") != std::string::npos,
+                 said.c_str());
     });
 }
 

@@ -21,6 +21,7 @@
 #include "recorded_messages.h"
 #include "scripted_device.h"
 #include "simulated_com1.h"
+#include "stderr_capture.h"
 #include "stopwatch.h"
 #include "window_clock.h"
 #include "window_common/link_watch.h"
@@ -232,20 +233,24 @@ void SmsWindowTest::sendAndCentreOutcomes() {
         std::int32_t button;
         std::string line;  // the command the modem must have heard
         std::u16string message;
+        std::string reason;  // the end of the line on stderr; none when empty
     };
     const auto none = [](modemsim::Simulator&) {};
     const auto refuse = [](const char* command) {
         return [command](modemsim::Simulator& m) { m.AddErrorCommand(command); };
     };
-    const auto networkError = [](modemsim::Simulator& m) { m.SetSendError(500); };
+    const auto smscUnknown = [](modemsim::Simulator& m) { m.SetSendError(330); };
     // The centre box holds its default.
     const std::string centreLine = "AT+CSCA=\"+8613800200500\",145";
     const Row rows[] = {
-        {"sent", none, IDC_SEND, "AT+CMGS=\"+8613912345678\"", kSent},
-        {"refused at the prompt", refuse("+CMGS"), IDC_SEND, "AT+CMGS=", kNotSent},
-        {"network error", networkError, IDC_SEND, "AT+CMGS=", kNotSent},
-        {"centre set", none, IDC_SET_CENTRE, centreLine, kCentreSet},
-        {"centre refused", refuse("+CSCA"), IDC_SET_CENTRE, centreLine, kCentreNotSet},
+        {"sent", none, IDC_SEND, "AT+CMGS=\"+8613912345678\"", kSent, ""},
+        {"refused at the prompt", refuse("+CMGS"), IDC_SEND, "AT+CMGS=", kNotSent,
+         ": send failed: AT+CMGS: ERROR\n"},
+        {"SMSC unknown", smscUnknown, IDC_SEND, "AT+CMGS=", kNotSent,
+         ": send failed: AT+CMGS: +CMS ERROR: 330 (SMSC address unknown)\n"},
+        {"centre set", none, IDC_SET_CENTRE, centreLine, kCentreSet, ""},
+        {"centre refused", refuse("+CSCA"), IDC_SET_CENTRE, centreLine, kCentreNotSet,
+         ": setting the SMS centre failed: AT+CSCA: ERROR\n"},
     };
     SmsWindowOnSimulator run;
     QVERIFY(run.modem);
@@ -259,7 +264,12 @@ void SmsWindowTest::sendAndCentreOutcomes() {
             row.fault(*run.modem);
             const int before = HeardCount(run.trace, row.line);
             run.messages.texts.clear();
+            StderrCapture stderrLines;
             ClickControl(window, row.button);
+            const std::string said = stderrLines.Take();
+            QVERIFY2(row.reason.empty() ? said.find(" failed") == std::string::npos
+                                        : said.find(row.reason) != std::string::npos,
+                     qPrintable(QString::fromStdString(said)));
             QVERIFY2(run.messages.texts == std::vector<std::u16string>{row.message}, row.name);
             QVERIFY2(HeardCount(run.trace, row.line) == before + 1, row.name);
         }
