@@ -625,15 +625,15 @@ std::string ListReport(const ModemState& state) {
                 std::to_string(StorageOf(state, memory).Size()) + "):";
         for (const auto& [index, sms] : messages) {
             text += "\n  " + std::string(index < 10 ? " " : "") + std::to_string(index) + "  " +
-                    (sms.read ? "REC READ  " : "REC UNREAD") + "  " + sms.sender + "  " +
-                    sms.timestamp + "  " + PartText(sms) + EscapeBytes(sms.text);
+                    (sms.read ? "REC READ  " : "REC UNREAD") + "  " + EscapeText(sms.sender) +
+                    "  " + sms.timestamp + "  " + PartText(sms) + EscapeText(sms.text);
         }
     }
     text += "\noutbox (" + std::to_string(state.outbox.size()) + "):";
     for (const SentSms& sent : state.outbox) {
-        text += "\n  mr " + std::to_string(sent.reference) + "  to " + sent.destination + "  " +
-                (sent.pdu ? "PDU  " : "") + (sent.part ? PartText(*sent.part) : "") +
-                EscapeBytes(sent.text);
+        text += "\n  mr " + std::to_string(sent.reference) + "  to " +
+                EscapeText(sent.destination) + "  " + (sent.pdu ? "PDU  " : "") +
+                (sent.part ? PartText(*sent.part) : "") + EscapeText(sent.text);
     }
     return text;
 }

@@ -1,5 +1,7 @@
 #include "modemsim/trace/byte_escapes.h"
 
+#include <algorithm>
+
 #include "modemsim/at/at_syntax.h"
 
 namespace modemsim {
@@ -48,7 +50,39 @@ std::optional<char> NamedByte(char letter) {
     }
 }
 
+// The length of the well-formed UTF-8 sequence at `at` when it is a printable character beyond
+// ASCII, else 0: overlong forms, surrogates, code points past U+10FFFF and C1 controls are not.
+std::size_t PrintableSequenceLength(std::string_view text, std::size_t at) {
+    const auto lead = static_cast<unsigned char>(text[at]);
+    const std::size_t length = lead >= 0xF0 ? 4 : lead >= 0xE0 ? 3 : lead >= 0xC0 ? 2 : 0;
+    if (length == 0 || lead > 0xF4 || at + length > text.size()) {
+        return 0;
+    }
+    char32_t code = lead & (0x7FU >> length);
+    for (std::size_t i = 1; i < length; ++i) {
+        const auto next = static_cast<unsigned char>(text[at + i]);
+        if ((next & 0xC0U) != 0x80U) {
+            return 0;
+        }
+        code = (code << 6U) | (next & 0x3FU);
+    }
+    constexpr char32_t kSmallest[] = {0, 0, 0xA0, 0x800, 0x10000};  // below 0xA0: C1 controls
+    const bool surrogate = code >= 0xD800 && code <= 0xDFFF;
+    return code < kSmallest[length] || code > 0x10FFFF || surrogate ? 0 : length;
+}
+
 }  // namespace
+
+std::string EscapeText(std::string_view text) {
+    std::string shown;
+    for (std::size_t at = 0; at < text.size();) {
+        const std::size_t length = PrintableSequenceLength(text, at);
+        shown +=
+            length > 0 ? std::string(text.substr(at, length)) : EscapeBytes(text.substr(at, 1));
+        at += std::max<std::size_t>(length, 1);
+    }
+    return shown;
+}
 
 std::string EscapeBytes(std::string_view bytes) {
     std::string text;

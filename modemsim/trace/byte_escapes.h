@@ -10,6 +10,11 @@
 namespace modemsim {
 
 std::string EscapeBytes(std::string_view bytes);
+// A message's text for a person at a terminal: its characters as typed (UTF-8), everything else
+// escaped as above, so a stored control character or a C1 code (U+009B starts a terminal's
+// escape sequence) cannot steer the terminal, and a broken sequence shows its bytes.
+//   "中\x1B[2J"  ->  中\e[2J
+std::string EscapeText(std::string_view text);
 // Nothing for an unknown escape or a \x without two hex digits.
 std::optional<std::string> UnescapeBytes(std::string_view text);
 

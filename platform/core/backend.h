@@ -19,7 +19,8 @@ public:
 
     // Serial devices. Open gives kInvalidDevice when the device is missing, unusable or held by
     // anyone else (this process included); the real backend also says why on stderr, unless the
-    // caller expects the failure (it looks for a device that has gone to come back).
+    // caller expects the failure (it looks for a device that has gone to come back); once open,
+    // it names on stderr any other process that holds the device too.
     enum class OpenFailure { kTellWhy, kQuiet };
     virtual DeviceHandle OpenDevice(const std::u16string& name,
                                     OpenFailure failure = OpenFailure::kTellWhy) = 0;

@@ -5,6 +5,7 @@
 #include <system_error>
 #include <thread>
 
+#include "platform/core/device_holders.h"
 #include "platform/core/device_name.h"
 #include "platform/core/manual_reset_event.h"
 #include "platform/core/open_failure.h"
@@ -45,6 +46,8 @@ DeviceHandle PosixBackend::OpenDevice(const std::u16string& name, OpenFailure fa
         }
         return kInvalidDevice;
     }
+    // Once per open: a reconnect's probe that finds no device costs no scan.
+    ReportOtherHolders(path);
     return DeviceHandle{m_devices.Add(std::move(device))};
 }
 

@@ -78,7 +78,7 @@ shows "command 6: deletesms" "Batch processed"
 console list
 await "outbox (2):"
 outbox_has "to +393351391306  PDU  hello @ world"
-outbox_has 'to 10086  PDU  \xE4\xBD\xA0\xE5\xA5\xBD\xE4\xB8\x96\xE7\x95\x8C'
+outbox_has 'to 10086  PDU  你好世界'
 await "storage (2 of 20):"
 grep -q "^   1  REC" <(sed -n '/storage (2 of 20)/,$p' "$dir/said") && fail "slot 1 is still there" "$dir/said"
 

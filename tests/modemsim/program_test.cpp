@@ -98,10 +98,12 @@ TEST_F(ConsoleTest, GoodVerbsReachTheController) {
     }
     EXPECT_EQ(console->Execute("sms +1 one too many"), "refused: the storage is full");
     EXPECT_EQ(console->Execute("clear 2"), "slot 2 is empty");
-    EXPECT_EQ(console->Execute("sms +1 refill"), "stored in slot 2");
+    // A text shows as typed, its control characters (U+001B, U+009B) made visible.
+    EXPECT_EQ(console->Execute("sms +1 中文\\e\\xC2\\x9B"), "stored in slot 2");
     const std::string list = console->Execute("list");
     EXPECT_TRUE(list.find("20  REC UNREAD  Bank") != std::string::npos &&
-                list.find("two  spaces\\r\\n") != std::string::npos)
+                list.find("two  spaces\\r\\n") != std::string::npos &&
+                list.find("  中文\\e\\xC2\\x9B\n") != std::string::npos)
         << list;
     EXPECT_EQ(console->Execute("clear 3") + console->Execute("clear 4"),
               "slot 3 is emptyslot 4 is empty");

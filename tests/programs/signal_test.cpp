@@ -1,7 +1,7 @@
 // Quillet and Dorrin ended by SIGINT, SIGTERM or SIGHUP on the simulated modem: the status a
 // shell expects, the program gone at once or as soon as the modem command it waits in returns,
 // and the device free for the next opener, an unprivileged one included (its exclusive use
-// cleared). A second signal does not wait for the command.
+// cleared). A second signal does not wait for the command. Earlier holders are named on stderr.
 
 #include <fcntl.h>
 #include <grp.h>
@@ -12,6 +12,7 @@
 
 #include <cerrno>
 #include <csignal>
+#include <fstream>
 #include <functional>
 #include <future>
 #include <thread>
@@ -77,10 +78,14 @@ struct Modem {
 // A program on the modem, its exit status awaited on a thread of its own.
 class Running {
 public:
-    Running(const char* path, const std::string& device) {
+    // errFile: where the program's stderr goes; "" shares this process's.
+    Running(const char* path, const std::string& device, const std::string& errFile = "") {
         std::string error;
+        using Argv = std::vector<std::string>;
+        const Argv argv =
+            errFile.empty() ? Argv{path} : Argv{"sh", "-c", "exec \"$0\" 2>\"$1\"", path, errFile};
         m_child = platform::ChildProcess::Start(
-            {path}, {{"COM1", device}, {"QT_QPA_PLATFORM", "offscreen"}}, error);
+            argv, {{"COM1", device}, {"QT_QPA_PLATFORM", "offscreen"}}, error);
         if (m_child) {
             m_status =
                 std::async(std::launch::async, [child = m_child.get()] { return child->Wait(); });
@@ -195,5 +200,44 @@ INSTANTIATE_TEST_SUITE_P(
         Row{"dorrin_slow_start_term", DORRIN_PROGRAM, SlowStartUp, {SIGTERM}, 0, 1000ms},
         Row{"dorrin_second_signal", DORRIN_PROGRAM, SilentStartUp, {SIGINT, SIGTERM}, 0, 300ms}),
     [](const auto& row) { return std::string(row.param.name); });
+
+// A process holding the device from before (sleep, its descriptor opened by its parent) is named;
+// the simulator here, holding the device's other side too, is not.
+class OthersOnTheDevice : public ::testing::TestWithParam<std::string> {};
+
+TEST_P(OthersOnTheDevice, AreNamedOnTheProgramsStderr) {
+    Modem modem;
+    const std::string device = modem.simulator->DevicePath();
+    const std::string errFile = ::testing::TempDir() + "holders-" + std::to_string(::getpid());
+    int ready[2];
+    ASSERT_EQ(::pipe(ready), 0);
+    const pid_t holder = ::fork();
+    if (holder == 0) {
+        if (::open(device.c_str(), O_RDWR | O_NOCTTY) >= 0 && ::write(ready[1], "y", 1) == 1) {
+            ::execl("/bin/sleep", "sleep", "30", static_cast<char*>(nullptr));
+        }
+        ::_exit(127);
+    }
+    ::close(ready[1]);
+    char opened = 0;
+    ASSERT_EQ(::read(ready[0], &opened, 1), 1);
+    ::close(ready[0]);
+    Running program(GetParam().c_str(), device, errFile);
+    EXPECT_TRUE(modem.Await('>', "OK"));  // the device open, its holders told
+    ::kill(holder, SIGKILL);
+    ::waitpid(holder, nullptr, 0);
+    std::string text;
+    std::getline(std::ifstream(errFile), text, '\0');
+    std::remove(errFile.c_str());
+    const std::string line = GetParam().substr(GetParam().rfind('/') + 1) + ": " + device +
+                             " is also open in process " + std::to_string(holder) +
+                             " (sleep); its commands and ours would mix\n";
+    EXPECT_NE(text.find(line), std::string::npos) << text;
+}
+
+INSTANTIATE_TEST_SUITE_P(Programs, OthersOnTheDevice,
+                         ::testing::Values(QUILLET_PROGRAM, DORRIN_PROGRAM), [](const auto& row) {
+                             return row.param.substr(row.param.rfind('/') + 1);
+                         });
 
 }  // namespace
