@@ -16,10 +16,8 @@
 #include <future>
 #include <thread>
 
-#include "modemsim/simulator.h"
-#include "platform/simhost/child_process.h"
+#include "program_on_modem.h"
 #include "stopwatch.h"
-#include "trace_recorder.h"
 
 namespace {
 
@@ -46,62 +44,6 @@ int OpenErrorAsNobody(const std::string& path) {
     ::waitpid(pid, &status, 0);
     return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
-
-// How many of the trace's entries in `direction` hold `text`.
-std::size_t Count(const TraceRecorder::Entries& entries, char direction, const std::string& text) {
-    std::size_t count = 0;
-    for (const TraceEntry& entry : entries) {
-        count += entry.direction == direction && entry.bytes.find(text) != std::string::npos;
-    }
-    return count;
-}
-
-struct Modem {
-    TraceRecorder trace;
-    std::unique_ptr<modemsim::Simulator> simulator;
-
-    Modem() {
-        modemsim::SimulatorOptions options;
-        options.traceSink = trace.Sink();
-        simulator = modemsim::Simulator::Create(options);
-    }
-    // Until the modem has seen `count` entries in `direction` holding `text`.
-    bool Await(char direction, const std::string& text, std::size_t count = 1) const {
-        const auto seen = [&](const TraceRecorder::Entries& all) {
-            return Count(all, direction, text) >= count;
-        };
-        return seen(trace.WaitFor(seen, 8000ms));
-    }
-};
-
-// A program on the modem, its exit status awaited on a thread of its own.
-class Running {
-public:
-    Running(const char* path, const std::string& device) {
-        std::string error;
-        m_child = platform::ChildProcess::Start(
-            {path}, {{"COM1", device}, {"QT_QPA_PLATFORM", "offscreen"}}, error);
-        if (m_child) {
-            m_status =
-                std::async(std::launch::async, [child = m_child.get()] { return child->Wait(); });
-        }
-    }
-    ~Running() {
-        if (m_status.valid() && !EndsWithin(0ms)) {
-            m_child->Kill();
-        }
-    }
-    bool Started() const { return m_child != nullptr; }
-    void Signal(int number) { m_child->Signal(number); }
-    bool EndsWithin(std::chrono::milliseconds limit) {
-        return m_status.wait_for(limit) == std::future_status::ready;
-    }
-    int Status() { return m_status.get(); }
-
-private:
-    std::unique_ptr<platform::ChildProcess> m_child;
-    std::future<int> m_status;
-};
 
 // Where the program is when the signal comes; false when it never got there.
 using Phase = std::function<bool(Modem&)>;
