@@ -1,9 +1,12 @@
 #include "modemlink/serial_port.h"
 
 #include <memory>
+#include <string_view>
 
 #include "modemlink/port_messages.h"
+#include "modemlink/tracetext/trace_line.h"
 #include "platform/core/backend.h"
+#include "platform/core/error_lines.h"
 #include "platform/core/message_box.h"
 
 namespace {
@@ -17,6 +20,17 @@ constexpr platform::Timeouts kReadRule{100, 1, 100, 0, 0};
 // spinning: a pulled USB adapter fails every read at once.
 constexpr std::uint32_t kIdlePauseMs = 100;
 constexpr std::uint32_t kStopGraceMs = 200;
+
+// The dialogue for a user who asked to see it (--trace), in the simulated modem's own trace
+// format; otherwise a chunk costs one relaxed load.
+void Trace(char direction, const std::uint8_t* bytes, std::uint32_t count) {
+    if (!platform::DialogueTraced()) {
+        return;
+    }
+    const std::string_view text(reinterpret_cast<const char*>(bytes), count);
+    platform::WriteDialogueLine(
+        [&](double seconds) { return tracetext::TraceLine(seconds, direction, text); });
+}
 
 platform::LineControl ControlFor(std::uint32_t handshake) {
     return handshake != 0 ? platform::LineControl::kHandshake : platform::LineControl::kDisable;
@@ -139,6 +153,7 @@ void CSerialPort::Write(const std::uint8_t* bytes, std::int32_t count) {
     if (bytes == nullptr || count <= 0) {
         return;
     }
+    Trace('<', bytes, static_cast<std::uint32_t>(count));
     std::uint32_t written = 0;
     if (!platform::System().Write(device, bytes, static_cast<std::uint32_t>(count), written) &&
         platform::System().IsDeviceGone(device)) {
@@ -185,6 +200,7 @@ std::uint32_t CSerialPort::ReaderThread(void* port) {
             continue;
         }
         if (received > 0) {
+            Trace('>', buffer.get(), received);
             self->DeliverChunk(buffer.get(), received);
         }
     }

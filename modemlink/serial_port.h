@@ -2,7 +2,8 @@
 // One serial device with its reader thread. Open configures the device (8N1 raw, DTR/RTS raised,
 // reads of up to 1024 bytes ended by 100 ms of silence) and starts a thread that hands every
 // received chunk to m_pfnData; Write sends synchronously; failures the user must see
-// (port_messages.h) go through the platform's message box.
+// (port_messages.h) go through the platform's message box. When the program traces its dialogue
+// (--trace, platform/core/error_lines.h), each chunk read and each write is a line on stderr too.
 //
 // Thread contract: the owning thread calls Open, IsOpen, Write, Close and the destructor; the
 // reader thread only reads the device and runs m_pfnData. m_hPort and m_pfnData are atomic

@@ -7,7 +7,7 @@
 #include "modemsim/at/commands.h"
 #include "modemsim/at/reply.h"
 #include "modemsim/at/start_up.h"
-#include "platform/simhost/bounded_write.h"
+#include "platform/core/bounded_write.h"
 #include "platform/simhost/pseudo_terminal.h"
 
 namespace modemsim {

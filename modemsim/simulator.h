@@ -10,7 +10,7 @@
 // state only under ModemModel's lock (at/modem_state.h); both hand trace lines to the trace's
 // writer thread without waiting for it.
 // The destructor interrupts the pseudo-terminal, stops the timer thread, joins both threads and
-// stops the trace writer (bounded: trace/trace.h).
+// stops the trace writer (bounded: platform/core/trace_writer.h).
 //
 // The messages that the network delivers are in message_delivery.cpp.
 //

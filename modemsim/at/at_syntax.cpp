@@ -24,23 +24,6 @@ std::optional<long> ParseDecimalIn(std::string_view text, long low, long high) {
     return value && *value >= low && *value <= high ? value : std::nullopt;
 }
 
-char HexDigit(unsigned value) {
-    return "0123456789ABCDEF"[value & 0xFU];
-}
-
-std::optional<unsigned> HexValue(char c) {
-    if (c >= '0' && c <= '9') {
-        return static_cast<unsigned>(c - '0');
-    }
-    if (c >= 'a' && c <= 'f') {
-        return static_cast<unsigned>(c - 'a' + 10);
-    }
-    if (c >= 'A' && c <= 'F') {
-        return static_cast<unsigned>(c - 'A' + 10);
-    }
-    return std::nullopt;
-}
-
 bool IsAddress(const std::string& number) {
     return !number.empty() && number.size() <= 20 &&
            std::all_of(number.begin(), number.end(), [](char c) {

@@ -1,6 +1,6 @@
 #pragma once
-// The syntax of what a terminal types and the controller writes: decimal numbers, hex digits,
-// telephone numbers, the commands of an AT command line and the arguments of a set command.
+// The syntax of what a terminal types and the controller writes: decimal numbers, telephone
+// numbers, the commands of an AT command line and the arguments of a set command.
 // Pure functions over text; any thread.
 
 #include <cstddef>
@@ -20,13 +20,6 @@ inline constexpr std::size_t kMaxDecimalDigits = 9;
 std::optional<long> ParseDecimal(std::string_view text);
 // As ParseDecimal, and nothing outside [low, high].
 std::optional<long> ParseDecimalIn(std::string_view text, long low, long high);
-
-// Hexadecimal digits for UCS2 text and for escaped bytes: upper case out, either case in.
-
-// The digit of the low four bits of value.
-char HexDigit(unsigned value);
-// Nothing for a character that is not a hex digit.
-std::optional<unsigned> HexValue(char c);
 
 // Telephone numbers as AT commands carry them: the destination of AT+CMGS, the service centre of
 // AT+CSCA, the caller of +CLIP.

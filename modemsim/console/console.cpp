@@ -4,12 +4,15 @@
 #include <random>
 #include <vector>
 
+#include "modemlink/tracetext/byte_escapes.h"
 #include "modemsim/at/at_syntax.h"
 #include "modemsim/at/message_parts.h"
 #include "modemsim/at/sms_text.h"
-#include "modemsim/trace/byte_escapes.h"
 
 namespace modemsim {
+
+using tracetext::EscapeBytes;
+using tracetext::UnescapeBytes;
 
 namespace {
 

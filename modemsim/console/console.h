@@ -1,7 +1,8 @@
 #pragma once
 // The simulator's console: one line of text per verb, the same verbs as the controller API, for a
-// person at a terminal (or a script piped in). Text arguments take the escapes of byte_escapes.h,
-// so "inject AT\0\r\n" writes a NUL. Bad input is answered with a message and changes nothing.
+// person at a terminal (or a script piped in). Text arguments take the escapes of
+// modemlink/tracetext/byte_escapes.h, so "inject AT\0\r\n" writes a NUL. Bad input is answered
+// with a message and changes nothing.
 //
 // Thread contract: one thread executes lines; the simulator's own threads are not involved.
 

@@ -15,7 +15,7 @@
 #include <thread>
 
 #include "modemsim/console/console.h"
-#include "platform/simhost/bounded_write.h"
+#include "platform/core/bounded_write.h"
 #include "platform/simhost/console_input.h"
 #include "platform/simhost/console_output.h"
 

@@ -5,7 +5,7 @@
 
 #include "modemsim/at/at_syntax.h"
 #include "modemsim/simulator.h"
-#include "platform/simhost/bounded_write.h"
+#include "platform/core/bounded_write.h"
 
 namespace modemsim {
 

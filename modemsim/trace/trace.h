@@ -1,113 +1,28 @@
 #pragma once
-// A readable record of the dialogue on the pseudo-terminal, one line per read or write: seconds
-// since the simulator started, the direction ('<' from the terminal to the modem, '>' from the
-// modem to the terminal, '!' for what befell the modem, such as a message lost) and the bytes
-// escaped as in byte_escapes.h:
+// A readable record of the dialogue on the pseudo-terminal, one line per read or write in the
+// programs' trace format (modemlink/tracetext/trace_line.h): '<' from the terminal to the modem,
+// '>' from the modem to the terminal, '!' for what befell the modem, such as a message lost:
 //   [   0.412] < AT+CMGF=1\r
 //   [   0.413] > AT+CMGF=1\r\r\nOK\r\n
 // The time is taken when the bytes are read or written, not when the line reaches the sink, so it
-// measures the modem's own timing. Lines go out through a TraceWriter (above).
+// measures the modem's own timing. Lines go out through the bounded writer of
+// platform/core/trace_writer.h, so a stuck reader of the trace never holds up the modem.
 //
 // Thread contract: Record, Enable and Enabled may be called from any thread; recording only
-// queues. Stop (also the destructor) is bounded, see TraceWriter.
+// queues. Stop (also the destructor) is bounded, see platform::TraceWriter.
 
 #include <atomic>
 #include <chrono>
-#include <condition_variable>
-#include <cstddef>
-#include <cstdint>
-#include <deque>
-#include <functional>
-#include <memory>
 #include <mutex>
-#include <optional>
-#include <string>
 #include <string_view>
-#include <thread>
+
+#include "platform/core/trace_writer.h"
 
 namespace modemsim {
 
-// Where trace lines go. A sink is called on the trace's own writer thread, one line at a time,
-// and says whether the line went out; lines it refuses are counted as dropped. A sink that blocks
-// delays only the trace, never the modem. It must not call back into the simulator.
-
-using TraceSink = std::function<bool(const std::string& line)>;
-
-// How long a descriptor sink waits for room before it drops a line.
-inline constexpr int kTraceWriteWaitMs = 200;
-
-// Writes each line with a line end to fd, waiting at most kTraceWriteWaitMs for room. A line cut
-// short by the time-out is ended before the next one, so lines never run together.
-TraceSink DescriptorTraceSink(int fd);
-// DescriptorTraceSink on standard error.
-TraceSink StderrTraceSink();
-
-// The trace lines waiting for the trace writer, bounded so that a trace nobody reads cannot grow
-// memory: past kMaxLines lines (or kMaxBytes bytes) a new line is dropped, and counted at the
-// place where it was lost so the writer can say so there.
-//
-// Thread contract: any thread may Push and Close; one thread Pops.
-
-class TraceQueue {
-public:
-    using Clock = std::chrono::steady_clock;
-
-    static constexpr std::size_t kMaxLines = 1000;
-    static constexpr std::size_t kMaxBytes = std::size_t{4} << 20;
-
-    struct Entry {
-        std::string line;
-        std::uint64_t droppedAfter = 0;  // lines lost right after this one
-    };
-
-    void Push(std::string line);
-    // Waits for the next entry. Nothing once closed and empty, or closed and past the drain
-    // deadline: what is left then is discarded.
-    std::optional<Entry> Pop();
-    // Lets Pop hand out what is queued until drainUntil, and no longer wait for more.
-    void Close(Clock::time_point drainUntil);
-
-private:
-    std::mutex m_lock;
-    std::condition_variable m_changed;
-    std::deque<Entry> m_entries;
-    std::size_t m_bytes = 0;
-    bool m_closed = false;
-    Clock::time_point m_drainUntil;
-};
-
-// Hands trace lines to the sink on a thread of its own, so that a sink that blocks (a terminal on
-// hold, a full pipe) holds up only the trace. Lines the queue cannot hold or the sink does not
-// take are dropped and counted; "[N trace lines dropped]" follows as soon as output flows again.
-//
-// Thread contract: Push from any thread. Stop (also the destructor) from any thread but the
-// writer's: it returns within about kStopMs whatever the sink does. A writer still inside the sink
-// by then is left to finish on its own; it keeps the sink and the queue alive until it does.
-
-class TraceWriter {
-public:
-    // After Stop, the writer goes on with queued lines for this long, then drops the rest.
-    static constexpr int kDrainMs = 200;
-    static constexpr int kStopMs = kDrainMs + 500;
-
-    explicit TraceWriter(TraceSink sink);
-    ~TraceWriter();
-    TraceWriter(const TraceWriter&) = delete;
-    TraceWriter& operator=(const TraceWriter&) = delete;
-
-    void Push(std::string line);
-    void Stop();
-
-private:
-    struct Shared;
-    static void Run(const std::shared_ptr<Shared>& shared);
-
-    std::shared_ptr<Shared> m_shared;
-    std::thread m_thread;
-};
-
-// "[N trace lines dropped]"
-std::string DroppedNotice(std::uint64_t count);
+using platform::DescriptorTraceSink;
+using platform::StderrTraceSink;
+using platform::TraceSink;
 
 class Trace {
 public:
@@ -124,7 +39,7 @@ private:
     const std::chrono::steady_clock::time_point m_start;
     // Time stamp and queueing in one step, so the lines of both threads stay in time order.
     std::mutex m_lock;
-    TraceWriter m_writer;
+    platform::TraceWriter m_writer;
 };
 
 }  // namespace modemsim

@@ -68,7 +68,7 @@ void ResetSignals(posix_spawnattr_t& attributes) {
 
 std::unique_ptr<ChildProcess> ChildProcess::Start(const std::vector<std::string>& argv,
                                                   const Variables& extraEnvironment,
-                                                  std::string& error) {
+                                                  std::string& error, int errorFd) {
     if (argv.empty()) {
         error = "no program given";
         return nullptr;
@@ -80,9 +80,15 @@ std::unique_ptr<ChildProcess> ChildProcess::Start(const std::vector<std::string>
     posix_spawnattr_t attributes;
     posix_spawnattr_init(&attributes);
     ResetSignals(attributes);
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    if (errorFd >= 0) {
+        posix_spawn_file_actions_adddup2(&actions, errorFd, STDERR_FILENO);
+    }
     pid_t pid = 0;
-    const int rc = ::posix_spawnp(&pid, argPointers[0], nullptr, &attributes, argPointers.data(),
+    const int rc = ::posix_spawnp(&pid, argPointers[0], &actions, &attributes, argPointers.data(),
                                   envPointers.data());
+    posix_spawn_file_actions_destroy(&actions);
     posix_spawnattr_destroy(&attributes);
     if (rc != 0) {
         error = argv[0] + ": " + std::generic_category().message(rc);

@@ -10,7 +10,7 @@
 #include <memory>
 #include <string>
 
-#include "platform/simhost/bounded_write.h"
+#include "platform/core/bounded_write.h"
 
 namespace platform {
 

@@ -7,7 +7,7 @@
 #include <memory>
 #include <string_view>
 
-#include "platform/simhost/bounded_write.h"
+#include "platform/core/bounded_write.h"
 
 namespace platform {
 

@@ -45,6 +45,10 @@ struct Options {
         QStringLiteral("port"),
         QStringLiteral("The modem's serial device, e.g. /dev/ttyUSB0 (instead of COM1)."),
         QStringLiteral("device")};
+    QCommandLineOption trace{
+        QStringLiteral("trace"),
+        QStringLiteral("Show the dialogue with the modem on stderr: '<' to it, '>' from it, "
+                       "seconds since start.")};
 };
 
 bool Misused(const QCommandLineParser& parser, bool parsed, const Options& options) {
@@ -60,7 +64,7 @@ CommandLine ParseCommandLine(const QStringList& arguments, const VersionRecord& 
     parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
     parser.setApplicationDescription(Describe(version));
     const Options options;
-    parser.addOptions({options.help, options.version, options.port});
+    parser.addOptions({options.help, options.version, options.port, options.trace});
 
     CommandLine line;
     const bool parsed = parser.parse(arguments);
@@ -76,6 +80,7 @@ CommandLine ParseCommandLine(const QStringList& arguments, const VersionRecord& 
         line.text = Complaint(parser, version);
     } else {
         line.port = parser.value(options.port);
+        line.trace = parser.isSet(options.trace);
     }
     return line;
 }

@@ -1,8 +1,9 @@
 #pragma once
 // The programs' command line: --port DEVICE (the modem's device, before the COM1 variable),
-// --help, --version. Read twice: once before Qt starts, where only --help and --version count,
-// so both answer without a display; and once after Qt has taken its own options (-platform,
-// -style, ...) out, where anything left that is not ours is a usage error.
+// --trace (the modem dialogue on stderr), --help, --version. Read twice: once before Qt starts,
+// where only --help and --version count, so both answer without a display; and once after Qt has
+// taken its own options (-platform, -style, ...) out, where anything left that is not ours is a
+// usage error.
 //
 // Thread contract: the main thread, before the window opens.
 
@@ -17,6 +18,7 @@ struct CommandLine {
     enum class Action { kRun, kHelp, kVersion, kUsageError };
     Action action = Action::kRun;
     QString port;  // empty: "COM1:" as the environment maps it
+    bool trace = false;
     QString text;  // kHelp and kVersion: for stdout; kUsageError: the complaint and the usage
 };
 

@@ -8,6 +8,7 @@
 #include <cstdio>
 #include <memory>
 
+#include "platform/core/error_lines.h"
 #include "platform/core/message_box.h"
 #include "platform/core/secret_prompt.h"
 #include "platform/core/termination_signal.h"
@@ -97,6 +98,7 @@ int RunWatched(CWinApp& app, TerminationSignal* termination) {
 }  // namespace
 
 int RunApplication(int argc, char** argv) {
+    const TimePoint started = Clock::now();
     const VersionRecord& version = ProgramVersionRecord();
     // Help and version before Qt looks for a display: they work on a text console too.
     const CommandLine early = ParseCommandLine(RawArguments(argc, argv), version);
@@ -117,6 +119,8 @@ int RunApplication(int argc, char** argv) {
         return kUsageStatus;
     }
     UsePort(line);
+    // Ends last, once the window and its port have gone: the trace ends with the dialogue.
+    const ScopedErrorLines errorLines(line.trace, started);
     const ScopedMessageSink boxes(ShowModalMessageBox);
     const ScopedSecretAnswerer prompts(ShowSecretDialog);
     CWinApp* app = CWinApp::Instance();

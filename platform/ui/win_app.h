@@ -3,8 +3,9 @@
 // overrides RunMainDialog; the layer's main() reads the command line (command_line.h), creates the
 // Qt application, installs the modal message box as the sink of every user-facing message and the
 // modal prompt as the answerer of every secret question, calls RunMainDialog once and returns its
-// value as the exit status. SIGINT, SIGTERM and SIGHUP close the main window instead of killing
-// the process; the status is then the signal's (termination_watch.h).
+// value as the exit status; with --trace, standard error goes through a bounded writer for the
+// whole run (platform/core/error_lines.h). SIGINT, SIGTERM and SIGHUP close the main window instead
+// of killing the process; the status is then the signal's (termination_watch.h).
 //
 // Thread contract: everything here runs on the program's main thread, except MainWindow and
 // PostCloseMainWindow, which any thread may call. The main window is set and read under a lock

@@ -17,10 +17,8 @@
 #include <future>
 #include <thread>
 
-#include "modemsim/simulator.h"
-#include "platform/simhost/child_process.h"
+#include "program_on_modem.h"
 #include "stopwatch.h"
-#include "trace_recorder.h"
 
 namespace {
 
@@ -47,66 +45,6 @@ int OpenErrorAsNobody(const std::string& path) {
     ::waitpid(pid, &status, 0);
     return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
-
-// How many of the trace's entries in `direction` hold `text`.
-std::size_t Count(const TraceRecorder::Entries& entries, char direction, const std::string& text) {
-    std::size_t count = 0;
-    for (const TraceEntry& entry : entries) {
-        count += entry.direction == direction && entry.bytes.find(text) != std::string::npos;
-    }
-    return count;
-}
-
-struct Modem {
-    TraceRecorder trace;
-    std::unique_ptr<modemsim::Simulator> simulator;
-
-    Modem() {
-        modemsim::SimulatorOptions options;
-        options.traceSink = trace.Sink();
-        simulator = modemsim::Simulator::Create(options);
-    }
-    // Until the modem has seen `count` entries in `direction` holding `text`.
-    bool Await(char direction, const std::string& text, std::size_t count = 1) const {
-        const auto seen = [&](const TraceRecorder::Entries& all) {
-            return Count(all, direction, text) >= count;
-        };
-        return seen(trace.WaitFor(seen, 8000ms));
-    }
-};
-
-// A program on the modem, its exit status awaited on a thread of its own.
-class Running {
-public:
-    // errFile: where the program's stderr goes; "" shares this process's.
-    Running(const char* path, const std::string& device, const std::string& errFile = "") {
-        std::string error;
-        using Argv = std::vector<std::string>;
-        const Argv argv =
-            errFile.empty() ? Argv{path} : Argv{"sh", "-c", "exec \"$0\" 2>\"$1\"", path, errFile};
-        m_child = platform::ChildProcess::Start(
-            argv, {{"COM1", device}, {"QT_QPA_PLATFORM", "offscreen"}}, error);
-        if (m_child) {
-            m_status =
-                std::async(std::launch::async, [child = m_child.get()] { return child->Wait(); });
-        }
-    }
-    ~Running() {
-        if (m_status.valid() && !EndsWithin(0ms)) {
-            m_child->Kill();
-        }
-    }
-    bool Started() const { return m_child != nullptr; }
-    void Signal(int number) { m_child->Signal(number); }
-    bool EndsWithin(std::chrono::milliseconds limit) {
-        return m_status.wait_for(limit) == std::future_status::ready;
-    }
-    int Status() { return m_status.get(); }
-
-private:
-    std::unique_ptr<platform::ChildProcess> m_child;
-    std::future<int> m_status;
-};
 
 // Where the program is when the signal comes; false when it never got there.
 using Phase = std::function<bool(Modem&)>;
@@ -222,7 +160,10 @@ TEST_P(OthersOnTheDevice, AreNamedOnTheProgramsStderr) {
     char opened = 0;
     ASSERT_EQ(::read(ready[0], &opened, 1), 1);
     ::close(ready[0]);
-    Running program(GetParam().c_str(), device, errFile);
+    const int errorFd = ::open(errFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+    ASSERT_GE(errorFd, 0);
+    Running program(GetParam().c_str(), device, "", errorFd);
+    ::close(errorFd);
     EXPECT_TRUE(modem.Await('>', "OK"));  // the device open, its holders told
     ::kill(holder, SIGKILL);
     ::waitpid(holder, nullptr, 0);

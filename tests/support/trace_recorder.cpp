@@ -3,7 +3,7 @@
 #include <cstdlib>
 #include <utility>
 
-#include "modemsim/trace/byte_escapes.h"
+#include "modemlink/tracetext/byte_escapes.h"
 
 namespace {
 
@@ -15,7 +15,7 @@ TraceEntry Parse(const std::string& line, std::chrono::steady_clock::time_point 
     if (line.size() < 13 || line[0] != '[' || line.compare(9, 2, "] ") != 0 || line[12] != ' ') {
         return entry;
     }
-    const std::optional<std::string> bytes = modemsim::UnescapeBytes(line.substr(13));
+    const std::optional<std::string> bytes = tracetext::UnescapeBytes(line.substr(13));
     if (bytes) {
         entry.seconds = std::strtod(line.c_str() + 1, nullptr);
         entry.direction = line[11];
@@ -26,7 +26,7 @@ TraceEntry Parse(const std::string& line, std::chrono::steady_clock::time_point 
 
 }  // namespace
 
-modemsim::TraceSink TraceRecorder::Sink() const {
+platform::TraceSink TraceRecorder::Sink() const {
     return [shared = m_shared](const std::string& line) {
         TraceEntry entry = Parse(line, Clock::now());
         std::lock_guard<std::mutex> lock(shared->lock);

@@ -9,7 +9,8 @@
 // an idle machine), which makes a figure measured from it that much smaller.
 //
 // Thread contract: the sink runs on the trace's writer thread; the other members from any thread.
-// The sink shares the entries, so it may outlive this object (the trace writer may: trace.h).
+// The sink shares the entries, so it may outlive this object (the trace writer may:
+// platform/core/trace_writer.h).
 
 #include <chrono>
 #include <condition_variable>
@@ -20,7 +21,7 @@
 #include <string>
 #include <vector>
 
-#include "modemsim/trace/trace.h"
+#include "platform/core/trace_writer.h"
 
 struct TraceEntry {
     std::string line;  // as the sink got it
@@ -43,7 +44,7 @@ public:
 
     TraceRecorder() : m_shared(std::make_shared<Shared>()) {}
 
-    modemsim::TraceSink Sink() const;
+    platform::TraceSink Sink() const;
     // The entries so far, as soon as `done` holds for them or once limit has passed.
     Entries WaitFor(const std::function<bool(const Entries&)>& done,
                     std::chrono::milliseconds limit = std::chrono::milliseconds(3000)) const;

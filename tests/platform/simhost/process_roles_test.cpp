@@ -10,7 +10,7 @@
 #include <random>
 #include <thread>
 
-#include "platform/simhost/bounded_write.h"
+#include "platform/core/bounded_write.h"
 #include "platform/simhost/child_process.h"
 #include "platform/simhost/console_input.h"
 #include "platform/simhost/console_output.h"

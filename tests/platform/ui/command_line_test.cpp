@@ -40,6 +40,7 @@ TEST(CommandLine, OptionsAndMistakes) {
         {{"-v"}, Action::kVersion, "", "quillet 7.0.2.9\n"},
         {{"--bogus", "-h"}, Action::kHelp, "", "Usage: quillet [options]\nQuillet: SMS test."},
         {{"--help"}, Action::kHelp, "", "--port <device>"},
+        {{"--trace", "-h"}, Action::kHelp, "", "--trace          Show the dialogue with the modem"},
         {{"--bogus"}, Action::kUsageError, "", "quillet: Unknown option 'bogus'.\nUsage: quillet"},
         {{"--port"}, Action::kUsageError, "", "Missing value after '--port'"},
         {{"--port", ""}, Action::kUsageError, "", "--port needs a device"},

@@ -1,4 +1,4 @@
-#include "platform/simhost/bounded_write.h"
+#include "platform/core/bounded_write.h"
 
 #include <poll.h>
 #include <unistd.h>

@@ -1,5 +1,6 @@
 #pragma once
-// Bytes shown as readable text and read back from it, for the trace and the console:
+// Bytes shown as readable text and read back from it, for the dialogue traces of the programs and
+// the simulated modem, and for the simulator's console:
 //   \r  \n  \t  \0  \\   \e (ESC)  \z (Ctrl-Z)   \xHH for any other control byte or byte >= 0x80
 //   "AT+CMGS=\"1\"\r"  ->  AT+CMGS="1"\r        "hi\r\n\x1A"  ->  hi\r\n\z
 
@@ -7,7 +8,7 @@
 #include <string>
 #include <string_view>
 
-namespace modemsim {
+namespace tracetext {
 
 std::string EscapeBytes(std::string_view bytes);
 // A message's text for a person at a terminal: its characters as typed (UTF-8), everything else
@@ -18,4 +19,4 @@ std::string EscapeText(std::string_view text);
 // Nothing for an unknown escape or a \x without two hex digits.
 std::optional<std::string> UnescapeBytes(std::string_view text);
 
-}  // namespace modemsim
+}  // namespace tracetext

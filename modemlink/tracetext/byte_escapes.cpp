@@ -1,12 +1,27 @@
-#include "modemsim/trace/byte_escapes.h"
+#include "modemlink/tracetext/byte_escapes.h"
 
 #include <algorithm>
 
-#include "modemsim/at/at_syntax.h"
-
-namespace modemsim {
+namespace tracetext {
 
 namespace {
+
+char HexDigit(unsigned value) {
+    return "0123456789ABCDEF"[value & 0xFU];
+}
+
+std::optional<unsigned> HexValue(char c) {
+    if (c >= '0' && c <= '9') {
+        return static_cast<unsigned>(c - '0');
+    }
+    if (c >= 'a' && c <= 'f') {
+        return static_cast<unsigned>(c - 'a' + 10);
+    }
+    if (c >= 'A' && c <= 'F') {
+        return static_cast<unsigned>(c - 'A' + 10);
+    }
+    return std::nullopt;
+}
 
 const char* NamedEscape(char byte) {
     switch (byte) {
@@ -131,4 +146,4 @@ std::optional<std::string> UnescapeBytes(std::string_view text) {
     return bytes;
 }
 
-}  // namespace modemsim
+}  // namespace tracetext
