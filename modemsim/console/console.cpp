@@ -12,6 +12,7 @@
 namespace modemsim {
 
 using tracetext::EscapeBytes;
+using tracetext::EscapeText;
 using tracetext::UnescapeBytes;
 
 namespace {

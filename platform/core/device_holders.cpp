@@ -14,6 +14,8 @@
 #include <memory>
 #include <mutex>
 
+#include "platform/core/error_lines.h"
+
 namespace platform {
 namespace {
 
@@ -136,7 +138,7 @@ void ReportOtherHolders(const std::string& path) {
         HolderNotice(program_invocation_short_name, path, OtherHoldersOf(path));
     const std::lock_guard<std::mutex> guard(lock);
     if (line != said && !line.empty()) {
-        std::fputs((line + "\n").c_str(), stderr);
+        WriteErrorLine(line);
     }
     said = line;
 }

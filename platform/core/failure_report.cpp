@@ -1,14 +1,14 @@
 #include "platform/core/failure_report.h"
 
 #include <cerrno>
-#include <cstdio>
+
+#include "platform/core/error_lines.h"
 
 namespace platform {
 
 void ReportCommandFailure(const std::string& what, const std::string& reason) {
-    const std::string line = std::string(program_invocation_short_name) + ": " + what +
-                             " failed" + (reason.empty() ? "" : ": " + reason) + "\n";
-    std::fputs(line.c_str(), stderr);
+    WriteErrorLine(std::string(program_invocation_short_name) + ": " + what + " failed" +
+                   (reason.empty() ? "" : ": " + reason));
 }
 
 }  // namespace platform

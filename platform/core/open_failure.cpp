@@ -12,6 +12,8 @@
 #include <sstream>
 #include <vector>
 
+#include "platform/core/error_lines.h"
+
 namespace platform {
 namespace {
 
@@ -129,9 +131,8 @@ std::string Remedy(const std::string& path, int error) {
 }  // namespace
 
 void ReportOpenFailure(const std::string& path, int error) {
-    const std::string line = std::string(program_invocation_short_name) + ": cannot open " + path +
-                             ": " + std::strerror(error) + Remedy(path, error) + "\n";
-    std::fputs(line.c_str(), stderr);
+    WriteErrorLine(std::string(program_invocation_short_name) + ": cannot open " + path + ": " +
+                   std::strerror(error) + Remedy(path, error));
 }
 
 }  // namespace platform
