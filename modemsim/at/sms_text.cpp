@@ -141,7 +141,7 @@ std::string SmsTimestamp(std::chrono::system_clock::time_point when) {
     const long days = (seconds >= 0 ? seconds : seconds - 86399) / 86400;
     const long secondOfDay = seconds - days * 86400;
     const CivilDate date = DateFromDays(days);
-    char text[32];
+    char text[64];  // room for what the compiler cannot rule out without optimising
     std::snprintf(text, sizeof text, "%02ld/%02u/%02u,%02ld:%02ld:%02ld+00",
                   ((date.year % 100) + 100) % 100, date.month, date.day, secondOfDay / 3600,
                   secondOfDay / 60 % 60, secondOfDay % 60);
