@@ -67,23 +67,13 @@ std::int32_t CModem::Dial(std::u16string number) {
 }
 
 std::int32_t CModem::HangUp() {
-    return RunCallCommand(u"ATH", EndAnswer);
+    return RunCommand(u"ATH", EndAnswer);
 }
 
 std::int32_t CModem::Answer() {
-    return RunCallCommand(u"ATA", CallAnswer);
+    return RunCommand(u"ATA", CallAnswer);
 }
 
 std::int32_t CModem::Reject() {
-    return RunCallCommand(u"AT+CHUP", EndAnswer);
-}
-
-std::int32_t CModem::RunCallCommand(const std::u16string& line,
-                                    FinalResult (*decide)(const std::u16string&)) {
-    if (SendLine(line) == 0) {
-        return 0;
-    }
-    const WaitOutcome outcome = AwaitAnswer(EveryUnit(decide, kSilenceMs));
-    ResetResponse();
-    return outcome.result == FinalResult::kOk ? 1 : 0;
+    return RunCommand(u"AT+CHUP", EndAnswer);
 }

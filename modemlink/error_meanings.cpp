@@ -107,8 +107,7 @@ std::u16string_view FailureLineOf(std::u16string_view answer) {
     while (start < answer.size()) {
         const std::size_t end = std::min(answer.find_first_of(u"\r\n", start), answer.size());
         const std::u16string_view line = answer.substr(start, end - start);
-        if (line == u"ERROR" || line == u"error" || line.substr(0, 11) == u"+CME ERROR:" ||
-            line.substr(0, 11) == u"+CMS ERROR:" || CallReportOfLine(line)) {
+        if (IsRefusalLine(line) || CallReportOfLine(line)) {
             return line;
         }
         if (!Trimmed(line).empty()) {

@@ -223,12 +223,11 @@ private:
                 silenceMs, limitMs};
     }
 
-    // SendLine, then WaitResult; 0 at once when the line is refused.
-    std::int32_t RunCommand(const std::u16string& line);
-    // A call command (dorrin/call_commands.cpp): 1 when `decide` finds the answer taken, within
-    // the channel's silence.
-    std::int32_t RunCallCommand(const std::u16string& line,
-                                FinalResult (*decide)(const std::u16string&));
+    // SendLine, then WaitResult with `decide` in place of the final result (a call command also
+    // counts a call report); 0 at once when the line is refused.
+    using Decide = FinalResult (*)(const std::u16string&);
+    std::int32_t RunCommand(const std::u16string& line, Decide decide = DecideFinalResult);
+    std::int32_t WaitResult(Decide decide);
     // How the answer to the next line is collected. A message's text in the GSM alphabet holds
     // "@" as a NUL byte, so the SMS commands keep NULs in their answers as U+0000; such a NUL
     // still forms no code, and a chunk of nothing but NULs still restarts no silence.

@@ -131,8 +131,8 @@ void CModem::WriteLine(const std::u16string& line, Nuls nuls) {
     m_pPort->Write(bytes.data(), static_cast<std::int32_t>(bytes.size()));
 }
 
-std::int32_t CModem::RunCommand(const std::u16string& line) {
-    return SendLine(line) == 1 ? WaitResult() : 0;
+std::int32_t CModem::RunCommand(const std::u16string& line, Decide decide) {
+    return SendLine(line) == 1 ? WaitResult(decide) : 0;
 }
 
 FinalResult CModem::ExamineResponse(
@@ -287,8 +287,12 @@ std::int32_t CModem::Ask(const std::u16string& line, std::u16string& answer,
 }
 
 std::int32_t CModem::WaitResult() {
+    return WaitResult(DecideFinalResult);
+}
+
+std::int32_t CModem::WaitResult(Decide decide) {
     const FinalResult result =
-        m_pPort ? AwaitAnswer(EveryUnit(DecideFinalResult, kSilenceMs)).result : FinalResult::kNone;
+        m_pPort ? AwaitAnswer(EveryUnit(decide, kSilenceMs)).result : FinalResult::kNone;
     ResetResponse();
     return result == FinalResult::kOk ? 1 : 0;
 }

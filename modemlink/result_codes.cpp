@@ -168,6 +168,11 @@ bool IsCallerLine(std::u16string_view line) {
     return line.substr(0, 6) == u"+CLIP:";
 }
 
+bool IsRefusalLine(std::u16string_view line) {
+    return line == u"ERROR" || line == u"error" || line.substr(0, 11) == u"+CME ERROR:" ||
+           line.substr(0, 11) == u"+CMS ERROR:";
+}
+
 std::size_t FinalResultEnd(std::u16string_view answer) {
     std::size_t start = 0;
     for (std::size_t end = answer.find(u'\n'); end != std::u16string_view::npos;
@@ -179,8 +184,7 @@ std::size_t FinalResultEnd(std::u16string_view answer) {
         while (!line.empty() && line.front() == u'\r') {
             line.remove_prefix(1);
         }
-        if (line == u"OK" || line == u"ok" || line == u"ERROR" || line == u"error" ||
-            line.substr(0, 11) == u"+CME ERROR:" || line.substr(0, 11) == u"+CMS ERROR:") {
+        if (line == u"OK" || line == u"ok" || IsRefusalLine(line)) {
             return end + 1;
         }
     }

@@ -46,6 +46,9 @@ std::optional<CallReport> CallReportOfLine(std::u16string_view line);
 bool IsRingLine(std::u16string_view line);
 bool IsCallerLine(std::u16string_view line);
 
+// A line that refuses a command: "ERROR" (or "error"), "+CME ERROR: ...", "+CMS ERROR: ...".
+bool IsRefusalLine(std::u16string_view line);
+
 // Where a command's own result ends in its answer: just after the first line that is "OK",
 // "ERROR" or a numbered error; npos while there is none.
 std::size_t FinalResultEnd(std::u16string_view answer);
